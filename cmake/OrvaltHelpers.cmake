@@ -1,0 +1,40 @@
+# Shared build helpers: test registration and the signal-chain arithmetic flags.
+
+# GoogleTest: the system's on the native build, built from the packaged sources
+# with the cross compiler on the Windows build.
+macro(orvalt_setup_gtest)
+  if(ORVALT_WINDOWS)
+    set(gtest_disable_pthreads OFF CACHE BOOL "" FORCE)
+    set(INSTALL_GTEST OFF CACHE BOOL "" FORCE)
+    add_subdirectory(/usr/src/googletest ${CMAKE_BINARY_DIR}/googletest EXCLUDE_FROM_ALL)
+    add_library(GTest::gtest ALIAS gtest)
+    add_library(GTest::gtest_main ALIAS gtest_main)
+    add_library(GTest::gmock ALIAS gmock)
+  else()
+    find_package(GTest REQUIRED)
+  endif()
+endmacro()
+
+# orvalt_add_gtest(<name> SOURCES <files...> [LIBS <targets...>] [LABELS <labels...>])
+# One test executable = one CTest test. Labels used by the test command:
+#   threads  - also run under ThreadSanitizer
+#   display  - needs an X server (Windows tests under Wine)
+#   slow     - skipped in the sanitizer build
+function(orvalt_add_gtest name)
+  cmake_parse_arguments(T "" "" "SOURCES;LIBS;LABELS" ${ARGN})
+  add_executable(${name} ${T_SOURCES})
+  target_link_libraries(${name} PRIVATE ${T_LIBS} GTest::gtest GTest::gtest_main)
+  target_compile_definitions(${name} PRIVATE ORVALT_SOURCE_DIR="${CMAKE_SOURCE_DIR}"
+                             ORVALT_BINARY_DIR="${CMAKE_BINARY_DIR}")
+  add_test(NAME ${name} COMMAND ${name} --gtest_brief=1)
+  set_tests_properties(${name} PROPERTIES TIMEOUT 900)
+  if(T_LABELS)
+    set_tests_properties(${name} PROPERTIES LABELS "${T_LABELS}")
+  endif()
+endfunction()
+
+# Arithmetic flags of the signal chain: it runs under round-toward-zero and must
+# give the same bits on every build.
+function(orvalt_chain_flags target)
+  target_compile_options(${target} PRIVATE -frounding-math -ffp-contract=off -fno-fast-math)
+endfunction()

@@ -1,0 +1,99 @@
+// Settings folder and whole-file access with POSIX calls.
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <atomic>
+#include <cerrno>
+#include <cstdlib>
+#include <cstring>
+
+#include "platform/detail.h"
+
+namespace platform {
+
+namespace {
+std::atomic<long long> budget{-1};
+}
+
+long long writeBudget() { return budget.load(); }
+void spendWriteBudget(long long bytes) {
+    long long b = budget.load();
+    if (b >= 0) budget.store(b > bytes ? b - bytes : 0);
+}
+void failWritesAfter(long long bytes) { budget.store(bytes); }
+
+bool settingsFolder(std::string& path) {
+    const char* xdg = std::getenv("XDG_CONFIG_HOME");
+    if (xdg && xdg[0] == '/') {
+        path = xdg;
+        return true;
+    }
+    const char* home = std::getenv("HOME");
+    if (!home || !home[0]) return false;
+    path = std::string(home) + "/.config";
+    ::mkdir(path.c_str(), 0700);
+    return true;
+}
+
+std::string joinPath(const std::string& folder, const std::string& name) { return folder + "/" + name; }
+
+bool createFolder(const std::string& path) { return ::mkdir(path.c_str(), 0755) == 0; }
+
+ReadResult readFile(const std::string& path, std::vector<unsigned char>& data, size_t maxSize) {
+    int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+    if (fd < 0) return errno == ENOENT ? ReadResult::missing : ReadResult::failed;
+    struct stat st {};
+    if (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode)) {
+        ::close(fd);
+        return ReadResult::failed;
+    }
+    if (static_cast<unsigned long long>(st.st_size) >= maxSize) {
+        ::close(fd);
+        return ReadResult::tooLarge;
+    }
+    data.resize(static_cast<size_t>(st.st_size));
+    size_t done = 0;
+    while (done < data.size()) {
+        ssize_t n = ::read(fd, data.data() + done, data.size() - done);
+        if (n < 0 && errno == EINTR) continue;
+        if (n <= 0) break;
+        done += static_cast<size_t>(n);
+    }
+    ::close(fd);
+    data.resize(done);
+    return ReadResult::ok;
+}
+
+bool writeFileReplacing(const std::string& path, const void* data, size_t size) {
+    std::string temp = path + ".tmp" + std::to_string(::getpid());
+    int fd = ::open(temp.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644);
+    if (fd < 0) return false;
+    const char* p = static_cast<const char*>(data);
+    size_t done = 0;
+    bool ok = true;
+    while (done < size) {
+        size_t chunk = size - done;
+        long long b = writeBudget();
+        if (b >= 0 && static_cast<long long>(chunk) > b) chunk = static_cast<size_t>(b);
+        if (chunk == 0) {
+            ok = false;
+            break;
+        }
+        ssize_t n = ::write(fd, p + done, chunk);
+        if (n < 0 && errno == EINTR) continue;
+        if (n <= 0) {
+            ok = false;
+            break;
+        }
+        spendWriteBudget(n);
+        done += static_cast<size_t>(n);
+    }
+    if (ok && ::fsync(fd) != 0) ok = false;
+    if (::close(fd) != 0) ok = false;
+    if (ok && ::rename(temp.c_str(), path.c_str()) != 0) ok = false;
+    if (!ok) ::unlink(temp.c_str());
+    return ok;
+}
+
+}  // namespace platform

@@ -1,0 +1,77 @@
+// Settings folder and whole-file access with Win32 calls (narrow paths).
+#include <windows.h>
+#include <shlobj.h>
+
+#include <atomic>
+
+#include "platform/detail.h"
+
+namespace platform {
+
+namespace {
+std::atomic<long long> budget{-1};
+}
+
+long long writeBudget() { return budget.load(); }
+void spendWriteBudget(long long bytes) {
+    long long b = budget.load();
+    if (b >= 0) budget.store(b > bytes ? b - bytes : 0);
+}
+void failWritesAfter(long long bytes) { budget.store(bytes); }
+
+bool settingsFolder(std::string& path) {
+    char buffer[MAX_PATH] = {};
+    if (SHGetFolderPathA(nullptr, CSIDL_APPDATA, nullptr, SHGFP_TYPE_CURRENT, buffer) != S_OK) return false;
+    path = buffer;
+    return true;
+}
+
+std::string joinPath(const std::string& folder, const std::string& name) { return folder + "\\" + name; }
+
+bool createFolder(const std::string& path) { return CreateDirectoryA(path.c_str(), nullptr) != 0; }
+
+ReadResult readFile(const std::string& path, std::vector<unsigned char>& data, size_t maxSize) {
+    HANDLE f = CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
+                           FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (f == INVALID_HANDLE_VALUE) {
+        DWORD e = GetLastError();
+        return (e == ERROR_FILE_NOT_FOUND || e == ERROR_PATH_NOT_FOUND) ? ReadResult::missing
+                                                                         : ReadResult::failed;
+    }
+    LARGE_INTEGER size{};
+    if (!GetFileSizeEx(f, &size) || size.QuadPart < 0) {
+        CloseHandle(f);
+        return ReadResult::failed;
+    }
+    if (static_cast<unsigned long long>(size.QuadPart) >= maxSize) {
+        CloseHandle(f);
+        return ReadResult::tooLarge;
+    }
+    data.resize(static_cast<size_t>(size.QuadPart));
+    DWORD got = 0;
+    BOOL ok = data.empty() ? TRUE : ReadFile(f, data.data(), static_cast<DWORD>(data.size()), &got, nullptr);
+    CloseHandle(f);
+    if (!ok) return ReadResult::failed;
+    data.resize(got);
+    return ReadResult::ok;
+}
+
+bool writeFileReplacing(const std::string& path, const void* data, size_t size) {
+    std::string temp = path + ".tmp";
+    HANDLE f = CreateFileA(temp.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL,
+                           nullptr);
+    if (f == INVALID_HANDLE_VALUE) return false;
+    size_t allowed = size;
+    long long b = writeBudget();
+    if (b >= 0 && static_cast<long long>(allowed) > b) allowed = static_cast<size_t>(b);
+    DWORD written = 0;
+    BOOL ok = allowed == 0 ? TRUE : WriteFile(f, data, static_cast<DWORD>(allowed), &written, nullptr);
+    spendWriteBudget(written);
+    ok = ok && written == size && FlushFileBuffers(f);
+    ok = CloseHandle(f) && ok;
+    if (ok) ok = MoveFileExA(temp.c_str(), path.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH);
+    if (!ok) DeleteFileA(temp.c_str());
+    return ok != 0;
+}
+
+}  // namespace platform
