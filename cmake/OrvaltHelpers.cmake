@@ -38,3 +38,21 @@ endfunction()
 function(orvalt_chain_flags target)
   target_compile_options(${target} PRIVATE -frounding-math -ffp-contract=off -fno-fast-math)
 endfunction()
+
+# orvalt_add_fuzzer(<name> SOURCES <files...> [LIBS <targets...>] [SEEDS <dirs...>])
+# A libFuzzer executable plus a CTest test that runs it for ORVALT_FUZZ_SECONDS
+# from the seed folders; any crash or sanitizer report fails the test.
+set(ORVALT_FUZZ_SECONDS 30 CACHE STRING "Seconds each fuzz target runs in the test command")
+function(orvalt_add_fuzzer name)
+  cmake_parse_arguments(F "" "" "SOURCES;LIBS;SEEDS" ${ARGN})
+  add_executable(${name} ${F_SOURCES})
+  target_link_libraries(${name} PRIVATE ${F_LIBS})
+  target_link_options(${name} PRIVATE -fsanitize=fuzzer)
+  target_compile_definitions(${name} PRIVATE ORVALT_SOURCE_DIR="${CMAKE_SOURCE_DIR}")
+  set(corpus ${CMAKE_CURRENT_BINARY_DIR}/${name}-corpus)
+  file(MAKE_DIRECTORY ${corpus})
+  add_test(NAME ${name}
+           COMMAND ${name} -max_total_time=${ORVALT_FUZZ_SECONDS} -rss_limit_mb=2048 -timeout=20
+                   -print_final_stats=1 ${corpus} ${F_SEEDS})
+  set_tests_properties(${name} PROPERTIES TIMEOUT 600 LABELS fuzz)
+endfunction()
