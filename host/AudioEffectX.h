@@ -1,0 +1,99 @@
+// The VST 2.x half of the host interface: opcodes 25 to 79, the host-call
+// wrappers, and the defaults of the 2.x operations a plug-in may replace.
+// Deprecated operations nobody reaches here are reduced to their defaults.
+#pragma once
+
+#include "host/AudioEffect.h"
+
+class AudioEffectX : public AudioEffect {
+public:
+    using AudioEffect::AudioEffect;
+
+    // [any thread] Handles 25..79, passes everything else to AudioEffect.
+    VstIntPtr dispatcher(VstInt32 opcode, VstInt32 index, VstIntPtr value, void* ptr, float opt) override;
+
+    virtual bool canParameterBeAutomated(VstInt32) { return true; }
+    virtual bool string2parameter(VstInt32, char*) { return false; }
+    virtual bool getParameterProperties(VstInt32, void*) { return false; }
+    // [UI thread] Host calls 43 and 44 around a user's edit of one parameter.
+    virtual bool beginEdit(VstInt32 index) { return callHost(audioMasterBeginEdit, index) != 0; }
+    virtual bool endEdit(VstInt32 index) { return callHost(audioMasterEndEdit, index) != 0; }
+
+    virtual bool getProgramNameIndexed(VstInt32, VstInt32, char*) { return false; }
+    virtual bool beginSetProgram() { return false; }
+    virtual bool endSetProgram() { return false; }
+    virtual VstInt32 beginLoadBank(void*) { return 0; }
+    virtual VstInt32 beginLoadProgram(void*) { return 0; }
+
+    virtual bool ioChanged() { return callHost(audioMasterIOChanged) != 0; }
+    virtual double updateSampleRate();
+    virtual VstInt32 updateBlockSize();
+    virtual VstInt32 getInputLatency() { return static_cast<VstInt32>(callHost(audioMasterGetInputLatency)); }
+    virtual VstInt32 getOutputLatency() { return static_cast<VstInt32>(callHost(audioMasterGetOutputLatency)); }
+
+    virtual bool getInputProperties(VstInt32, VstPinProperties*) { return false; }
+    virtual bool getOutputProperties(VstInt32, VstPinProperties*) { return false; }
+    virtual bool setBypass(bool) { return false; }
+    virtual bool setProcessPrecision(VstInt32) { return false; }
+    virtual VstInt32 getNumMidiInputChannels() { return 0; }
+    virtual VstInt32 getNumMidiOutputChannels() { return 0; }
+
+    // [audio thread] Host call 7 with a request mask; null when the host gives no timing.
+    virtual VstTimeInfo* getTimeInfo(VstInt32 filter) {
+        return reinterpret_cast<VstTimeInfo*>(callHost(audioMasterGetTime, 0, filter));
+    }
+    virtual VstInt32 getCurrentProcessLevel() {
+        return static_cast<VstInt32>(callHost(audioMasterGetCurrentProcessLevel));
+    }
+    virtual VstInt32 getAutomationState() { return static_cast<VstInt32>(callHost(audioMasterGetAutomationState)); }
+    virtual VstInt32 processEvents(VstEvents*) { return 0; }
+    virtual VstInt32 startProcess() { return 0; }
+    virtual VstInt32 stopProcess() { return 0; }
+    virtual VstInt32 setTotalSampleToProcess(VstInt32 value) { return value; }
+
+    virtual bool getHostVendorString(char* text) { return callHost(audioMasterGetVendorString, 0, 0, text) != 0; }
+    virtual bool getHostProductString(char* text) { return callHost(audioMasterGetProductString, 0, 0, text) != 0; }
+    virtual VstInt32 getHostVendorVersion() { return static_cast<VstInt32>(callHost(audioMasterGetVendorVersion)); }
+    virtual VstIntPtr hostVendorSpecific(VstInt32 l1, VstIntPtr l2, void* p, float f) {
+        return callHost(audioMasterVendorSpecific, l1, l2, p, f);
+    }
+    virtual VstInt32 canHostDo(char* text) { return static_cast<VstInt32>(callHost(audioMasterCanDo, 0, 0, text)); }
+    virtual VstInt32 getHostLanguage() { return static_cast<VstInt32>(callHost(audioMasterGetLanguage)); }
+    virtual void isSynth(bool state = true) { setFlag(effFlagsIsSynth, state); }
+    virtual void noTail(bool state = true) { setFlag(effFlagsNoSoundInStop, state); }
+    virtual VstInt32 getGetTailSize() { return 0; }
+    virtual void* getDirectory() { return reinterpret_cast<void*>(callHost(audioMasterGetDirectory)); }
+
+    virtual bool getEffectName(char*) { return false; }
+    virtual bool getVendorString(char*) { return false; }
+    virtual bool getProductString(char*) { return false; }
+    virtual VstInt32 getVendorVersion() { return 0; }
+    virtual VstIntPtr vendorSpecific(VstInt32, VstIntPtr, void*, float) { return 0; }
+    virtual VstInt32 canDo(char*) { return 0; }
+    virtual VstInt32 getVstVersion() { return 2400; }
+    virtual VstInt32 getPlugCategory() { return (cEffect.flags & effFlagsIsSynth) ? 2 : 0; }
+
+    virtual VstInt32 getCurrentMidiProgram(VstInt32, void*) { return -1; }
+    virtual bool updateDisplay() { return callHost(audioMasterUpdateDisplay) != 0; }
+    virtual bool sizeWindow(VstInt32 width, VstInt32 height) {
+        return callHost(audioMasterSizeWindow, width, height) != 0;
+    }
+
+    virtual bool wantEvents(VstInt32 filter = 1) { return callHost(audioMasterWantMidi, 0, filter) != 0; }
+    virtual VstInt32 getNumCategories() { return 1; }
+    virtual bool copyProgram(VstInt32) { return false; }
+    virtual bool needIdle() { return callHost(audioMasterNeedIdle) != 0; }
+    virtual void inputConnected(VstInt32, bool) {}
+    virtual void outputConnected(VstInt32, bool) {}
+    virtual VstInt32 willProcessReplacing() {
+        return static_cast<VstInt32>(callHost(audioMasterWillReplaceOrAccumulate));
+    }
+    virtual void wantAsyncOperation(bool state = true) { setFlag(effFlagsExtIsAsync, state); }
+    virtual void hasExternalBuffer(bool state = true) { setFlag(effFlagsExtHasBuffer, state); }
+    virtual bool setBlockSizeAndSampleRate(VstInt32 size, float rate) {
+        setBlockSize(size);
+        setSampleRate(rate);
+        return true;
+    }
+    virtual bool keysRequired() { return false; }
+};

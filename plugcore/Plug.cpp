@@ -1,0 +1,147 @@
+// Construction, tear-down, parameters, identity and pins of PlugCore::Plug.
+#include "plugcore/Plug.h"
+
+#include <cmath>
+#include <cstdio>
+#include <cstring>
+
+#include "platform/platform.h"
+
+namespace PlugCore {
+
+namespace {
+constexpr VstInt32 kWheelSelector = fourCharCode("stCA");
+constexpr VstInt32 kWheelValue = fourCharCode("Whee");
+}  // namespace
+
+Plug::Plug(audioMasterCallback audioMaster, const char* name, VstInt32 programCount, VstInt32 paramCount)
+    : AudioEffectX(audioMaster, programCount, paramCount), pluginName(name) {
+    params.params = new Param[static_cast<size_t>(paramCount)];
+    params.count = static_cast<uint32_t>(paramCount);
+    params.allDirty = 1;
+    cEffect.flags |= effFlagsCanReplacing | effFlagsProgramChunks | effFlagsCanDoubleReplacing;
+    setNumInputs(2 * inputPairCount);
+    setNumOutputs(2 * outputPairCount);
+
+    programs = new Program[static_cast<size_t>(programCount)];
+    for (VstInt32 p = 0; p < programCount; ++p) programs[p].values = nullptr;
+    try {
+        for (VstInt32 p = 0; p < programCount; ++p) {
+            programs[p].values = new float[static_cast<size_t>(paramCount)];
+            snapshotProgram(p);
+            std::memset(programs[p].name, 0, sizeof(programs[p].name));
+            std::snprintf(programs[p].name, sizeof(programs[p].name), "Init %d", static_cast<int>(p + 1));
+        }
+        const size_t channels = static_cast<size_t>(2 * inputPairCount);
+        const size_t outChannels = static_cast<size_t>(2 * outputPairCount);
+        inputBuffers = new double*[channels]();
+        inputCursor = new double*[channels]();
+        outputBuffers = new double*[outChannels]();
+        outputCursor = new double*[outChannels]();
+    } catch (...) {
+        for (VstInt32 p = 0; p < programCount; ++p) delete[] programs[p].values;
+        delete[] programs;
+        delete[] inputBuffers;
+        delete[] inputCursor;
+        delete[] outputBuffers;
+        delete[] params.params;
+        throw;
+    }
+}
+
+Plug::~Plug() {
+    // The editor goes first: closing an open window still talks to the tables below.
+    delete editor;
+    editor = nullptr;
+    delete[] planarBlock;
+    for (VstInt32 p = 0; p < numPrograms; ++p) delete[] programs[p].values;
+    delete[] programs;
+    delete[] inputBuffers;
+    delete[] outputBuffers;
+    delete[] inputCursor;
+    delete[] outputCursor;
+    delete[] params.params;
+}
+
+void Plug::setParameter(VstInt32 index, float value) {
+    if (static_cast<uint32_t>(index) < params.count)
+        params.params[index].value.store(clampUnit(value), std::memory_order_relaxed);
+}
+
+void Plug::setParameterClamped(VstInt32 index, float value) { Plug::setParameter(index, value); }
+
+float Plug::getParameter(VstInt32 index) {
+    if (static_cast<uint32_t>(index) >= params.count) return 0.0f;
+    return std::fabs(params.params[index].value.load(std::memory_order_relaxed));
+}
+
+void Plug::getParameterName(VstInt32 index, char* text) {
+    if (!text) return;
+    const char* name = static_cast<uint32_t>(index) < params.count ? params.params[index].name : nullptr;
+    std::strcpy(text, name ? name : "**");
+}
+
+void Plug::getParameterLabel(VstInt32 index, char* text) {
+    if (!text) return;
+    const char* label = static_cast<uint32_t>(index) < params.count ? params.params[index].label : nullptr;
+    std::strcpy(text, label ? label : "");
+}
+
+void Plug::getParameterDisplay(VstInt32 index, char* text) {
+    if (text && static_cast<uint32_t>(index) < params.count) formatParameter(index, text, getParameter(index));
+}
+
+bool Plug::cookParameter(int32_t, float) { return true; }
+
+void Plug::resetToDefault(VstInt32 index) {
+    float v = static_cast<uint32_t>(index) < params.count ? params.params[index].defaultValue : 0.0f;
+    setParameterAutomated(index, v);
+}
+
+void Plug::initParameter(VstInt32 index, const char* name, const char* label, float defaultValue) {
+    if (static_cast<uint32_t>(index) >= params.count) return;
+    Param& p = params.params[index];
+    p.name = name;
+    p.label = label;
+    p.defaultValue = defaultValue;
+    setParameterClamped(index, defaultValue);
+}
+
+bool Plug::getEffectName(char* text) {
+    std::strcpy(text, pluginName);
+    return true;
+}
+
+bool Plug::getVendorString(char* text) {
+    std::strcpy(text, "Quillmarsh");
+    return true;
+}
+
+bool Plug::getProductString(char* text) {
+    std::snprintf(text, kVstMaxProductStrLen, "Quillmarsh %s", pluginName);
+    return true;
+}
+
+VstInt32 Plug::canDo(char* text) { return (text && std::strcmp(text, "receiveVstMidiEvent") == 0) ? 1 : 0; }
+
+VstIntPtr Plug::vendorSpecific(VstInt32 index, VstIntPtr value, void*, float opt) {
+    if (index != kWheelSelector || value != kWheelValue) return 0;
+    return platform::forwardMouseWheel(opt);
+}
+
+static bool fillPin(VstInt32 index, VstInt32 pairs, const char* pairName, VstPinProperties* properties) {
+    if (index < 0 || index / 2 >= pairs || !properties) return false;
+    std::snprintf(properties->label, sizeof(properties->label), "%s %s", pairName, (index & 1) ? "R" : "L");
+    properties->flags = kVstPinIsActive | kVstPinIsStereo;
+    return true;
+}
+
+bool Plug::getInputProperties(VstInt32 index, VstPinProperties* properties) {
+    return fillPin(index, inputPairCount, index >= 0 ? inputPairName(index / 2) : "", properties);
+}
+
+bool Plug::getOutputProperties(VstInt32 index, VstPinProperties* properties) {
+    return fillPin(index, outputPairCount, index >= 0 ? outputPairName(index / 2) : "", properties);
+}
+
+}  // namespace PlugCore

@@ -1,0 +1,185 @@
+// PlugCore::Plug, the framework a product is built on: parameter table,
+// processing frame, programs and state chunk, defaults file, MIDI handling.
+#pragma once
+
+#include <atomic>
+#include <cstdint>
+#include <vector>
+
+#include "host/AudioEffectX.h"
+#include "plugcore/ParamTable.h"
+
+namespace PlugCore {
+
+// Musical timing handed to the product with every sub-block.
+struct BlockTiming {
+    double tempo;
+    double beatPosition;
+    double beatsPerSample;
+    double sampleRate;
+};
+
+// A named snapshot of every parameter value.
+struct Program {
+    char name[24];
+    float* values;
+};
+
+// What a product tells its editor framework: size, background, controls, shared block.
+struct EditorLayout {
+    int32_t width;
+    int32_t height;
+    uint32_t controlCount;
+    int32_t backgroundId;
+    uint32_t sharedSize;
+    uint32_t captionColour;  // 0x00BBGGRR
+};
+
+class Plug : public AudioEffectX, public IParamCook {
+public:
+    Plug(audioMasterCallback audioMaster, const char* pluginName, VstInt32 numPrograms, VstInt32 numParams);
+    ~Plug() override;
+
+    // --- parameters ---
+    // [any thread] Clamped store; nothing else.
+    void setParameter(VstInt32 index, float value) override;
+    // [any thread]
+    float getParameter(VstInt32 index) override;
+    void getParameterName(VstInt32 index, char* text) override;
+    void getParameterLabel(VstInt32 index, char* text) override;
+    void getParameterDisplay(VstInt32 index, char* text) override;
+    // [audio thread] Every change needs a full recompute.
+    bool cookParameter(int32_t index, float value) override;
+    // [UI thread] setParameterAutomated with the record's default value.
+    void resetToDefault(VstInt32 index);
+    // [UI thread] The poll step for the editor.
+    void pollParameters(IParamNotify* notify) { PlugCore::pollParameters(params, notify); }
+    ParamTable& parameterTable() { return params; }
+    const char* getPluginName() const { return pluginName; }
+
+    // --- processing frame ---
+    // [audio thread]
+    void setSampleRate(float rate) override;
+    void setBlockSize(VstInt32 size) override;
+    void resume() override;
+    void processReplacing(float** inputs, float** outputs, VstInt32 sampleFrames) override;
+    void process(float** inputs, float** outputs, VstInt32 sampleFrames) override;
+    void processDoubleReplacing(double** inputs, double** outputs, VstInt32 sampleFrames) override;
+    VstInt32 processEvents(VstEvents* events) override;
+
+    // --- identity and pins ---
+    bool getEffectName(char* text) override;
+    bool getVendorString(char* text) override;
+    bool getProductString(char* text) override;
+    VstInt32 canDo(char* text) override;
+    VstIntPtr vendorSpecific(VstInt32 index, VstIntPtr value, void* ptr, float opt) override;
+    bool getInputProperties(VstInt32 index, VstPinProperties* properties) override;
+    bool getOutputProperties(VstInt32 index, VstPinProperties* properties) override;
+
+    // --- programs and chunk ---
+    void setProgram(VstInt32 program) override;
+    void setProgramName(char* name) override;
+    void getProgramName(char* name) override;
+    bool getProgramNameIndexed(VstInt32 category, VstInt32 index, char* text) override;
+    VstInt32 getChunk(void** data, bool isPreset) override;
+    VstInt32 setChunk(void* data, VstInt32 byteSize, bool isPreset) override;
+    // Copies the absolute live values into a program.
+    void snapshotProgram(VstInt32 program);
+    // Writes the chunk into the given buffer (bank when isPreset is false).
+    void writeChunk(std::vector<uint8_t>& out, bool isPreset);
+    const Program& program(VstInt32 index) const { return programs[index]; }
+
+    // --- defaults file ---
+    // [host's thread] The product constructor's last step.
+    void loadDefaults();
+    // [UI thread] Writes the bank to the per-user defaults file.
+    void saveDefaults();
+
+    // --- MIDI ---
+    // [audio thread] One control change (key = 0xB000 + controller, held as signed 16 bits).
+    void handleController(int16_t key, int data);
+    // [any thread] Rebinds a key: removed from every holder first.
+    void assignMidiKey(VstInt32 index, int32_t key);
+    // [any thread] The key bound to a parameter, -1 when none.
+    int32_t getMidiKey(VstInt32 index) const;
+    // [UI thread] Learn requests from the editor.
+    void startLearn(VstInt32 index);
+    void cancelLearn();
+    void unlearn(VstInt32 index);
+    int32_t getLearnTarget() const { return learnTarget.load(std::memory_order_relaxed); }
+    double getPitchBend() const { return pitchBend; }
+    uint16_t getBendRange() const { return bendRange; }
+
+    // --- product operations ---
+    virtual const char* inputPairName(VstInt32) { return "Main"; }
+    virtual const char* outputPairName(VstInt32) { return "Main"; }
+    // [audio thread] Rate-dependent constants.
+    virtual void sampleRateChanged() = 0;
+    // [audio thread] Clears the signal state.
+    virtual void resetState() = 0;
+    // [audio thread] One sub-block; returns whether the beat clock runs while the transport stops.
+    virtual bool processBlock(bool paramsChanged, const BlockTiming* timing, double* const* in,
+                              double* const* out, VstInt32 frames) = 0;
+    virtual bool processBlockPairs(bool, const BlockTiming*, void* const*, void* const*, VstInt32) {
+        return false;
+    }
+    // [any thread] Display text of a value.
+    virtual void formatParameter(VstInt32 index, char* text, float value) = 0;
+    virtual VstInt32 getLatency() { return 0; }
+    // [audio thread]
+    virtual void noteOn(VstInt32, VstInt32) {}
+    virtual void noteOff(VstInt32, VstInt32) {}
+    virtual void controllerChanged(VstInt32, float) {}
+
+protected:
+    // Product constructor helpers: names, units, default and initial value.
+    void initParameter(VstInt32 index, const char* name, const char* label, float defaultValue);
+    void setParameterClamped(VstInt32 index, float value);
+    float cookedValue(VstInt32 index) const { return params.params[index].cooked; }
+
+private:
+    struct EventCursor;
+    template <typename T>
+    void runFrame(T** inputs, T** outputs, VstInt32 sampleFrames, bool accumulate);
+    bool ensureBuffers();
+    void allocateBuffers(VstInt32 frames);
+    void fetchTiming();
+    void runPiece(double* const* out, VstInt32 offset, VstInt32 frames, bool lastPiece, EventCursor& cursor);
+    void runSubBlock(double* const* out, VstInt32 start, VstInt32 length);
+    int dispatchEvents(int index);
+    void handleMidi(const VstMidiEvent& event);
+
+    const char* pluginName;
+
+    // processing frame
+    double* planarBlock = nullptr;
+    VstInt32 bufferFrames = 0;  // frames per channel buffer in planarBlock
+    double** inputBuffers = nullptr;
+    double** outputBuffers = nullptr;
+    double** inputCursor = nullptr;
+    double** outputCursor = nullptr;
+    VstInt32 inputPairCount = 1;
+    VstInt32 outputPairCount = 1;
+    bool pairMode = false;
+    bool sampleRateDirty = true;
+    VstEvents* pendingEvents = nullptr;
+    double beatPosition = 0.0;
+    float frameTempo = 120.0f;
+    bool framePlaying = false;
+
+protected:
+    // MIDI state (audio thread), learn target (shared)
+    uint16_t rpnNumber = 0;
+    uint16_t bendRange = 256;
+    double pitchBend = 0.0;
+    std::atomic<int32_t> learnTarget{-1};
+    bool cookPending = false;
+
+    // programs and chunk
+    std::vector<uint8_t> chunkBuffer;
+    Program* programs = nullptr;
+
+    ParamTable params;
+};
+
+}  // namespace PlugCore

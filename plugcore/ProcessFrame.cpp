@@ -1,0 +1,222 @@
+// The audio processing frame: precision conversion, input cleaning, host timing,
+// sub-blocks cut at MIDI event positions, the cook step before each sub-block.
+// A block longer than the announced block size is processed in consecutive
+// pieces of at most that size, so hosts that send longer blocks (offline
+// bounces) get exactly what announced-size blocks would give.
+#include <algorithm>
+#include <cmath>
+#include <cstdint>
+#include <new>
+
+#include "plugcore/Plug.h"
+
+namespace PlugCore {
+
+namespace {
+
+constexpr VstInt32 kTimeFilter = kVstTempoValid | kVstPpqPosValid | kVstTransportPlaying;  // 0x602
+
+inline double cleanSample(double x) {
+    if (std::isnan(x)) return 0.0;
+    if (x < -1e10) return -1e10;
+    if (x > 1e10) return 1e10;
+    return x;
+}
+
+template <typename T>
+void cleanInto(const T* source, double* destination, VstInt32 frames) {
+    VstInt32 i = 0;
+    for (; i + 4 <= frames; i += 4) {
+        destination[i] = cleanSample(static_cast<double>(source[i]));
+        destination[i + 1] = cleanSample(static_cast<double>(source[i + 1]));
+        destination[i + 2] = cleanSample(static_cast<double>(source[i + 2]));
+        destination[i + 3] = cleanSample(static_cast<double>(source[i + 3]));
+    }
+    for (; i < frames; ++i) destination[i] = cleanSample(static_cast<double>(source[i]));
+}
+
+}  // namespace
+
+struct Plug::EventCursor {
+    int next = 0;
+};
+
+void Plug::setSampleRate(float rate) {
+    sampleRate = rate;
+    sampleRateDirty = true;
+}
+
+void Plug::setBlockSize(VstInt32 size) {
+    blockSize = size;
+    if (size > 0) allocateBuffers(size);
+}
+
+void Plug::allocateBuffers(VstInt32 frames) {
+    delete[] planarBlock;
+    planarBlock = nullptr;
+    bufferFrames = 0;
+    const uint64_t channels = static_cast<uint64_t>(2 * (inputPairCount + outputPairCount));
+    const uint64_t count = channels * static_cast<uint64_t>(frames);
+    if (frames <= 0 || count * sizeof(double) > UINT32_MAX) return;  // treated as allocation failure
+    planarBlock = new (std::nothrow) double[static_cast<size_t>(count)];
+    if (!planarBlock) return;
+    bufferFrames = frames;
+    for (VstInt32 k = 0; k < 2 * inputPairCount; ++k) inputBuffers[k] = planarBlock + k * static_cast<size_t>(frames);
+    for (VstInt32 j = 0; j < 2 * outputPairCount; ++j)
+        outputBuffers[j] = planarBlock + (2 * inputPairCount + j) * static_cast<size_t>(frames);
+}
+
+bool Plug::ensureBuffers() {
+    if (!planarBlock) allocateBuffers(blockSize > 0 ? blockSize : 1024);
+    return planarBlock != nullptr;
+}
+
+void Plug::resume() {
+    if (sampleRateDirty) {
+        sampleRateChanged();
+        sampleRateDirty = false;
+    }
+    for (uint32_t i = 0; i < params.count; ++i) params.params[i].cooked = -1.0f;
+    resetState();
+    setInitialDelay(getLatency());
+}
+
+VstInt32 Plug::processEvents(VstEvents* events) {
+    pendingEvents = events;
+    return 1;
+}
+
+void Plug::processReplacing(float** inputs, float** outputs, VstInt32 sampleFrames) {
+    runFrame(inputs, outputs, sampleFrames, false);
+}
+
+void Plug::process(float** inputs, float** outputs, VstInt32 sampleFrames) {
+    runFrame(inputs, outputs, sampleFrames, true);
+}
+
+void Plug::processDoubleReplacing(double** inputs, double** outputs, VstInt32 sampleFrames) {
+    runFrame(inputs, outputs, sampleFrames, false);
+}
+
+void Plug::fetchTiming() {
+    VstTimeInfo* time = getTimeInfo(kTimeFilter);
+    frameTempo = (time && (time->flags & kVstTempoValid)) ? static_cast<float>(time->tempo) : 120.0f;
+    framePlaying = time && (time->flags & kVstTransportPlaying);
+    if (framePlaying && (time->flags & kVstPpqPosValid)) beatPosition = time->ppqPos;
+}
+
+template <typename T>
+void Plug::runFrame(T** inputs, T** outputs, VstInt32 sampleFrames, bool accumulate) {
+    constexpr bool isDouble = sizeof(T) == sizeof(double);
+    const VstInt32 inChannels = 2 * inputPairCount;
+    const VstInt32 outChannels = 2 * outputPairCount;
+    if (sampleFrames <= 0 || !inputs || !outputs || !ensureBuffers()) {
+        pendingEvents = nullptr;
+        return;
+    }
+    fetchTiming();
+    EventCursor cursor;
+    double* hostOut[8];
+    for (VstInt32 offset = 0; offset < sampleFrames; offset += bufferFrames) {
+        const VstInt32 frames = std::min(bufferFrames, sampleFrames - offset);
+        for (VstInt32 k = 0; k < inChannels; ++k) cleanInto(inputs[k] + offset, inputBuffers[k], frames);
+        double* const* out = outputBuffers;
+        if constexpr (isDouble) {
+            for (VstInt32 j = 0; j < outChannels; ++j) hostOut[j] = reinterpret_cast<double*>(outputs[j]) + offset;
+            out = hostOut;
+        }
+        runPiece(out, offset, frames, offset + frames >= sampleFrames, cursor);
+        if constexpr (!isDouble) {
+            for (VstInt32 j = 0; j < outChannels; ++j) {
+                float* host = reinterpret_cast<float*>(outputs[j]) + offset;
+                const double* mine = outputBuffers[j];
+                if (accumulate)
+                    for (VstInt32 i = 0; i < frames; ++i) host[i] = static_cast<float>(host[i] + mine[i]);
+                else
+                    for (VstInt32 i = 0; i < frames; ++i) host[i] = static_cast<float>(mine[i]);
+            }
+        }
+    }
+    pendingEvents = nullptr;
+}
+
+// One piece of at most the announced block size. Event positions are those of
+// the whole host block; an event at or beyond this piece's end waits for the
+// next piece, except in the last piece, where events at the end act after the
+// audio and late ones before the last sub-block.
+void Plug::runPiece(double* const* out, VstInt32 offset, VstInt32 frames, bool lastPiece, EventCursor& cursor) {
+    cookPending = true;
+    VstInt32 pos = 0;
+    const int count = pendingEvents ? std::max(0, pendingEvents->numEvents) : 0;
+    while (cursor.next < count) {
+        const VstEvent* event = pendingEvents->events[cursor.next];
+        VstInt32 e = event ? event->deltaFrames - offset : 0;
+        if (e < 0) e = 0;
+        if (e >= frames && !lastPiece) break;
+        if (e > frames) {
+            while (cursor.next < count) cursor.next = dispatchEvents(cursor.next);
+            break;
+        }
+        if (e > pos) {
+            runSubBlock(out, pos, e - pos);
+            pos = e;
+        }
+        cursor.next = dispatchEvents(cursor.next);
+    }
+    if (pos < frames) runSubBlock(out, pos, frames - pos);
+}
+
+void Plug::runSubBlock(double* const* out, VstInt32 start, VstInt32 length) {
+    for (VstInt32 k = 0; k < 2 * inputPairCount; ++k) inputCursor[k] = inputBuffers[k] + start;
+    for (VstInt32 j = 0; j < 2 * outputPairCount; ++j) outputCursor[j] = out[j] + start;
+    const bool changed = cookPending ? cookParameters(params, this) : false;
+    cookPending = false;
+    const double rate = sampleRate;
+    const double beatsPerSample = static_cast<double>(frameTempo) / (rate * 60.0);
+    const BlockTiming timing{frameTempo, beatPosition, beatsPerSample, rate};
+    const bool keepsTime = processBlock(changed, &timing, inputCursor, outputCursor, length);
+    if (keepsTime || framePlaying)
+        beatPosition += length * static_cast<double>(frameTempo) / (rate * 60.0);
+    else
+        beatPosition = 0.0;
+}
+
+// Handles the events from index on whose position does not exceed that of
+// event index; returns the first index not handled.
+int Plug::dispatchEvents(int index) {
+    const int count = pendingEvents->numEvents;
+    const VstEvent* first = pendingEvents->events[index];
+    const VstInt32 d = first ? first->deltaFrames : 0;
+    for (; index < count; ++index) {
+        const VstEvent* event = pendingEvents->events[index];
+        if (!event) continue;
+        if (event->deltaFrames > d) return index;
+        if (event->type == kVstMidiType) handleMidi(*reinterpret_cast<const VstMidiEvent*>(event));
+    }
+    return count;
+}
+
+void Plug::handleMidi(const VstMidiEvent& event) {
+    const int status = static_cast<unsigned char>(event.midiData[0]);
+    const int data1 = static_cast<unsigned char>(event.midiData[1]) & 0x7F;
+    const int data2 = static_cast<unsigned char>(event.midiData[2]) & 0x7F;
+    if (status < 0x80 || status > 0xEF) return;
+    switch (status & 0xF0) {
+        case 0x80: noteOff(data1, data2); break;
+        case 0x90:
+            if (data2 != 0)
+                noteOn(data1, data2);
+            else
+                noteOff(data1, 100);
+            break;
+        case 0xB0: handleController(static_cast<int16_t>(0xB000 + data1), data2); break;
+        case 0xE0: {
+            const double x = (data2 * 128 + data1) / 16383.0;
+            pitchBend = ((bendRange & 0x7F) * 0.01 + (bendRange >> 7)) * (2.0 * x - 1.0);
+            break;
+        }
+        default: break;
+    }
+}
+
+}  // namespace PlugCore

@@ -1,0 +1,67 @@
+// Orvalt: the stereo saturating clipper built on PlugCore::Plug.
+#pragma once
+
+#include "plugcore/Plug.h"
+
+class Orvalt : public PlugCore::Plug {
+public:
+    enum ParamIndex { kInput = 0, kWarm, kLimit, kBass, kClip, kDrive, kMakeup, kNumParams };
+    static constexpr VstInt32 kNumPrograms = 8;
+
+    explicit Orvalt(audioMasterCallback audioMaster);
+    ~Orvalt() override;
+
+    // [audio thread]
+    void sampleRateChanged() override;
+    void resetState() override;
+    bool processBlock(bool paramsChanged, const PlugCore::BlockTiming* timing, double* const* in,
+                      double* const* out, VstInt32 frames) override;
+    // [any thread]
+    void formatParameter(VstInt32 index, char* text, float value) override;
+    VstInt32 getLatency() override { return 1; }
+
+    const PlugCore::EditorLayout& layout() const { return editorDescription; }
+
+    // One first-order allpass section's state.
+    struct Allpass {
+        double x1;
+        double y1;
+    };
+    // The bass peaking equalizer of one channel.
+    struct BassEq {
+        double k0, k1, k0Smoothed, k1Smoothed, gain, gainSmoothed, z1, z2;
+    };
+
+private:
+    void updateParameters();
+    double channelStep(int c, double r);
+    double warmStage(int c, double r);
+    void meterHandOver();
+
+    double limitGain = 1.0;
+    double inputGainTarget = 1.0;
+    double driveTarget = 1.0;
+    double inputGain = 1.0;
+    double driveGain = 1.0;
+    bool warmOn = false;
+    bool clipOn = false;
+    bool makeupOn = false;
+    double satPrevIn[2] = {};
+    double satPrevOut[2] = {};
+    double dcPrevOut[2] = {};
+    double dcCoefficient = 0.0;
+    Allpass upsampler[2][4] = {};
+    Allpass downsampler[2][4] = {};
+    BassEq bassEq[2] = {};
+    double gainHistory1[2] = {};
+    double gainHistory2[2] = {};
+    double limiterDelay[2] = {};
+    double clipEnvelope[2] = {};
+    double attackCoefficient = 0.0;
+    double releaseCoefficient = 0.0;
+    int32_t meterCounter = 0;
+    int32_t meterPeriod = 0;
+    double smoothingCoefficient = 0.0;
+    float meterPeak[2] = {};
+    PlugCore::EditorLayout editorDescription{};
+};

@@ -1,0 +1,4 @@
+// Builds without a window system have no editor.
+#include "product/editorFactory.h"
+
+AEffEditor* createOrvaltEditor(Orvalt*) { return nullptr; }
