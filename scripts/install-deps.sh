@@ -1,0 +1,30 @@
+#!/usr/bin/env bash
+# Installs what the builds and tests need, from Debian's packages. Quick and
+# silent when everything is present. Usage: install-deps.sh [--demo]
+# (--demo: only what the main job needs).
+set -eu
+
+demo_packages=(cmake g++ make pkg-config libsndfile1-dev)
+test_packages=("${demo_packages[@]}" libgtest-dev googletest libbenchmark-dev libpng-dev clang libclang-rt-14-dev
+  g++-mingw-w64-i686 binutils-mingw-w64-i686 wine wine32:i386 xvfb xauth xdotool zam-plugins lsp-plugins-vst)
+
+packages=("${test_packages[@]}")
+[ "${1:-}" = "--demo" ] && packages=("${demo_packages[@]}")
+
+missing=()
+for p in "${packages[@]}"; do
+  if ! dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q 'install ok installed'; then
+    missing+=("$p")
+  fi
+done
+[ ${#missing[@]} -eq 0 ] && exit 0
+
+sudo=""
+[ "$(id -u)" -ne 0 ] && sudo="sudo"
+echo "Installing: ${missing[*]}"
+if printf '%s\n' "${missing[@]}" | grep -q ':i386$' && ! dpkg --print-foreign-architectures | grep -q i386; then
+  $sudo dpkg --add-architecture i386
+fi
+export DEBIAN_FRONTEND=noninteractive
+$sudo apt-get update -qq
+$sudo apt-get install -y -qq "${missing[@]}" >/dev/null

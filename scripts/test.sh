@@ -1,0 +1,100 @@
+#!/usr/bin/env bash
+# Builds everything and runs every test: the native build, the Windows build
+# under Wine (in a private prefix, with its own X server), the sanitizer builds
+# and the fuzz targets. Ends with one line: "N passed, N failed".
+# Environment: ORVALT_FUZZ_SECONDS (default 30), ORVALT_STAGES (default
+# "native win32 asan tsan fuzz").
+set -u
+root=$(cd "$(dirname "$0")/.." && pwd)
+cd "$root"
+
+bash scripts/install-deps.sh || { echo "dependency installation failed"; echo "0 passed, 1 failed"; exit 1; }
+
+jobs=$(nproc 2>/dev/null || echo 2)
+stages=${ORVALT_STAGES:-native win32 asan tsan fuzz}
+fuzz_seconds=${ORVALT_FUZZ_SECONDS:-30}
+logs="$root/build/test-logs"
+mkdir -p "$logs"
+passed=0
+failed=0
+failures=()
+
+# Tests never read or write a user's own settings.
+export XDG_CONFIG_HOME="$root/build/test-config"
+rm -rf "$XDG_CONFIG_HOME" && mkdir -p "$XDG_CONFIG_HOME"
+
+# Adds the counts of one ctest run (its log) to the totals.
+count_ctest() {
+  local stage=$1 log=$2
+  local line total bad
+  line=$(grep -E '[0-9]+% tests passed, [0-9]+ tests? failed out of [0-9]+' "$log" | tail -n 1)
+  if [ -z "$line" ]; then
+    failed=$((failed + 1)); failures+=("$stage: no test result"); return
+  fi
+  total=$(sed -E 's/.* out of ([0-9]+).*/\1/' <<<"$line")
+  bad=$(sed -E 's/.* ([0-9]+) tests? failed.*/\1/' <<<"$line")
+  passed=$((passed + total - bad))
+  failed=$((failed + bad))
+  if [ "$bad" -gt 0 ]; then
+    failures+=("$stage: $(grep -E '^\s+[0-9]+ - ' "$log" | sed -E 's/^\s+//' | tr '\n' ';')")
+  fi
+}
+
+# configure + build one preset; counts a failure and returns 1 when either fails.
+build_preset() {
+  local preset=$1; shift
+  echo "== $preset: configure and build"
+  if ! cmake --preset "$preset" "$@" >"$logs/$preset-configure.log" 2>&1; then
+    tail -n 30 "$logs/$preset-configure.log"
+    failed=$((failed + 1)); failures+=("$preset: configure failed"); return 1
+  fi
+  if ! cmake --build "build/$preset" -j"$jobs" >"$logs/$preset-build.log" 2>&1; then
+    grep -E 'error|Error' "$logs/$preset-build.log" | head -n 30
+    failed=$((failed + 1)); failures+=("$preset: build failed"); return 1
+  fi
+}
+
+run_ctest() {
+  local stage=$1 dir=$2; shift 2
+  echo "== $stage: tests"
+  ctest --test-dir "$dir" --output-on-failure -j"$jobs" "$@" >"$logs/$stage-ctest.log" 2>&1
+  grep -E '(Passed|Failed|\*\*\*|Not Run|tests passed)' "$logs/$stage-ctest.log" | sed 's/^/   /' | tail -n 60
+  count_ctest "$stage" "$logs/$stage-ctest.log"
+}
+
+for stage in $stages; do
+  start=$(date +%s)
+  case $stage in
+    native)
+      build_preset native && run_ctest native build/native ;;
+    win32)
+      if build_preset win32; then
+        export WINEPREFIX="$root/build/wineprefix-test" WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml="
+        rm -rf "$WINEPREFIX"
+        display=:$((90 + RANDOM % 9))
+        Xvfb "$display" -screen 0 1280x1024x24 -nolisten tcp >"$logs/xvfb.log" 2>&1 &
+        xvfb_pid=$!
+        export DISPLAY=$display
+        wineboot -i >"$logs/wineboot.log" 2>&1
+        run_ctest win32 build/win32
+        wineserver -k 2>/dev/null
+        kill "$xvfb_pid" 2>/dev/null; wait "$xvfb_pid" 2>/dev/null
+        unset WINEPREFIX DISPLAY
+      fi ;;
+    asan)
+      build_preset native-asan && \
+        ASAN_OPTIONS=detect_leaks=1:abort_on_error=1 UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1 \
+        run_ctest asan build/native-asan -LE slow ;;
+    tsan)
+      build_preset native-tsan && TSAN_OPTIONS=halt_on_error=1:second_deadlock_stack=1 \
+        run_ctest tsan build/native-tsan -L threads ;;
+    fuzz)
+      build_preset fuzz -DORVALT_FUZZ_SECONDS="$fuzz_seconds" && run_ctest fuzz build/fuzz ;;
+    *) echo "unknown stage $stage"; failed=$((failed + 1)) ;;
+  esac
+  echo "   ($stage took $(( $(date +%s) - start )) s)"
+done
+
+for f in "${failures[@]}"; do echo "FAILED $f"; done
+echo "$passed passed, $failed failed"
+[ "$failed" -eq 0 ]

@@ -1,0 +1,88 @@
+// No heap allocation on the audio thread: every process call after the first
+// runs without operator new.
+#include <gtest/gtest.h>
+
+#include <atomic>
+#include <cstdlib>
+#include <new>
+#include <vector>
+
+#include "product/Orvalt.h"
+
+namespace {
+std::atomic<bool> counting{false};
+std::atomic<int> allocations{0};
+}  // namespace
+
+void* operator new(std::size_t size) {
+    if (counting.load(std::memory_order_relaxed)) allocations.fetch_add(1);
+    if (void* p = std::malloc(size ? size : 1)) return p;
+    throw std::bad_alloc();
+}
+void* operator new[](std::size_t size) { return operator new(size); }
+void* operator new(std::size_t size, const std::nothrow_t&) noexcept {
+    if (counting.load(std::memory_order_relaxed)) allocations.fetch_add(1);
+    return std::malloc(size ? size : 1);
+}
+void* operator new[](std::size_t size, const std::nothrow_t& t) noexcept { return operator new(size, t); }
+void operator delete(void* p) noexcept { std::free(p); }
+void operator delete[](void* p) noexcept { std::free(p); }
+void operator delete(void* p, std::size_t) noexcept { std::free(p); }
+void operator delete[](void* p, std::size_t) noexcept { std::free(p); }
+
+namespace {
+
+VstTimeInfo timeInfo{};
+VstIntPtr VSTCALLBACK host(AEffect*, VstInt32 opcode, VstInt32, VstIntPtr, void*, float) {
+    if (opcode == audioMasterVersion) return 2400;
+    if (opcode == audioMasterGetTime) return reinterpret_cast<VstIntPtr>(&timeInfo);
+    return 0;
+}
+
+TEST(AudioThread, ProcessingAllocatesNothingAfterTheFirstCall) {
+    timeInfo.tempo = 128;
+    timeInfo.flags = kVstTempoValid | kVstTransportPlaying | kVstPpqPosValid;
+    auto* plugin = new Orvalt(host);
+    plugin->setSampleRate(44100.0f);
+    plugin->setBlockSize(256);
+    plugin->resume();
+
+    std::vector<float> l(1024, 0.8f), r(1024, -1.3f);
+    std::vector<double> dl(1024, 0.8), dr(1024, -1.3);
+    float* in[2] = {l.data(), r.data()};
+    float* out[2] = {l.data(), r.data()};
+    double* din[2] = {dl.data(), dr.data()};
+    double* dout[2] = {dl.data(), dr.data()};
+
+    std::vector<VstMidiEvent> midi(6);
+    const unsigned char bytes[6][3] = {{0x90, 60, 100}, {0xB0, 7, 64}, {0xB3, 120, 0},
+                                       {0xE0, 0, 64},   {0xB0, 123, 0}, {0x80, 60, 0}};
+    for (int i = 0; i < 6; ++i) {
+        midi[i].type = kVstMidiType;
+        midi[i].byteSize = sizeof(VstMidiEvent);
+        midi[i].deltaFrames = i * 40;
+        for (int b = 0; b < 3; ++b) midi[i].midiData[b] = static_cast<char>(bytes[i][b]);
+    }
+    std::vector<unsigned char> storage(sizeof(VstEvents) + 6 * sizeof(VstEvent*));
+    auto* events = reinterpret_cast<VstEvents*>(storage.data());
+    events->numEvents = 6;
+    for (int i = 0; i < 6; ++i) events->events[i] = reinterpret_cast<VstEvent*>(&midi[i]);
+
+    plugin->processReplacing(in, out, 256);  // the first call may allocate lazily
+    counting = true;
+    for (int round = 0; round < 20; ++round) {
+        plugin->setParameter(round % 7, (round % 5) / 4.0f);
+        plugin->processEvents(events);
+        plugin->processReplacing(in, out, 256);
+        plugin->processEvents(events);
+        plugin->processDoubleReplacing(din, dout, 256);
+        plugin->process(in, out, 100);
+        plugin->processReplacing(in, out, 1024);  // longer than announced: in pieces
+    }
+    counting = false;
+    EXPECT_EQ(allocations.load(), 0);
+    AEffect* e = plugin->getAeffect();
+    e->dispatcher(e, effClose, 0, 0, nullptr, 0.0f);
+}
+
+}  // namespace

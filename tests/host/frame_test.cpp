@@ -1,0 +1,347 @@
+// The processing frame: sub-blocks at event positions, input cleaning,
+// precision paths, long blocks in pieces, timing.
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <limits>
+#include <random>
+
+#include "product/Orvalt.h"
+#include "test_plug.h"
+
+namespace {
+
+VstTimeInfo* hostTime = nullptr;
+VstIntPtr VSTCALLBACK timeHost(AEffect*, VstInt32 opcode, VstInt32, VstIntPtr, void*, float) {
+    if (opcode == audioMasterVersion) return 2400;
+    if (opcode == audioMasterGetTime) return reinterpret_cast<VstIntPtr>(hostTime);
+    return 0;
+}
+
+// MIDI events in the host's layout, built for one block.
+struct Events {
+    std::vector<VstMidiEvent> midi;
+    std::vector<unsigned char> storage;
+    void add(VstInt32 delta, unsigned char status, unsigned char d1, unsigned char d2) {
+        VstMidiEvent e{};
+        e.type = kVstMidiType;
+        e.byteSize = sizeof(VstMidiEvent);
+        e.deltaFrames = delta;
+        e.midiData[0] = static_cast<char>(status);
+        e.midiData[1] = static_cast<char>(d1);
+        e.midiData[2] = static_cast<char>(d2);
+        midi.push_back(e);
+    }
+    VstEvents* get() {
+        storage.assign(sizeof(VstEvents) + midi.size() * sizeof(VstEvent*), 0);
+        auto* list = reinterpret_cast<VstEvents*>(storage.data());
+        list->numEvents = static_cast<VstInt32>(midi.size());
+        for (size_t i = 0; i < midi.size(); ++i) list->events[i] = reinterpret_cast<VstEvent*>(&midi[i]);
+        return list;
+    }
+};
+
+struct Stereo {
+    explicit Stereo(size_t n, double fill = 0.0) : left(n, fill), right(n, fill) {}
+    std::vector<double> left, right;
+    double* ptrs[2];
+    double** get() {
+        ptrs[0] = left.data();
+        ptrs[1] = right.data();
+        return ptrs;
+    }
+};
+
+struct StereoF {
+    explicit StereoF(size_t n, float fill = 0.0f) : left(n, fill), right(n, fill) {}
+    std::vector<float> left, right;
+    float* ptrs[2];
+    float** get() {
+        ptrs[0] = left.data();
+        ptrs[1] = right.data();
+        return ptrs;
+    }
+};
+
+std::unique_ptr<TestPlug> preparedPlug(VstInt32 blockSize = 128, bool keepsTime = true) {
+    auto plug = std::make_unique<TestPlug>(timeHost, keepsTime);
+    plug->blocks.reserve(4096);
+    plug->calls.reserve(4096);
+    plug->setSampleRate(48000.0f);
+    plug->setBlockSize(blockSize);
+    plug->resume();
+    return plug;
+}
+
+TEST(Frame, BlockWithoutEventsIsOneSubBlockAndFirstCookIsAChange) {
+    hostTime = nullptr;
+    auto plug = preparedPlug();
+    Stereo in(128, 0.5), out(128);
+    plug->processDoubleReplacing(in.get(), out.get(), 128);
+    ASSERT_EQ(plug->blocks.size(), 1u);
+    EXPECT_EQ(plug->blocks[0].frames, 128);
+    EXPECT_TRUE(plug->blocks[0].paramsChanged);
+    plug->processDoubleReplacing(in.get(), out.get(), 128);
+    EXPECT_FALSE(plug->blocks[1].paramsChanged);
+    plug->resume();
+    plug->processDoubleReplacing(in.get(), out.get(), 128);
+    EXPECT_TRUE(plug->blocks[2].paramsChanged) << "resume marks every parameter for cooking";
+    EXPECT_EQ(plug->resets, 2);
+    EXPECT_EQ(plug->rateChanges, 1);
+}
+
+TEST(Frame, EventsAtZeroZeroAndSixtyFourSplitTheBlock) {
+    hostTime = nullptr;
+    auto plug = preparedPlug();
+    Stereo in(128), out(128);
+    Events ev;
+    ev.add(0, 0x90, 60, 100);
+    ev.add(0, 0x91, 61, 90);
+    ev.add(64, 0x92, 62, 80);
+    plug->processEvents(ev.get());
+    plug->processDoubleReplacing(in.get(), out.get(), 128);
+    std::vector<std::tuple<char, int, int>> got;
+    for (auto& c : plug->calls) got.emplace_back(c.kind, c.a, c.kind == 'b' ? 0 : c.b);
+    std::vector<std::tuple<char, int, int>> want = {
+        {'n', 60, 100}, {'n', 61, 90}, {'b', 64, 0}, {'n', 62, 80}, {'b', 64, 0}};
+    EXPECT_EQ(got, want);
+    EXPECT_FALSE(plug->blocks[1].paramsChanged);
+}
+
+TEST(Frame, EventAtTheEndActsAfterAndLateEventsBeforeTheLastSubBlock) {
+    hostTime = nullptr;
+    auto plug = preparedPlug();
+    Stereo in(128), out(128);
+    Events ev;
+    ev.add(32, 0x90, 1, 1);
+    ev.add(128, 0x90, 2, 1);
+    plug->processEvents(ev.get());
+    plug->processDoubleReplacing(in.get(), out.get(), 128);
+    ASSERT_EQ(plug->calls.size(), 4u);
+    EXPECT_EQ(plug->calls[0].kind, 'b');
+    EXPECT_EQ(plug->calls[1].a, 1);
+    EXPECT_EQ(plug->calls[2].kind, 'b');
+    EXPECT_EQ(plug->calls[2].a, 96);
+    EXPECT_EQ(plug->calls[3].a, 2) << "an event at sampleFrames is dispatched after the last sub-block";
+
+    plug->calls.clear();
+    Events late;
+    late.add(32, 0x90, 1, 1);
+    late.add(129, 0x90, 2, 1);
+    late.add(500, 0x90, 3, 1);
+    plug->processEvents(late.get());
+    plug->processDoubleReplacing(in.get(), out.get(), 128);
+    ASSERT_EQ(plug->calls.size(), 5u);
+    EXPECT_EQ(plug->calls[1].a, 1);
+    EXPECT_EQ(plug->calls[2].a, 2);
+    EXPECT_EQ(plug->calls[3].a, 3);
+    EXPECT_EQ(plug->calls[4].kind, 'b');
+    EXPECT_EQ(plug->calls[4].a, 96) << "late events act from the start of the last sub-block";
+
+    plug->calls.clear();
+    plug->processDoubleReplacing(in.get(), out.get(), 128);
+    EXPECT_EQ(plug->calls.size(), 1u) << "the event list is consumed by one process call";
+}
+
+TEST(Frame, NoteOnWithZeroVelocityIsANoteOffWithVelocityHundred) {
+    hostTime = nullptr;
+    auto plug = preparedPlug();
+    Stereo in(16), out(16);
+    Events ev;
+    ev.add(0, 0x93, 64, 0);
+    ev.add(0, 0x85, 65, 33);
+    ev.add(0, 0xF0, 1, 2);  // system messages are ignored
+    ev.add(0, 0x40, 1, 2);  // running-status data bytes too
+    plug->processEvents(ev.get());
+    plug->processDoubleReplacing(in.get(), out.get(), 16);
+    ASSERT_GE(plug->calls.size(), 2u);
+    EXPECT_EQ(plug->calls[0].kind, 'f');
+    EXPECT_EQ(plug->calls[0].a, 64);
+    EXPECT_EQ(plug->calls[0].b, 100);
+    EXPECT_EQ(plug->calls[1].kind, 'f');
+    EXPECT_EQ(plug->calls[1].b, 33);
+    EXPECT_EQ(plug->calls.size(), 3u);
+}
+
+TEST(Frame, InputIsCleanedBeforeTheProductSeesIt) {
+    hostTime = nullptr;
+    auto plug = preparedPlug();
+    const double nan = std::numeric_limits<double>::quiet_NaN();
+    const double inf = std::numeric_limits<double>::infinity();
+    const double values[] = {nan, 1e12, -1e12, inf, -inf, 0.25, -1e10, 1e10};
+    for (double v : values) {
+        Stereo in(4, v), out(4);
+        plug->blocks.clear();
+        plug->processDoubleReplacing(in.get(), out.get(), 4);
+        const double want = std::isnan(v) ? 0.0 : std::max(-1e10, std::min(1e10, v));
+        EXPECT_EQ(out.left[0], want) << v;
+        EXPECT_EQ(plug->blocks[0].firstInput, want) << v;
+    }
+    StereoF inF(4, std::numeric_limits<float>::quiet_NaN()), outF(4, 7.0f);
+    plug->processReplacing(inF.get(), outF.get(), 4);
+    EXPECT_EQ(outF.left[3], 0.0f) << "single precision NaN reaches the product as 0 too";
+}
+
+TEST(Frame, ReplacingAndAccumulatingSinglePrecision) {
+    hostTime = nullptr;
+    auto plug = preparedPlug();
+    plug->gain = 0.5;
+    StereoF in(64, 0.5f), out(64, 1.0f);
+    plug->processReplacing(in.get(), out.get(), 64);
+    EXPECT_EQ(out.left[10], 0.25f);
+    EXPECT_EQ(out.right[63], 0.25f);
+    StereoF acc(64, 1.0f);
+    plug->process(in.get(), acc.get(), 64);
+    EXPECT_EQ(acc.left[10], 1.25f) << "process adds to what the host had";
+    EXPECT_EQ(acc.right[0], 1.25f);
+}
+
+TEST(Frame, HostileCallsDoNothing) {
+    hostTime = nullptr;
+    auto plug = preparedPlug();
+    Stereo in(8, 1.0), out(8, 3.0);
+    plug->processDoubleReplacing(in.get(), out.get(), 0);
+    plug->processDoubleReplacing(in.get(), out.get(), -5);
+    plug->processDoubleReplacing(nullptr, out.get(), 8);
+    plug->processDoubleReplacing(in.get(), nullptr, 8);
+    plug->processReplacing(nullptr, nullptr, 8);
+    EXPECT_TRUE(plug->blocks.empty());
+    EXPECT_EQ(out.left[0], 3.0);
+    Events ev;
+    ev.add(-7, 0x90, 5, 5);  // negative position: acts at the start
+    ev.add(3, 0x90, 6, 5);
+    ev.add(1, 0x90, 7, 5);  // out of order: never a negative sub-block
+    plug->processEvents(ev.get());
+    plug->processDoubleReplacing(in.get(), out.get(), 8);
+    int frames = 0;
+    for (auto& b : plug->blocks) {
+        EXPECT_GT(b.frames, 0);
+        frames += b.frames;
+    }
+    EXPECT_EQ(frames, 8);
+}
+
+TEST(Frame, TempoAndBeatPositionFromTheHost) {
+    VstTimeInfo time{};
+    time.tempo = 140.3;
+    time.ppqPos = 8.0;
+    time.flags = kVstTempoValid | kVstPpqPosValid | kVstTransportPlaying;
+    hostTime = &time;
+    auto plug = preparedPlug(256);
+    Stereo in(256), out(256);
+    Events ev;
+    ev.add(100, 0x90, 1, 1);
+    plug->processEvents(ev.get());
+    plug->processDoubleReplacing(in.get(), out.get(), 256);
+    ASSERT_EQ(plug->blocks.size(), 2u);
+    const double tempo = static_cast<float>(140.3);
+    EXPECT_EQ(plug->blocks[0].timing.tempo, tempo) << "tempo is held in single precision";
+    EXPECT_EQ(plug->blocks[0].timing.sampleRate, 48000.0);
+    EXPECT_EQ(plug->blocks[0].timing.beatsPerSample, tempo / (48000.0 * 60.0));
+    EXPECT_EQ(plug->blocks[0].timing.beatPosition, 8.0);
+    EXPECT_EQ(plug->blocks[1].timing.beatPosition, 8.0 + 100 * tempo / (48000.0 * 60.0));
+    hostTime = nullptr;
+}
+
+TEST(Frame, WithoutHostTimingTempoIs120AndTheClockRunsForThisProduct) {
+    hostTime = nullptr;
+    auto plug = preparedPlug(128, true);
+    Stereo in(128), out(128);
+    plug->processDoubleReplacing(in.get(), out.get(), 128);
+    plug->processDoubleReplacing(in.get(), out.get(), 128);
+    EXPECT_EQ(plug->blocks[0].timing.tempo, 120.0);
+    EXPECT_EQ(plug->blocks[0].timing.beatPosition, 0.0);
+    EXPECT_EQ(plug->blocks[1].timing.beatPosition, 128 * 120.0 / (48000.0 * 60.0));
+
+    VstTimeInfo stopped{};
+    stopped.tempo = 90.0;
+    stopped.ppqPos = 4.0;
+    stopped.flags = kVstTempoValid | kVstPpqPosValid;  // transport stopped: ppqPos ignored
+    hostTime = &stopped;
+    auto idle = preparedPlug(128, false);
+    idle->processDoubleReplacing(in.get(), out.get(), 128);
+    idle->processDoubleReplacing(in.get(), out.get(), 128);
+    EXPECT_EQ(idle->blocks[0].timing.tempo, 90.0);
+    EXPECT_EQ(idle->blocks[1].timing.beatPosition, 0.0) << "a stopped product's clock returns to 0";
+    hostTime = nullptr;
+}
+
+// Absolute sample positions of the note events and the total audio, as the product saw them.
+std::vector<std::pair<int, int>> notePositions(const TestPlug& plug) {
+    std::vector<std::pair<int, int>> out;
+    int t = 0;
+    for (auto& c : plug.calls) {
+        if (c.kind == 'b')
+            t += c.a;
+        else
+            out.emplace_back(c.a, t);
+    }
+    out.emplace_back(-1, t);
+    return out;
+}
+
+TEST(Frame, LongerBlocksAreProcessedInPiecesWithEventsInPlace) {
+    hostTime = nullptr;
+    for (int total : {65, 192, 200}) {
+        auto pieces = preparedPlug(64);
+        auto announced = preparedPlug(64);
+        Stereo in(static_cast<size_t>(total), 0.1), out(static_cast<size_t>(total));
+        Events ev;
+        const int positions[] = {0, 10, 63, 64, 64, 100, 128, 150, total - 1};
+        for (int p : positions)
+            if (p < total) ev.add(p, 0x90, static_cast<unsigned char>(p & 0x7F), 1);
+        pieces->processEvents(ev.get());
+        pieces->processDoubleReplacing(in.get(), out.get(), total);
+        for (auto& b : pieces->blocks) EXPECT_LE(b.frames, 64);
+
+        for (int start = 0; start < total; start += 64) {
+            const int n = std::min(64, total - start);
+            Events part;
+            for (auto& e : ev.midi)
+                if (e.deltaFrames >= start && e.deltaFrames < start + n)
+                    part.add(e.deltaFrames - start, 0x90, static_cast<unsigned char>(e.midiData[1]), 1);
+            Stereo a(static_cast<size_t>(n), 0.1), b(static_cast<size_t>(n));
+            announced->processEvents(part.get());
+            announced->processDoubleReplacing(a.get(), b.get(), n);
+        }
+        EXPECT_EQ(notePositions(*pieces), notePositions(*announced)) << total;
+    }
+}
+
+VstIntPtr VSTCALLBACK plainHost(AEffect*, VstInt32 opcode, VstInt32, VstIntPtr, void*, float) {
+    return opcode == audioMasterVersion ? 2400 : 0;
+}
+
+TEST(Frame, LongerBlocksGiveTheSameAudioAsAnnouncedBlocks) {
+    hostTime = nullptr;
+    std::mt19937 rng(7);
+    std::uniform_real_distribution<float> noise(-2.0f, 2.0f);
+    for (bool warm : {false, true}) {
+        Orvalt whole(plainHost), split(plainHost);
+        for (Orvalt* o : {&whole, &split}) {
+            o->setParameter(Orvalt::kWarm, warm ? 1.0f : 0.0f);
+            o->setParameter(Orvalt::kLimit, 0.3f);
+            o->setParameter(Orvalt::kInput, 0.4f);
+            o->setSampleRate(44100.0f);
+            o->setBlockSize(64);
+            o->resume();
+        }
+        const int total = 64 * 3 + 17;
+        StereoF in(total), outWhole(total), outSplit(total);
+        for (int i = 0; i < total; ++i) {
+            in.left[i] = noise(rng);
+            in.right[i] = noise(rng);
+        }
+        whole.processReplacing(in.get(), outWhole.get(), total);
+        for (int start = 0; start < total; start += 64) {
+            const int n = std::min(64, total - start);
+            float* i2[2] = {in.left.data() + start, in.right.data() + start};
+            float* o2[2] = {outSplit.left.data() + start, outSplit.right.data() + start};
+            split.processReplacing(i2, o2, n);
+        }
+        EXPECT_EQ(outWhole.left, outSplit.left);
+        EXPECT_EQ(outWhole.right, outSplit.right);
+    }
+}
+
+}  // namespace
