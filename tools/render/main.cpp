@@ -1,0 +1,35 @@
+// orvalt-render: renders audio through a VST 2.4 plug-in from the command line.
+#include "tools/render/render_error.h"
+#include "tools/render/render_job.h"
+#include "tools/render/render_options.h"
+
+#include <cstdio>
+#include <exception>
+#include <new>
+
+#ifndef ORVALT_DEFAULT_PLUGIN
+#define ORVALT_DEFAULT_PLUGIN ""
+#endif
+
+int main(int argc, char** argv) {
+    using namespace render;
+    const std::string defaultPlugin = ORVALT_DEFAULT_PLUGIN;
+    try {
+        RenderOptions options = parseRenderOptions(argc, argv, defaultPlugin);
+        if (options.help) {
+            std::fputs(renderUsage(defaultPlugin).c_str(), stdout);
+            return exitOk;
+        }
+        runRender(options, stdout);
+        return exitOk;
+    } catch (const RenderError& e) {
+        std::fprintf(stderr, "orvalt-render: error: %s\n", e.what());
+        return e.code();
+    } catch (const std::bad_alloc&) {
+        std::fprintf(stderr, "orvalt-render: error: out of memory\n");
+        return exitFailure;
+    } catch (const std::exception& e) {
+        std::fprintf(stderr, "orvalt-render: error: %s\n", e.what());
+        return exitFailure;
+    }
+}

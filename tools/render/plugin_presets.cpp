@@ -1,0 +1,101 @@
+#include "tools/render/plugin_presets.h"
+
+#include "tools/render/atomic_output.h"
+#include "tools/render/render_error.h"
+
+#include <cerrno>
+#include <cstdio>
+#include <cstring>
+#include <memory>
+
+namespace render {
+namespace {
+
+constexpr long maxPresetBytes = 64L << 20;  // far beyond any real preset
+
+struct FileCloser {
+    void operator()(FILE* f) const { std::fclose(f); }
+};
+
+std::vector<uint8_t> readWholeFile(const std::string& path) {
+    std::unique_ptr<FILE, FileCloser> file(std::fopen(path.c_str(), "rb"));
+    if (!file) throw RenderError(exitPreset, "cannot read preset " + path + ": " + std::strerror(errno));
+    std::vector<uint8_t> bytes;
+    unsigned char buffer[65536];
+    size_t n;
+    while ((n = std::fread(buffer, 1, sizeof buffer, file.get())) > 0) {
+        bytes.insert(bytes.end(), buffer, buffer + n);
+        if (static_cast<long>(bytes.size()) > maxPresetBytes)
+            throw RenderError(exitPreset, "preset " + path + " is too large to be a preset");
+    }
+    if (std::ferror(file.get())) throw RenderError(exitPreset, "cannot read preset " + path);
+    return bytes;
+}
+
+std::string idText(int32_t id) {
+    char hex[16];
+    std::snprintf(hex, sizeof hex, "0x%08X", static_cast<unsigned>(id));
+    return "'" + vsthost::fourCharText(id) + "' (" + hex + ")";
+}
+
+}  // namespace
+
+PresetFile readPresetFor(vsthost::Plugin& plugin, const std::string& path) {
+    std::vector<uint8_t> bytes = readWholeFile(path);
+    PresetFile preset;
+    std::string error;
+    if (!parsePresetFile(bytes, preset, error)) throw RenderError(exitPreset, path + ": " + error);
+    if (preset.fxID != plugin.uniqueID())
+        throw RenderError(exitPreset, path + " is a preset for the plug-in " + idText(preset.fxID) + ", not for " +
+                                          plugin.effectName() + " " + idText(plugin.uniqueID()));
+    bool chunks = (plugin.effect()->flags & effFlagsProgramChunks) != 0;
+    if (preset.kind == PresetKind::programParams) {
+        if (preset.count != plugin.numParams())
+            throw RenderError(exitPreset, path + " holds " + std::to_string(preset.count) + " parameters; the plug-in has " +
+                                              std::to_string(plugin.numParams()));
+    } else if (!chunks) {
+        throw RenderError(exitPreset, path + " holds a state chunk, but the plug-in does not keep its state as a chunk");
+    }
+    return preset;
+}
+
+void applyPreset(vsthost::Plugin& plugin, const PresetFile& preset) {
+    if (preset.kind == PresetKind::programParams) {
+        for (int i = 0; i < preset.count; ++i) plugin.setParameter(i, preset.params[static_cast<size_t>(i)]);
+        return;
+    }
+    plugin.setChunk(preset.chunk, preset.kind == PresetKind::programChunk);
+}
+
+void savePreset(vsthost::Plugin& plugin, const std::string& path, bool bank) {
+    AtomicOutput output(path);
+    PresetFile preset;
+    preset.fxID = plugin.uniqueID();
+    preset.fxVersion = plugin.effect()->version;
+    bool chunks = (plugin.effect()->flags & effFlagsProgramChunks) != 0;
+    if (bank) {
+        if (!chunks) throw RenderError(exitPlugin, "the plug-in keeps no state chunk; save a program (.fxp) instead");
+        preset.kind = PresetKind::bankChunk;
+        preset.formatVersion = 2;
+        preset.count = plugin.numPrograms();
+        preset.currentProgram = static_cast<int32_t>(plugin.dispatch(effGetProgram));
+        preset.chunk = plugin.getChunk(false);
+    } else {
+        preset.programName = plugin.programName().substr(0, 27);
+        if (chunks) {
+            preset.kind = PresetKind::programChunk;
+            preset.count = plugin.numParams();
+            preset.chunk = plugin.getChunk(true);
+        } else {
+            preset.kind = PresetKind::programParams;
+            preset.count = plugin.numParams();
+            for (int i = 0; i < preset.count; ++i) preset.params.push_back(plugin.getParameter(i));
+        }
+    }
+    if ((preset.kind != PresetKind::programParams) && preset.chunk.empty())
+        throw RenderError(exitPlugin, "the plug-in gave no state chunk to save");
+    output.writeAll(encodePresetFile(preset));
+    output.commit();
+}
+
+}  // namespace render

@@ -1,0 +1,26 @@
+// Loading and saving a plug-in's state as .fxp/.fxb files.
+#pragma once
+
+#include "tools/render/preset_file.h"
+#include "tools/vsthost/vsthost.h"
+
+#include <string>
+
+namespace render {
+
+// Reads and checks a preset file against the plug-in: the right kind of file,
+// complete, made for this plug-in (fxID equals its unique ID) and of a form
+// it can take. Touches nothing in the plug-in. Throws RenderError(exitPreset).
+PresetFile readPresetFor(vsthost::Plugin& plugin, const std::string& path);
+
+// [UI thread] Hands a checked preset to the plug-in: chunk forms through
+// effSetChunk (index 1 for a program, 0 for a bank), parameter lists through
+// setParameter.
+void applyPreset(vsthost::Plugin& plugin, const PresetFile& preset);
+
+// [UI thread] Writes the plug-in's state as a program (.fxp) or a bank
+// (.fxb); the file appears only when complete. Plug-ins without chunks are
+// saved as a parameter list (programs only). Throws RenderError.
+void savePreset(vsthost::Plugin& plugin, const std::string& path, bool bank);
+
+}  // namespace render

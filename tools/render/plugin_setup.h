@@ -1,0 +1,39 @@
+// Bringing plug-in instances into the state the command line describes, the
+// same way for the rendering instance and for the fresh one that measures the
+// transfer curve.
+#pragma once
+
+#include "tools/render/preset_file.h"
+#include "tools/render/render_options.h"
+#include "tools/vsthost/vsthost.h"
+
+#include <memory>
+#include <string>
+#include <utility>
+#include <vector>
+
+namespace render {
+
+class PluginSetup {
+public:
+    // Loads the library. Throws RenderError(exitPlugin).
+    explicit PluginSetup(const RenderOptions& options);
+
+    // A new instance, opened, told the rate, block size and precision, with the
+    // preset and the parameter assignments applied, switched on. The first call
+    // reads and checks the preset and turns the assignments into normalized
+    // values (throwing RenderError(exitPreset / exitParameter)); later calls
+    // repeat exactly those values.
+    std::unique_ptr<vsthost::Plugin> createInstance(double sampleRate);
+
+private:
+    void resolveAssignments(vsthost::Plugin& plugin);
+    const RenderOptions& options_;
+    std::shared_ptr<vsthost::Library> library_;
+    bool resolved_ = false;
+    bool hasPreset_ = false;
+    PresetFile preset_;
+    std::vector<std::pair<int, float>> values_;  // parameter index, normalized value
+};
+
+}  // namespace render

@@ -1,0 +1,20 @@
+// A one-line progress bar on standard error, drawn only on a terminal.
+#pragma once
+
+namespace render {
+
+class ProgressBar {
+public:
+    // Shown when standard error is a terminal and enabled is true.
+    explicit ProgressBar(bool enabled);
+    ~ProgressBar();
+    void update(double fraction);
+    // Clears the line (the report follows on clean lines).
+    void finish();
+
+private:
+    bool shown_;
+    int lastPercent_ = -1;
+};
+
+}  // namespace render

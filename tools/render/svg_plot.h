@@ -1,0 +1,21 @@
+// The --svg picture: input and output waveforms one above the other, and the
+// static input-to-output curve beside them.
+#pragma once
+
+#include "tools/render/audio_data.h"
+
+#include <string>
+#include <vector>
+
+namespace render {
+
+struct TransferCurve {
+    std::vector<double> input;   // ramp values
+    std::vector<double> output;  // what came out for each
+};
+
+// The SVG document text.
+std::string drawRenderSvg(const AudioData& input, const AudioData& output, const TransferCurve& curve,
+                          const std::string& title);
+
+}  // namespace render
