@@ -35,7 +35,8 @@ struct EditorLayout {
     uint32_t captionColour;  // 0x00BBGGRR
 };
 
-class Plug : public AudioEffectX, public IParamCook {
+// Instances sit on a 16-byte boundary (aligned new picks that up from here).
+class alignas(16) Plug : public AudioEffectX, public IParamCook {
 public:
     Plug(audioMasterCallback audioMaster, const char* pluginName, VstInt32 numPrograms, VstInt32 numParams);
     ~Plug() override;
@@ -77,23 +78,28 @@ public:
     bool getOutputProperties(VstInt32 index, VstPinProperties* properties) override;
 
     // --- programs and chunk ---
+    // [UI thread] Leaves the current program (its values are snapshotted) and loads another.
     void setProgram(VstInt32 program) override;
+    // [UI thread] Names are cut at 23 characters.
     void setProgramName(char* name) override;
     void getProgramName(char* name) override;
     bool getProgramNameIndexed(VstInt32 category, VstInt32 index, char* text) override;
+    // [UI thread] Points data at the chunk buffer, valid until the next getChunk.
     VstInt32 getChunk(void** data, bool isPreset) override;
+    // [UI thread] Applies the records in stored order; never reads beyond byteSize. Always 0.
     VstInt32 setChunk(void* data, VstInt32 byteSize, bool isPreset) override;
-    // Copies the absolute live values into a program.
+    // [UI thread] Copies the absolute live values into a program.
     void snapshotProgram(VstInt32 program);
-    // Writes the chunk into the given buffer (bank when isPreset is false).
+    // [UI thread] Writes the chunk into the given buffer (bank when isPreset is false).
     void writeChunk(std::vector<uint8_t>& out, bool isPreset);
     const Program& program(VstInt32 index) const { return programs[index]; }
 
     // --- defaults file ---
     // [host's thread] The product constructor's last step.
     void loadDefaults();
-    // [UI thread] Writes the bank to the per-user defaults file.
-    void saveDefaults();
+    // [UI thread] Writes the bank to the per-user defaults file, replacing the old
+    // file only once the new one is complete. False when nothing was saved.
+    bool saveDefaults();
 
     // --- MIDI ---
     // [audio thread] One control change (key = 0xB000 + controller, held as signed 16 bits).
@@ -106,6 +112,7 @@ public:
     void startLearn(VstInt32 index);
     void cancelLearn();
     void unlearn(VstInt32 index);
+    // [any thread]
     int32_t getLearnTarget() const { return learnTarget.load(std::memory_order_relaxed); }
     double getPitchBend() const { return pitchBend; }
     uint16_t getBendRange() const { return bendRange; }
@@ -136,6 +143,9 @@ protected:
     void initParameter(VstInt32 index, const char* name, const char* label, float defaultValue);
     void setParameterClamped(VstInt32 index, float value);
     float cookedValue(VstInt32 index) const { return params.params[index].cooked; }
+    // [audio thread] Called between reading the learn target and releasing it;
+    // lets tests make a learn request at the worst moment.
+    virtual void afterLearnTargetRead(int32_t) {}
 
 private:
     struct EventCursor;
@@ -148,6 +158,9 @@ private:
     void runSubBlock(double* const* out, VstInt32 start, VstInt32 length);
     int dispatchEvents(int index);
     void handleMidi(const VstMidiEvent& event);
+    void learnAndMatch(int16_t key, int data);
+    void reportChunkError(const char* reason);
+    bool acceptForeignName(const char* storedName);
 
     const char* pluginName;
 
