@@ -33,7 +33,14 @@ public:
     };
 
 private:
+    friend struct OrvaltChainProbe;  // tests read the designed coefficients
+
     void updateParameters();
+    // The sample rate the design uses: the host's, with unusable values replaced.
+    double chainRate();
+    // The per-sample loop; kept out of line so nothing in it is computed before
+    // the rounding mode is set.
+    void runSamples(double* const* in, double* const* out, VstInt32 frames);
     double channelStep(int c, double r);
     double warmStage(int c, double r);
     void meterHandOver();

@@ -1,24 +1,192 @@
-// Orvalt's signal chain. For now the block operation delays the input by one
-// sample, which is what the full chain does with warm and clip off.
+// Orvalt's signal chain: input gain and drive, the optional warm stage (2x
+// oversampled bass boost, soft saturation, DC blocker), the optional one-sample
+// look-ahead clipper with make-up, and the clip meters handed to the editor.
+// It runs under round-toward-zero; every operation is written out in the order
+// that fixes its result, so every build gives the same bits.
+#include <cfenv>
+#include <cmath>
+#include <cstdint>
+#include <cstring>
+
+#include "plugcore/SharedBlock.h"
+#include "product/ChainMath.h"
+#include "product/ChainStages.h"
 #include "product/Orvalt.h"
+#include "product/RoundingGuard.h"
 
-void Orvalt::sampleRateChanged() { updateParameters(); }
+namespace {
 
-void Orvalt::updateParameters() {}
+constexpr double kPi = 3.141592653589793;
+constexpr double kLn2 = 0.6931471805599453;
+constexpr double kCeiling = 0.99;         // the clipper's threshold
+constexpr float kMeterDecay = 0.9f;       // per hand-over attempt
+constexpr double kMinimumRate = 1000.0;   // below this the 40 Hz design breaks down
+constexpr double kMaximumRate = 1.0e7;    // keeps the meter period inside 32 bits
+
+// A parameter as a number; a NaN value counts as 0.
+double number(float cooked) { return cooked == cooked ? static_cast<double>(cooked) : 0.0; }
+
+}  // namespace
+
+double Orvalt::chainRate() {
+    const double fs = getSampleRate();
+    if (!(fs > 0.0) || !std::isfinite(fs)) return 44100.0;
+    if (fs < kMinimumRate) return kMinimumRate;
+    if (fs > kMaximumRate) return kMaximumRate;
+    return fs;
+}
+
+// [audio thread] The design always rounds to nearest, whatever mode the host's
+// thread is in, so every host gets the same coefficients.
+void Orvalt::sampleRateChanged() {
+    {
+        RoundingGuard nearest(FE_TONEAREST);
+        const double fs = chainRate();
+        dcCoefficient = ChainMath::exp(-1.0 / (static_cast<double>(0.05f) * fs));
+        meterPeriod = static_cast<int32_t>(0.02 * fs);
+        attackCoefficient = ChainMath::exp(-1.0 / (static_cast<double>(0.002f) * fs));
+        releaseCoefficient = ChainMath::exp(-1.0 / (static_cast<double>(0.1f) * fs));
+        smoothingCoefficient = 1.0 - ChainMath::exp(-1.0 / (0.1 * fs));
+    }
+    updateParameters();
+}
+
+// [audio thread] Targets only: the smoothers and the filter states carry on.
+void Orvalt::updateParameters() {
+    RoundingGuard nearest(FE_TONEAREST);
+    const double input = number(cookedValue(kInput));
+    const double limit = number(cookedValue(kLimit));
+    const double bass = number(cookedValue(kBass));
+    const double drive = number(cookedValue(kDrive));
+
+    limitGain = ChainMath::pow10((1.0 - limit) * 0.5);
+    driveTarget = ChainMath::pow10(drive - 1.0);
+    inputGainTarget = ChainMath::pow10(input) * driveTarget;
+
+    // Peaking equalizer at 40 Hz for the doubled rate, six octaves wide.
+    const double fs = chainRate();
+    const double a = ChainMath::pow10(bass * 0.25);
+    const double w = 2.0 * kPi * 40.0 / (2.0 * fs);
+    const double sinW = ChainMath::sin(w);
+    const double alpha = sinW * ChainMath::sinh(3.0 * kLn2 * w / sinW);
+    const double f = alpha / a;
+    const double k1 = (1.0 - f) / (1.0 + f);
+    const double k0 = -ChainMath::cos(w);
+    const double gain = a * a;
+    for (BassEq& eq : bassEq) {
+        eq.k0 = k0;
+        eq.k1 = k1;
+        eq.gain = gain;
+    }
+
+    warmOn = cookedValue(kWarm) > 0.5f;
+    clipOn = cookedValue(kClip) > 0.5f;
+    makeupOn = cookedValue(kMakeup) > 0.5f;
+}
 
 void Orvalt::resetState() {
-    limiterDelay[0] = limiterDelay[1] = 0.0;
+    for (int c = 0; c < 2; ++c) {
+        for (Allpass& section : upsampler[c]) section = Allpass{0.0, 0.0};
+        for (Allpass& section : downsampler[c]) section = Allpass{0.0, 0.0};
+        BassEq& eq = bassEq[c];
+        eq.z1 = eq.z2 = 0.0;
+        eq.k0Smoothed = eq.k0;
+        eq.k1Smoothed = eq.k1;
+        eq.gainSmoothed = 1.0;
+        satPrevIn[c] = satPrevOut[c] = dcPrevOut[c] = 0.0;
+        gainHistory1[c] = gainHistory2[c] = 0.0;
+        limiterDelay[c] = 0.0;
+        clipEnvelope[c] = 0.0;
+    }
+    meterCounter = 0;
+    // The gains glide from unity toward their targets, not from the targets.
+    inputGain = 1.0;
+    driveGain = 1.0;
 }
 
 bool Orvalt::processBlock(bool paramsChanged, const PlugCore::BlockTiming*, double* const* in, double* const* out,
                           VstInt32 frames) {
     if (paramsChanged) updateParameters();
-    for (VstInt32 i = 0; i < frames; ++i) {
-        for (int c = 0; c < 2; ++c) {
-            const double m = in[c][i];
-            out[c][i] = limiterDelay[c];
-            limiterDelay[c] = m;
-        }
-    }
+    if (!in || !out || !in[0] || !in[1] || !out[0] || !out[1] || frames <= 0) return true;
+    RoundingGuard towardZero(FE_TOWARDZERO);
+    runSamples(in, out, frames);
     return true;
+}
+
+[[gnu::noinline]] void Orvalt::runSamples(double* const* in, double* const* out, VstInt32 frames) {
+    const double k = smoothingCoefficient;
+    for (VstInt32 i = 0; i < frames; ++i) {
+        inputGain = inputGain + (inputGainTarget - inputGain) * k;
+        driveGain = driveGain + (driveTarget - driveGain) * k;
+        // Both inputs are read first, in case the host gave overlapping buffers.
+        const double left = in[0][i];
+        const double right = in[1][i];
+        out[0][i] = channelStep(0, left * inputGain);
+        out[1][i] = channelStep(1, right * inputGain);
+        meterHandOver();
+    }
+}
+
+double Orvalt::channelStep(int c, double r) {
+    if (warmOn) r = warmStage(c, r);
+    const double m = r / driveGain;
+    if (!clipOn) {
+        const double delayed = limiterDelay[c];
+        limiterDelay[c] = m;
+        return delayed;
+    }
+    // u(n) = min(1, 0.99 / q); the delayed sample gets min(u(n-1), (u(n-2) + u(n)) / 2).
+    const double q = std::fabs(m) * limitGain;
+    double u, t;
+    if (q < kCeiling) {
+        u = 1.0;
+        t = ChainStage::flush(clipEnvelope[c] * releaseCoefficient);
+    } else {  // also when q is NaN
+        u = kCeiling / q;
+        t = (clipEnvelope[c] - 1.0) * attackCoefficient + 1.0;
+    }
+    clipEnvelope[c] = t;
+    if (meterPeak[c] < t) meterPeak[c] = static_cast<float>(t);
+    double a = 0.5 * (gainHistory2[c] + u);
+    if (a > gainHistory1[c]) a = gainHistory1[c];
+    double output = a * limiterDelay[c];
+    limiterDelay[c] = m;
+    gainHistory2[c] = gainHistory1[c];
+    gainHistory1[c] = u;
+    if (makeupOn) output = output * limitGain;
+    return output;
+}
+
+double Orvalt::warmStage(int c, double r) {
+    const double s0 = ChainStage::branchA(upsampler[c], r);
+    const double s1 = ChainStage::branchB(upsampler[c], r);
+    double y[2];
+    const double s[2] = {s0, s1};
+    for (int phase = 0; phase < 2; ++phase) {
+        ChainStage::glide(bassEq[c], smoothingCoefficient);
+        const double e = ChainStage::peak(bassEq[c], s[phase]);
+        y[phase] = ChainStage::saturateAndBlock(e, satPrevIn[c], satPrevOut[c], dcPrevOut[c], dcCoefficient);
+    }
+    return 0.5 * (ChainStage::branchA(downsampler[c], y[1]) + ChainStage::branchB(downsampler[c], y[0]));
+}
+
+// Offers the clip peaks to the editor about every 20 ms. The audio side tries
+// the editor's lock once and never waits for it.
+void Orvalt::meterHandOver() {
+    if (meterCounter < INT32_MAX) ++meterCounter;  // saturates instead of overflowing
+    if (meterCounter <= meterPeriod) return;
+    AEffEditor* editor = getEditor();
+    auto* block = editor ? dynamic_cast<PlugCore::SharedBlock*>(editor) : nullptr;
+    if (!block) return;
+    if (block->tryLock()) {
+        if (block->sharedTaken.load(std::memory_order_acquire)) {
+            block->sharedTaken.store(false, std::memory_order_relaxed);
+            const uint32_t bytes = block->sharedSize < sizeof meterPeak ? block->sharedSize : sizeof meterPeak;
+            if (block->shared && bytes) std::memcpy(block->shared, meterPeak, bytes);
+        }
+        block->unlock();
+        meterCounter = 0;
+    }
+    meterPeak[0] = meterPeak[0] * kMeterDecay;
+    meterPeak[1] = meterPeak[1] * kMeterDecay;
 }
