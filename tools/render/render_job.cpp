@@ -38,26 +38,42 @@ std::string decibelText(double amplitude) {
     return text;
 }
 
-// The static curve: a slow ramp from -rampPeak to +rampPeak through a fresh
-// instance, each output sample paired with the input it answers (latency removed).
+// The static curve. A slow ramp of DC would be removed by any DC blocker in
+// the chain, so the ramp is the amplitude of a 1 kHz tone rising from 0 to
+// rampPeak; for each period the input amplitude is paired with the output's
+// highest and lowest values (which also absorbs unreported phase delay).
 TransferCurve measureCurve(PluginSetup& setup, double sampleRate, const EngineSettings& engine) {
+    const double pi = 3.14159265358979323846;
     auto plugin = setup.createInstance(sampleRate);
-    const int latency = std::max(0, plugin->latency());
+    const size_t latency = static_cast<size_t>(std::max(0, plugin->latency()));
     const size_t frames = static_cast<size_t>(rampSeconds * sampleRate);
+    const size_t period = std::max<size_t>(4, static_cast<size_t>(sampleRate / 1000.0));
     AudioData ramp;
     ramp.sampleRate = sampleRate;
-    ramp.resize(frames + static_cast<size_t>(latency));
-    for (size_t n = 0; n < ramp.frames(); ++n) {
-        double x = -rampPeak + 2.0 * rampPeak * std::min(1.0, double(n) / double(frames - 1));
-        ramp.channel[0][n] = ramp.channel[1][n] = x;
+    ramp.resize(frames + latency + period);
+    for (size_t n = 0; n < frames; ++n) {
+        double amplitude = rampPeak * double(n) / double(frames);
+        ramp.channel[0][n] = ramp.channel[1][n] = amplitude * std::sin(2 * pi * double(n) / double(period));
     }
     AudioData out;
     renderThrough(*plugin, ramp, out, engine);
-    TransferCurve curve;
-    for (size_t n = 0; n < frames; ++n) {
-        curve.input.push_back(ramp.channel[0][n]);
-        curve.output.push_back(out.channel[0][n + static_cast<size_t>(latency)]);
+    TransferCurve lows, highs;
+    for (size_t start = 0; start + period <= frames; start += period) {
+        double amplitude = rampPeak * (double(start) + 0.5 * double(period)) / double(frames);
+        double low = 0.0, high = 0.0;
+        for (size_t n = start + latency; n < start + latency + period; ++n) {
+            low = std::min(low, out.channel[0][n]);
+            high = std::max(high, out.channel[0][n]);
+        }
+        lows.input.push_back(-amplitude), lows.output.push_back(low);
+        highs.input.push_back(amplitude), highs.output.push_back(high);
     }
+    // One curve from -rampPeak to +rampPeak.
+    TransferCurve curve;
+    curve.input.assign(lows.input.rbegin(), lows.input.rend());
+    curve.output.assign(lows.output.rbegin(), lows.output.rend());
+    curve.input.insert(curve.input.end(), highs.input.begin(), highs.input.end());
+    curve.output.insert(curve.output.end(), highs.output.begin(), highs.output.end());
     return curve;
 }
 

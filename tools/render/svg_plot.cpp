@@ -42,7 +42,7 @@ std::string waveform(const AudioData& audio, int x0, int y0, double scale, const
         lows[static_cast<size_t>(x)] = lo, highs[static_cast<size_t>(x)] = hi;
     }
     const double mid = y0 + waveHeight / 2.0, half = waveHeight / 2.0 / scale;
-    svg += "<path fill=\"" + std::string(colour) + "\" d=\"M";
+    svg += "<path stroke=\"none\" fill=\"" + std::string(colour) + "\" d=\"M";
     for (int x = 0; x < waveWidth; ++x)
         svg += " " + number(x0 + x) + "," + number(mid - highs[static_cast<size_t>(x)] * half);
     for (int x = waveWidth - 1; x >= 0; --x)
@@ -93,7 +93,7 @@ std::string drawRenderSvg(const AudioData& input, const AudioData& output, const
 
     // Transfer curve: both axes span the ramp's range.
     const int cx = margin * 2 + waveWidth, cy = margin;
-    svg += frame(cx, cy, curveSize, curveSize, "static curve: output against input");
+    svg += frame(cx, cy, curveSize, curveSize, "static curve: output peaks against input amplitude");
     double range = 1.0;
     for (double x : curve.input) range = std::max(range, std::fabs(x));
     for (double y : curve.output) range = std::max(range, std::fabs(y));

@@ -10,8 +10,8 @@
 namespace render {
 
 struct TransferCurve {
-    std::vector<double> input;   // ramp values
-    std::vector<double> output;  // what came out for each
+    std::vector<double> input;   // input level, rising
+    std::vector<double> output;  // output level answering it
 };
 
 // The SVG document text.
