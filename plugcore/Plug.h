@@ -3,7 +3,9 @@
 #pragma once
 
 #include <atomic>
+#include <cstddef>
 #include <cstdint>
+#include <new>
 #include <vector>
 
 #include "host/AudioEffectX.h"
@@ -40,6 +42,11 @@ class alignas(16) Plug : public AudioEffectX, public IParamCook {
 public:
     Plug(audioMasterCallback audioMaster, const char* pluginName, VstInt32 numPrograms, VstInt32 numParams);
     ~Plug() override;
+
+    // The 32-bit Windows runtime's malloc gives only 8-byte alignment while the
+    // compiler assumes 16 for plain new, so the aligned allocation is explicit.
+    static void* operator new(std::size_t size) { return ::operator new(size, std::align_val_t(16)); }
+    static void operator delete(void* p) noexcept { ::operator delete(p, std::align_val_t(16)); }
 
     // --- parameters ---
     // [any thread] Clamped store; nothing else.
