@@ -74,6 +74,10 @@ bool parsePresetFile(const std::vector<uint8_t>& bytes, PresetFile& preset, std:
     int32_t byteSize = in.int32();
     int32_t fxMagic = in.int32();
     PresetFile p;
+    if (in.truncated()) {
+        error = "the preset file is truncated";
+        return false;
+    }
     if (fxMagic == tag("FPCh")) p.kind = PresetKind::programChunk;
     else if (fxMagic == tag("FBCh")) p.kind = PresetKind::bankChunk;
     else if (fxMagic == tag("FxCk")) p.kind = PresetKind::programParams;

@@ -9,7 +9,7 @@ namespace render {
 namespace {
 
 constexpr int oversampling = 4;
-constexpr int tapsPerPhase = 16;  // neighbours on each side of an interpolated point: 8
+constexpr int tapsPerPhase = 32;  // 16 neighbours on each side of an interpolated point
 
 // Polyphase coefficients of a Blackman-windowed sinc low-pass at the original
 // Nyquist frequency; phase p interpolates the point p/4 of a sample after x[n].

@@ -1,0 +1,32 @@
+// Where the tests find plug-ins: ours from the build, third-party ones where
+// Debian installs them (tests that need them skip when they are missing).
+#pragma once
+
+#include <string>
+#include <sys/stat.h>
+
+namespace toolstest {
+
+inline bool fileExists(const std::string& path) {
+    struct stat info;
+    return stat(path.c_str(), &info) == 0;
+}
+
+inline std::string orvaltPlugin() {
+#ifdef ORVALT_PLUGIN_PATH
+    return ORVALT_PLUGIN_PATH;
+#else
+    return "";
+#endif
+}
+
+inline const char* zamMaximizer() { return "/usr/lib/vst/ZaMaximX2-vst.so"; }
+inline const char* lspLimiter() { return "/usr/lib/vst/lsp-plugins/limiter-stereo.so"; }
+
+}  // namespace toolstest
+
+#define REQUIRE_PLUGIN(path)                                                 \
+    do {                                                                     \
+        if (std::string(path).empty() || !toolstest::fileExists(path))       \
+            GTEST_SKIP() << "plug-in not available: " << std::string(path); \
+    } while (0)
