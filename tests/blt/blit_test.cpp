@@ -1,0 +1,195 @@
+// copy, composite and compositeFrameBlend: exact pixel words, clipping, and the tint.
+#include <gtest/gtest.h>
+
+#include <random>
+
+#include "blt/blit.h"
+#include "blt/pixel.h"
+#include "blt/surface.h"
+
+using namespace QuillBLT;
+
+namespace {
+
+void fill(Surface& s, uint32_t value) {
+    for (uint32_t y = 0; y < s.height; ++y)
+        for (uint32_t x = 0; x < s.width; ++x) s.at(x, y) = value;
+}
+
+// Random premultiplied pixels with a share of 0 words and opaque ones.
+void fillRandomPremultiplied(Surface& s, std::mt19937& rng) {
+    for (uint32_t y = 0; y < s.height; ++y) {
+        for (uint32_t x = 0; x < s.width; ++x) {
+            const uint32_t kind = rng() % 4;
+            const uint32_t a = kind == 0 ? 0 : kind == 1 ? 255 : rng() % 256;
+            uint32_t p = a << 24;
+            for (int i = 0; i < 3; ++i) p |= (a ? rng() % (a + 1) : 0) << (8 * i);
+            s.at(x, y) = p;
+        }
+    }
+}
+
+uint32_t overRule(uint32_t d, uint32_t s) {
+    const uint32_t k = inverseAlpha(s >> 24);
+    return addSaturate(s, k == 0 ? 0 : k == 256 ? d : scaleChannels(d, k));
+}
+
+}  // namespace
+
+TEST(Composite, OpaqueReplacesZeroSkipsAndAlphaZeroColourAdds) {
+    BasicSurface dst(3, 1), src(3, 1);
+    fill(dst, 0x80402010u);
+    src.at(0, 0) = 0xFF112233u;
+    src.at(1, 0) = 0;
+    src.at(2, 0) = 0x00010203u;  // alpha 0 but colour: added on top
+    composite(dst, 0, 0, 3, 1, src, 0, 0);
+    EXPECT_EQ(0xFF112233u, dst.at(0, 0));
+    EXPECT_EQ(0x80402010u, dst.at(1, 0));
+    EXPECT_EQ(0x80412213u, dst.at(2, 0));
+
+    fill(dst, 0x80402010u);
+    composite(dst, 0, 0, 3, 1, src, 0, 0, 0x80808080u);  // a tint never turns a skipped 0 into a write
+    EXPECT_EQ(0x80402010u, dst.at(1, 0));
+    EXPECT_EQ(overRule(0x80402010u, mulChannels(0x80808080u, 0xFF112233u)), dst.at(0, 0));
+}
+
+TEST(Composite, HalfAlphaUsesTheInverseAlphaWeight) {
+    BasicSurface dst(1, 1), src(1, 1);
+    dst.at(0, 0) = 0xFFFFFFFFu;
+    src.at(0, 0) = 0x80400000u;
+    composite(dst, 0, 0, 1, 1, src, 0, 0);
+    // Destination weight 127: 255 * 127 / 255 = 127, plus the source.
+    EXPECT_EQ(0xFFBF7F7Fu, dst.at(0, 0));
+}
+
+TEST(Composite, MatchesThePerPixelRuleOnRandomImagesWithTint) {
+    std::mt19937 rng(7);
+    BasicSurface src(23, 19), dst(31, 17), expected(31, 17);
+    fillRandomPremultiplied(src, rng);
+    fillRandomPremultiplied(dst, rng);
+    for (uint32_t tint : {noTint, 0xC0A08060u}) {
+        for (uint32_t y = 0; y < dst.height; ++y)
+            for (uint32_t x = 0; x < dst.width; ++x) expected.at(x, y) = dst.at(x, y);
+        composite(dst, 5, 3, 40, 40, src, 2, 4, tint);
+        for (uint32_t r = 0; r < 14; ++r) {      // min(19 - 4, 17 - 3, 40)
+            for (uint32_t c = 0; c < 21; ++c) {  // min(23 - 2, 31 - 5, 40)
+                const uint32_t s = src.at(2 + c, 4 + r);
+                if (s) expected.at(5 + c, 3 + r) = overRule(expected.at(5 + c, 3 + r), tint == noTint ? s : mulChannels(tint, s));
+            }
+        }
+        for (uint32_t y = 0; y < dst.height; ++y)
+            for (uint32_t x = 0; x < dst.width; ++x) ASSERT_EQ(expected.at(x, y), dst.at(x, y)) << x << "," << y;
+    }
+}
+
+TEST(Composite, ClipsAtTheFarEdgesAndDrawsExactlyTheRectangleThatFits) {
+    BasicSurface src(10, 10), dst(10, 10);
+    fill(src, 0xFF0000FFu);
+    composite(dst, 7, 8, 5, 5, src, 0, 0);  // reaches past the destination's edges
+    int drawn = 0;
+    for (uint32_t y = 0; y < 10; ++y)
+        for (uint32_t x = 0; x < 10; ++x) drawn += dst.at(x, y) != 0;
+    EXPECT_EQ(3 * 2, drawn);
+    EXPECT_EQ(0xFF0000FFu, dst.at(9, 9));
+
+    BasicSurface dst2(10, 10);
+    composite(dst2, 0, 0, 5, 5, src, 8, 6);  // reaches past the source's edges
+    drawn = 0;
+    for (uint32_t y = 0; y < 10; ++y)
+        for (uint32_t x = 0; x < 10; ++x) drawn += dst2.at(x, y) != 0;
+    EXPECT_EQ(2 * 4, drawn);
+
+    BasicSurface dst3(10, 10);
+    composite(dst3, 2, 3, 4, 5, src, 1, 1);
+    drawn = 0;
+    for (uint32_t y = 0; y < 10; ++y)
+        for (uint32_t x = 0; x < 10; ++x) drawn += dst3.at(x, y) != 0;
+    EXPECT_EQ(4 * 5, drawn);
+    EXPECT_EQ(0u, dst3.at(1, 3));
+    EXPECT_NE(0u, dst3.at(2, 3));
+    EXPECT_NE(0u, dst3.at(5, 7));
+    EXPECT_EQ(0u, dst3.at(6, 7));
+
+    composite(dst3, 10, 0, 4, 4, src, 0, 0);  // offsets at the edge draw nothing
+    composite(dst3, 0, 0, 4, 4, src, 0, 12);
+}
+
+TEST(Composite, WorksOnAStridedViewOfForeignMemory) {
+    std::vector<uint32_t> memory(8 * 4, 0xDEADBEEFu);
+    Surface window(memory.data(), 5, 4, 8);  // the padding words must never be touched
+    fill(window, 0);
+    BasicSurface src(5, 4);
+    fill(src, 0xFF102030u);
+    composite(window, 0, 0, 5, 4, src, 0, 0);
+    for (uint32_t y = 0; y < 4; ++y)
+        for (uint32_t x = 0; x < 8; ++x) EXPECT_EQ(x < 5 ? 0xFF102030u : 0xDEADBEEFu, memory[y * 8 + x]);
+}
+
+TEST(Copy, CopiesTheCommonTopLeftRectangleWordForWord) {
+    BasicSurface src(4, 3), dst(3, 5);
+    std::mt19937 rng(3);
+    for (uint32_t y = 0; y < 3; ++y)
+        for (uint32_t x = 0; x < 4; ++x) src.at(x, y) = rng();
+    fill(dst, 7);
+    copy(src, dst, 10, 2);
+    for (uint32_t y = 0; y < 5; ++y)
+        for (uint32_t x = 0; x < 3; ++x) EXPECT_EQ(y < 2 ? src.at(x, y) : 7u, dst.at(x, y));
+}
+
+TEST(FrameBlend, WeightZeroIsAPlainCompositeOfFrameA) {
+    std::mt19937 rng(5);
+    BasicSurface atlas(80, 45), a(100, 70), b(100, 70);
+    fillRandomPremultiplied(atlas, rng);
+    fillRandomPremultiplied(a, rng);
+    for (uint32_t y = 0; y < 70; ++y)
+        for (uint32_t x = 0; x < 100; ++x) b.at(x, y) = a.at(x, y);
+    compositeFrameBlend(a, atlas, 0, 0, 0, atlas, 40, 0, 0xFFC08040u);
+    composite(b, 20, 14, 40, 40, atlas, 0, 0, 0xFFC08040u);
+    for (uint32_t y = 0; y < 70; ++y)
+        for (uint32_t x = 0; x < 100; ++x) ASSERT_EQ(b.at(x, y), a.at(x, y));
+}
+
+TEST(FrameBlend, IdenticalOpaqueFramesAtHalfWeightCanComeOutBrighter) {
+    BasicSurface atlas(80, 40), dst(80, 60);
+    fill(atlas, 0xFF80FF01u);
+    compositeFrameBlend(dst, atlas, 0, 0, 128, atlas, 40, 0, noTint);
+    auto doubled = [](uint32_t c) { return std::min(255u, 2 * ((c * 128 + 127) / 255)); };
+    const uint32_t expected = doubled(255) << 24 | doubled(0x80) << 16 | doubled(0xFF) << 8 | doubled(1);
+    EXPECT_EQ(0xFF80FF02u, expected);
+    EXPECT_EQ(expected, dst.at(20, 14));
+    EXPECT_EQ(expected, dst.at(59, 53));
+    EXPECT_EQ(0u, dst.at(19, 14));
+    EXPECT_EQ(0u, dst.at(60, 53));
+    EXPECT_EQ(0u, dst.at(20, 54));
+}
+
+TEST(FrameBlend, MatchesThePerPixelRuleAndSkipsWhereBothFramesAreZero) {
+    std::mt19937 rng(8);
+    BasicSurface atlas(90, 50), dst(70, 60), expected(70, 60);
+    fillRandomPremultiplied(atlas, rng);
+    fillRandomPremultiplied(dst, rng);
+    for (uint32_t y = 0; y < 60; ++y)
+        for (uint32_t x = 0; x < 70; ++x) expected.at(x, y) = dst.at(x, y);
+    const uint32_t weight = 77, tint = 0xFFE0C0A0u;
+    compositeFrameBlend(dst, atlas, 3, 2, weight, atlas, 45, 9, tint);  // b clipped to 41 rows
+    for (uint32_t r = 0; r < 40; ++r) {
+        for (uint32_t c = 0; c < 40; ++c) {
+            const uint32_t pa = atlas.at(3 + c, 2 + r), pb = atlas.at(45 + c, 9 + r);
+            if (!pa && !pb) continue;
+            const uint32_t f = mulChannels(tint, addSaturate(scaleChannels(pa, 256 - weight), scaleChannels(pb, weight)));
+            expected.at(20 + c, 14 + r) = overRule(expected.at(20 + c, 14 + r), f);
+        }
+    }
+    for (uint32_t y = 0; y < 60; ++y)
+        for (uint32_t x = 0; x < 70; ++x) ASSERT_EQ(expected.at(x, y), dst.at(x, y)) << x << "," << y;
+}
+
+TEST(FrameBlend, ClipsToTheSmallestSurface) {
+    BasicSurface atlas(50, 50), dst(45, 30);
+    fill(atlas, 0xFF202020u);
+    compositeFrameBlend(dst, atlas, 30, 0, 100, atlas, 0, 40, noTint);  // 20 wide from a, 10 high from b
+    int drawn = 0;
+    for (uint32_t y = 0; y < 30; ++y)
+        for (uint32_t x = 0; x < 45; ++x) drawn += dst.at(x, y) != 0;
+    EXPECT_EQ(20 * 10, drawn);
+}

@@ -1,0 +1,76 @@
+// BasicSurface from PNG bytes: the pixel word layout and every refusal; the shared atlas holder.
+#include <gtest/gtest.h>
+
+#include "blt/atlas.h"
+#include "blt/surface.h"
+#include "support/png_builder.h"
+
+using namespace QuillBLT;
+using PngTest::Bytes;
+
+namespace {
+
+unsigned noFilter(unsigned) { return 0; }
+
+Bytes onePixel(uint16_t r, uint16_t g, uint16_t b, uint16_t a) {
+    PngTest::Header h;
+    h.width = 2, h.height = 1;
+    return PngTest::encodePng(h, {r, g, b, a, 0, 0, 0, 0}, noFilter);
+}
+
+int thrownBy(const Bytes& bytes) {
+    try {
+        BasicSurface s(bytes.size(), bytes.data());
+    } catch (int code) {
+        return code;
+    }
+    return -1;
+}
+
+Bytes atlasBytes;
+bool testSource(const unsigned char*& bytes, size_t& size) {
+    bytes = atlasBytes.data();
+    size = atlasBytes.size();
+    return true;
+}
+
+}  // namespace
+
+TEST(BasicSurfaceFromPng, DecodedRgbaBecomesAlphaRedGreenBlueWords) {
+    const Bytes png = onePixel(0x11, 0x22, 0x33, 0x44);
+    BasicSurface s(png.size(), png.data());
+    EXPECT_EQ(2u, s.width);
+    EXPECT_EQ(1u, s.height);
+    EXPECT_EQ(2u, s.stride);
+    EXPECT_EQ(0x44112233u, s.at(0, 0));
+    EXPECT_EQ(0u, s.at(1, 0));
+}
+
+TEST(BasicSurfaceFromPng, ShortForeignAndUndecodableBytesThrowZero) {
+    const Bytes png = onePixel(1, 2, 3, 4);
+    EXPECT_EQ(0, thrownBy(Bytes(png.begin(), png.begin() + 3)));
+    Bytes foreign = png;
+    foreign[1] = 'Q';
+    EXPECT_EQ(0, thrownBy(foreign));
+    Bytes broken = png;
+    broken[25] = 9;  // colour type 9
+    EXPECT_EQ(0, thrownBy(broken));
+    EXPECT_EQ(0, thrownBy(Bytes(png.begin(), png.begin() + 20)));
+}
+
+TEST(TextureAtlas, DecodedOnceAndAbsentWhileTheBytesAreBad) {
+    atlasBytes = onePixel(0x10, 0x20, 0x30, 0x40);
+    atlasBytes[25] = 9;
+    setAtlasSource(testSource);
+    EXPECT_EQ(nullptr, commonTextures());
+    atlasBytes = onePixel(0x10, 0x20, 0x30, 0x40);  // the next request tries again
+    const Surface* atlas = commonTextures();
+    ASSERT_NE(nullptr, atlas);
+    EXPECT_EQ(0x40102030u, atlas->at(0, 0));
+    EXPECT_EQ(atlas, commonTextures());
+    releaseCommonTextures();
+    setAtlasSource(nullptr);
+#if !defined(_WIN32)
+    EXPECT_EQ(nullptr, commonTextures());  // no resource off Windows
+#endif
+}
