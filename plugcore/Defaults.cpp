@@ -1,12 +1,65 @@
-// The per-user defaults file (filled in with the programs work).
+// The per-user defaults file: the bank form of the state chunk, kept in
+// <settings folder>/Quillmarsh/<plug-in name>.defaults, read by every new
+// instance and written when the user saves new defaults.
+#include <cmath>
+#include <string>
+#include <vector>
+
+#include "platform/platform.h"
 #include "plugcore/Plug.h"
 
 namespace PlugCore {
 
-void Plug::loadDefaults() {
-    for (VstInt32 p = 0; p < numPrograms; ++p) snapshotProgram(p);
+namespace {
+
+constexpr const char* kMakerFolder = "Quillmarsh";
+// Anything this large is not one of ours.
+constexpr size_t kMaxDefaultsSize = 1048576;
+
+bool makerFolder(std::string& folder) {
+    std::string settings;
+    if (!platform::settingsFolder(settings)) return false;
+    folder = platform::joinPath(settings, kMakerFolder);
+    return true;
 }
 
-void Plug::saveDefaults() {}
+std::string defaultsFile(const std::string& folder, const char* pluginName) {
+    return platform::joinPath(folder, std::string(pluginName) + ".defaults");
+}
+
+}  // namespace
+
+// Loading or saving the defaults makes the current values the reset values.
+static void adoptCurrentAsDefaults(ParamTable& table) {
+    for (uint32_t i = 0; i < table.count; ++i)
+        table.params[i].defaultValue = std::fabs(table.params[i].value.load(std::memory_order_relaxed));
+}
+
+void Plug::loadDefaults() {
+    // Without a file every program starts from the product's own values.
+    for (VstInt32 p = 0; p < numPrograms; ++p) snapshotProgram(p);
+
+    std::string folder;
+    if (!makerFolder(folder)) return;
+    std::vector<unsigned char> bytes;
+    if (platform::readFile(defaultsFile(folder, pluginName), bytes, kMaxDefaultsSize) != platform::ReadResult::ok)
+        return;
+    setChunk(bytes.data(), static_cast<VstInt32>(bytes.size()), false);
+    adoptCurrentAsDefaults(params);
+}
+
+bool Plug::saveDefaults() {
+    std::vector<uint8_t> bytes;  // the host's chunk buffer stays as the host last saw it
+    writeChunk(bytes, false);
+
+    std::string folder;
+    if (!makerFolder(folder)) return false;
+    platform::createFolder(folder);  // usually there already
+    // The old file is replaced only once the new one is complete, so a full
+    // disk or a crash mid-write never leaves a damaged file behind.
+    if (!platform::writeFileReplacing(defaultsFile(folder, pluginName), bytes.data(), bytes.size())) return false;
+    adoptCurrentAsDefaults(params);
+    return true;
+}
 
 }  // namespace PlugCore
