@@ -1,0 +1,111 @@
+// Construction, destruction, painting and the timer tick of PlugEdit::EditWin.
+#include "plugedit/EditWin.h"
+
+#include "platform/platform.h"
+#include "plugedit/Edit.h"
+#include "plugedit/messages.h"
+
+namespace PlugEdit {
+
+EditWin::EditWin(const PlugCore::EditorLayout& editorLayout, Edit* editor, HWND parent)
+    : WinControl(parent, 0, 0, editorLayout.width, editorLayout.height, WS_VISIBLE | WS_CLIPCHILDREN),
+      owner(editor),
+      layout(&editorLayout) {
+    if (!hwnd) return;  // nothing to hang widgets on; the opener deletes us
+    createFonts();
+    if (layout->controlCount != 0) {
+        controls = new HWND[layout->controlCount]();
+        owner->createControls(this);
+    }
+    if (layout->sharedSize != 0) sharedCopy = new uint8_t[layout->sharedSize]();
+    timerRunning = false;
+    learning = false;
+    if (layout->backgroundId != 0) background = loadBackground(layout->backgroundId);
+}
+
+EditWin::~EditWin() {
+    if (learning.load(std::memory_order_relaxed)) plugin()->cancelLearn();  // a pending learn is abandoned
+    if (timerRunning) KillTimer(hwnd, 0);
+    if (smallFont) DeleteObject(smallFont);
+    if (smallUnderlinedFont) DeleteObject(smallUnderlinedFont);
+    if (largeFont) DeleteObject(largeFont);
+    if (background) DeleteObject(background);
+    owner->windowDestroyed();
+    delete[] controls;
+    delete[] sharedCopy;
+}
+
+PlugCore::Plug* EditWin::plugin() const { return owner->plugin(); }
+
+void EditWin::createFonts() {
+    // Holding Shift, Ctrl and Alt while the editor opens gives crisp, unsmoothed text.
+    const bool plain = (GetKeyState(VK_SHIFT) & 0x8000) && (GetKeyState(VK_CONTROL) & 0x8000) &&
+                       (GetKeyState(VK_MENU) & 0x8000);
+    const DWORD quality = plain ? NONANTIALIASED_QUALITY : DEFAULT_QUALITY;
+    const int small = -MulDiv(7, 96, 72);
+    const int large = -MulDiv(9, 96, 72);
+    auto font = [quality](int height, DWORD underline) {
+        return CreateFontA(height, 0, 0, 0, FW_NORMAL, FALSE, underline, FALSE, ANSI_CHARSET, 0, 0, quality, 0,
+                           "Verdana");
+    };
+    smallFont = font(small, FALSE);
+    smallUnderlinedFont = font(small, TRUE);
+    largeFont = font(large, FALSE);
+}
+
+void EditWin::addControl(int32_t index, WinWrap::WinControl* widget) {
+    if (!widget) return;
+    if (!widget->hwnd) {
+        delete widget;  // the wrapper never frees an object without a window
+        return;
+    }
+    if (index < 0 || static_cast<uint32_t>(index) >= layout->controlCount || !controls) {
+        DestroyWindow(widget->hwnd);
+        return;
+    }
+    controls[index] = widget->hwnd;
+    SetWindowLongPtrA(widget->hwnd, GWLP_ID, index);
+    const float value = plugin()->getParameter(index);
+    PostMessageA(widget->hwnd, msgShowValue, floatBits(value), 0);
+}
+
+HWND EditWin::control(int32_t index) const {
+    if (!controls || index < 0 || static_cast<uint32_t>(index) >= layout->controlCount) return nullptr;
+    return controls[index];
+}
+
+EditWin* EditWin::ofWidget(HWND widget) {
+    if (!widget) return nullptr;
+    return dynamic_cast<EditWin*>(WinControl::fromWindow(GetParent(widget)));
+}
+
+void EditWin::paint(HWND window, HDC memory) {
+    bool drawn = false;
+    if (background) {
+        HDC source = CreateCompatibleDC(memory);
+        if (source) {
+            HGDIOBJ previous = SelectObject(source, background);
+            BITMAP info{};
+            if (GetObjectA(background, sizeof info, &info)) {
+                BitBlt(memory, 0, 0, info.bmWidth, info.bmHeight, source, 0, 0, SRCCOPY);
+                drawn = true;
+            }
+            SelectObject(source, previous);
+            DeleteDC(source);
+        }
+    }
+    if (!drawn) {
+        RECT client;
+        GetClientRect(window, &client);
+        FillRect(memory, &client, static_cast<HBRUSH>(GetStockObject(BLACK_BRUSH)));
+    }
+    owner->paintOverlay(this, memory);
+}
+
+void EditWin::timerTick() {
+    // Repaint unless a new block was taken and the product says it changes nothing.
+    if (!sharedCopy || !owner->takeShared(sharedCopy) || owner->takeSharedData(sharedCopy)) invalidate();
+    plugin()->pollParameters(owner);
+}
+
+}  // namespace PlugEdit

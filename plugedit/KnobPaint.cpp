@@ -1,0 +1,67 @@
+// Painting of PlugEdit::Knob: scale and animated body from the texture atlas, caption and value text.
+#include <cstdio>
+
+#include "blt/atlas.h"
+#include "blt/blit.h"
+#include "plugedit/Knob.h"
+#include "plugedit/knobMath.h"
+#include "plugedit/widgetSupport.h"
+
+namespace PlugEdit {
+
+namespace {
+// The scale image in the atlas (eleven dots around the body) and its size.
+constexpr uint32_t scaleX = 320;
+constexpr uint32_t scaleY = 6;
+constexpr uint32_t scaleWidth = 80;
+constexpr uint32_t scaleHeight = 74;
+// Every channel scaled to 224/255: the knob is a little darker unless the mouse is over it.
+constexpr uint32_t restingTint = 0xFFE0E0E0;
+// Height of the text strip at the bottom: caption on top, value text below.
+constexpr int textStripHeight = 24;
+}  // namespace
+
+void Knob::paint(HWND, HDC dc) {
+    drawParentBackground(this, dc);
+    const QuillBLT::Surface* atlas = QuillBLT::commonTextures();
+    if (atlas && surface.pixels) {
+        GdiFlush();  // the parent's picture must be in the pixels before they are blended over
+        QuillBLT::composite(surface, 0, 0, scaleWidth, scaleHeight, *atlas, scaleX, scaleY);
+        const FrameBlend frames = framesForValue(value);
+        QuillBLT::compositeFrameBlend(surface, *atlas, frameX(frames.first), frameY(frames.first), frames.weight,
+                                      *atlas, frameX(frames.second), frameY(frames.second),
+                                      hovered ? QuillBLT::noTint : restingTint);
+    }
+    GdiFlush();
+    SetBkMode(dc, TRANSPARENT);
+    drawTexts(dc);
+}
+
+void Knob::drawTexts(HDC dc) {
+    EditWin* editor = EditWin::ofWidget(hwnd);
+    if (!editor) return;
+    RECT strip;
+    GetClientRect(hwnd, &strip);
+    strip.top = strip.bottom - textStripHeight;
+
+    const int32_t index = widgetIndex(hwnd);
+    char display[64] = {};
+    char label[64] = {};
+    editor->plugin()->getParameterDisplay(index, display);
+    editor->plugin()->getParameterLabel(index, label);
+    char valueText[136];
+    std::snprintf(valueText, sizeof valueText, "%s %s", display, label);
+
+    HGDIOBJ previousFont =
+        SelectObject(dc, (hovered && !dragging) ? editor->smallUnderlinedFont : editor->smallFont);
+    SetTextColor(dc, editor->layout->captionColour);
+    DrawTextA(dc, caption ? caption : "", -1, &strip, DT_SINGLELINE | DT_CENTER);
+
+    SetTextColor(dc, RGB(255, 255, 255));
+    if (hovered) SelectObject(dc, editor->smallFont);
+    if (dragging) SelectObject(dc, editor->largeFont);  // the larger font wins during a drag
+    DrawTextA(dc, learning ? "..learning.." : valueText, -1, &strip, DT_SINGLELINE | DT_CENTER | DT_BOTTOM);
+    SelectObject(dc, previousFont);
+}
+
+}  // namespace PlugEdit

@@ -1,0 +1,55 @@
+// The knob's value arithmetic: drag and wheel steps, and the animation frames for a value.
+// Plain functions without the window system, so they are easy to pin down.
+#pragma once
+
+#include <cmath>
+#include <cstdint>
+
+namespace PlugEdit {
+
+// Clamps to [0, 1]; a value that is not a number gives 0.
+inline float clampKnobValue(float v) {
+    if (!(v >= 0.0f)) return 0.0f;
+    if (v > 1.0f) return 1.0f;
+    return v;
+}
+
+// One drag step: moving up (a smaller y) raises the value; 400 pixels cover
+// the whole range, 4000 in fine mode.
+inline float dragStep(float dragValue, int dragY, int y, bool fine) {
+    const float divisor = fine ? 4000.0f : 400.0f;
+    return clampKnobValue(dragValue + static_cast<float>(dragY - y) / divisor);
+}
+
+// One wheel message: 120 per notch, one notch is 0.05 (0.005 fine).
+inline float wheelStep(float value, int delta, bool fine) {
+    const float step = fine ? 0.005f : 0.05f;
+    return clampKnobValue(value + step * static_cast<float>(delta) * 0.008333334f);
+}
+
+constexpr int knobFrameCount = 96;
+constexpr int knobFrameSize = 40;
+constexpr int knobFramesPerRow = 8;
+
+// The two animation frames around a value and the share (0..255) of the second.
+struct FrameBlend {
+    int first;
+    int second;
+    uint32_t weight;
+};
+
+inline FrameBlend framesForValue(float value) {
+    const float f = clampKnobValue(value) * 95.0f;
+    int i = static_cast<int>(f);
+    if (i < 0) i = 0;
+    if (i > 95) i = 95;
+    const int j = i < 95 ? i + 1 : 95;
+    const uint32_t weight = static_cast<uint32_t>(static_cast<int>(std::floor((f - static_cast<float>(i)) * 256.0f))) & 0xFF;
+    return {i, j, weight};
+}
+
+// Top-left corner of frame k in the texture atlas.
+inline uint32_t frameX(int k) { return static_cast<uint32_t>(knobFrameSize * (k % knobFramesPerRow)); }
+inline uint32_t frameY(int k) { return static_cast<uint32_t>(knobFrameSize * (k / knobFramesPerRow)); }
+
+}  // namespace PlugEdit

@@ -1,0 +1,38 @@
+// OrvaltEdit: the clipper's editor. Four knobs and three switches over the
+// 410 x 100 background, and two clip lamps that follow the signal chain's peaks.
+#pragma once
+
+#include <list>
+
+#include "plugedit/Edit.h"
+#include "sag/canvas.h"
+#include "sag/coverage.h"
+
+class Orvalt;
+
+class OrvaltEdit : public PlugEdit::Edit {
+public:
+    // [UI thread] Becomes the plug-in's editor; no window until the host opens it.
+    explicit OrvaltEdit(Orvalt* plugin);
+    ~OrvaltEdit() override;
+
+    // [UI thread] The seven widgets, in a fixed order.
+    void createControls(PlugEdit::EditWin* window) override;
+    // [UI thread] Keeps the two published peaks (left, right); always repaints.
+    bool takeSharedData(const uint8_t* copy) override;
+    // [UI thread] Adds the two lamps onto the background.
+    void paintOverlay(PlugEdit::EditWin* window, HDC memoryDC) override;
+
+    // Lamp centres and the red a lamp adds for a level.
+    static constexpr float leftLampX = 352.0f;
+    static constexpr float rightLampX = 376.0f;
+    static constexpr float lampY = 48.0f;
+    static uint32_t lampColour(float level);
+
+    float clipLevel[2] = {0.0f, 0.0f};
+    Sag::Canvas canvas;
+    Sag::CoverageBuffer coverage;
+
+private:
+    void drawLamp(float centreX, float level);
+};

@@ -1,0 +1,60 @@
+// WinWrap::WinControl: one object per native window, with its own 32-bit back buffer.
+// Every window of the editor (top window, knobs, switches) is one of these.
+#pragma once
+
+#include <windows.h>
+
+#include <cstdint>
+
+#include "blt/surface.h"
+
+namespace WinWrap {
+
+class WinControl {
+public:
+    // [UI thread] Creates the native window (WS_CHILD is added when a parent is
+    // given) and binds this object to it. On failure the user is told, hwnd
+    // stays null and the caller keeps the only reference.
+    WinControl(HWND parent, int x, int y, int width, int height, DWORD style);
+
+    // [UI thread] The message handler; derived classes pass on what they do not handle.
+    virtual LRESULT handleMessage(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam);
+    // Runs from WM_NCDESTROY (the window deletes its object); releases the back buffer.
+    virtual ~WinControl();
+    // [UI thread] Draws the whole content into the back buffer. Nothing here.
+    virtual void paint(HWND hwnd, HDC memoryDC);
+
+    WinControl(const WinControl&) = delete;
+    WinControl& operator=(const WinControl&) = delete;
+
+    // [UI thread] Marks the content stale and asks for a WM_PAINT; never paints synchronously.
+    void invalidate();
+
+    // [UI thread] Copies the parent's back buffer under `control` into dc at (0, 0),
+    // so a control paints over the parent's current picture. No-op while the parent has none.
+    static void drawParentBackground(WinControl* control, HDC dc);
+
+    // [UI thread] The object bound to a window of this class, or null.
+    static WinControl* fromWindow(HWND hwnd);
+
+    // Objects alive right now (for leak checks).
+    static int liveCount();
+
+    HWND hwnd = nullptr;
+    HDC memoryDC = nullptr;
+    HBITMAP bitmap = nullptr;
+    HGDIOBJ previousBitmap = nullptr;
+    uint8_t needsPaint = 1;
+    QuillBLT::Surface surface;  // view of the back buffer's pixels
+    void* bits = nullptr;       // owned by bitmap
+    int x;
+    int y;
+    int width;
+    int height;
+
+private:
+    LRESULT onPaint(HWND hwnd);
+    void createBackBuffer(HDC paintDC);
+};
+
+}  // namespace WinWrap
