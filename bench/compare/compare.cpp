@@ -114,6 +114,7 @@ int main(int argc, char** argv) {
             plugin->dispatch(effSetBlockSize, 0, block);
             for (const auto& [index, value] : c.parameters) plugin->setParameter(index, value);
             plugin->resume();
+            plugin->startProcess();
             Contender ready{c, std::move(plugin), {}};
             timePass(*ready.plugin, left, right, block);  // warm-up: caches, lazy set-up, settling gains
             contenders.push_back(std::move(ready));
@@ -132,7 +133,10 @@ int main(int argc, char** argv) {
                             median(o.nsPerFrame) / median(other.nsPerFrame), other.entry.label.c_str());
             }
         }
-        for (Contender& c : contenders) c.plugin->suspend();
+        for (Contender& c : contenders) {
+            c.plugin->stopProcess();
+            c.plugin->suspend();
+        }
     }
     return 0;
 }

@@ -47,6 +47,7 @@ std::unique_ptr<vsthost::Plugin> PluginSetup::createInstance(double sampleRate) 
         for (const auto& [index, value] : values_) plugin->setParameter(index, value);
     }
     plugin->resume();
+    plugin->startProcess();
     return plugin;
 }
 

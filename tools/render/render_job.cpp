@@ -154,6 +154,7 @@ void runRender(const RenderOptions& options, FILE* out) {
     }
     if (!options.savePresetPath.empty()) savePreset(*plugin, options.savePresetPath, false);
     if (!options.saveBankPath.empty()) savePreset(*plugin, options.saveBankPath, true);
+    plugin->stopProcess();
     plugin->suspend();
 }
 

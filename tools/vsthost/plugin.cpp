@@ -60,6 +60,15 @@ void Plugin::prepare(float sampleRate, VstInt32 blockSize) {
     dispatch(effSetSampleRate, 0, 0, nullptr, sampleRate);
     dispatch(effSetBlockSize, 0, blockSize);
     resume();
+    startProcess();
+}
+
+void Plugin::startProcess() {
+    dispatch(effStartProcess);
+}
+
+void Plugin::stopProcess() {
+    dispatch(effStopProcess);
 }
 
 void Plugin::resume() {

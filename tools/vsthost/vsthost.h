@@ -193,9 +193,12 @@ public:
 
     // [UI thread] Life cycle in the order a host uses it.
     void open();                                    // effOpen
-    void prepare(float sampleRate, VstInt32 blockSize);  // sample rate, block size, then resume()
+    // Sample rate, block size, resume(), startProcess(): ready to process.
+    void prepare(float sampleRate, VstInt32 blockSize);
     void resume();                                  // effMainsChanged 1
     void suspend();                                 // effMainsChanged 0
+    void startProcess();                            // effStartProcess (some plug-ins wait for it)
+    void stopProcess();                             // effStopProcess
     void close();                                   // effClose; the instance is gone afterwards
     bool isClosed() const { return effect_ == nullptr; }
 

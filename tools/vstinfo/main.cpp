@@ -92,6 +92,7 @@ int main(int argc, char** argv) {
         std::printf("  %3d  %-16s %8.6f  %-12s %s\n", i, plugin->parameterName(i).c_str(), plugin->getParameter(i),
                     plugin->parameterDisplay(i).c_str(), plugin->parameterLabel(i).c_str());
     }
+    plugin->stopProcess();
     plugin->suspend();
     plugin->close();
     return 0;

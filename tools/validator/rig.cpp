@@ -1,0 +1,181 @@
+#include "tools/validator/rig.h"
+
+#include <algorithm>
+#include <cstring>
+#include <limits>
+
+namespace validator {
+namespace {
+
+// A playing transport at 120 beats per minute, for plug-ins that follow tempo.
+VstTimeInfo playingTransport(float rate) {
+    VstTimeInfo t{};
+    t.sampleRate = rate;
+    t.tempo = 120.0;
+    t.timeSigNumerator = 4;
+    t.timeSigDenominator = 4;
+    t.flags = kVstTransportPlaying | kVstTempoValid | kVstPpqPosValid | kVstTimeSigValid | kVstBarsValid;
+    return t;
+}
+
+class Gate {
+public:
+    explicit Gate(ProcessObserver* o) : observer_(o) {
+        if (observer_) observer_->enter();
+    }
+    ~Gate() {
+        if (observer_) observer_->leave();
+    }
+
+private:
+    ProcessObserver* observer_;
+};
+
+template <typename T>
+struct BlockBuffers {
+    std::vector<std::vector<T>> in, out;
+    std::vector<T*> inPointers, outPointers;
+    BlockBuffers(int inputs, int outputs, int frames, bool inPlace) {
+        // At least one channel each, so that the pointer arrays are never empty.
+        in.assign(std::max(inputs, 1), std::vector<T>(frames));
+        out.assign(std::max(outputs, 1), std::vector<T>(frames));
+        for (auto& c : in) inPointers.push_back(c.data());
+        for (size_t j = 0; j < out.size(); ++j)
+            outPointers.push_back(inPlace && j < in.size() ? in[j].data() : out[j].data());
+    }
+};
+
+int largestBlock(const std::vector<int>& sizes) {
+    int m = 1;
+    for (int s : sizes) m = std::max(m, s);
+    return m;
+}
+
+}  // namespace
+
+std::unique_ptr<Rig> Rig::create(Context& context, std::string& error) {
+    auto library = context.library(error);
+    if (!library) return nullptr;
+    vsthost::HostOptions options;
+    options.logCapacity = 16;  // the validator reads counts, never the record
+    auto host = std::make_shared<vsthost::Host>(options);
+    host->calls().setRecording(false);  // recording takes a lock; counting does not
+    auto plugin = vsthost::Plugin::create(library, host, error);
+    if (!plugin) return nullptr;
+    std::unique_ptr<Rig> rig(new Rig());
+    rig->context_ = &context;
+    rig->plugin_ = std::move(plugin);
+    AEffect* e = rig->plugin_->effect();
+    rig->inputs_ = e->numInputs;
+    rig->outputs_ = e->numOutputs;
+    rig->flags_ = e->flags;
+    rig->plugin_->open();
+    return rig;
+}
+
+std::unique_ptr<Rig> Rig::createPrepared(Context& context, std::string& error, float sampleRate, int blockSize) {
+    auto rig = create(context, error);
+    if (rig) rig->prepare(sampleRate, blockSize);
+    return rig;
+}
+
+void Rig::setSampleRate(float rate) {
+    sampleRate_ = rate;
+    VstTimeInfo t = playingTransport(rate);
+    plugin_->host().setTimeInfo(&t);
+    plugin_->dispatch(effSetSampleRate, 0, 0, nullptr, rate);
+}
+
+void Rig::setBlockSize(int frames) {
+    blockSize_ = frames;
+    plugin_->dispatch(effSetBlockSize, 0, frames);
+}
+
+void Rig::prepare(float rate, int frames) {
+    setSampleRate(rate);
+    setBlockSize(frames);
+    resume();
+}
+
+void Rig::processFloat(float** inputs, float** outputs, int frames) {
+    Gate gate(context_->processObserver());
+    AEffect* e = plugin_->effect();
+    if (e->processReplacing) {
+        e->processReplacing(e, inputs, outputs, frames);
+    } else if (e->process) {
+        // Only the old accumulating call: the host clears the outputs first.
+        for (int j = 0; j < outputs_; ++j) std::fill(outputs[j], outputs[j] + frames, 0.0f);
+        e->process(e, inputs, outputs, frames);
+    }
+}
+
+bool Rig::processDouble(double** inputs, double** outputs, int frames) {
+    AEffect* e = plugin_->effect();
+    if (!(flags_ & effFlagsCanDoubleReplacing) || !e->processDoubleReplacing) return false;
+    Gate gate(context_->processObserver());
+    e->processDoubleReplacing(e, inputs, outputs, frames);
+    return true;
+}
+
+void Rig::sendEvents(VstEvents* events) {
+    Gate gate(context_->processObserver());
+    plugin_->dispatch(effProcessEvents, 0, 0, events);
+}
+
+template <typename T, typename Process>
+static BasicSignal<T> renderWith(Rig& rig, const BasicSignal<T>& in, const std::vector<int>& blockSizes, bool inPlace,
+                                 Process process) {
+    const int frames = in.frames();
+    BasicSignal<T> out(rig.outputCount(), frames);
+    BlockBuffers<T> b(rig.inputCount(), rig.outputCount(), largestBlock(blockSizes), inPlace);
+    size_t next = 0;
+    for (int pos = 0; pos < frames;) {
+        int n = std::min(blockSizes[next++ % blockSizes.size()], frames - pos);
+        if (n <= 0) n = std::min(1, frames - pos);
+        for (int c = 0; c < rig.inputCount(); ++c)
+            std::copy(in.channels[c].begin() + pos, in.channels[c].begin() + pos + n, b.in[c].begin());
+        for (size_t j = 0; j < b.outPointers.size(); ++j)
+            if (!inPlace || j >= b.in.size())
+                std::fill(b.outPointers[j], b.outPointers[j] + n, std::numeric_limits<T>::quiet_NaN());
+        process(b.inPointers.data(), b.outPointers.data(), n);
+        for (int j = 0; j < rig.outputCount(); ++j)
+            std::copy(b.outPointers[j], b.outPointers[j] + n, out.channels[j].begin() + pos);
+        rig.plugin().host().advanceTime(n);
+        pos += n;
+    }
+    return out;
+}
+
+Signal Rig::render(const Signal& in, const std::vector<int>& blockSizes, bool inPlace) {
+    return renderWith(*this, in, blockSizes, inPlace,
+                      [this](float** i, float** o, int n) { processFloat(i, o, n); });
+}
+
+SignalD Rig::renderDouble(const SignalD& in, const std::vector<int>& blockSizes, bool inPlace) {
+    return renderWith(*this, in, blockSizes, inPlace,
+                      [this](double** i, double** o, int n) { processDouble(i, o, n); });
+}
+
+std::vector<float> Rig::parameters() {
+    std::vector<float> values(static_cast<size_t>(std::max(0, plugin_->numParams())));
+    for (size_t i = 0; i < values.size(); ++i) values[i] = plugin_->getParameter(static_cast<VstInt32>(i));
+    return values;
+}
+
+void Rig::setParameters(const std::vector<float>& values) {
+    for (size_t i = 0; i < values.size(); ++i) plugin_->setParameter(static_cast<VstInt32>(i), values[i]);
+}
+
+std::vector<float> Rig::randomizeParameters(std::mt19937& random) {
+    std::uniform_real_distribution<float> unit(0.0f, 1.0f);
+    std::vector<float> values(static_cast<size_t>(std::max(0, plugin_->numParams())));
+    for (float& v : values) v = unit(random);
+    setParameters(values);
+    return values;
+}
+
+Signal inputSignal(Rig& rig, int frames, uint32_t seed) {
+    return testSignal(rig.inputCount(), frames, rig.sampleRate() > 0 ? rig.sampleRate() : 44100.0, seed);
+}
+
+}  // namespace validator
