@@ -169,6 +169,8 @@ TEST_F(RenderCli, FailuresExitWithTheirCodesAndLeaveNoOutput) {
         {"--preset " + path("absent.fxp") + " " + in + " " + out, 6, "cannot read preset"},
         {"--plugin /no/such.so " + in + " " + out, 7, "cannot load"},
         {"--block 0 " + in + " " + out, 2, "--block"},
+        {"--rate 48000 " + in + " " + out, 2, "--rate"},
+        {"--precision quad " + in + " " + out, 2, "--precision"},
         {"--frobnicate " + in + " " + out, 2, "unknown option"},
         {"", 2, "no OUTPUT"},
     };

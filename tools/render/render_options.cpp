@@ -107,6 +107,8 @@ RenderOptions parseRenderOptions(int argc, const char* const* argv, const std::s
         }
     }
     if (options.help) return options;
+    bool rateGiven = false;
+    for (int i = 1; i < argc; ++i) rateGiven |= std::string(argv[i]) == "--rate";
     bool saving = !options.savePresetPath.empty() || !options.saveBankPath.empty();
     if (positional.size() == 2) {
         options.inputPath = positional[0];
@@ -118,6 +120,8 @@ RenderOptions parseRenderOptions(int argc, const char* const* argv, const std::s
     } else if (!saving) {
         throw RenderError(exitUsage, "no OUTPUT file given (see --help)");
     }
+    if (rateGiven && !options.inputPath.empty())
+        throw RenderError(exitUsage, "--rate sets the demo signal's rate; an input file keeps its own");
     if (options.outputPath.empty() && !options.svgPath.empty())
         throw RenderError(exitUsage, "--svg needs an OUTPUT to render");
     if (options.pluginPath.empty()) options.pluginPath = defaultPlugin;
