@@ -5,11 +5,10 @@ namespace QuillBLT {
 
 namespace {
 
-bool noAtlasSource(const unsigned char*&, size_t&) { return false; }
-
 #if defined(_WIN32)
 constexpr AtlasSource defaultSource = loadAtlasResource;
 #else
+bool noAtlasSource(const unsigned char*&, size_t&) { return false; }
 constexpr AtlasSource defaultSource = noAtlasSource;
 #endif
 

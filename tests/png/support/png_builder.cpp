@@ -59,8 +59,9 @@ unsigned char paeth(int a, int b, int c) {
 }  // namespace
 
 Bytes zlibWrap(const Bytes& deflate, const Bytes& payloadForAdler) {
-    Bytes out = {0x78, 0x01};
-    out.insert(out.end(), deflate.begin(), deflate.end());
+    Bytes out(deflate.size() + 2);
+    out[0] = 0x78, out[1] = 0x01;
+    std::copy(deflate.begin(), deflate.end(), out.begin() + 2);
     put32(out, adler32(payloadForAdler));
     return out;
 }
