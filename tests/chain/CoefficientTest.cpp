@@ -9,6 +9,8 @@
 
 namespace {
 
+constexpr double kPi = 3.141592653589793;
+
 std::unique_ptr<Orvalt> resumedAt(float rate, float bass) {
     auto plugin = makeOrvalt(rate, 64, {{Orvalt::kBass, bass}});
     plugin->resume();
@@ -47,7 +49,7 @@ TEST(Coefficients, BassEqualizerAtFullBoost) {
 TEST(Coefficients, BassEqualizerAtZeroIsUnityGainWithTheSameBandwidth) {
     auto plugin = resumedAt(44100.0f, 0.0f);
     OrvaltChainProbe probe(*plugin);
-    const double w = 2.0 * M_PI * 40.0 / 88200.0;
+    const double w = 2.0 * kPi * 40.0 / 88200.0;
     const double alpha = std::sin(w) * std::sinh(3.0 * std::log(2.0) * w / std::sin(w));
     for (int c = 0; c < 2; ++c) {
         const Orvalt::BassEq& eq = probe.bassEq(c);

@@ -10,6 +10,8 @@
 
 namespace {
 
+constexpr double kPi = 3.141592653589793;
+
 constexpr double kRate = 44100.0;
 
 // Output amplitude of a small sine through the warm stage (nearly linear at this level).
@@ -27,7 +29,7 @@ double warmGain(float bass, double frequency) {
 // allpass (k1 + k0 (1 + k1) z^-1 + z^-2) / (1 + k0 (1 + k1) z^-1 + k1 z^-2)
 // mixed as ((1 + g) + (1 - g) A) / 2, at the doubled rate.
 double designedGain(const Orvalt::BassEq& eq, double frequency) {
-    const std::complex<double> z1 = std::polar(1.0, -2.0 * M_PI * frequency / (2.0 * kRate));
+    const std::complex<double> z1 = std::polar(1.0, -2.0 * kPi * frequency / (2.0 * kRate));
     const std::complex<double> z2 = z1 * z1;
     const double b = eq.k0 * (1.0 + eq.k1);
     const std::complex<double> allpass = (eq.k1 + b * z1 + z2) / (1.0 + b * z1 + eq.k1 * z2);
