@@ -73,6 +73,7 @@ TEST(ParameterValues, RejectsUnknownNamesTextsAndOutOfRangeNumbers) {
 
 TEST(ParameterValues, WorksOnAThirdPartyPluginsOwnDisplays) {
     REQUIRE_PLUGIN(toolstest::lspLimiter());
+    ThirdPartyLeakScope ignoreTheirLeaks;
     auto plugin = create(toolstest::lspLimiter());
     ASSERT_TRUE(plugin);
     int gain = render::findParameter(*plugin, "g_in");

@@ -239,6 +239,7 @@ class VsthostThirdParty : public ::testing::TestWithParam<const char*> {};
 
 TEST_P(VsthostThirdParty, LoadsNamesAndProcessesFiniteAudio) {
     REQUIRE_PLUGIN(GetParam());
+    ThirdPartyLeakScope ignoreTheirLeaks;
     auto plugin = createFrom(GetParam());
     ASSERT_TRUE(plugin);
     EXPECT_FALSE(plugin->effectName().empty());
