@@ -11,7 +11,9 @@
 // not ours to report. Hold one of these while a test uses them.
 using ThirdPartyLeakScope = __lsan::ScopedDisabler;
 #else
-struct ThirdPartyLeakScope {};
+struct ThirdPartyLeakScope {
+    ThirdPartyLeakScope() {}  // user-provided, so a held scope is not an unused variable
+};
 #endif
 
 namespace toolstest {
