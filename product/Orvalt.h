@@ -2,6 +2,7 @@
 #pragma once
 
 #include "plugcore/Plug.h"
+#include "plugcore/SharedBlock.h"
 
 class Orvalt : public PlugCore::Plug {
 public:
@@ -38,12 +39,14 @@ private:
     void updateParameters();
     // The sample rate the design uses: the host's, with unusable values replaced.
     double chainRate();
-    // The per-sample loop; kept out of line so nothing in it is computed before
-    // the rounding mode is set.
+    // The per-sample loop for one switch setting, both channels side by side;
+    // kept out of line so nothing in it is computed before the rounding mode is set.
+    template <bool warm, bool clip>
     void runSamples(double* const* in, double* const* out, VstInt32 frames);
-    double channelStep(int c, double r);
-    double warmStage(int c, double r);
-    void meterHandOver();
+    void warmStage(double (&r)[2], bool equalizerSettled);
+    void clipStage(double (&m)[2], double (&output)[2]);
+    bool equalizerSettled() const;
+    void meterHandOver(PlugCore::SharedBlock*& target, bool& targetKnown);
 
     double limitGain = 1.0;
     double inputGainTarget = 1.0;

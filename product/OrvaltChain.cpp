@@ -109,82 +109,137 @@ bool Orvalt::processBlock(bool paramsChanged, const PlugCore::BlockTiming*, doub
     if (paramsChanged) updateParameters();
     if (!in || !out || !in[0] || !in[1] || !out[0] || !out[1] || frames <= 0) return true;
     RoundingGuard towardZero(FE_TOWARDZERO);
-    runSamples(in, out, frames);
+    if (warmOn) {
+        if (clipOn)
+            runSamples<true, true>(in, out, frames);
+        else
+            runSamples<true, false>(in, out, frames);
+    } else {
+        if (clipOn)
+            runSamples<false, true>(in, out, frames);
+        else
+            runSamples<false, false>(in, out, frames);
+    }
     return true;
 }
 
+namespace {
+
+// One step of a one-pole smoother. Once a step leaves the value unchanged it
+// stays unchanged while target and k hold, so settled smoothers may be skipped
+// without changing a bit. (Under round-toward-zero a smoother approaching from
+// below settles a little short of its target.)
+inline double smooth(double value, double target, double k) { return value + (target - value) * k; }
+
+}  // namespace
+
+bool Orvalt::equalizerSettled() const {
+    const double k = smoothingCoefficient;
+    for (const BassEq& eq : bassEq) {
+        if (eq.k0Smoothed + (eq.k0 - eq.k0Smoothed) * k != eq.k0Smoothed) return false;
+        if (eq.k1Smoothed + (eq.k1 - eq.k1Smoothed) * k != eq.k1Smoothed) return false;
+        if (eq.gainSmoothed + (eq.gain - eq.gainSmoothed) * k != eq.gainSmoothed) return false;
+    }
+    return true;
+}
+
+template <bool warm, bool clip>
 [[gnu::noinline]] void Orvalt::runSamples(double* const* in, double* const* out, VstInt32 frames) {
     const double k = smoothingCoefficient;
+    // Targets and k hold for the whole block.
+    const bool gainsSettled =
+        smooth(inputGain, inputGainTarget, k) == inputGain && smooth(driveGain, driveTarget, k) == driveGain;
+    const bool settledEqualizer = warm && equalizerSettled();
+    PlugCore::SharedBlock* meterTarget = nullptr;
+    bool meterTargetKnown = false;
     for (VstInt32 i = 0; i < frames; ++i) {
-        inputGain = inputGain + (inputGainTarget - inputGain) * k;
-        driveGain = driveGain + (driveTarget - driveGain) * k;
+        if (!gainsSettled) {
+            inputGain = smooth(inputGain, inputGainTarget, k);
+            driveGain = smooth(driveGain, driveTarget, k);
+        }
         // Both inputs are read first, in case the host gave overlapping buffers.
-        const double left = in[0][i];
-        const double right = in[1][i];
-        out[0][i] = channelStep(0, left * inputGain);
-        out[1][i] = channelStep(1, right * inputGain);
-        meterHandOver();
+        double r[2] = {in[0][i] * inputGain, in[1][i] * inputGain};
+        if (warm) warmStage(r, settledEqualizer);
+        double m[2] = {r[0] / driveGain, r[1] / driveGain};
+        double output[2];
+        if (clip) {
+            clipStage(m, output);
+        } else {  // the stage always delays by one sample
+            for (int c = 0; c < 2; ++c) {
+                output[c] = limiterDelay[c];
+                limiterDelay[c] = m[c];
+            }
+        }
+        out[0][i] = output[0];
+        out[1][i] = output[1];
+        meterHandOver(meterTarget, meterTargetKnown);
     }
 }
 
-double Orvalt::channelStep(int c, double r) {
-    if (warmOn) r = warmStage(c, r);
-    const double m = r / driveGain;
-    if (!clipOn) {
-        const double delayed = limiterDelay[c];
-        limiterDelay[c] = m;
-        return delayed;
+// Look-ahead clipper: u(n) = min(1, 0.99 / q(n)), and the delayed sample gets
+// min(u(n-1), (u(n-2) + u(n)) / 2), so no output exceeds 0.99 / L (0.99 after make-up).
+inline void Orvalt::clipStage(double (&m)[2], double (&output)[2]) {
+    for (int c = 0; c < 2; ++c) {
+        const double q = std::fabs(m[c]) * limitGain;
+        double u, t;
+        if (q < kCeiling) {
+            u = 1.0;
+            t = ChainStage::flush(clipEnvelope[c] * releaseCoefficient);
+        } else {  // also when q is NaN
+            u = kCeiling / q;
+            t = (clipEnvelope[c] - 1.0) * attackCoefficient + 1.0;
+        }
+        clipEnvelope[c] = t;
+        if (meterPeak[c] < t) meterPeak[c] = static_cast<float>(t);
+        double a = 0.5 * (gainHistory2[c] + u);
+        if (a > gainHistory1[c]) a = gainHistory1[c];
+        output[c] = a * limiterDelay[c];
+        limiterDelay[c] = m[c];
+        gainHistory2[c] = gainHistory1[c];
+        gainHistory1[c] = u;
+        if (makeupOn) output[c] = output[c] * limitGain;
     }
-    // u(n) = min(1, 0.99 / q); the delayed sample gets min(u(n-1), (u(n-2) + u(n)) / 2).
-    const double q = std::fabs(m) * limitGain;
-    double u, t;
-    if (q < kCeiling) {
-        u = 1.0;
-        t = ChainStage::flush(clipEnvelope[c] * releaseCoefficient);
-    } else {  // also when q is NaN
-        u = kCeiling / q;
-        t = (clipEnvelope[c] - 1.0) * attackCoefficient + 1.0;
-    }
-    clipEnvelope[c] = t;
-    if (meterPeak[c] < t) meterPeak[c] = static_cast<float>(t);
-    double a = 0.5 * (gainHistory2[c] + u);
-    if (a > gainHistory1[c]) a = gainHistory1[c];
-    double output = a * limiterDelay[c];
-    limiterDelay[c] = m;
-    gainHistory2[c] = gainHistory1[c];
-    gainHistory1[c] = u;
-    if (makeupOn) output = output * limitGain;
-    return output;
 }
 
-double Orvalt::warmStage(int c, double r) {
-    const double s0 = ChainStage::branchA(upsampler[c], r);
-    const double s1 = ChainStage::branchB(upsampler[c], r);
-    double y[2];
-    const double s[2] = {s0, s1};
+// 2x oversampled: upsample (s0 from branch A, s1 from branch B), equalize,
+// saturate and block DC at the doubled rate, downsample. Stage by stage for
+// both channels, so their independent recursions overlap in the processor.
+inline void Orvalt::warmStage(double (&r)[2], bool settledEqualizer) {
+    double s[2][2], y[2][2];
+    for (int c = 0; c < 2; ++c) {
+        s[c][0] = ChainStage::branchA(upsampler[c], r[c]);
+        s[c][1] = ChainStage::branchB(upsampler[c], r[c]);
+    }
     for (int phase = 0; phase < 2; ++phase) {
-        ChainStage::glide(bassEq[c], smoothingCoefficient);
-        const double e = ChainStage::peak(bassEq[c], s[phase]);
-        y[phase] = ChainStage::saturateAndBlock(e, satPrevIn[c], satPrevOut[c], dcPrevOut[c], dcCoefficient);
+        for (int c = 0; c < 2; ++c) {
+            if (!settledEqualizer) ChainStage::glide(bassEq[c], smoothingCoefficient);
+            const double e = ChainStage::peak(bassEq[c], s[c][phase]);
+            y[c][phase] = ChainStage::saturateAndBlock(e, satPrevIn[c], satPrevOut[c], dcPrevOut[c], dcCoefficient);
+        }
     }
-    return 0.5 * (ChainStage::branchA(downsampler[c], y[1]) + ChainStage::branchB(downsampler[c], y[0]));
+    for (int c = 0; c < 2; ++c)
+        r[c] = 0.5 * (ChainStage::branchA(downsampler[c], y[c][1]) + ChainStage::branchB(downsampler[c], y[c][0]));
 }
 
 // Offers the clip peaks to the editor about every 20 ms. The audio side tries
-// the editor's lock once and never waits for it.
-void Orvalt::meterHandOver() {
+// the editor's lock once and never waits for it. The editor object is fixed for
+// the plug-in's life, so it is looked up once per block, when first needed.
+inline void Orvalt::meterHandOver(PlugCore::SharedBlock*& target, bool& targetKnown) {
     if (meterCounter < INT32_MAX) ++meterCounter;  // saturates instead of overflowing
     if (meterCounter <= meterPeriod) return;
-    AEffEditor* editor = getEditor();
-    auto* block = editor ? dynamic_cast<PlugCore::SharedBlock*>(editor) : nullptr;
-    if (!block) return;
-    if (block->tryLock()) {
-        if (block->sharedTaken.load(std::memory_order_acquire)) {
-            block->sharedTaken.store(false, std::memory_order_relaxed);
-            const uint32_t bytes = block->sharedSize < sizeof meterPeak ? block->sharedSize : sizeof meterPeak;
-            if (block->shared && bytes) std::memcpy(block->shared, meterPeak, bytes);
+    if (!targetKnown) {
+        AEffEditor* editor = getEditor();
+        target = editor ? dynamic_cast<PlugCore::SharedBlock*>(editor) : nullptr;
+        targetKnown = true;
+    }
+    if (!target) return;
+    if (target->tryLock()) {
+        if (target->sharedTaken.load(std::memory_order_acquire)) {
+            target->sharedTaken.store(false, std::memory_order_relaxed);
+            const uint32_t bytes = target->sharedSize < sizeof meterPeak ? target->sharedSize : sizeof meterPeak;
+            if (target->shared && bytes) std::memcpy(target->shared, meterPeak, bytes);
         }
-        block->unlock();
+        target->unlock();
         meterCounter = 0;
     }
     meterPeak[0] = meterPeak[0] * kMeterDecay;
