@@ -83,7 +83,7 @@ int main(int argc, char** argv) {
     std::printf("version:     %d (vendor version %ld)\n", e->version, static_cast<long>(plugin->vendorVersion()));
     std::printf("VST version: %ld\n", static_cast<long>(plugin->dispatch(effGetVstVersion)));
     std::printf("flags:       0x%X %s\n", static_cast<unsigned>(e->flags), flagText(e->flags).c_str());
-    std::printf("latency:     %d samples\n", e->initialDelay);
+    std::printf("latency:     %d sample%s\n", e->initialDelay, e->initialDelay == 1 ? "" : "s");
     std::printf("channels:    %d in, %d out\n", e->numInputs, e->numOutputs);
     std::printf("programs:    %d (current %ld: \"%s\")\n", e->numPrograms,
                 static_cast<long>(plugin->dispatch(effGetProgram)), plugin->programName().c_str());
