@@ -4,6 +4,7 @@
 #include "blt/atlas.h"
 #include "blt/surface.h"
 #include "support/png_builder.h"
+#include "support/suite_files.h"
 
 using namespace QuillBLT;
 using PngTest::Bytes;
@@ -73,4 +74,22 @@ TEST(TextureAtlas, DecodedOnceAndAbsentWhileTheBytesAreBad) {
 #if !defined(_WIN32)
     EXPECT_EQ(nullptr, commonTextures());  // no resource off Windows
 #endif
+}
+
+TEST(TextureAtlasResource, DecodesTo480By480PremultipliedPixels) {
+    const std::string path = std::string(ORVALT_SOURCE_DIR) + "/resources/commonTextures.png";
+    const auto bytes = PngTest::readWholeFile(path);
+    if (bytes.empty()) GTEST_SKIP() << "no atlas at " << path;
+    BasicSurface atlas(bytes.size(), bytes.data());
+    ASSERT_EQ(480u, atlas.width);
+    ASSERT_EQ(480u, atlas.height);
+    size_t visible = 0;
+    for (uint32_t i = 0; i < 480 * 480; ++i) {
+        const uint32_t p = atlas.pixels[i], a = p >> 24;
+        ASSERT_LE((p >> 16) & 0xFF, a) << i;
+        ASSERT_LE((p >> 8) & 0xFF, a) << i;
+        ASSERT_LE(p & 0xFF, a) << i;
+        visible += a != 0;
+    }
+    EXPECT_GT(visible, 0u);
 }
