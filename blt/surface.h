@@ -19,6 +19,8 @@ struct Surface {
     Surface() = default;
     Surface(uint32_t* pixels, uint32_t width, uint32_t height, uint32_t stride)
         : pixels(pixels), width(width), height(height), stride(stride) {}
+    Surface(const Surface&) = default;
+    Surface& operator=(const Surface&) = default;
     virtual ~Surface() = default;
 
     uint32_t* row(uint32_t y) const { return pixels + static_cast<size_t>(y) * stride; }
