@@ -3,7 +3,6 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
-#include <atomic>
 #include <cerrno>
 #include <cstdlib>
 #include <cstring>
@@ -11,17 +10,6 @@
 #include "platform/detail.h"
 
 namespace platform {
-
-namespace {
-std::atomic<long long> budget{-1};
-}
-
-long long writeBudget() { return budget.load(); }
-void spendWriteBudget(long long bytes) {
-    long long b = budget.load();
-    if (b >= 0) budget.store(b > bytes ? b - bytes : 0);
-}
-void failWritesAfter(long long bytes) { budget.store(bytes); }
 
 bool settingsFolder(std::string& path) {
     const char* xdg = std::getenv("XDG_CONFIG_HOME");

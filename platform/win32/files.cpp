@@ -2,22 +2,10 @@
 #include <windows.h>
 #include <shlobj.h>
 
-#include <atomic>
 
 #include "platform/detail.h"
 
 namespace platform {
-
-namespace {
-std::atomic<long long> budget{-1};
-}
-
-long long writeBudget() { return budget.load(); }
-void spendWriteBudget(long long bytes) {
-    long long b = budget.load();
-    if (b >= 0) budget.store(b > bytes ? b - bytes : 0);
-}
-void failWritesAfter(long long bytes) { budget.store(bytes); }
 
 bool settingsFolder(std::string& path) {
     char buffer[MAX_PATH] = {};

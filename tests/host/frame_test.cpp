@@ -8,6 +8,7 @@
 
 #include "product/Orvalt.h"
 #include "test_plug.h"
+#include "tools/vsthost/vsthost.h"
 
 namespace {
 
@@ -18,50 +19,30 @@ VstIntPtr VSTCALLBACK timeHost(AEffect*, VstInt32 opcode, VstInt32, VstIntPtr, v
     return 0;
 }
 
-// MIDI events in the host's layout, built for one block.
+// MIDI events in the host's layout, with their positions kept for the comparisons below.
 struct Events {
-    std::vector<VstMidiEvent> midi;
-    std::vector<unsigned char> storage;
+    vsthost::EventList list;
+    std::vector<std::pair<VstInt32, unsigned char>> added;  // position, data1
     void add(VstInt32 delta, unsigned char status, unsigned char d1, unsigned char d2) {
-        VstMidiEvent e{};
-        e.type = kVstMidiType;
-        e.byteSize = sizeof(VstMidiEvent);
-        e.deltaFrames = delta;
-        e.midiData[0] = static_cast<char>(status);
-        e.midiData[1] = static_cast<char>(d1);
-        e.midiData[2] = static_cast<char>(d2);
-        midi.push_back(e);
+        list.addMidi(delta, status, d1, d2);
+        added.emplace_back(delta, d1);
     }
-    VstEvents* get() {
-        storage.assign(sizeof(VstEvents) + midi.size() * sizeof(VstEvent*), 0);
-        auto* list = reinterpret_cast<VstEvents*>(storage.data());
-        list->numEvents = static_cast<VstInt32>(midi.size());
-        for (size_t i = 0; i < midi.size(); ++i) list->events[i] = reinterpret_cast<VstEvent*>(&midi[i]);
-        return list;
-    }
+    VstEvents* get() { return list.get(); }
 };
 
-struct Stereo {
-    explicit Stereo(size_t n, double fill = 0.0) : left(n, fill), right(n, fill) {}
-    std::vector<double> left, right;
-    double* ptrs[2];
-    double** get() {
+template <typename T>
+struct Buffers {
+    explicit Buffers(size_t n, T fill = 0) : left(n, fill), right(n, fill) {}
+    std::vector<T> left, right;
+    T* ptrs[2];
+    T** get() {
         ptrs[0] = left.data();
         ptrs[1] = right.data();
         return ptrs;
     }
 };
-
-struct StereoF {
-    explicit StereoF(size_t n, float fill = 0.0f) : left(n, fill), right(n, fill) {}
-    std::vector<float> left, right;
-    float* ptrs[2];
-    float** get() {
-        ptrs[0] = left.data();
-        ptrs[1] = right.data();
-        return ptrs;
-    }
-};
+using Stereo = Buffers<double>;
+using StereoF = Buffers<float>;
 
 std::unique_ptr<TestPlug> preparedPlug(VstInt32 blockSize = 128, bool keepsTime = true) {
     auto plug = std::make_unique<TestPlug>(timeHost, keepsTime);
@@ -297,9 +278,8 @@ TEST(Frame, LongerBlocksAreProcessedInPiecesWithEventsInPlace) {
         for (int start = 0; start < total; start += 64) {
             const int n = std::min(64, total - start);
             Events part;
-            for (auto& e : ev.midi)
-                if (e.deltaFrames >= start && e.deltaFrames < start + n)
-                    part.add(e.deltaFrames - start, 0x90, static_cast<unsigned char>(e.midiData[1]), 1);
+            for (auto& [position, note] : ev.added)
+                if (position >= start && position < start + n) part.add(position - start, 0x90, note, 1);
             Stereo a(static_cast<size_t>(n), 0.1), b(static_cast<size_t>(n));
             announced->processEvents(part.get());
             announced->processDoubleReplacing(a.get(), b.get(), n);
