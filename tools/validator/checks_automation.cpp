@@ -1,10 +1,10 @@
 // Automation from a second thread while the audio thread processes, the way
 // hosts play back automation and refresh generic editors.
+#include "tools/validator/background_audio.h"
 #include "tools/validator/check.h"
 #include "tools/validator/rig.h"
 #include "tools/validator/text_query.h"
 
-#include <atomic>
 #include <random>
 #include <thread>
 
@@ -19,20 +19,8 @@ CheckResult automationThread(Context& context) {
     const int count = p.numParams();
     if (count == 0) return skipped("no parameters");
     const int changes = context.count(20000, 3000);
-    std::atomic<bool> done{false};
-    std::atomic<int> blocks{0};
-    std::string audioProblem;  // written by the audio thread only, read after join
-
-    Signal in = inputSignal(*rig, 256, 100);
-    std::thread audio([&] {
-        while (!done.load(std::memory_order_acquire)) {
-            Signal out = rig->render(in, {256});
-            blocks.fetch_add(1, std::memory_order_relaxed);
-            std::string bad = firstNonFinite(out);
-            if (!bad.empty() && audioProblem.empty()) audioProblem = "block " + std::to_string(blocks) + ": " + bad;
-        }
-    });
-    // This thread plays the host's automation and UI thread at once.
+    BackgroundAudio audio(*rig, 256);
+    // This thread plays the host's automation and its UI thread at once.
     std::mt19937 random(context.options().seed + 1111);
     std::uniform_int_distribution<int> pick(0, count - 1);
     std::uniform_real_distribution<float> unit(0.0f, 1.0f);
@@ -40,13 +28,11 @@ CheckResult automationThread(Context& context) {
         const VstInt32 index = pick(random);
         p.setParameter(index, n % 50 == 0 ? float(n / 50 % 2) : unit(random));
         if (n % 4 == 0) askText(p, effGetParamDisplay, pick(random));
-        if (n % 64 == 0) std::this_thread::yield();  // let the blocks interleave
+        if (n % 64 == 63) audio.waitForBlocks(1);  // spread the changes over many blocks
     }
-    // A few more blocks after the last change.
-    const int seen = blocks.load();
-    while (blocks.load() < seen + 4) std::this_thread::yield();
-    done.store(true, std::memory_order_release);
-    audio.join();
+    audio.waitForBlocks(4);  // a few more blocks after the last change
+    audio.stop();
+    const std::string audioProblem = audio.problem();
     if (!audioProblem.empty()) return failed("output during automation has " + audioProblem);
     for (VstInt32 i = 0; i < count; ++i) {
         float v = p.getParameter(i);
@@ -54,7 +40,7 @@ CheckResult automationThread(Context& context) {
             return failed("parameter " + std::to_string(i) + " ends at " + std::to_string(v));
     }
     return passed(std::to_string(changes) + " changes and display reads from a second thread over " +
-                  std::to_string(blocks.load()) + " blocks");
+                  std::to_string(audio.blocks()) + " blocks");
 }
 
 }  // namespace

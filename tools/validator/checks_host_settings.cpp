@@ -43,13 +43,13 @@ CheckResult zeroRateAndBlock(Context& context) {
     rig->setBlockSize(0);
     rig->resume();
     std::vector<float> spare(128 * 8, 0.0f);  // real buffers, so only the length is unusual
-    float* in[64];
-    float* out[64];
+    float* ins[64];
+    float* outs[64];
     for (int c = 0; c < 64; ++c) {
-        in[c] = &spare[c * 8];
-        out[c] = &spare[(64 + c) * 8];
+        ins[c] = &spare[c * 8];
+        outs[c] = &spare[(64 + c) * 8];
     }
-    rig->processFloat(in, out, 0);  // a zero-length block
+    rig->processFloat(ins, outs, 0);  // a zero-length block
     rig->suspend();
     rig->plugin().dispatch(effSetBlockSizeAndSampleRate, 0, 0, nullptr, 0.0f);
     rig->resume();

@@ -1,5 +1,6 @@
 #include "tools/validator/signal.h"
 
+#include <cstdio>
 #include <random>
 
 namespace validator {

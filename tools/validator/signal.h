@@ -1,6 +1,7 @@
 // Multichannel sample arrays and the measurements the checks make on them.
 #pragma once
 
+#include <algorithm>
 #include <cmath>
 #include <cstdint>
 #include <string>
