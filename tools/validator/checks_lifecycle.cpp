@@ -136,17 +136,19 @@ CheckResult twoInstances(Context& context) {
     std::string error;
     std::mt19937 random(context.options().seed + 11);
     std::vector<float> settingsA, settingsB, readA, readB;  // as set, and as the plug-in reports them
+    if (!reproducibleSettings(context, random, settingsA, error)) return skipped(error);
+    if (!reproducibleSettings(context, random, settingsB, error)) return skipped(error);
     Signal inA, inB, aloneA, aloneB;
     {
         auto a = Rig::createPrepared(context, error);
         if (!a) return failed(error);
-        settingsA = a->randomizeParameters(random);
+        a->setParameters(settingsA);
         readA = a->parameters();
         inA = inputSignal(*a, 16384, 21);
         aloneA = a->render(inA, {512});
         auto b = Rig::createPrepared(context, error);
         if (!b) return failed(error);
-        settingsB = b->randomizeParameters(random);
+        b->setParameters(settingsB);
         readB = b->parameters();
         inB = inputSignal(*b, 16384, 22);
         for (float& x : inB.channels[0]) x *= -0.5f;

@@ -58,10 +58,12 @@ CheckResult ratesAndBlockSizes(Context& context) {
 CheckResult compareBlockPatterns(Context& context, const std::vector<int>& pattern, const char* what) {
     std::string error;
     std::mt19937 random(context.options().seed + 202);
+    std::vector<float> settings;
+    if (!reproducibleSettings(context, random, settings, error)) return skipped(error);
     auto reference = Rig::createPrepared(context, error, 44100.0f, 512);
     auto other = Rig::createPrepared(context, error, 44100.0f, 512);
     if (!reference || !other) return failed(error);
-    std::vector<float> settings = reference->randomizeParameters(random);
+    reference->setParameters(settings);
     other->setParameters(settings);
     Signal in = inputSignal(*reference, context.count(44100, 16384), 31);
     Signal expected = reference->render(in, {512});

@@ -21,6 +21,7 @@ int usage(FILE* out) {
                  "  --skip NAME    leave this check out (repeatable)\n"
                  "  --seed N       seed of every random choice (default 1)\n"
                  "  --no-fork      run checks in this process (POSIX runs each in a child by default)\n"
+                 "  --timeout S    a check without an answer after S seconds fails as hung (default 120)\n"
                  "  --list         print the checks and what they demand\n"
                  "Exit codes: 0 every check passed or was skipped, 1 a check failed, 2 usage error.\n");
     return out == stdout ? 0 : 2;
@@ -38,6 +39,7 @@ int main(int argc, char** argv) {
     validator::Options options;
     validator::Selection selection;
     bool isolate = true;
+    int timeoutSeconds = 120;
     std::string path;
     for (int i = 1; i < argc; ++i) {
         const std::string arg = argv[i];
@@ -57,6 +59,9 @@ int main(int argc, char** argv) {
                 return 2;
             }
             (arg == "--only" ? selection.only : selection.skip).push_back(name);
+        } else if (arg == "--timeout" && hasValue) {
+            timeoutSeconds = std::atoi(argv[++i]);
+            if (timeoutSeconds <= 0) return usage(stderr);
         } else if (arg == "--seed" && hasValue) {
             char* end = nullptr;
             unsigned long seed = std::strtoul(argv[++i], &end, 10);
@@ -70,6 +75,6 @@ int main(int argc, char** argv) {
     }
     if (path.empty()) return usage(stderr);
     validator::Context context(path, options);
-    validator::Totals totals = validator::runChecks(context, selection, isolate, stdout);
+    validator::Totals totals = validator::runChecks(context, selection, isolate, timeoutSeconds, stdout);
     return totals.failed == 0 ? 0 : 1;
 }

@@ -174,6 +174,38 @@ std::vector<float> Rig::randomizeParameters(std::mt19937& random) {
     return values;
 }
 
+bool reproducibleSettings(Context& context, std::mt19937& random, std::vector<float>& settings, std::string& why) {
+    std::vector<float> candidates[2];
+    {
+        std::string error;
+        auto probe = Rig::create(context, error);
+        if (!probe) {
+            why = error;
+            return false;
+        }
+        std::uniform_real_distribution<float> unit(0.0f, 1.0f);
+        for (int i = 0; i < probe->plugin().numParams(); ++i) candidates[0].push_back(unit(random));
+    }
+    for (const auto& candidate : candidates) {
+        std::string error;
+        auto a = Rig::createPrepared(context, error);
+        auto b = Rig::createPrepared(context, error);
+        if (!a || !b) {
+            why = error;
+            return false;
+        }
+        a->setParameters(candidate);
+        b->setParameters(candidate);
+        Signal in = inputSignal(*a, 8192, 99);
+        if (compareSignals(a->render(in, {512}), b->render(in, {512})).largest == 0.0) {
+            settings = candidate;
+            return true;
+        }
+    }
+    why = "two fresh instances give different output for the same input, with random settings and with the defaults";
+    return false;
+}
+
 Signal inputSignal(Rig& rig, int frames, uint32_t seed) {
     return testSignal(rig.inputCount(), frames, rig.sampleRate() > 0 ? rig.sampleRate() : 44100.0, seed);
 }

@@ -66,6 +66,12 @@ private:
     float sampleRate_ = 0.0f;
 };
 
+// Comparisons between instances need settings under which two fresh
+// instances give identical output for the same input. Tries random settings
+// first, then the defaults (an empty list); false when neither reproduces
+// (dither or other randomness per instance), with a reason in why.
+bool reproducibleSettings(Context& context, std::mt19937& random, std::vector<float>& settings, std::string& why);
+
 // A signal with the plug-in's input channel count.
 Signal inputSignal(Rig& rig, int frames, uint32_t seed);
 

@@ -26,12 +26,12 @@ static const char* outcomeWord(Outcome o) {
     return o == Outcome::pass ? "PASS" : o == Outcome::fail ? "FAIL" : "SKIP";
 }
 
-Totals runChecks(Context& context, const Selection& selection, bool isolate, FILE* out) {
+Totals runChecks(Context& context, const Selection& selection, bool isolate, int timeoutSeconds, FILE* out) {
     Totals totals;
     for (const Check& check : allChecks()) {
         if (!selection.selects(check.name)) continue;
         PluginChatter::clearCapture();
-        CheckResult r = isolate ? runIsolated(check, context, 600) : runCheck(check, context);
+        CheckResult r = isolate ? runIsolated(check, context, timeoutSeconds) : runCheck(check, context);
         std::string detail = r.detail;
         std::replace(detail.begin(), detail.end(), '\n', ' ');
         std::fprintf(out, "%s %s%s%s\n", outcomeWord(r.outcome), check.name, detail.empty() ? "" : ": ",

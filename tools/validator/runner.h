@@ -33,6 +33,6 @@ CheckResult runIsolated(const Check& check, Context& context, int timeoutSeconds
 // [UI thread] Runs every selected check and prints "PASS name: detail",
 // "FAIL name: detail" or "SKIP name: reason" for each, then the line
 // "N passed, N failed".
-Totals runChecks(Context& context, const Selection& selection, bool isolate, FILE* out);
+Totals runChecks(Context& context, const Selection& selection, bool isolate, int timeoutSeconds, FILE* out);
 
 }  // namespace validator

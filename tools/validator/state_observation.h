@@ -13,15 +13,19 @@ namespace validator {
 struct StateObservation {
     VstInt32 currentProgram = 0;
     std::vector<float> live;
+    std::vector<std::string> liveTexts;  // display texts of the live values
     std::vector<std::string> programNames;
     std::vector<std::vector<float>> programValues;
+    std::vector<std::vector<std::string>> programTexts;
 };
 
 // [UI thread] Reads the live values first, then visits every program (which
 // changes the instance: call it last).
 StateObservation observeState(Rig& rig, bool withPrograms);
 
-// "" when b matches a: names exactly, values within tolerance.
+// "" when b matches a: names exactly; values within tolerance, or else
+// showing the same display text (stepped parameters may come back as the
+// step's own value: 0.43 for an off switch returns as 0).
 std::string compareStates(const StateObservation& a, const StateObservation& b, float tolerance);
 
 // [UI thread] Puts an instance into a state of its own: every program
