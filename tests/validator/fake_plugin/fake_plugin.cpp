@@ -42,6 +42,7 @@ struct Program {
 double sharedDelay[2];
 #endif
 std::mutex sinLock;
+void* volatile sinBlock;  // volatile: the allocation must really happen
 
 struct Fake {
     AEffect effect{};
@@ -77,8 +78,8 @@ double cleanInput(double x) {
 
 void commitSins() {
 #if FAKE_FAULT == FAULT_REALTIME_SINS
-    void* block = std::malloc(64);
-    std::free(block);
+    sinBlock = std::malloc(64);
+    std::free(sinBlock);
     std::lock_guard<std::mutex> guard(sinLock);
     int fd = open("/dev/null", O_WRONLY);
     if (fd >= 0) close(fd);
