@@ -1,0 +1,101 @@
+// Plays host for the editor tests: a real Orvalt with a recording host callback,
+// a top-level host window, the editor opened through the dispatcher, message
+// pumping, a replaceable popup-menu tracker and a scripted dialog handler.
+#pragma once
+
+#include <windows.h>
+
+#include <string>
+#include <vector>
+
+#include "platform/platform.h"
+#include "plugedit/EditWin.h"
+#include "plugedit/Knob.h"
+#include "plugedit/OnOff.h"
+#include "plugedit/messages.h"
+#include "product/Orvalt.h"
+#include "product/win32/OrvaltEdit.h"
+
+namespace editortest {
+
+// One host call that matters to the editor: automate (0), begin edit (43), end edit (44).
+struct EditCall {
+    int opcode;
+    int index;
+    float value;
+};
+std::vector<EditCall>& editCalls();
+
+// Runs every pending message of this thread, repeatedly, for about `ms` milliseconds.
+void pump(int ms = 60);
+// Pumps until `done` holds or about `ms` milliseconds passed; returns done().
+template <typename Done>
+bool pumpUntil(Done done, int ms = 2000) {
+    for (int waited = 0; waited < ms; waited += 10) {
+        if (done()) return true;
+        pump(10);
+    }
+    return done();
+}
+
+// What the menu tracker saw for the last menu, and what it will choose next.
+struct MenuRecord {
+    std::vector<std::string> texts;  // separators as ""
+    std::vector<UINT> states;        // GetMenuState flags per item
+    std::vector<UINT> ids;
+    UINT flags = 0;
+    int x = 0;
+    int y = 0;
+    HWND owner = nullptr;
+    int shown = 0;
+};
+MenuRecord& lastMenu();
+// The command the next menu reports through WM_COMMAND; -1 closes it without a choice.
+void chooseNext(int command);
+
+// Records boxes; answers OK/Cancel questions with `answerOk`.
+struct ScriptedDialogs : platform::DialogHandler {
+    bool answerOk = true;
+    std::vector<std::string> captions, texts;
+    void showError(const char* caption, const char* text) override;
+    bool askYesNo(const char* caption, const char* text) override;
+    bool askOkCancel(const char* caption, const char* text) override;
+};
+
+// A fresh Orvalt (no defaults file), a host window at a fixed screen place and the editor opened in it.
+class EditorFixture {
+public:
+    EditorFixture();
+    ~EditorFixture();
+
+    AEffect* effect() const { return plug->getAeffect(); }
+    VstIntPtr dispatch(VstInt32 opcode, VstInt32 index = 0, VstIntPtr value = 0, void* ptr = nullptr,
+                       float opt = 0.0f);
+    bool openEditor();
+    void closeEditor();
+    OrvaltEdit* editor() const;
+    PlugEdit::EditWin* window() const { return editor()->window; }
+    HWND control(int index) const { return window()->control(index); }
+    PlugEdit::Knob* knob(int index) const;
+    PlugEdit::OnOff* onOff(int index) const;
+    // Sends one MIDI control change through effProcessEvents and one process call.
+    void sendController(int channel, int controller, int value);
+    // Processes `blocks` blocks of a loud sine (the clipper works hard).
+    void processLoud(int blocks);
+    // The editor window's pixel at (x, y) as 0xAARRGGBB.
+    uint32_t editorPixel(int x, int y) const;
+
+    Orvalt* plug = nullptr;
+    HWND host = nullptr;
+    ScriptedDialogs dialogs;
+
+    static constexpr int hostX = 120;
+    static constexpr int hostY = 140;
+};
+
+std::string defaultsFilePath();
+
+// The one top-level window of the test program (created on first use, kept).
+HWND topLevelWindow();
+
+}  // namespace editortest

@@ -1,0 +1,140 @@
+// The knob driven by real window messages: drag, fine drag, right click, double click, wheel, hit test.
+#include <gtest/gtest.h>
+
+#include "editorHarness.h"
+
+using namespace editortest;
+
+namespace {
+
+constexpr int automate = audioMasterAutomate;
+constexpr int begin = audioMasterBeginEdit;
+constexpr int end = audioMasterEndEdit;
+
+class KnobTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        ASSERT_TRUE(f.openEditor());
+        hwnd = f.control(Orvalt::kInput);
+        ASSERT_NE(hwnd, nullptr);
+        // The drag start is read from the real cursor: put it on the knob's centre.
+        RECT r;
+        GetWindowRect(hwnd, &r);
+        SetCursorPos(r.left + 40, r.top + 40);
+        editCalls().clear();
+    }
+    PlugEdit::Knob* knob() { return f.knob(Orvalt::kInput); }
+    void press() { SendMessageA(hwnd, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(40, 40)); }
+    void moveTo(int y, WPARAM keys = MK_LBUTTON) {
+        SendMessageA(hwnd, WM_MOUSEMOVE, keys, MAKELPARAM(40, static_cast<WORD>(static_cast<short>(y))));
+    }
+    void release() { SendMessageA(hwnd, WM_LBUTTONUP, 0, MAKELPARAM(40, 40)); }
+    std::vector<int> opcodes() {
+        std::vector<int> out;
+        for (const EditCall& c : editCalls()) out.push_back(c.opcode);
+        return out;
+    }
+
+    EditorFixture f;
+    HWND hwnd = nullptr;
+};
+
+}  // namespace
+
+TEST_F(KnobTest, FourHundredPixelsUpFromZeroReachExactlyOne) {
+    ASSERT_EQ(knob()->value, 0.0f);
+    press();
+    EXPECT_EQ(GetCapture(), hwnd);
+    ASSERT_EQ(knob()->dragY, 40);
+    moveTo(40 - 400);
+    EXPECT_EQ(f.plug->getParameter(Orvalt::kInput), 1.0f);
+    moveTo(40 - 450);  // further up stays at the end
+    EXPECT_EQ(f.plug->getParameter(Orvalt::kInput), 1.0f);
+    moveTo(40 - 449);  // and the first pixel back responds at once
+    EXPECT_EQ(f.plug->getParameter(Orvalt::kInput), 1.0f - 1.0f / 400.0f);
+    release();
+    EXPECT_EQ(knob()->dragging, 0);
+    EXPECT_EQ(opcodes(), (std::vector<int>{begin, automate, automate, automate, end}));
+    EXPECT_EQ(editCalls()[1].index, Orvalt::kInput);
+    EXPECT_EQ(editCalls()[1].value, 1.0f);
+}
+
+TEST_F(KnobTest, AMoveWithoutVerticalChangeSendsNothing) {
+    press();
+    moveTo(40);
+    release();
+    EXPECT_EQ(opcodes(), (std::vector<int>{begin, end}));
+}
+
+TEST_F(KnobTest, ShiftOrControlMakeFourHundredPixelsMoveOneTenth) {
+    press();
+    moveTo(40 - 400, MK_LBUTTON | MK_SHIFT);
+    EXPECT_FLOAT_EQ(f.plug->getParameter(Orvalt::kInput), 0.1f);
+    moveTo(40 - 800, MK_LBUTTON | MK_CONTROL);
+    EXPECT_FLOAT_EQ(f.plug->getParameter(Orvalt::kInput), 0.2f);
+    release();
+}
+
+TEST_F(KnobTest, RightClickDuringADragSetsTheMiddleAndEndsTheEdit) {
+    press();
+    moveTo(40 - 100);
+    SendMessageA(hwnd, WM_RBUTTONDOWN, MK_RBUTTON, MAKELPARAM(40, 40));
+    EXPECT_EQ(f.plug->getParameter(Orvalt::kInput), 0.5f);
+    EXPECT_EQ(knob()->dragging, 0);
+    EXPECT_NE(GetCapture(), hwnd);
+    EXPECT_EQ(opcodes(), (std::vector<int>{begin, automate, automate, end}));
+    EXPECT_EQ(editCalls()[2].value, 0.5f);
+    EXPECT_EQ(lastMenu().shown, 0);  // no menu during a drag
+}
+
+TEST_F(KnobTest, DoubleClickSendsBeginResetEndInOrder) {
+    f.plug->setParameter(Orvalt::kInput, 0.8f);
+    SendMessageA(hwnd, WM_LBUTTONDBLCLK, MK_LBUTTON, MAKELPARAM(40, 40));
+    EXPECT_EQ(opcodes(), (std::vector<int>{begin, automate, end}));
+    EXPECT_EQ(editCalls()[1].value, 0.0f);  // input's default
+    EXPECT_EQ(f.plug->getParameter(Orvalt::kInput), 0.0f);
+}
+
+TEST_F(KnobTest, OneWheelNotchMovesAFiftiethOrAFiveHundredthFine) {
+    BYTE keys[256] = {};
+    SetKeyboardState(keys);
+    SendMessageA(hwnd, WM_MOUSEWHEEL, MAKEWPARAM(0, 120), 0);
+    EXPECT_FLOAT_EQ(f.plug->getParameter(Orvalt::kInput), 0.05f);
+    EXPECT_EQ(opcodes(), (std::vector<int>{begin, automate, end}));
+    for (int fineKey : {VK_LSHIFT, VK_RSHIFT, VK_LCONTROL, VK_RCONTROL}) {
+        SCOPED_TRACE(fineKey);
+        keys[fineKey] = 0x80;
+        SetKeyboardState(keys);
+        const float before = knob()->value;
+        SendMessageA(hwnd, WM_MOUSEWHEEL, MAKEWPARAM(0, 120), 0);
+        EXPECT_NEAR(knob()->value - before, 0.005f, 1e-6f);
+        keys[fineKey] = 0;
+    }
+    SetKeyboardState(keys);
+    SendMessageA(hwnd, WM_MOUSEWHEEL, MAKEWPARAM(0, static_cast<WORD>(-120 * 5)), 0);
+    EXPECT_EQ(f.plug->getParameter(Orvalt::kInput), 0.0f);  // stays within [0, 1]
+}
+
+TEST_F(KnobTest, TheHitAreaIsADiscOfRadiusThirtyTwo) {
+    RECT r;
+    GetWindowRect(hwnd, &r);
+    auto hit = [&](int dx, int dy) {
+        return SendMessageA(hwnd, WM_NCHITTEST, 0, MAKELPARAM(r.left + 40 + dx, r.top + 40 + dy));
+    };
+    EXPECT_EQ(hit(0, 0), HTCLIENT);
+    EXPECT_EQ(hit(31, 0), HTCLIENT);
+    EXPECT_EQ(hit(0, -31), HTCLIENT);
+    EXPECT_EQ(hit(32, 0), HTTRANSPARENT);
+    EXPECT_EQ(hit(23, 23), HTTRANSPARENT);  // 1058 is outside
+    EXPECT_EQ(hit(22, 22), HTCLIENT);       // 968 is inside
+    EXPECT_EQ(hit(-40, 39), HTTRANSPARENT); // bottom-left corner reaches the editor window
+}
+
+TEST_F(KnobTest, AValueComingBackDoesNotDisturbARunningDrag) {
+    press();
+    moveTo(40 - 40);  // 0.1
+    SendMessageA(hwnd, PlugEdit::msgShowValue, PlugEdit::floatBits(0.9f), 0);
+    moveTo(40 - 80);  // continues from the drag's own value
+    EXPECT_FLOAT_EQ(f.plug->getParameter(Orvalt::kInput), 0.2f);
+    release();
+}

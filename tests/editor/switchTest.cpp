@@ -1,0 +1,94 @@
+// The on/off switch: click, state shown only when the value returns, threshold, menu choice.
+#include <gtest/gtest.h>
+
+#include "editorHarness.h"
+
+using namespace editortest;
+
+namespace {
+
+class SwitchTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        ASSERT_TRUE(f.openEditor());
+        hwnd = f.control(Orvalt::kWarm);
+        ASSERT_NE(hwnd, nullptr);
+        editCalls().clear();
+    }
+    PlugEdit::OnOff* warm() { return f.onOff(Orvalt::kWarm); }
+    void click() { SendMessageA(hwnd, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(40, 6)); }
+    void show(float v) { SendMessageA(hwnd, PlugEdit::msgShowValue, PlugEdit::floatBits(v), 0); }
+
+    EditorFixture f;
+    HWND hwnd = nullptr;
+};
+
+}  // namespace
+
+TEST_F(SwitchTest, AClickSendsTheOtherValueAndShowsItOnlyWhenItReturns) {
+    ASSERT_EQ(warm()->on, 0);
+    click();
+    ASSERT_EQ(editCalls().size(), 3u);
+    EXPECT_EQ(editCalls()[0].opcode, audioMasterBeginEdit);
+    EXPECT_EQ(editCalls()[1].opcode, audioMasterAutomate);
+    EXPECT_EQ(editCalls()[1].index, Orvalt::kWarm);
+    EXPECT_EQ(editCalls()[1].value, 1.0f);
+    EXPECT_EQ(editCalls()[2].opcode, audioMasterEndEdit);
+    EXPECT_EQ(warm()->on, 0);  // not yet: the value has not come back
+    EXPECT_TRUE(pumpUntil([&] { return warm()->on == 1; }));
+
+    editCalls().clear();
+    click();
+    EXPECT_EQ(editCalls()[1].value, 0.0f);
+    EXPECT_TRUE(pumpUntil([&] { return warm()->on == 0; }));
+}
+
+TEST_F(SwitchTest, ASecondClickBeforeTheReplySendsTheSameValueAgain) {
+    click();
+    SendMessageA(hwnd, WM_LBUTTONDBLCLK, MK_LBUTTON, MAKELPARAM(40, 6));
+    ASSERT_EQ(editCalls().size(), 6u);
+    EXPECT_EQ(editCalls()[1].value, 1.0f);
+    EXPECT_EQ(editCalls()[4].value, 1.0f);
+}
+
+TEST_F(SwitchTest, HalfShowsOffAndAnythingAboveShowsOn) {
+    show(0.51f);
+    EXPECT_EQ(warm()->on, 1);
+    show(0.5f);
+    EXPECT_EQ(warm()->on, 0);
+    show(1.0f);
+    show(std::numeric_limits<float>::quiet_NaN());
+    EXPECT_EQ(warm()->on, 0);
+}
+
+TEST_F(SwitchTest, TheMenuOffersBothStatesAndChoosingOneSetsItAtOnce) {
+    chooseNext(1);
+    SendMessageA(hwnd, WM_RBUTTONDOWN, MK_RBUTTON, MAKELPARAM(40, 6));
+    const MenuRecord& m = lastMenu();
+    ASSERT_EQ(m.texts, (std::vector<std::string>{"disabled", "enabled", "", "MIDI &Learn...", "MIDI &Unlearn"}));
+    EXPECT_EQ(m.ids[0], 0u);
+    EXPECT_EQ(m.ids[1], 1u);
+    EXPECT_TRUE(m.states[0] & MF_CHECKED);
+    EXPECT_FALSE(m.states[1] & MF_CHECKED);
+    EXPECT_TRUE(m.states[4] & MF_DISABLED);
+    EXPECT_EQ(m.flags, static_cast<UINT>(TPM_VERPOSANIMATION));
+    RECT r;
+    GetWindowRect(hwnd, &r);
+    EXPECT_EQ(m.x, r.left);
+    EXPECT_EQ(m.y, r.bottom);
+    EXPECT_EQ(m.owner, hwnd);
+    pump(20);  // the choice arrives as WM_COMMAND
+    EXPECT_EQ(warm()->on, 1);
+    ASSERT_EQ(editCalls().size(), 3u);
+    EXPECT_EQ(editCalls()[1].value, 1.0f);
+}
+
+TEST_F(SwitchTest, AClickWhileLearningOnlyCancelsTheLearn) {
+    SendMessageA(f.window()->hwnd, PlugEdit::msgLearn, Orvalt::kWarm, 0);
+    EXPECT_EQ(warm()->learning, 1);
+    EXPECT_EQ(f.plug->getLearnTarget(), Orvalt::kWarm);
+    click();
+    EXPECT_EQ(warm()->learning, 0);
+    EXPECT_EQ(f.plug->getLearnTarget(), -1);
+    EXPECT_TRUE(editCalls().empty());
+}
