@@ -183,3 +183,16 @@ TEST(EditorLifecycle, TwoHundredOpenCloseCyclesLeakNothing) {
     EXPECT_EQ(GetGuiResources(GetCurrentProcess(), GR_GDIOBJECTS), gdiBefore);
     EXPECT_EQ(GetGuiResources(GetCurrentProcess(), GR_USEROBJECTS), userBefore);
 }
+
+TEST(EditorLifecycle, AnInvalidParentWindowFailsTheOpenWithoutLeavingAnything) {
+    EditorFixture f;
+    const int before = WinWrap::WinControl::liveCount();
+    EXPECT_EQ(f.dispatch(effEditOpen, 0, 0, reinterpret_cast<void*>(static_cast<uintptr_t>(0x00BADBAD))), 0);
+    EXPECT_FALSE(f.editor()->isOpen());
+    EXPECT_EQ(f.editor()->window, nullptr);
+    EXPECT_EQ(WinWrap::WinControl::liveCount(), before);
+    ASSERT_EQ(f.dialogs.texts.size(), 1u);
+    EXPECT_EQ(f.dialogs.texts[0], "Failed to create a control.");
+    EXPECT_EQ(f.dialogs.captions[0], "Error!");
+    ASSERT_TRUE(f.openEditor());  // a good parent afterwards works
+}
