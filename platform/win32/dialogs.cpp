@@ -17,7 +17,8 @@ bool askYesNo(const char* caption, const char* text) {
 
 bool askOkCancel(const char* caption, const char* text, void* ownerWindow) {
     if (DialogHandler* h = currentDialogHandler()) return h->askOkCancel(caption, text);
-    return MessageBoxA(static_cast<HWND>(ownerWindow), text, caption, MB_OKCANCEL) == IDOK;
+    return MessageBoxA(static_cast<HWND>(ownerWindow), text, caption,
+                       MB_OKCANCEL | MB_ICONQUESTION | MB_TASKMODAL) == IDOK;
 }
 
 }  // namespace platform
