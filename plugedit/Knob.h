@@ -16,7 +16,9 @@ public:
     // [UI thread] A knob of the given size (artwork offsets assume 80 x 80) under the editor window.
     Knob(HWND parent, int x, int y, int width, int height, DWORD style, const char* caption);
 
+    // [UI thread] Mouse, wheel, menu commands and the editor's value and learn messages.
     LRESULT handleMessage(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) override;
+    // [UI thread] Draws over the editor window's current picture.
     void paint(HWND hwnd, HDC memoryDC) override;
 
     uint8_t learning = 0;

@@ -104,21 +104,36 @@ def background():
     text_strokes(img, "ORVALT", 29.0, 4.0, 10.0, 1.5, INK, 1.0, spacing=2.2)
 
     # Bottom-right (the corner that opens the background menu): the maker's feather and name.
-    feather_mark(img, 372.0, 76.0)
+    feather_mark(img, 373.0, 78.0)
     text_strokes(img, "QUILLMARSH", 344.0, 88.5, 6.0, 0.95, INK, 0.85, spacing=1.15)
     return img
 
 
 def feather_mark(img, cx, cy):
-    # A quill: a curved shaft with vanes that narrow toward the tip.
-    shaft = [(cx - 9 + i * 1.2, cy + 5 - 0.09 * (i - 7.5) ** 2 + 2.5) for i in range(16)]
-    stroke_segments(img, list(zip(shaft, shaft[1:])), 1.0, ACCENT, 1.0)
-    vanes = []
-    for i in range(2, 14, 2):
-        x, y = shaft[i]
-        length = 2.2 + 1.8 * math.sin(math.pi * i / 15.0)
-        vanes += [((x, y), (x - 1.2, y - length)), ((x, y), (x + 0.6, y + length * 0.6))]
-    stroke_segments(img, vanes, 0.8, ACCENT, 0.7)
+    """A quill lying diagonally: a vane that swells and narrows to the tip, its shaft, two notches."""
+    ax, ay = cx - 11.0, cy + 5.5  # the quill's end, bottom left
+    bx, by = cx + 11.0, cy - 5.5  # the tip, top right
+    length = math.hypot(bx - ax, by - ay)
+    ux, uy = (bx - ax) / length, (by - ay) / length
+    vx, vy = -uy, ux  # across the shaft
+    vane_start = 0.28
+    for y in range(int(cy - 10), int(cy + 11)):
+        for x in range(int(cx - 14), int(cx + 15)):
+            px, py = x + 0.5 - ax, y + 0.5 - ay
+            u = (px * ux + py * uy) / length
+            v = px * vx + py * vy
+            if not vane_start < u < 1.02:
+                continue
+            t = clamp((u - vane_start) / (1.0 - vane_start))
+            half = (3.6 if v < 0 else 2.6) * math.sin(math.pi * t) ** 0.6
+            cover = clamp(half - abs(v) + 0.5) * clamp((u - vane_start) * length + 0.5)
+            shade = 0.75 + 0.25 * (1.0 - t)
+            img.blend(x, y, tuple(c * shade for c in ACCENT), 0.95 * cover)
+    at = lambda u, v=0.0: (ax + ux * u * length + vx * v, ay + uy * u * length + vy * v)
+    stroke_segments(img, [(at(0.0), at(vane_start + 0.02))], 1.0, ACCENT, 1.0)
+    stroke_segments(img, [(at(vane_start + 0.02), at(0.97))], 0.6, (70, 40, 16), 0.9)
+    notches = [(at(0.55, -0.3), at(0.50, -3.6)), (at(0.72, 0.3), at(0.68, 2.6))]
+    stroke_segments(img, notches, 0.7, PANEL, 1.0)
 
 
 def write_bmp(path, img):
