@@ -1,6 +1,9 @@
 // The on/off switch: click, state shown only when the value returns, threshold, menu choice.
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <cstdlib>
+
 #include "editorHarness.h"
 
 using namespace editortest;
@@ -83,4 +86,32 @@ TEST_F(SwitchTest, AClickWhileLearningOnlyCancelsTheLearn) {
     EXPECT_EQ(warm()->learning, 0);
     EXPECT_EQ(f.plug->getLearnTarget(), -1);
     EXPECT_TRUE(editCalls().empty());
+}
+
+TEST_F(SwitchTest, TheLineIsCentredWithTheCaptionLeftAndTheStateRight) {
+    ASSERT_TRUE(pumpUntil([&] { return f.onOff(Orvalt::kMakeup)->on == 0; }));
+    PlugEdit::OnOff* makeup = f.onOff(Orvalt::kMakeup);
+    makeup->invalidate();
+    UpdateWindow(makeup->hwnd);
+    GdiFlush();
+    const QuillBLT::Surface& s = makeup->surface;
+    ASSERT_EQ(s.width, 80u);
+    int captionLeft = 80, captionRight = -1, stateLeft = 80, stateRight = -1;
+    for (uint32_t y = 0; y < s.height; ++y)
+        for (uint32_t x = 0; x < s.width; ++x) {
+            const uint32_t rgb = s.at(x, y) & 0x00FFFFFF;
+            const int column = static_cast<int>(x);
+            if (rgb == 0x00EE8D37) {  // the caption colour
+                captionLeft = std::min(captionLeft, column);
+                captionRight = std::max(captionRight, column);
+            } else if (rgb == 0x00FFFFFF) {
+                stateLeft = std::min(stateLeft, column);
+                stateRight = std::max(stateRight, column);
+            }
+        }
+    ASSERT_GE(captionRight, 0);
+    ASSERT_GE(stateRight, 0);
+    EXPECT_LT(captionRight, stateLeft);  // "makeup:" then "off"
+    EXPECT_LE(std::abs(captionLeft - (79 - stateRight)), 2);  // equal margins
+    EXPECT_LT(stateRight, 79);  // the state word is not cut at the edge
 }
