@@ -1,7 +1,10 @@
 // The knob driven by real window messages: drag, fine drag, right click, double click, wheel, hit test.
 #include <gtest/gtest.h>
 
+#include "blt/atlas.h"
+#include "blt/blit.h"
 #include "editorHarness.h"
+#include "plugedit/knobMath.h"
 
 using namespace editortest;
 
@@ -137,4 +140,53 @@ TEST_F(KnobTest, AValueComingBackDoesNotDisturbARunningDrag) {
     moveTo(40 - 80);  // continues from the drag's own value
     EXPECT_FLOAT_EQ(f.plug->getParameter(Orvalt::kInput), 0.2f);
     release();
+}
+
+namespace {
+
+// What the knob's top 56 rows must show: the editor's picture under it, the
+// scale, and the two frames around its value blended, tinted unless hovered.
+std::vector<uint32_t> expectedKnobTop(EditorFixture& f, HWND knobWindow, float value, bool hovered) {
+    RECT r;
+    GetWindowRect(knobWindow, &r);
+    MapWindowPoints(HWND_DESKTOP, f.window()->hwnd, reinterpret_cast<POINT*>(&r), 2);
+    std::vector<uint32_t> pixels(80 * 80);
+    for (int y = 0; y < 80; ++y)
+        for (int x = 0; x < 80; ++x) pixels[y * 80 + x] = f.editorPixel(r.left + x, r.top + y);
+    QuillBLT::Surface expected(pixels.data(), 80, 80, 80);
+    const QuillBLT::Surface* atlas = QuillBLT::commonTextures();
+    QuillBLT::composite(expected, 0, 0, 80, 74, *atlas, 320, 6);
+    const PlugEdit::FrameBlend frames = PlugEdit::framesForValue(value);
+    QuillBLT::compositeFrameBlend(expected, *atlas, PlugEdit::frameX(frames.first), PlugEdit::frameY(frames.first),
+                                  frames.weight, *atlas, PlugEdit::frameX(frames.second),
+                                  PlugEdit::frameY(frames.second), hovered ? QuillBLT::noTint : 0xFFE0E0E0);
+    pixels.resize(56 * 80);
+    return pixels;
+}
+
+std::vector<uint32_t> knobTop(PlugEdit::Knob* knob) {
+    knob->invalidate();
+    UpdateWindow(knob->hwnd);
+    GdiFlush();
+    std::vector<uint32_t> pixels(56 * 80);
+    for (uint32_t y = 0; y < 56; ++y)
+        for (uint32_t x = 0; x < 80; ++x) pixels[y * 80 + x] = knob->surface.at(x, y);
+    return pixels;
+}
+
+}  // namespace
+
+TEST_F(KnobTest, PaintsTheScaleAndTheBlendedFramesOverTheEditorPicture) {
+    SetCursorPos(0, 0);
+    pump(20);
+    SendMessageA(hwnd, WM_MOUSELEAVE, 0, 0);
+    SendMessageA(hwnd, PlugEdit::msgShowValue, PlugEdit::floatBits(0.5f), 0);  // frames 47 and 48, weight 128
+    pump(20);
+    ASSERT_EQ(knob()->hovered, 0);
+    ASSERT_NE(QuillBLT::commonTextures(), nullptr);
+    EXPECT_TRUE(knobTop(knob()) == expectedKnobTop(f, hwnd, 0.5f, false));
+
+    SendMessageA(hwnd, WM_MOUSEMOVE, 0, MAKELPARAM(40, 40));  // hover: untinted, brighter
+    ASSERT_EQ(knob()->hovered, 1);
+    EXPECT_TRUE(knobTop(knob()) == expectedKnobTop(f, hwnd, 0.5f, true));
 }
