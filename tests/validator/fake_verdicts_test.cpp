@@ -59,7 +59,8 @@ INSTANTIATE_TEST_SUITE_P(
 
 TEST(FakeVerdicts, CrashIsReportedWithItsSignalAndTheRunGoesOn) {
     ValidatorReport r = validate(fake("crash_on_short_chunk"), {"--only", "state-fuzz", "--only", "midi-fuzz"});
-    EXPECT_NE(r.details["state-fuzz"].find("crashed (signal 11"), std::string::npos) << r.details["state-fuzz"];
+    // A signal in the plain build; the sanitizers end the process themselves.
+    EXPECT_EQ(r.details["state-fuzz"].rfind("crashed (", 0), 0u) << r.details["state-fuzz"];
     EXPECT_EQ(r.verdicts["midi-fuzz"], "PASS");
     EXPECT_EQ(r.lines.back(), "1 passed, 1 failed");
 }

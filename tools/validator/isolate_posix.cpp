@@ -73,8 +73,8 @@ CheckResult runIsolated(const Check& check, Context& context, int timeoutSeconds
                       lastWords());
     }
     if (message.empty() || (WIFEXITED(status) && WEXITSTATUS(status) != 0))
-        return failed("the check's process ended with exit code " + std::to_string(WEXITSTATUS(status)) +
-                      " before reporting" + lastWords());
+        return failed("crashed (the check's process ended with exit code " + std::to_string(WEXITSTATUS(status)) +
+                      " before reporting, as sanitizers end it)" + lastWords());
     Outcome outcome = message[0] == 'P' ? Outcome::pass : message[0] == 'S' ? Outcome::skip : Outcome::fail;
     return {outcome, message.substr(1)};
 }
