@@ -71,10 +71,13 @@ for stage in $stages; do
       if build_preset win32; then
         export WINEPREFIX="$root/build/wineprefix-test" WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml="
         rm -rf "$WINEPREFIX"
-        display=:$((90 + RANDOM % 9))
-        Xvfb "$display" -screen 0 1280x1024x24 -nolisten tcp >"$logs/xvfb.log" 2>&1 &
+        # A display number nobody holds, and its socket ready before Wine starts.
+        n=90
+        while [ -e "/tmp/.X$n-lock" ] || [ -e "/tmp/.X11-unix/X$n" ]; do n=$((n + 1)); done
+        Xvfb ":$n" -screen 0 1280x1024x24 -nolisten tcp >"$logs/xvfb.log" 2>&1 &
         xvfb_pid=$!
-        export DISPLAY=$display
+        for _ in $(seq 50); do [ -e "/tmp/.X11-unix/X$n" ] && break; sleep 0.1; done
+        export DISPLAY=:$n
         wineboot -i >"$logs/wineboot.log" 2>&1
         run_ctest win32 build/win32
         wineserver -k 2>/dev/null
