@@ -10,8 +10,18 @@
 
 namespace ChainStage {
 
-// Tiny and NaN values become exactly 0, so recursive states die out.
-inline double flush(double v) { return std::fabs(v) > 1e-15 ? v : 0.0; }
+// Tiny and NaN values become exactly 0, so recursive states die out. Written
+// as a branch the processor predicts, so the recursions do not wait for the
+// comparison: values are rarely tiny, and in silence they stay 0.
+inline double flush(double v) {
+    if (__builtin_expect(std::fabs(v) > 1e-15, 1)) return v;
+    double zero = 0.0;
+#if defined(__GNUC__) && defined(__SSE2__)
+    // Keeps the compiler from turning the branch back into a data dependency.
+    asm volatile("" : "+x"(zero));
+#endif
+    return zero;
+}
 
 // Polyphase half-band coefficients: branch A is A1 then A2, branch B is B1 then B2.
 constexpr double kHalfBandA1 = 0.12073211751675449;
@@ -69,5 +79,17 @@ inline double saturateAndBlock(double e, double& prevIn, double& prevOut, double
     prevOut = sat;
     return y;
 }
+
+// One channel's running state, copied out of the plug-in for a block: as
+// locals the loop keeps it in registers, where members would be reloaded after
+// every store to the output buffers (which may alias them as far as the
+// compiler knows) and stall on the stores of the previous sample.
+struct Channel {
+    Orvalt::Allpass up[4];
+    Orvalt::Allpass down[4];
+    Orvalt::BassEq eq;
+    double satPrevIn, satPrevOut, dcPrevOut;
+    double history1, history2, delay, envelope;
+};
 
 }  // namespace ChainStage

@@ -4,6 +4,10 @@
 #include "plugcore/Plug.h"
 #include "plugcore/SharedBlock.h"
 
+namespace ChainStage {
+struct Channel;
+}
+
 class Orvalt : public PlugCore::Plug {
 public:
     enum ParamIndex { kInput = 0, kWarm, kLimit, kBass, kClip, kDrive, kMakeup, kNumParams };
@@ -43,9 +47,11 @@ private:
     // kept out of line so nothing in it is computed before the rounding mode is set.
     template <bool warm, bool clip>
     void runSamples(double* const* in, double* const* out, VstInt32 frames);
-    void warmStage(double (&r)[2], bool equalizerSettled);
-    void clipStage(double (&m)[2], double (&output)[2]);
     bool equalizerSettled() const;
+    // The block's working copy of the running state, and its write-back.
+    void loadChannels(ChainStage::Channel (&channels)[2]) const;
+    void storeChannels(const ChainStage::Channel (&channels)[2]);
+    // Offers meterPeak to the editor once meterCounter has passed the period.
     void meterHandOver(PlugCore::SharedBlock*& target, bool& targetKnown);
 
     double limitGain = 1.0;

@@ -143,90 +143,177 @@ bool Orvalt::equalizerSettled() const {
     return true;
 }
 
-template <bool warm, bool clip>
-[[gnu::noinline]] void Orvalt::runSamples(double* const* in, double* const* out, VstInt32 frames) {
-    const double k = smoothingCoefficient;
-    // Targets and k hold for the whole block.
-    const bool gainsSettled =
-        smooth(inputGain, inputGainTarget, k) == inputGain && smooth(driveGain, driveTarget, k) == driveGain;
-    const bool settledEqualizer = warm && equalizerSettled();
-    PlugCore::SharedBlock* meterTarget = nullptr;
-    bool meterTargetKnown = false;
-    for (VstInt32 i = 0; i < frames; ++i) {
-        if (!gainsSettled) {
-            inputGain = smooth(inputGain, inputGainTarget, k);
-            driveGain = smooth(driveGain, driveTarget, k);
+[[gnu::always_inline]] inline void Orvalt::loadChannels(ChainStage::Channel (&channels)[2]) const {
+    for (int c = 0; c < 2; ++c) {
+        ChainStage::Channel& ch = channels[c];
+        for (int i = 0; i < 4; ++i) {
+            ch.up[i] = upsampler[c][i];
+            ch.down[i] = downsampler[c][i];
         }
-        // Both inputs are read first, in case the host gave overlapping buffers.
-        double r[2] = {in[0][i] * inputGain, in[1][i] * inputGain};
-        if (warm) warmStage(r, settledEqualizer);
-        double m[2] = {r[0] / driveGain, r[1] / driveGain};
-        double output[2];
-        if (clip) {
-            clipStage(m, output);
-        } else {  // the stage always delays by one sample
-            for (int c = 0; c < 2; ++c) {
-                output[c] = limiterDelay[c];
-                limiterDelay[c] = m[c];
-            }
-        }
-        out[0][i] = output[0];
-        out[1][i] = output[1];
-        meterHandOver(meterTarget, meterTargetKnown);
+        ch.eq = bassEq[c];
+        ch.satPrevIn = satPrevIn[c];
+        ch.satPrevOut = satPrevOut[c];
+        ch.dcPrevOut = dcPrevOut[c];
+        ch.history1 = gainHistory1[c];
+        ch.history2 = gainHistory2[c];
+        ch.delay = limiterDelay[c];
+        ch.envelope = clipEnvelope[c];
     }
 }
 
-// Look-ahead clipper: u(n) = min(1, 0.99 / q(n)), and the delayed sample gets
-// min(u(n-1), (u(n-2) + u(n)) / 2), so no output exceeds 0.99 / L (0.99 after make-up).
-inline void Orvalt::clipStage(double (&m)[2], double (&output)[2]) {
+[[gnu::always_inline]] inline void Orvalt::storeChannels(const ChainStage::Channel (&channels)[2]) {
     for (int c = 0; c < 2; ++c) {
-        const double q = std::fabs(m[c]) * limitGain;
-        double u, t;
-        if (q < kCeiling) {
-            u = 1.0;
-            t = ChainStage::flush(clipEnvelope[c] * releaseCoefficient);
-        } else {  // also when q is NaN
-            u = kCeiling / q;
-            t = (clipEnvelope[c] - 1.0) * attackCoefficient + 1.0;
+        const ChainStage::Channel& ch = channels[c];
+        for (int i = 0; i < 4; ++i) {
+            upsampler[c][i] = ch.up[i];
+            downsampler[c][i] = ch.down[i];
         }
-        clipEnvelope[c] = t;
-        if (meterPeak[c] < t) meterPeak[c] = static_cast<float>(t);
-        double a = 0.5 * (gainHistory2[c] + u);
-        if (a > gainHistory1[c]) a = gainHistory1[c];
-        output[c] = a * limiterDelay[c];
-        limiterDelay[c] = m[c];
-        gainHistory2[c] = gainHistory1[c];
-        gainHistory1[c] = u;
-        if (makeupOn) output[c] = output[c] * limitGain;
+        bassEq[c] = ch.eq;
+        satPrevIn[c] = ch.satPrevIn;
+        satPrevOut[c] = ch.satPrevOut;
+        dcPrevOut[c] = ch.dcPrevOut;
+        gainHistory1[c] = ch.history1;
+        gainHistory2[c] = ch.history2;
+        limiterDelay[c] = ch.delay;
+        clipEnvelope[c] = ch.envelope;
     }
 }
+
+namespace {
+
+// Both channels' values side by side in one register.
+typedef double Pair __attribute__((vector_size(16)));
+
+// The coefficients that hold for a whole block.
+struct BlockConstants {
+    double smoothing, dc, limitGain, attack, release;
+    bool makeup;
+};
 
 // 2x oversampled: upsample (s0 from branch A, s1 from branch B), equalize,
 // saturate and block DC at the doubled rate, downsample. Stage by stage for
 // both channels, so their independent recursions overlap in the processor.
-inline void Orvalt::warmStage(double (&r)[2], bool settledEqualizer) {
+[[gnu::always_inline]] inline void warmStage(ChainStage::Channel (&ch)[2], const BlockConstants& k, double (&r)[2],
+                      bool settledEqualizer) {
     double s[2][2], y[2][2];
     for (int c = 0; c < 2; ++c) {
-        s[c][0] = ChainStage::branchA(upsampler[c], r[c]);
-        s[c][1] = ChainStage::branchB(upsampler[c], r[c]);
+        s[c][0] = ChainStage::branchA(ch[c].up, r[c]);
+        s[c][1] = ChainStage::branchB(ch[c].up, r[c]);
     }
     for (int phase = 0; phase < 2; ++phase) {
         for (int c = 0; c < 2; ++c) {
-            if (!settledEqualizer) ChainStage::glide(bassEq[c], smoothingCoefficient);
-            const double e = ChainStage::peak(bassEq[c], s[c][phase]);
-            y[c][phase] = ChainStage::saturateAndBlock(e, satPrevIn[c], satPrevOut[c], dcPrevOut[c], dcCoefficient);
+            if (!settledEqualizer) ChainStage::glide(ch[c].eq, k.smoothing);
+            const double e = ChainStage::peak(ch[c].eq, s[c][phase]);
+            y[c][phase] = ChainStage::saturateAndBlock(e, ch[c].satPrevIn, ch[c].satPrevOut, ch[c].dcPrevOut, k.dc);
         }
     }
     for (int c = 0; c < 2; ++c)
-        r[c] = 0.5 * (ChainStage::branchA(downsampler[c], y[c][1]) + ChainStage::branchB(downsampler[c], y[c][0]));
+        r[c] = 0.5 * (ChainStage::branchA(ch[c].down, y[c][1]) + ChainStage::branchB(ch[c].down, y[c][0]));
+}
+
+// Look-ahead clipper: u(n) = min(1, 0.99 / q(n)), and the delayed sample gets
+// min(u(n-1), (u(n-2) + u(n)) / 2), so no output exceeds 0.99 / L (0.99 after make-up).
+[[gnu::always_inline]] inline void clipStage(ChainStage::Channel (&ch)[2], const BlockConstants& k, float (&peak)[2], double (&m)[2],
+                      double (&output)[2]) {
+#pragma GCC unroll 2
+    for (int c = 0; c < 2; ++c) {
+        const double q = std::fabs(m[c]) * k.limitGain;
+        double u, t;
+        if (q < kCeiling) {
+            u = 1.0;
+            t = ChainStage::flush(ch[c].envelope * k.release);
+        } else {  // also when q is NaN
+            u = kCeiling / q;
+            t = (ch[c].envelope - 1.0) * k.attack + 1.0;
+        }
+        ch[c].envelope = t;
+        if (peak[c] < t) peak[c] = static_cast<float>(t);
+        double a = 0.5 * (ch[c].history2 + u);
+        if (a > ch[c].history1) a = ch[c].history1;
+        output[c] = a * ch[c].delay;
+        ch[c].delay = m[c];
+        ch[c].history2 = ch[c].history1;
+        ch[c].history1 = u;
+        if (k.makeup) output[c] = output[c] * k.limitGain;
+    }
+}
+
+}  // namespace
+
+// The running state lives in locals for the block and is written back at its
+// end; the meter peaks and counter go back before each hand-over, which reads them.
+template <bool warm, bool clip>
+[[gnu::noinline]] void Orvalt::runSamples(double* const* in, double* const* out, VstInt32 frames) {
+    const BlockConstants k{smoothingCoefficient, dcCoefficient,      limitGain,
+                           attackCoefficient,    releaseCoefficient, makeupOn};
+    const double inputTarget = inputGainTarget;
+    const double driveGoal = driveTarget;
+    double gainIn = inputGain;
+    double gainDrive = driveGain;
+    // Targets and k hold for the whole block.
+    const bool gainsSettled =
+        smooth(gainIn, inputTarget, k.smoothing) == gainIn && smooth(gainDrive, driveGoal, k.smoothing) == gainDrive;
+    const bool settledEqualizer = warm && equalizerSettled();
+    ChainStage::Channel ch[2];
+    loadChannels(ch);
+    float peak[2] = {meterPeak[0], meterPeak[1]};
+    int32_t counter = meterCounter;
+    const int32_t period = meterPeriod;
+    const double* const in0 = in[0];
+    const double* const in1 = in[1];
+    double* const out0 = out[0];
+    double* const out1 = out[1];
+    PlugCore::SharedBlock* meterTarget = nullptr;
+    bool meterTargetKnown = false;
+    for (VstInt32 i = 0; i < frames; ++i) {
+        if (!gainsSettled) {
+            gainIn = smooth(gainIn, inputTarget, k.smoothing);
+            gainDrive = smooth(gainDrive, driveGoal, k.smoothing);
+        }
+        // Both inputs are read first, in case the host gave overlapping buffers.
+        // The two channels share one instruction for the gain and one for the
+        // drive division; each lane rounds exactly as the single operation would.
+        const Pair scaled = Pair{in0[i], in1[i]} * Pair{gainIn, gainIn};
+        double r[2] = {scaled[0], scaled[1]};
+        if (warm) warmStage(ch, k, r, settledEqualizer);
+        const Pair divided = Pair{r[0], r[1]} / Pair{gainDrive, gainDrive};
+        double m[2] = {divided[0], divided[1]};
+        double output[2];
+        if (clip) {
+            clipStage(ch, k, peak, m, output);
+        } else {  // the stage always delays by one sample
+            for (int c = 0; c < 2; ++c) {
+                output[c] = ch[c].delay;
+                ch[c].delay = m[c];
+            }
+        }
+        out0[i] = output[0];
+        out1[i] = output[1];
+        if (counter < INT32_MAX) ++counter;  // saturates instead of overflowing
+        // Without an editor there is nobody to hand over to.
+        if (counter > period && (!meterTargetKnown || meterTarget)) {
+            meterPeak[0] = peak[0];
+            meterPeak[1] = peak[1];
+            meterCounter = counter;
+            meterHandOver(meterTarget, meterTargetKnown);
+            peak[0] = meterPeak[0];
+            peak[1] = meterPeak[1];
+            counter = meterCounter;
+        }
+    }
+    storeChannels(ch);
+    meterPeak[0] = peak[0];
+    meterPeak[1] = peak[1];
+    meterCounter = counter;
+    inputGain = gainIn;
+    driveGain = gainDrive;
 }
 
 // Offers the clip peaks to the editor about every 20 ms. The audio side tries
 // the editor's lock once and never waits for it. The editor object is fixed for
 // the plug-in's life, so it is looked up once per block, when first needed.
-inline void Orvalt::meterHandOver(PlugCore::SharedBlock*& target, bool& targetKnown) {
-    if (meterCounter < INT32_MAX) ++meterCounter;  // saturates instead of overflowing
-    if (meterCounter <= meterPeriod) return;
+// Called once meterCounter has passed meterPeriod.
+[[gnu::noinline]] void Orvalt::meterHandOver(PlugCore::SharedBlock*& target, bool& targetKnown) {
     if (!targetKnown) {
         AEffEditor* editor = getEditor();
         target = editor ? dynamic_cast<PlugCore::SharedBlock*>(editor) : nullptr;
