@@ -9,6 +9,12 @@
 
 #include "product/Orvalt.h"
 
+// This file replaces the global new and delete with malloc and free; the
+// compiler cannot see that they belong together.
+#if defined(__GNUC__) && !defined(__clang__)
+#pragma GCC diagnostic ignored "-Wmismatched-new-delete"
+#endif
+
 namespace {
 std::atomic<bool> counting{false};
 std::atomic<int> allocations{0};
