@@ -97,6 +97,7 @@ void Knob::showMenu() {
 }
 
 LRESULT Knob::handleMessage(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+    if (applyLearnMessage(*this, message, learning)) return 0;
     switch (message) {
         case WM_NCHITTEST: return hitTest(lParam);
         case WM_LBUTTONDOWN: beginDrag(); return 0;
@@ -153,14 +154,6 @@ LRESULT Knob::handleMessage(HWND window, UINT message, WPARAM wParam, LPARAM lPa
             return 0;
         case msgShowValue:
             value = floatFromBits(static_cast<uint32_t>(wParam));
-            invalidate();
-            return 0;
-        case msgLearn:
-            learning = 1;
-            invalidate();
-            return 0;
-        case msgLearnEnd:
-            learning = 0;
             invalidate();
             return 0;
         default: return WinControl::handleMessage(window, message, wParam, lParam);

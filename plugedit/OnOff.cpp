@@ -47,6 +47,7 @@ void OnOff::showMenu() {
 }
 
 LRESULT OnOff::handleMessage(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+    if (applyLearnMessage(*this, message, learning)) return 0;
     switch (message) {
         case WM_LBUTTONDOWN:
         case WM_LBUTTONDBLCLK: click(); return 0;
@@ -83,14 +84,6 @@ LRESULT OnOff::handleMessage(HWND window, UINT message, WPARAM wParam, LPARAM lP
         case msgShowValue:
             // Exactly 0.5 and not-a-number show off, as the signal chain reads its switches.
             on = floatFromBits(static_cast<uint32_t>(wParam)) > 0.5f;
-            invalidate();
-            return 0;
-        case msgLearn:
-            learning = 1;
-            invalidate();
-            return 0;
-        case msgLearnEnd:
-            learning = 0;
             invalidate();
             return 0;
         default: return WinControl::handleMessage(window, message, wParam, lParam);

@@ -36,6 +36,15 @@ inline void requestLeaveNotice(HWND widget) {
     TrackMouseEvent(&track);
 }
 
+// [UI thread] Enter or leave the learn display, the same for every widget; true
+// when the message was one of the two.
+inline bool applyLearnMessage(WinWrap::WinControl& widget, UINT message, uint8_t& learning) {
+    if (message != msgLearn && message != msgLearnEnd) return false;
+    learning = message == msgLearn ? 1 : 0;
+    widget.invalidate();
+    return true;
+}
+
 inline void setSystemCursor(LPCSTR id) { SetCursor(LoadCursorA(nullptr, id)); }
 
 // The controller key bound to the widget's parameter, -1 when none (or no plug-in).

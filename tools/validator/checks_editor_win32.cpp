@@ -84,18 +84,26 @@ std::string openEditor(vsthost::Plugin& p, ParentWindow& parent) {
     return {};
 }
 
-bool needsEditor(Rig& rig, CheckResult& result) {
-    if (rig.hasFlag(effFlagsHasEditor)) return true;
-    result = skipped("no editor (effFlagsHasEditor not set)");
-    return false;
+// A prepared instance with an editor; null with the check's verdict (failed,
+// or skipped for a plug-in without editor) in result.
+std::unique_ptr<Rig> editorRig(Context& context, CheckResult& result) {
+    std::string error;
+    auto rig = Rig::createPrepared(context, error, 44100.0f, 256);
+    if (!rig) {
+        result = failed(error);
+        return nullptr;
+    }
+    if (!rig->hasFlag(effFlagsHasEditor)) {
+        result = skipped("no editor (effFlagsHasEditor not set)");
+        return nullptr;
+    }
+    return rig;
 }
 
 CheckResult editorCycles(Context& context) {
-    std::string error;
-    auto rig = Rig::createPrepared(context, error, 44100.0f, 256);
-    if (!rig) return failed(error);
     CheckResult result;
-    if (!needsEditor(*rig, result)) return result;
+    auto rig = editorRig(context, result);
+    if (!rig) return result;
     ParentWindow parent;
     if (!parent.handle()) return failed("cannot create a parent window");
     BackgroundAudio audio(*rig, 256);
@@ -113,11 +121,9 @@ CheckResult editorCycles(Context& context) {
 }
 
 CheckResult editorAutomation(Context& context) {
-    std::string error;
-    auto rig = Rig::createPrepared(context, error, 44100.0f, 256);
-    if (!rig) return failed(error);
     CheckResult result;
-    if (!needsEditor(*rig, result)) return result;
+    auto rig = editorRig(context, result);
+    if (!rig) return result;
     ParentWindow parent;
     std::string problem = openEditor(rig->plugin(), parent);
     if (!problem.empty()) return failed(problem);
@@ -139,11 +145,9 @@ CheckResult editorAutomation(Context& context) {
 }
 
 CheckResult editorStateThread(Context& context) {
-    std::string error;
-    auto rig = Rig::createPrepared(context, error, 44100.0f, 256);
-    if (!rig) return failed(error);
     CheckResult result;
-    if (!needsEditor(*rig, result)) return result;
+    auto rig = editorRig(context, result);
+    if (!rig) return result;
     if (!rig->hasFlag(effFlagsProgramChunks)) return skipped("no effFlagsProgramChunks");
     std::mt19937 random(context.options().seed + 1515);
     rig->randomizeParameters(random);

@@ -1,5 +1,7 @@
 #include "tools/validator/midi_events.h"
 
+#include "tools/vsthost/vsthost.h"
+
 #include <algorithm>
 #include <cstddef>
 #include <cstring>
@@ -12,13 +14,7 @@ void RawEventList::clear() {
 
 void RawEventList::addMidi(VstInt32 deltaFrames, uint8_t status, uint8_t data1, uint8_t data2) {
     Slot slot{};
-    VstMidiEvent e{};
-    e.type = kVstMidiType;
-    e.byteSize = sizeof(VstMidiEvent);
-    e.deltaFrames = deltaFrames;
-    e.midiData[0] = static_cast<char>(status);
-    e.midiData[1] = static_cast<char>(data1);
-    e.midiData[2] = static_cast<char>(data2);
+    const VstMidiEvent e = vsthost::makeMidiEvent(deltaFrames, status, data1, data2);
     std::memcpy(slot.bytes, &e, sizeof e);
     slots_.push_back(std::move(slot));
 }

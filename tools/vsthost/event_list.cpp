@@ -7,7 +7,7 @@
 
 namespace vsthost {
 
-void EventList::addMidi(VstInt32 deltaFrames, unsigned char status, unsigned char data1, unsigned char data2) {
+VstMidiEvent makeMidiEvent(VstInt32 deltaFrames, unsigned char status, unsigned char data1, unsigned char data2) {
     VstMidiEvent event{};
     event.type = kVstMidiType;
     event.byteSize = sizeof(VstMidiEvent);
@@ -15,7 +15,11 @@ void EventList::addMidi(VstInt32 deltaFrames, unsigned char status, unsigned cha
     event.midiData[0] = static_cast<char>(status);
     event.midiData[1] = static_cast<char>(data1);
     event.midiData[2] = static_cast<char>(data2);
-    events_.push_back(event);
+    return event;
+}
+
+void EventList::addMidi(VstInt32 deltaFrames, unsigned char status, unsigned char data1, unsigned char data2) {
+    events_.push_back(makeMidiEvent(deltaFrames, status, data1, data2));
 }
 
 void EventList::reserve(size_t events) {

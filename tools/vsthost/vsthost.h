@@ -149,6 +149,10 @@ private:
     bool hasTime_ = false;
 };
 
+// One MIDI message as the interface's event record, at deltaFrames into a block.
+VstMidiEvent makeMidiEvent(VstInt32 deltaFrames, unsigned char status, unsigned char data1 = 0,
+                           unsigned char data2 = 0);
+
 // A list of MIDI events in the VstEvents layout, for effProcessEvents. It owns
 // the storage; the pointer stays valid until the list is changed or destroyed
 // (a plug-in may keep it until the end of the next process call).
