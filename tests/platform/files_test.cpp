@@ -11,6 +11,7 @@ namespace {
 std::string tempFolder() {
     std::string base;
     EXPECT_TRUE(platform::settingsFolder(base));
+    platform::createFolder(base);  // may not exist yet on a fresh account
     std::string folder = platform::joinPath(base, "orvalt-platform-test");
     platform::createFolder(folder);
     return folder;
