@@ -108,6 +108,10 @@ void ScriptedDialogs::showError(const char* caption, const char* text) {
     captions.push_back(caption);
     texts.push_back(text);
 }
+void ScriptedDialogs::showWarning(const char* caption, const char* text) {
+    showError(caption, text);
+    warnings.push_back(text);
+}
 bool ScriptedDialogs::askYesNo(const char* caption, const char* text) {
     showError(caption, text);
     return false;
