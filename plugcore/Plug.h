@@ -6,6 +6,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <new>
+#include <string>
 #include <vector>
 
 #include "host/AudioEffectX.h"
@@ -104,9 +105,16 @@ public:
     // --- defaults file ---
     // [host's thread] The product constructor's last step.
     void loadDefaults();
+    // Why the defaults were not saved: the file (relative to the settings folder
+    // when there is none) and the system's explanation, for the user to read.
+    struct SaveFailure {
+        std::string file;
+        std::string reason;
+    };
     // [UI thread] Writes the bank to the per-user defaults file, replacing the old
-    // file only once the new one is complete. False when nothing was saved.
-    bool saveDefaults();
+    // file only once the new one is complete. False when nothing was saved; then
+    // `failure`, when given, says where and why.
+    bool saveDefaults(SaveFailure* failure = nullptr);
 
     // --- MIDI ---
     // [audio thread] One control change (key = 0xB000 + controller, held as signed 16 bits).
