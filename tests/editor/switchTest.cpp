@@ -65,7 +65,7 @@ TEST_F(SwitchTest, TheMenuOffersBothStatesAndChoosingOneSetsItAtOnce) {
     EXPECT_EQ(m.ids[1], 1u);
     EXPECT_TRUE(m.states[0] & MF_CHECKED);
     EXPECT_FALSE(m.states[1] & MF_CHECKED);
-    EXPECT_TRUE(m.states[4] & MF_DISABLED);
+    EXPECT_EQ(m.states[4] & (MF_DISABLED | MF_GRAYED), static_cast<UINT>(MF_DISABLED | MF_GRAYED));
     EXPECT_EQ(m.flags, static_cast<UINT>(TPM_VERPOSANIMATION));
     RECT r;
     GetWindowRect(hwnd, &r);
