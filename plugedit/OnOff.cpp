@@ -113,11 +113,14 @@ void OnOff::paint(HWND window, HDC dc) {
         r.right += shift;
         char captionPart[80];
         std::snprintf(captionPart, sizeof captionPart, "%s:", caption ? caption : "");
+        // The rectangle is measured with advance widths, and a glyph's ink may
+        // reach past its advance (the "f" of "off"): the parts are drawn
+        // unclipped, the window's own edges clip.
         SetTextColor(dc, editor->layout->captionColour);
-        DrawTextA(dc, captionPart, -1, &r, DT_SINGLELINE | DT_BOTTOM);
+        DrawTextA(dc, captionPart, -1, &r, DT_SINGLELINE | DT_BOTTOM | DT_NOCLIP);
         if (hovered) SelectObject(dc, editor->smallFont);  // the state word is never underlined
         SetTextColor(dc, RGB(255, 255, 255));
-        DrawTextA(dc, state, -1, &r, DT_SINGLELINE | DT_RIGHT | DT_BOTTOM);
+        DrawTextA(dc, state, -1, &r, DT_SINGLELINE | DT_RIGHT | DT_BOTTOM | DT_NOCLIP);
     }
     SelectObject(dc, previousFont);
 }
