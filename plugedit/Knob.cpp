@@ -39,15 +39,15 @@ void Knob::beginDrag() {
     dragY = cursor.y - r.top;
     setSystemCursor(IDC_SIZENS);
     dragValue = value;
+    dragAnchor = DragAnchor{value, dragY, false};
     requestFromEditor(hwnd, msgBeginEdit);
     invalidate();
 }
 
 void Knob::dragTo(int y, WPARAM keys) {
     if (y == dragY) return;
-    value = dragStep(dragValue, dragY, y, (keys & (MK_SHIFT | MK_CONTROL)) != 0);
+    value = dragStep(dragAnchor, dragValue, dragY, y, (keys & (MK_SHIFT | MK_CONTROL)) != 0);
     requestFromEditor(hwnd, msgSetValue, static_cast<LPARAM>(floatBits(value)));
-    // Each step starts from the clamped value, so moving back after an end responds at once.
     dragValue = value;
     dragY = y;
 }

@@ -99,4 +99,10 @@ std::string defaultsFilePath();
 // The one top-level window of the test program (created on first use, kept).
 HWND topLevelWindow();
 
+// Moves the top-level window down for one test (a long upward drag needs room above the knobs).
+struct TopLevelAt {
+    explicit TopLevelAt(int y);
+    ~TopLevelAt();
+};
+
 }  // namespace editortest
