@@ -100,6 +100,9 @@ LRESULT Knob::handleMessage(HWND window, UINT message, WPARAM wParam, LPARAM lPa
     if (applyLearnMessage(*this, message, learning)) return 0;
     switch (message) {
         case WM_NCHITTEST: return hitTest(lParam);
+        case WM_SETCURSOR:
+            if (answerSetCursor(lParam, dragging ? IDC_SIZENS : IDC_HAND)) return TRUE;
+            return WinControl::handleMessage(window, message, wParam, lParam);
         case WM_LBUTTONDOWN: beginDrag(); return 0;
         case WM_MOUSEMOVE:
             if (dragging)

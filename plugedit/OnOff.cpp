@@ -51,6 +51,9 @@ LRESULT OnOff::handleMessage(HWND window, UINT message, WPARAM wParam, LPARAM lP
     switch (message) {
         case WM_LBUTTONDOWN:
         case WM_LBUTTONDBLCLK: click(); return 0;
+        case WM_SETCURSOR:
+            if (answerSetCursor(lParam, IDC_HAND)) return TRUE;
+            return WinControl::handleMessage(window, message, wParam, lParam);
         case WM_MOUSEMOVE:
             if (!holdsCapture()) {
                 setSystemCursor(IDC_HAND);
