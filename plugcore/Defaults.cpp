@@ -53,7 +53,6 @@ bool Plug::saveDefaults(SaveFailure* failure) {
     writeChunk(bytes, false);
 
     std::string folder;
-    std::string reason;
     if (!makerFolder(folder)) {
         if (failure) *failure = {defaultsFile(kMakerFolder, pluginName), "no per-user settings folder was found"};
         return false;
@@ -62,6 +61,7 @@ bool Plug::saveDefaults(SaveFailure* failure) {
     // The old file is replaced only once the new one is complete, so a full
     // disk or a crash mid-write never leaves a damaged file behind.
     const std::string file = defaultsFile(folder, pluginName);
+    std::string reason;
     if (!platform::writeFileReplacing(file, bytes.data(), bytes.size(), &reason)) {
         if (failure) *failure = {file, reason};
         return false;
