@@ -141,6 +141,7 @@ TEST_F(MenuTest, SaveDefaultsThatCannotWriteTheFileSaysWhichFileAndWhy) {
     const std::string path = defaultsFilePath();
     ASSERT_FALSE(path.empty());
     DeleteFileA(path.c_str());
+    CreateDirectoryA(path.substr(0, path.rfind('\\')).c_str(), nullptr);  // the maker folder, on a fresh account
     ASSERT_TRUE(CreateDirectoryA(path.c_str(), nullptr));
     f.plug->setParameter(Orvalt::kBass, 0.75f);
     chooseNext(0x8007);
