@@ -5,15 +5,20 @@
 #include "tools/render/preset_file.h"
 
 #include <gtest/gtest.h>
+#include <nlohmann/json.hpp>
 #include <sndfile.h>
 
 #include <cmath>
+#include <csignal>
 #include <cstdio>
 #include <dirent.h>
 #include <fstream>
+#include <functional>
 #include <iterator>
 #include <set>
+#include <sys/stat.h>
 #include <sys/wait.h>
+#include <thread>
 #include <unistd.h>
 
 namespace {
@@ -23,8 +28,9 @@ struct CommandResult {
     std::string output;  // standard output and error together
 };
 
-CommandResult runRender(const std::string& arguments) {
-    std::string command = std::string(ORVALT_RENDER_EXE) + " " + arguments + " 2>&1";
+// Standard output and error together, or standard output alone.
+CommandResult runRender(const std::string& arguments, bool withErrors = true) {
+    std::string command = std::string(ORVALT_RENDER_EXE) + " " + arguments + (withErrors ? " 2>&1" : " 2>/dev/null");
     CommandResult run{-1, ""};
     FILE* pipe = popen(command.c_str(), "r");
     if (!pipe) return run;
@@ -60,18 +66,23 @@ protected:
     }
     // A float WAV with a known ramp-and-sine signal.
     void writeInput(const std::string& name, int channels, size_t frames) {
+        writeSignal(name, channels, 48000, frames, [](size_t n, int c) {
+            return c == 0 ? 0.4f * std::sin(0.01f * n) : -0.3f + 0.0005f * static_cast<float>(n % 1000);
+        });
+    }
+    // A WAV of any signal, value(frame, channel).
+    void writeSignal(const std::string& name, int channels, int rate, size_t frames,
+                     const std::function<double(size_t, int)>& value, int subtype = SF_FORMAT_FLOAT) {
         SF_INFO info{};
-        info.samplerate = 48000;
+        info.samplerate = rate;
         info.channels = channels;
-        info.format = SF_FORMAT_WAV | SF_FORMAT_FLOAT;
+        info.format = SF_FORMAT_WAV | subtype;
         SNDFILE* f = sf_open(path(name).c_str(), SFM_WRITE, &info);
         ASSERT_TRUE(f);
-        std::vector<float> data;
-        for (size_t n = 0; n < frames; ++n) {
-            data.push_back(0.4f * std::sin(0.01f * n));
-            if (channels == 2) data.push_back(-0.3f + 0.0005f * static_cast<float>(n % 1000));
-        }
-        sf_writef_float(f, data.data(), static_cast<sf_count_t>(frames));
+        std::vector<double> data;
+        for (size_t n = 0; n < frames; ++n)
+            for (int c = 0; c < channels; ++c) data.push_back(value(n, c));
+        sf_writef_double(f, data.data(), static_cast<sf_count_t>(frames));
         sf_close(f);
     }
     std::vector<float> readFrames(const std::string& name, SF_INFO& info) {
@@ -129,7 +140,7 @@ TEST_F(RenderCli, MonoPlaysOnBothChannelsAndCompensationRemovesTheDelay) {
 }
 
 TEST_F(RenderCli, DemoWritesInputBesideOutputAndReportsLevels) {
-    CommandResult run = runRender("--bits 16 --svg " + path("demo.svg") + " " + path("demo.flac"));
+    CommandResult run = runRender("--bits 16 --demo --svg " + path("demo.svg") + " " + path("demo.flac"));
     ASSERT_EQ(run.code, 0) << run.output;
     EXPECT_EQ(files(), (std::set<std::string>{"demo.flac", "demo-input.wav", "demo.svg"}));
     SF_INFO out, in;
@@ -138,12 +149,23 @@ TEST_F(RenderCli, DemoWritesInputBesideOutputAndReportsLevels) {
     EXPECT_EQ(out.format, SF_FORMAT_FLAC | SF_FORMAT_PCM_16);
     EXPECT_EQ(in.format, SF_FORMAT_WAV | SF_FORMAT_FLOAT);
     EXPECT_EQ(out.frames, 8 * 44100);
-    for (const char* line : {"input peak:", "output peak:", "output true peak:", "clipped samples:", "speed:"})
+    for (const char* line : {"input peak:", "input loudness:", "output peak:", "output loudness:", "at/over 0 dBFS:",
+                             "format clipping:", "16-bit with TPDF dither", "speed:", "real time end to end"})
         EXPECT_NE(run.output.find(line), std::string::npos) << line;
     std::vector<uint8_t> svg = bytesOf("demo.svg");
     std::string text(svg.begin(), svg.end());
     EXPECT_EQ(text.rfind("<svg", 0), 0u);
     EXPECT_NE(text.find("</svg>"), std::string::npos);
+    // The settings in the title, time ticks to the end (0 .. 8 s) and dB ticks.
+    EXPECT_NE(text.find("input +0.00 dB, warm off, limit 0.00 dB"), std::string::npos);
+    EXPECT_NE(text.find(">8 s</text>"), std::string::npos);
+    EXPECT_NE(text.find(">-6</text>"), std::string::npos);
+    EXPECT_NE(text.find("paint-order=\"stroke\""), std::string::npos);  // labels keep a halo over the waves
+
+    // The demo input renders to the same output as the demo itself.
+    CommandResult again = runRender("--bits 16 " + path("demo-input.wav") + " " + path("again.flac"));
+    ASSERT_EQ(again.code, 0) << again.output;
+    EXPECT_EQ(bytesOf("again.flac"), bytesOf("demo.flac"));
 }
 
 TEST_F(RenderCli, FailuresExitWithTheirCodesAndLeaveNoOutput) {
@@ -173,17 +195,91 @@ TEST_F(RenderCli, FailuresExitWithTheirCodesAndLeaveNoOutput) {
         {"--precision quad " + in + " " + out, 2, "--precision"},
         {"--frobnicate " + in + " " + out, 2, "unknown option"},
         {"", 2, "no OUTPUT"},
+        {in, 2, "no OUTPUT given"},  // forgotten OUTPUT: the input is not the demo's target
+        {"--demo " + in + " " + out, 2, "give only OUTPUT"},
+        {"--dither tpdf --bits float " + in + " " + out, 2, "--dither"},
+        {"--dither rectangular " + in + " " + out, 2, "--dither"},
+        // Two options naming one file, by the same or another spelling: refused before anything is written.
+        {in + " " + in, 2, "INPUT and OUTPUT name the same file"},
+        {in + " " + dir_ + "/./in.wav", 2, "INPUT and OUTPUT name the same file"},
+        {in + " " + out + " --svg " + out, 2, "OUTPUT and --svg"},
+        {in + " " + out + " --svg " + in, 2, "INPUT and --svg"},
+        {in + " " + out + " --save-preset " + out, 2, "OUTPUT and --save-preset"},
+        {in + " " + out + " --json " + in, 2, "INPUT and --json"},
+        {in + " " + out + " --save-bank " + path("b.fxb") + " --save-preset " + path("b.fxb"), 2, "--save-preset and --save-bank"},
+        {"--preset " + path("text.fxp") + " " + in + " " + path("text.fxp"), 2, "--preset and OUTPUT"},
+        {"--demo " + path("d.wav") + " --svg " + path("d-input.wav"), 2, "the demo input and --svg"},
+        // Steps that fail after the audio is rendered leave nothing either.
+        {in + " " + out + " --svg /dev/full", 5, "cannot write /dev/full"},
+        {in + " " + out + " --json /dev/full", 5, "cannot write /dev/full"},
     };
+    const std::vector<uint8_t> inputBytes = bytesOf("in.wav");
     for (const Case& c : cases) {
         CommandResult run = runRender(c.arguments);
         EXPECT_EQ(run.code, c.code) << c.arguments << "\n" << run.output;
         EXPECT_NE(run.output.find(c.message), std::string::npos) << c.arguments << "\n" << run.output;
         EXPECT_EQ(std::count(run.output.begin(), run.output.end(), '\n'), 1) << "one line: " << run.output;
         EXPECT_EQ(files(), (std::set<std::string>{"in.wav", "text.fxp"})) << c.arguments;
+        EXPECT_EQ(bytesOf("in.wav"), inputBytes) << c.arguments;
     }
     CommandResult help = runRender("--help");
     EXPECT_EQ(help.code, 0);
     EXPECT_NE(help.output.find("6 preset file unreadable"), std::string::npos);
+    EXPECT_NE(help.output.find("dithers 16-bit output"), std::string::npos);
+    CommandResult version = runRender("--version");
+    EXPECT_EQ(version.code, 0);
+    EXPECT_EQ(version.output.rfind("orvalt-render 1.", 0), 0u) << version.output;
+}
+
+TEST_F(RenderCli, LinksToTheInputAreRefusedAndTheInputKeepsItsBytes) {
+    writeInput("in.wav", 2, 500);
+    const std::vector<uint8_t> before = bytesOf("in.wav");
+    ASSERT_EQ(symlink(path("in.wav").c_str(), path("soft.wav").c_str()), 0);
+    ASSERT_EQ(link(path("in.wav").c_str(), path("hard.wav").c_str()), 0);
+    ASSERT_EQ(mkdir(path("sub").c_str(), 0755), 0);
+    for (const std::string& target : {path("soft.wav"), path("hard.wav"), path("sub/../in.wav")}) {
+        CommandResult run = runRender(path("in.wav") + " " + target);
+        EXPECT_EQ(run.code, 2) << target << "\n" << run.output;
+        EXPECT_NE(run.output.find("name the same file"), std::string::npos) << run.output;
+        run = runRender(path("in.wav") + " " + path("out.wav") + " --svg " + target);
+        EXPECT_EQ(run.code, 2) << target << "\n" << run.output;
+    }
+    // Two outputs not yet there, one through the subfolder.
+    CommandResult run = runRender(path("in.wav") + " " + path("new.wav") + " --json " + path("sub/../new.wav"));
+    EXPECT_EQ(run.code, 2) << run.output;
+    EXPECT_EQ(bytesOf("in.wav"), before);
+    EXPECT_EQ(files(), (std::set<std::string>{"in.wav", "soft.wav", "hard.wav", "sub"}));
+}
+
+TEST_F(RenderCli, InterruptedRunsLeaveNothingBehind) {
+    // Long enough to be caught while writing: 60 s, one sample per process call.
+    writeSignal("long.wav", 2, 48000, 48000 * 60, [](size_t n, int) { return 0.5 * std::sin(0.05 * double(n)); });
+    for (int signal : {SIGINT, SIGTERM}) {
+        pid_t child = fork();
+        ASSERT_GE(child, 0);
+        if (child == 0) {
+            execl(ORVALT_RENDER_EXE, ORVALT_RENDER_EXE, "--quiet", "--block", "1", "--svg", path("out.svg").c_str(),
+                  path("long.wav").c_str(), path("out.wav").c_str(), static_cast<char*>(nullptr));
+            _exit(99);
+        }
+        // Wait until the audio temporary holds data, then interrupt.
+        bool writing = false;
+        for (int i = 0; i < 3000 && !writing; ++i) {
+            std::this_thread::sleep_for(std::chrono::milliseconds(5));
+            for (const std::string& name : files()) {
+                struct stat info;
+                if (name.rfind(".out.wav.tmp-", 0) == 0 && stat(path(name).c_str(), &info) == 0 && info.st_size > 100000)
+                    writing = true;
+            }
+        }
+        EXPECT_TRUE(writing);
+        kill(child, signal);
+        int status = 0;
+        waitpid(child, &status, 0);
+        ASSERT_TRUE(WIFEXITED(status)) << status;
+        EXPECT_EQ(WEXITSTATUS(status), signal == SIGINT ? 130 : 143);
+        EXPECT_EQ(files(), (std::set<std::string>{"long.wav"})) << signal;
+    }
 }
 
 TEST_F(RenderCli, PresetsRoundTripAndCarryTheSettings) {
@@ -213,7 +309,7 @@ TEST_F(RenderCli, PresetsRoundTripAndCarryTheSettings) {
         EXPECT_EQ(bytesOf(again), bytesOf(name)) << name;
     }
     // And the settings come back as the plug-in shows them.
-    CommandResult rendered = runRender("--preset " + path("a.fxp") + " " + path("out.wav"));
+    CommandResult rendered = runRender("--preset " + path("a.fxp") + " --demo " + path("out.wav"));
     ASSERT_EQ(rendered.code, 0) << rendered.output;
     EXPECT_NE(rendered.output.find("warm on, limit -3.00 dB"), std::string::npos) << rendered.output;
 }
