@@ -328,3 +328,198 @@ TEST_F(RenderCli, PresetOfAnotherPluginIsRefusedAndChangesNothing) {
 }
 
 }  // namespace
+
+namespace {
+
+const double pi = 3.14159265358979323846;
+
+// The render's JSON report from standard output.
+nlohmann::json jsonOf(const CommandResult& run) {
+    try {
+        return nlohmann::json::parse(run.output);
+    } catch (const std::exception& e) {
+        ADD_FAILURE() << e.what() << "\n" << run.output;
+        return {};
+    }
+}
+
+TEST_F(RenderCli, PresetsThePluginDoesNotTakeAreRefusedBeforeAnythingIsWritten) {
+    ASSERT_EQ(runRender("--set limit=-3 --save-preset " + path("a.fxp")).code, 0);
+    const std::vector<uint8_t> good = bytesOf("a.fxp");
+    writeInput("in.wav", 2, 100);
+    auto variant = [&](const std::string& name, const std::function<void(std::vector<uint8_t>&)>& change) {
+        std::vector<uint8_t> bytes = good;
+        change(bytes);
+        std::ofstream(path(name), std::ios::binary).write(reinterpret_cast<const char*>(bytes.data()),
+                                                        static_cast<std::streamsize>(bytes.size()));
+    };
+    variant("header.fxp", [](std::vector<uint8_t>& b) { b[60] ^= 0xFF; });  // the chunk's own header
+    variant("record.fxp", [](std::vector<uint8_t>& b) { b[60 + 8 + 32 + 4 * 2] = 0x09; });  // an unknown record mid-way
+    variant("relabelled.fxp", [](std::vector<uint8_t>& b) { b[8] = 'F', b[9] = 'x', b[10] = 'C', b[11] = 'k'; });
+    struct Case {
+        const char* file;
+        const char* message;
+    } cases[] = {
+        {"header.fxp", "did not take this preset (it said: Orvalt error: Error loading chunk: Invalid header)"},
+        {"record.fxp", "Chunk appears corrupted"},
+        {"relabelled.fxp", "relabelled.fxp"},
+    };
+    const std::set<std::string> before = files();
+    for (const Case& c : cases) {
+        CommandResult run = runRender("--preset " + path(c.file) + " " + path("in.wav") + " " + path("out.wav") +
+                                      " --save-preset " + path("b.fxp"));
+        EXPECT_EQ(run.code, 6) << c.file << "\n" << run.output;
+        EXPECT_NE(run.output.find(c.message), std::string::npos) << run.output;
+        EXPECT_EQ(std::count(run.output.begin(), run.output.end(), '\n'), 1) << "one line: " << run.output;
+        EXPECT_EQ(files(), before) << c.file;
+    }
+    // The good one is still taken.
+    CommandResult run = runRender("--preset " + path("a.fxp") + " " + path("in.wav") + " " + path("out.wav"));
+    EXPECT_EQ(run.code, 0) << run.output;
+    EXPECT_NE(run.output.find("limit -3.00 dB"), std::string::npos) << run.output;
+}
+
+TEST_F(RenderCli, SettingsAreInForceFromTheFirstSample) {
+    // -20 dBFS at 1 kHz, starting away from zero, through +12 dB of input gain.
+    writeSignal("sine.wav", 2, 48000, 4800, [](size_t n, int) { return 0.1 * std::sin(2 * pi * 1000.0 * n / 48000.0 + 1.0); });
+    CommandResult run = runRender("--set input=12 --set clip=off --compensate --bits float " + path("sine.wav") + " " +
+                                  path("gain.wav"));
+    ASSERT_EQ(run.code, 0) << run.output;
+    SF_INFO info;
+    std::vector<float> in = readFrames("sine.wav", info), out = readFrames("gain.wav", info);
+    ASSERT_EQ(out.size(), in.size());
+    const double gain = std::pow(10.0, 12.0 / 20.0);
+    for (size_t i : {size_t(0), size_t(1), size_t(48), size_t(2400), in.size() - 2}) {
+        ASSERT_GT(std::fabs(in[i]), 0.01f) << i;
+        EXPECT_NEAR(out[i] / in[i], gain, gain * 1e-6) << "sample " << i / 2;
+    }
+
+    // Every stage and smoother at once: the output from sample 0 is that of an
+    // instance that has run with these settings for ten seconds.
+    const std::string settings = "--set input=6 --set drive=-6 --set warm=on --set bass=6 --set limit=-3 --set makeup=on "
+                                 "--compensate --bits float ";
+    auto music = [](size_t n, int c) {
+        double t = double(n) / 48000.0;
+        return (0.5 + 0.4 * std::sin(2 * pi * 3 * t)) * std::sin(2 * pi * (c ? 97.0 : 55.0) * t) + 0.2 * std::sin(2 * pi * 1234.0 * t);
+    };
+    const size_t frames = 24000, lead = 480000;
+    writeSignal("music.wav", 2, 48000, frames, music);
+    writeSignal("late.wav", 2, 48000, lead + frames, [&](size_t n, int c) { return n < lead ? 0.0 : music(n - lead, c); });
+    ASSERT_EQ(runRender(settings + path("music.wav") + " " + path("music-out.wav")).code, 0);
+    ASSERT_EQ(runRender(settings + path("late.wav") + " " + path("late-out.wav")).code, 0);
+    std::vector<float> early = readFrames("music-out.wav", info), late = readFrames("late-out.wav", info);
+    ASSERT_EQ(late.size(), 2 * (lead + frames));
+    EXPECT_EQ(early, std::vector<float>(late.begin() + 2 * lead, late.end()));
+    EXPECT_NE(*std::max_element(early.begin(), early.end()), 0.0f);
+}
+
+TEST_F(RenderCli, IntegerOutputThatClipsIsReportedAsWritten) {
+    // +6 dBFS with the clipper off: the plug-in gives levels a 24-bit file cannot hold.
+    writeSignal("hot.wav", 2, 48000, 48000, [](size_t n, int) { return 2.0 * std::sin(2 * pi * 441.0 * n / 48000.0); });
+    CommandResult run = runRender("--set clip=off --json " + path("hot.json") + " " + path("hot.wav") + " " + path("out.wav"));
+    ASSERT_EQ(run.code, 0) << run.output;
+    SF_INFO info;
+    std::vector<float> out = readFrames("out.wav", info);
+    size_t held = 0;
+    for (float x : out) held += x >= 8388607.0f / 8388608.0f || x <= -1.0f;
+    ASSERT_GT(held, 1000u);
+    EXPECT_NE(run.output.find("orvalt-render: warning: the 24-bit format clipped " + std::to_string(held) +
+                              " samples at full scale"), std::string::npos) << run.output;
+    EXPECT_NE(run.output.find("--bits float"), std::string::npos);
+    EXPECT_NE(run.output.find("output peak:      +0.00 dBFS sample"), std::string::npos) << run.output;
+    EXPECT_NE(run.output.find("format clipping:  " + std::to_string(held) + " samples held"), std::string::npos);
+    std::ifstream jsonFile(path("hot.json"));
+    nlohmann::json report = nlohmann::json::parse(jsonFile);
+    EXPECT_EQ(report["output"]["samples_clipped_by_format"], held);
+    EXPECT_LE(report["output"]["sample_peak_dbfs"].get<double>(), 0.0);
+    EXPECT_GT(report["output"]["plugin_samples_at_or_over_0dbfs"].get<double>(), double(held) * 0.9);
+
+    // In float nothing is held, and the report says +6 dBFS.
+    run = runRender("--set clip=off --bits float " + path("hot.wav") + " " + path("float.wav"));
+    ASSERT_EQ(run.code, 0) << run.output;
+    EXPECT_EQ(run.output.find("warning"), std::string::npos) << run.output;
+    EXPECT_NE(run.output.find("output peak:      +6.02 dBFS sample"), std::string::npos) << run.output;
+}
+
+TEST_F(RenderCli, CutShortInputRendersWhatIsThereAndSaysSo) {
+    writeSignal("cut.wav", 2, 48000, 10000, [](size_t n, int) { return 0.25 * std::sin(0.01 * n); }, SF_FORMAT_PCM_16);
+    ASSERT_EQ(truncate(path("cut.wav").c_str(), 44 + 5000 * 4), 0);
+    CommandResult run = runRender(path("cut.wav") + " " + path("out.wav"));
+    ASSERT_EQ(run.code, 0) << run.output;
+    EXPECT_NE(run.output.find("warning: " + path("cut.wav") + " is shorter than its header declares: rendered the "
+                              "5000 frames (0.10 s) it holds of 10000 frames (0.21 s) declared"),
+              std::string::npos) << run.output;
+    SF_INFO info;
+    readFrames("out.wav", info);
+    EXPECT_EQ(info.frames, 5000);
+    // A whole file says nothing of the kind.
+    writeInput("whole.wav", 2, 1000);
+    EXPECT_EQ(runRender(path("whole.wav") + " " + path("out2.wav")).output.find("warning"), std::string::npos);
+}
+
+TEST_F(RenderCli, JsonReportHoldsTheFiguresForScripts) {
+    writeSignal("quiet.wav", 1, 44100, 44100, [](size_t, int) { return 0.0; });
+    CommandResult run = runRender("--json - " + path("quiet.wav") + " " + path("out.flac"), false);
+    ASSERT_EQ(run.code, 0) << run.output;
+    nlohmann::json report = jsonOf(run);  // standard output holds the JSON alone
+    for (const char* side : {"input", "output"}) {
+        for (const char* key : {"sample_peak_dbfs", "true_peak_dbtp", "integrated_lufs"}) {
+            ASSERT_TRUE(report[side].contains(key)) << side << " " << key;
+            EXPECT_TRUE(report[side][key].is_null()) << side << " " << key;  // silence: minus infinity
+        }
+        EXPECT_TRUE(report[side]["loudness_range_lu"].is_number()) << side;
+        EXPECT_EQ(report[side]["frames"], 44100) << side;
+    }
+    EXPECT_EQ(report["input"]["channels"], 1);
+    EXPECT_EQ(report["latency_samples"], 1);
+    EXPECT_EQ(report["sample_rate"], 44100.0);
+    EXPECT_EQ(report["output"]["format"], "24-bit");
+    EXPECT_EQ(report["settings"]["limit"]["display"], "0.00 dB");
+    EXPECT_EQ(report["settings"]["warm"]["normalized"], 0.0);
+    EXPECT_EQ(report["settings"].size(), 7u);
+    EXPECT_TRUE(report["seconds"]["end_to_end"].is_number());
+}
+
+// ffmpeg's ebur128 filter: integrated loudness, loudness range and true peak.
+struct IndependentReading {
+    double integrated = NAN, range = NAN, truePeak = NAN;
+};
+
+IndependentReading ffmpegReading(const std::string& file) {
+    IndependentReading r;
+    std::string command = "ffmpeg -nostats -hide_banner -i '" + file + "' -af ebur128=peak=true -f null - 2>&1";
+    FILE* pipe = popen(command.c_str(), "r");
+    if (!pipe) return r;
+    char line[512];
+    while (std::fgets(line, sizeof line, pipe)) {
+        std::sscanf(line, " I: %lf LUFS", &r.integrated);
+        std::sscanf(line, " LRA: %lf LU", &r.range);
+        std::sscanf(line, " Peak: %lf dBFS", &r.truePeak);
+    }
+    pclose(pipe);
+    return r;
+}
+
+TEST_F(RenderCli, LoudnessAgreesWithAnIndependentMeter) {
+    if (std::system("ffmpeg -version >/dev/null 2>&1") != 0) GTEST_SKIP() << "ffmpeg not installed";
+    // Twenty seconds whose level swells and falls, so the loudness range is not zero.
+    writeSignal("music.wav", 2, 48000, 48000 * 20, [](size_t n, int c) {
+        double t = double(n) / 48000.0;
+        double swell = 0.15 + 0.6 * (0.5 + 0.5 * std::sin(2 * pi * t / 9.0));
+        return swell * (0.5 * std::sin(2 * pi * (c ? 220.0 : 110.0) * t) + 0.3 * std::sin(2 * pi * 3150.0 * t + c));
+    });
+    CommandResult run = runRender("--set input=9 --json - " + path("music.wav") + " " + path("out.wav"), false);
+    ASSERT_EQ(run.code, 0) << run.output;
+    nlohmann::json report = jsonOf(run);
+    for (const char* side : {"input", "output"}) {
+        IndependentReading meter = ffmpegReading(path(side == std::string("input") ? "music.wav" : "out.wav"));
+        ASSERT_FALSE(std::isnan(meter.integrated) || std::isnan(meter.range) || std::isnan(meter.truePeak)) << side;
+        // ffmpeg prints one decimal: 0.05 of rounding inside the 0.1 LU allowed.
+        EXPECT_NEAR(report[side]["integrated_lufs"].get<double>(), meter.integrated, 0.1) << side;
+        EXPECT_NEAR(report[side]["loudness_range_lu"].get<double>(), meter.range, 0.1) << side;
+        EXPECT_NEAR(report[side]["true_peak_dbtp"].get<double>(), meter.truePeak, 0.3) << side;
+        EXPECT_GT(report[side]["loudness_range_lu"].get<double>(), 1.0) << side;
+    }
+}
+
+}  // namespace

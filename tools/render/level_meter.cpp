@@ -15,10 +15,44 @@ struct LevelMeter::Loudness {
     ~Loudness() { ebur128_destroy(&state); }
 };
 
-LevelMeter::LevelMeter(int channels, double sampleRate) : loudness_(new Loudness), channels_(channels == 1 ? 1 : 2) {
+namespace {
+
+constexpr double absoluteGate = -70.0;  // LUFS
+constexpr double relativeGate = -20.0;  // LU below the gated mean
+constexpr size_t shortTermTenths = 30;  // the 3 s window
+
+double energyOf(double lufs) { return std::pow(10.0, (lufs + 0.691) / 10.0); }
+double lufsOf(double energy) { return -0.691 + 10.0 * std::log10(energy); }
+
+// Tech 3342: gate absolutely and relatively, then the spread between the
+// 10th and 95th percentiles (nearest rank).
+double loudnessRange(std::vector<double> energies) {
+    std::vector<double> gated;
+    double sum = 0.0;
+    for (double e : energies)
+        if (e >= energyOf(absoluteGate)) gated.push_back(e), sum += e;
+    if (gated.empty()) return 0.0;
+    const double threshold = energyOf(lufsOf(sum / double(gated.size())) + relativeGate);
+    std::vector<double> kept;
+    for (double e : gated)
+        if (e >= threshold) kept.push_back(e);
+    if (kept.size() < 2) return 0.0;
+    std::sort(kept.begin(), kept.end());
+    const size_t last = kept.size() - 1;
+    const double low = kept[static_cast<size_t>(std::lround(double(last) * 0.10))];
+    const double high = kept[static_cast<size_t>(std::lround(double(last) * 0.95))];
+    return lufsOf(high) - lufsOf(low);
+}
+
+}  // namespace
+
+LevelMeter::LevelMeter(int channels, double sampleRate)
+    : loudness_(new Loudness),
+      channels_(channels == 1 ? 1 : 2),
+      framesPer100ms_(std::max<size_t>(1, static_cast<size_t>(std::lround(sampleRate / 10.0)))) {
     ebur128_state*& state_ = loudness_->state;
     state_ = ebur128_init(static_cast<unsigned>(channels_), static_cast<unsigned long>(std::lround(sampleRate)),
-                          EBUR128_MODE_I | EBUR128_MODE_LRA | EBUR128_MODE_TRUE_PEAK);
+                          EBUR128_MODE_I | EBUR128_MODE_S | EBUR128_MODE_TRUE_PEAK);
     if (!state_) throw RenderError(exitFailure, "cannot set up the loudness meter at " + std::to_string(sampleRate) + " Hz");
 }
 
@@ -44,7 +78,26 @@ void LevelMeter::add(const double* left, const double* right, size_t frames) {
     running_.samplePeak = peak;
     running_.overFullScale += over;
     running_.frames += frames;
-    if (frames) ebur128_add_frames_double(loudness_->state, interleaved_.data(), frames);
+    feed(interleaved_.data(), frames);
+}
+
+// Hands the frames to libebur128 in pieces that end on each 100 ms mark,
+// where the short-term loudness is read.
+void LevelMeter::feed(const double* frames, size_t count) {
+    while (count > 0) {
+        const uint64_t done = running_.frames - count;
+        const size_t toMark = framesPer100ms_ - static_cast<size_t>(done % framesPer100ms_);
+        const size_t n = std::min(count, toMark);
+        ebur128_add_frames_double(loudness_->state, frames, n);
+        frames += n * static_cast<size_t>(channels_);
+        count -= n;
+        const uint64_t tenths = (done + n) / framesPer100ms_;
+        if (n == toMark && tenths >= shortTermTenths) {
+            double lufs;
+            if (ebur128_loudness_shortterm(loudness_->state, &lufs) == EBUR128_SUCCESS)
+                shortTermEnergies_.push_back(std::isfinite(lufs) ? energyOf(lufs) : 0.0);
+        }
+    }
 }
 
 LevelFigures LevelMeter::figures() const {
@@ -52,7 +105,7 @@ LevelFigures LevelMeter::figures() const {
     ebur128_state* state_ = loudness_->state;
     const double minusInfinity = -std::numeric_limits<double>::infinity();
     if (ebur128_loudness_global(state_, &f.integratedLufs) != EBUR128_SUCCESS) f.integratedLufs = minusInfinity;
-    if (ebur128_loudness_range(state_, &f.loudnessRange) != EBUR128_SUCCESS) f.loudnessRange = 0.0;
+    f.loudnessRange = loudnessRange(shortTermEnergies_);
     f.truePeak = 0.0;
     for (int c = 0; c < channels_; ++c) {
         double peak = 0.0;

@@ -1,6 +1,9 @@
 // Levels of a stream as engineers measure them: sample peak, and per
 // ITU-R BS.1770-4 / EBU R128 (through libebur128) integrated loudness,
 // loudness range and true peak; also the samples at or over full scale.
+// The loudness range follows EBU Tech 3342 (2016): short-term loudness taken
+// every 100 ms (libebur128's own range steps by 1 s, which reads up to 1 LU
+// apart from meters that step by 100 ms).
 #pragma once
 
 #include <cstddef>
@@ -35,7 +38,10 @@ private:
     struct Loudness;  // the libebur128 state
     std::unique_ptr<Loudness> loudness_;
     int channels_;
+    void feed(const double* frames, size_t count);
     std::vector<double> interleaved_;
+    size_t framesPer100ms_;
+    std::vector<double> shortTermEnergies_;  // one every 100 ms once 3 s have passed
     LevelFigures running_;
 };
 

@@ -3,6 +3,7 @@
 #include "tools/render/atomic_output.h"
 #include "tools/render/render_error.h"
 
+#include <algorithm>
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
@@ -102,18 +103,21 @@ private:
     int saved_ = -1;
 };
 
-// The message's lines joined into one.
+// The message's distinct lines joined into one (both scratch instances may
+// say the same).
 std::string oneLine(const std::string& text) {
-    std::string line;
-    for (char c : text) {
-        if (c == '\n' || c == '\r') {
-            if (!line.empty() && line.back() != ' ') line += ' ';
-        } else {
-            line += c;
-        }
+    std::vector<std::string> lines;
+    size_t start = 0;
+    while (start < text.size()) {
+        size_t end = text.find_first_of("\r\n", start);
+        if (end == std::string::npos) end = text.size();
+        std::string line = text.substr(start, end - start);
+        if (!line.empty() && std::find(lines.begin(), lines.end(), line) == lines.end()) lines.push_back(line);
+        start = end + 1;
     }
-    while (!line.empty() && line.back() == ' ') line.pop_back();
-    return line;
+    std::string joined;
+    for (const std::string& line : lines) joined += (joined.empty() ? "" : " ") + line;
+    return joined;
 }
 
 }  // namespace
