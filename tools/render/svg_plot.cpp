@@ -80,16 +80,21 @@ std::string wavePanel(const WaveformSummary* summary, int y0, double scale, cons
         for (int x = waveWidth - 1; x >= 0; --x) svg += " " + number(left + x) + "," + number(y(columns[size_t(x)].low));
         svg += " Z\"/>\n";
     }
-    // dB grid: full scale dashed red, the others light; labels on the left.
-    for (double db : {12.0, 6.0, 0.0, -6.0, -12.0}) {
+    // dB grid: full scale dashed red, the others light; labels on the left
+    // where they do not crowd the one above (near silence the levels bunch up).
+    double lastLabel = -1e9;
+    for (double db : {12.0, 6.0, 0.0, -6.0, -12.0, -20.0}) {
         const double a = std::pow(10.0, db / 20.0);
         if (a > scale) continue;
+        const double y = mid - a * half;
+        if (y - lastLabel < 14.0 || mid - y < 14.0) continue;
         const std::string style = db == 0.0 ? "stroke=\"#c33\" stroke-dasharray=\"4 3\"" : "stroke=\"#999\" stroke-opacity=\"0.5\"";
         for (double sign : {1.0, -1.0}) {
             svg += line(left, mid - sign * a * half, left + waveWidth, mid - sign * a * half, style);
             svg += line(left - 5, mid - sign * a * half, left, mid - sign * a * half, "stroke=\"#444\"");
         }
-        svg += text(left - 8, mid - a * half + 4, decibelLabel(db), " text-anchor=\"end\"");
+        svg += text(left - 8, y + 4, decibelLabel(db), " text-anchor=\"end\"");
+        lastLabel = y;
     }
     svg += line(left - 5, mid, left, mid, "stroke=\"#444\"");
     svg += text(left - 8, mid + 4, "-inf", " text-anchor=\"end\"");
@@ -133,7 +138,8 @@ std::string curvePanel(const TransferCurve& curve, int x0, int y0) {
         size_t step = std::max<size_t>(1, curve.inputDb.size() / 600);
         svg += "<polyline fill=\"none\" stroke=\"#d07a2a\" stroke-width=\"2\" points=\"";
         for (size_t i = 0; i < curve.inputDb.size(); i += step)
-            svg += number(px(curve.inputDb[i])) + "," +
+            if (curve.inputDb[i] >= curveFloorDb)
+                svg += number(px(curve.inputDb[i])) + "," +
                    number(py(std::isfinite(curve.outputDb[i]) ? curve.outputDb[i] : curveFloorDb)) + " ";
         svg += "\"/>\n";
     }
