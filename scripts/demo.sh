@@ -27,7 +27,7 @@ if ((${#missing[@]})); then
 fi
 
 # Only what the demo needs is built; the tests and benchmarks are not.
-echo "demo: building Orvalt.so and orvalt-render in build/native (a minute or two the first time)..." >&2
+echo "demo: building Orvalt.so and orvalt-render in build/native (about a minute the first time)..." >&2
 cmake --preset native >/dev/null
 cmake --build build/native -j2 --target Orvalt orvalt-render >/dev/null
 

@@ -210,6 +210,7 @@ TEST_F(RenderCli, FailuresExitWithTheirCodesAndLeaveNoOutput) {
         {"--preset " + path("text.fxp") + " " + in + " " + path("text.fxp"), 2, "--preset and OUTPUT"},
         {"--demo " + path("d.wav") + " --svg " + path("d-input.wav"), 2, "the demo input and --svg"},
         // Steps that fail after the audio is rendered leave nothing either.
+        {in + " " + out + " --save-preset " + path("no-folder/x.fxp"), 5, "cannot write"},
         {in + " " + out + " --svg /dev/full", 5, "cannot write /dev/full"},
         {in + " " + out + " --json /dev/full", 5, "cannot write /dev/full"},
     };

@@ -68,7 +68,7 @@ RenderStream::~RenderStream() {
 }
 
 void RenderStream::settle(double seconds) {
-    const size_t total = static_cast<size_t>(std::ceil(seconds * sampleRate_));
+    const size_t total = std::max(settleMinimumFrames, static_cast<size_t>(std::ceil(seconds * sampleRate_)));
     const size_t chunk = static_cast<size_t>(settings_.blockSize);
     buffers_->silence.assign(chunk, 0.0);
     std::vector<double> discard(chunk);

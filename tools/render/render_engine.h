@@ -20,8 +20,11 @@ struct EngineSettings {
 // slowest smoother has a 0.1 s time constant; from any start to any target
 // it settles to the last bit within 3.7 s at every rate (its steps round
 // toward zero, so the last stretch moves one unit in the last place at a
-// time). Silence leaves every filter and saturator state at zero.
+// time). Below 1 kHz the chain keeps the coefficients of 1 kHz, where that
+// takes 3708 samples: hence the floor in samples. Silence leaves every filter
+// and saturator state at zero.
 constexpr double settleSeconds = 5.0;
+constexpr size_t settleMinimumFrames = 5000;
 
 class RenderStream {
 public:
@@ -33,8 +36,8 @@ public:
     RenderStream(const RenderStream&) = delete;
     RenderStream& operator=(const RenderStream&) = delete;
 
-    // Plays seconds of silence and discards the output; the transport then
-    // starts again at position 0.
+    // Plays seconds of silence (at least settleMinimumFrames) and discards
+    // the output; the transport then starts again at position 0.
     void settle(double seconds);
     // Renders frames frames (any number; cut into blocks here). A mono
     // plug-in output goes to both channels.
