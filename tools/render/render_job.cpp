@@ -35,8 +35,13 @@ constexpr double rampLowDb = -36.0, rampHighDb = 6.0;  // +6 dBFS: well into any
 class Source {
 public:
     explicit Source(const RenderOptions& options) {
-        if (options.demo) demo_ = std::make_unique<DemoSignal>(options.demoRate), rate_ = options.demoRate;
-        else reader_ = std::make_unique<AudioReader>(options.inputPath), rate_ = reader_->sampleRate();
+        if (options.demo) {
+            demo_ = std::make_unique<DemoSignal>(options.demoRate);
+            rate_ = options.demoRate;
+        } else {
+            reader_ = std::make_unique<AudioReader>(options.inputPath);
+            rate_ = reader_->sampleRate();
+        }
     }
     double sampleRate() const { return rate_; }
     int channels() const { return reader_ ? reader_->channels() : 2; }
