@@ -19,7 +19,6 @@ namespace {
 
 constexpr double absoluteGate = -70.0;  // LUFS
 constexpr double relativeGate = -20.0;  // LU below the gated mean
-constexpr size_t shortTermTenths = 30;  // the 3 s window
 
 double energyOf(double lufs) { return std::pow(10.0, (lufs + 0.691) / 10.0); }
 double lufsOf(double energy) { return -0.691 + 10.0 * std::log10(energy); }
@@ -49,10 +48,11 @@ double loudnessRange(std::vector<double> energies) {
 LevelMeter::LevelMeter(int channels, double sampleRate)
     : loudness_(new Loudness),
       channels_(channels == 1 ? 1 : 2),
-      framesPer100ms_(std::max<size_t>(1, static_cast<size_t>(std::lround(sampleRate / 10.0)))) {
+      // The same whole frames libebur128 takes for a 100 ms window.
+      framesPer100ms_(std::max<size_t>(1, static_cast<size_t>(std::lround(sampleRate)) / 10)) {
     ebur128_state*& state_ = loudness_->state;
     state_ = ebur128_init(static_cast<unsigned>(channels_), static_cast<unsigned long>(std::lround(sampleRate)),
-                          EBUR128_MODE_I | EBUR128_MODE_S | EBUR128_MODE_TRUE_PEAK);
+                          EBUR128_MODE_I | EBUR128_MODE_TRUE_PEAK);
     if (!state_) throw RenderError(exitFailure, "cannot set up the loudness meter at " + std::to_string(sampleRate) + " Hz");
 }
 
@@ -82,7 +82,9 @@ void LevelMeter::add(const double* left, const double* right, size_t frames) {
 }
 
 // Hands the frames to libebur128 in pieces that end on each 100 ms mark,
-// where the short-term loudness is read.
+// where the loudness of the last 100 ms is read. The short-term (3 s) energy
+// is the mean of the last thirty: asking libebur128 for the 3 s window ten
+// times a second would sum thirty times more samples than the audio holds.
 void LevelMeter::feed(const double* frames, size_t count) {
     while (count > 0) {
         const uint64_t done = running_.frames - count;
@@ -92,10 +94,17 @@ void LevelMeter::feed(const double* frames, size_t count) {
         frames += n * static_cast<size_t>(channels_);
         count -= n;
         const uint64_t tenths = (done + n) / framesPer100ms_;
-        if (n == toMark && tenths >= shortTermTenths) {
-            double lufs;
-            if (ebur128_loudness_shortterm(loudness_->state, &lufs) == EBUR128_SUCCESS)
-                shortTermEnergies_.push_back(std::isfinite(lufs) ? energyOf(lufs) : 0.0);
+        if (n == toMark) {
+            double lufs = 0.0;
+            double energy = ebur128_loudness_window(loudness_->state, 100, &lufs) == EBUR128_SUCCESS && std::isfinite(lufs)
+                                ? energyOf(lufs)
+                                : 0.0;
+            tenthEnergies_[static_cast<size_t>((tenths - 1) % shortTermTenths)] = energy;
+            if (tenths >= shortTermTenths) {
+                double sum = 0.0;
+                for (double e : tenthEnergies_) sum += e;
+                shortTermEnergies_.push_back(sum / double(shortTermTenths));
+            }
         }
     }
 }

@@ -41,6 +41,8 @@ private:
     void feed(const double* frames, size_t count);
     std::vector<double> interleaved_;
     size_t framesPer100ms_;
+    static constexpr size_t shortTermTenths = 30;  // the 3 s window in 100 ms pieces
+    double tenthEnergies_[shortTermTenths] = {};
     std::vector<double> shortTermEnergies_;  // one every 100 ms once 3 s have passed
     LevelFigures running_;
 };
