@@ -49,7 +49,7 @@ public:
     static void operator delete(void* p) noexcept { ::operator delete(p, std::align_val_t(16)); }
 
     // --- parameters ---
-    // [any thread] Clamped store; nothing else.
+    // [any thread] Clamped store (NaN stores 0); nothing else.
     void setParameter(VstInt32 index, float value) override;
     // [any thread]
     float getParameter(VstInt32 index) override;
@@ -158,6 +158,9 @@ private:
     struct EventCursor;
     template <typename T>
     void runFrame(T** inputs, T** outputs, VstInt32 sampleFrames, bool accumulate);
+    template <typename T>
+    bool channelsPresent(T** inputs, T** outputs) const;
+    void handleEventsWithoutAudio();
     bool ensureBuffers();
     void allocateBuffers(VstInt32 frames);
     void fetchTiming();
@@ -174,6 +177,7 @@ private:
     // processing frame
     double* planarBlock = nullptr;
     VstInt32 bufferFrames = 0;  // frames per channel buffer in planarBlock
+    bool lazyAllocationSpent = false;  // the process calls have had their one allocation attempt
     double** inputBuffers = nullptr;
     double** outputBuffers = nullptr;
     double** inputCursor = nullptr;
