@@ -1,6 +1,8 @@
 // Builds the two-level decoding table of a canonical Huffman code.
 #include "png/huffman.h"
 
+#include <algorithm>
+
 namespace Png {
 
 namespace {
@@ -13,18 +15,24 @@ uint32_t reverseBits(uint32_t value, unsigned count) {
     return result;
 }
 
-// The number of bits after which the tree walk for the code-order bit string
-// `prefix` (of `bits` bits) leaves the tree. Canonical codes fill the code space
-// from its low end, so the codes cover exactly [0, usedSpace) in units of
-// 2^-15, and a prefix is a tree node only while its interval starts below that.
-unsigned leaveDepth(uint32_t prefix, unsigned bits, uint32_t usedSpace) {
-    for (unsigned depth = 1; depth < bits; ++depth) {
-        if ((prefix >> (bits - depth)) << (maxCodeLength - depth) >= usedSpace) return depth;
-    }
-    return bits;
-}
-
 }  // namespace
+
+// Canonical codes fill the code space from its low end, so the codes cover
+// exactly [0, usedSpace) in units of 2^-15, and a prefix is a tree node only
+// while its interval starts below that. Only reached for bits that are not a
+// code, so the walk ends here anyway: nothing is worth precomputing for it.
+int HuffmanCode::leaveTree(BitReader& in, uint32_t bits) const {
+    uint32_t prefix = 0;
+    unsigned depth = 0;
+    while (depth < maxCodeLength) {
+        prefix = prefix << 1 | ((bits >> depth) & 1);
+        ++depth;
+        if (prefix << (maxCodeLength - depth) >= usedSpace_) break;
+    }
+    if (!in.has(depth)) return errSymbolInputEnd;
+    in.skip(depth);
+    return errSymbolNotInCode;
+}
 
 int HuffmanCode::build(const unsigned char* lengths, unsigned count) {
     unsigned lengthCount[maxCodeLength + 1] = {};
@@ -48,40 +56,30 @@ int HuffmanCode::build(const unsigned char* lengths, unsigned count) {
         nextCode[len] = code;
     }
 
-    const unsigned subBits = maxLength > primaryBits ? maxLength - primaryBits : 0;
-    table_.assign(1u << primaryBits, 0);
+    usedSpace_ = usedSpace;
+    primaryBits_ = std::min(maxLength, maxPrimaryBits);
+    const unsigned subBits = maxLength - primaryBits_;
+    primaryMask_ = (1u << primaryBits_) - 1;
+    subMask_ = (1u << subBits) - 1;
+    const uint32_t primarySize = 1u << primaryBits_;
+    table_.assign(primarySize, 0);
     for (unsigned symbol = 0; symbol < count; ++symbol) {
         const unsigned len = lengths[symbol];
         if (len == 0) continue;
         const uint32_t streamBits = reverseBits(nextCode[len]++, len);
         const uint32_t entry = symbol | uint32_t(len) << 16;
-        if (len <= primaryBits) {
-            for (uint32_t i = streamBits; i < (1u << primaryBits); i += 1u << len) table_[i] = entry;
+        if (len <= primaryBits_) {
+            for (uint32_t i = streamBits; i < primarySize; i += 1u << len) table_[i] = entry;
             continue;
         }
-        const uint32_t prefix = streamBits & primaryMask;
+        const uint32_t prefix = streamBits & primaryMask_;
         if (table_[prefix] == 0) {
-            table_[prefix] = subtableFlag | uint32_t(subBits) << 16 | static_cast<uint32_t>(table_.size());
+            table_[prefix] = subtableFlag | static_cast<uint32_t>(table_.size());
             table_.resize(table_.size() + (size_t(1) << subBits), 0);
         }
         const uint32_t offset = table_[prefix] & 0xFFFF;
-        for (uint32_t i = streamBits >> primaryBits; i < (1u << subBits); i += 1u << (len - primaryBits))
+        for (uint32_t i = streamBits >> primaryBits_; i < (1u << subBits); i += 1u << (len - primaryBits_))
             table_[offset + i] = entry;
-    }
-
-    // Every bit string that no code claims ends the walk with error 11.
-    for (uint32_t i = 0; i < (1u << primaryBits); ++i) {
-        const uint32_t entry = table_[i];
-        if (entry == 0) {
-            table_[i] = invalidFlag | leaveDepth(reverseBits(i, primaryBits), primaryBits, usedSpace) << 16;
-        } else if (entry & subtableFlag) {
-            const uint32_t offset = entry & 0xFFFF;
-            for (uint32_t j = 0; j < (1u << subBits); ++j) {
-                if (table_[offset + j] != 0) continue;
-                const uint32_t prefix = reverseBits(i, primaryBits) << subBits | reverseBits(j, subBits);
-                table_[offset + j] = invalidFlag | leaveDepth(prefix, primaryBits + subBits, usedSpace) << 16;
-            }
-        }
     }
     return ok;
 }
