@@ -9,10 +9,23 @@ namespace {
 
 constexpr unsigned maxCodeLength = 15;
 
+struct ByteReversal {
+    unsigned char table[256];
+    constexpr ByteReversal() : table() {
+        for (unsigned v = 0; v < 256; ++v) {
+            unsigned r = 0;
+            for (unsigned i = 0; i < 8; ++i) r |= ((v >> i) & 1) << (7 - i);
+            table[v] = static_cast<unsigned char>(r);
+        }
+    }
+};
+constexpr ByteReversal byteReversal;
+
+// The low `count` (1..15) bits of value in reverse order: codes are defined
+// most significant bit first, the stream delivers them least significant first.
 uint32_t reverseBits(uint32_t value, unsigned count) {
-    uint32_t result = 0;
-    for (unsigned i = 0; i < count; ++i) result = (result << 1) | ((value >> i) & 1);
-    return result;
+    const uint32_t reversed = uint32_t(byteReversal.table[value & 0xFF]) << 8 | byteReversal.table[value >> 8 & 0xFF];
+    return reversed >> (16 - count);
 }
 
 }  // namespace
@@ -58,11 +71,25 @@ int HuffmanCode::build(const unsigned char* lengths, unsigned count) {
 
     usedSpace_ = usedSpace;
     primaryBits_ = std::min(maxLength, maxPrimaryBits);
-    const unsigned subBits = maxLength - primaryBits_;
     primaryMask_ = (1u << primaryBits_) - 1;
-    subMask_ = (1u << subBits) - 1;
     const uint32_t primarySize = 1u << primaryBits_;
     table_.assign(primarySize, 0);
+
+    // Each second-level table is as wide as the longest code under its prefix
+    // needs, so many codes just over the first level cost a few entries each.
+    unsigned char prefixWidth[1u << maxPrimaryBits];
+    if (maxLength > primaryBits_) {
+        std::fill(prefixWidth, prefixWidth + primarySize, 0);
+        uint32_t code[maxCodeLength + 2];
+        std::copy(nextCode, nextCode + maxCodeLength + 2, code);
+        for (unsigned symbol = 0; symbol < count; ++symbol) {
+            const unsigned len = lengths[symbol];
+            if (len <= primaryBits_) continue;
+            unsigned char& width = prefixWidth[reverseBits(code[len]++, len) & primaryMask_];
+            width = static_cast<unsigned char>(std::max<unsigned>(width, len - primaryBits_));
+        }
+    }
+
     for (unsigned symbol = 0; symbol < count; ++symbol) {
         const unsigned len = lengths[symbol];
         if (len == 0) continue;
@@ -73,12 +100,13 @@ int HuffmanCode::build(const unsigned char* lengths, unsigned count) {
             continue;
         }
         const uint32_t prefix = streamBits & primaryMask_;
+        const unsigned width = prefixWidth[prefix];
         if (table_[prefix] == 0) {
-            table_[prefix] = subtableFlag | static_cast<uint32_t>(table_.size());
-            table_.resize(table_.size() + (size_t(1) << subBits), 0);
+            table_[prefix] = subtableFlag | uint32_t(width) << 16 | static_cast<uint32_t>(table_.size());
+            table_.resize(table_.size() + (size_t(1) << width), 0);
         }
         const uint32_t offset = table_[prefix] & 0xFFFF;
-        for (uint32_t i = streamBits >> primaryBits_; i < (1u << subBits); i += 1u << (len - primaryBits_))
+        for (uint32_t i = streamBits >> primaryBits_; i < (1u << width); i += 1u << (len - primaryBits_))
             table_[offset + i] = entry;
     }
     return ok;

@@ -24,7 +24,8 @@ public:
     int decode(BitReader& in, unsigned& symbol) const {
         const uint32_t bits = in.peek();
         uint32_t entry = table_[bits & primaryMask_];
-        if (entry & subtableFlag) entry = table_[(entry & 0xFFFF) + ((bits >> primaryBits_) & subMask_)];
+        if (entry & subtableFlag)
+            entry = table_[(entry & 0xFFFF) + ((bits >> primaryBits_) & ((1u << (entry >> 16 & 0xF)) - 1))];
         if (entry == 0) return leaveTree(in, bits);
         const unsigned depth = entry >> 16;
         if (!in.has(depth)) return errSymbolInputEnd;
@@ -40,11 +41,11 @@ private:
     static constexpr unsigned maxPrimaryBits = 10;
     static constexpr uint32_t subtableFlag = 1u << 20;
     // Entry: 0 for bits outside the code; else bits 0-15 the symbol and bits
-    // 16-19 its length, or subtableFlag with the subtable's offset in bits 0-15.
+    // 16-19 its length, or subtableFlag with the subtable's offset in bits 0-15
+    // and its index width in bits 16-19.
     std::vector<uint32_t> table_ = std::vector<uint32_t>(1, 0);
     unsigned primaryBits_ = 0;
     uint32_t primaryMask_ = 0;
-    uint32_t subMask_ = 0;
     uint32_t usedSpace_ = 0;  // code space the codes fill, in units of 2^-15, from its low end
 };
 
