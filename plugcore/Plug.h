@@ -66,7 +66,10 @@ public:
     const char* getPluginName() const { return pluginName; }
 
     // --- processing frame ---
-    // [audio thread]
+    // [audio thread] A zero-length call handles its pending events (with or
+    // without buffers) and runs no sub-block; a negative count is refused with
+    // its events. A call that cannot run (no buffers, a channel missing) still
+    // handles its events and leaves silence in the replacing outputs.
     void setSampleRate(float rate) override;
     void setBlockSize(VstInt32 size) override;
     void resume() override;
