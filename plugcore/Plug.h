@@ -50,7 +50,7 @@ public:
     static void operator delete(void* p) noexcept { ::operator delete(p, std::align_val_t(16)); }
 
     // --- parameters ---
-    // [any thread] Clamped store; nothing else.
+    // [any thread] Clamped store (NaN stores 0); nothing else.
     void setParameter(VstInt32 index, float value) override;
     // [any thread]
     float getParameter(VstInt32 index) override;
@@ -67,7 +67,10 @@ public:
     const char* getPluginName() const { return pluginName; }
 
     // --- processing frame ---
-    // [audio thread]
+    // [audio thread] A zero-length call handles its pending events (with or
+    // without buffers) and runs no sub-block; a negative count is refused with
+    // its events. A call that cannot run (no buffers, a channel missing) still
+    // handles its events and leaves silence in the replacing outputs.
     void setSampleRate(float rate) override;
     void setBlockSize(VstInt32 size) override;
     void resume() override;
@@ -166,6 +169,9 @@ private:
     struct EventCursor;
     template <typename T>
     void runFrame(T** inputs, T** outputs, VstInt32 sampleFrames, bool accumulate);
+    template <typename T>
+    bool channelsPresent(T** inputs, T** outputs) const;
+    void handleEventsWithoutAudio();
     bool ensureBuffers();
     void allocateBuffers(VstInt32 frames);
     void fetchTiming();
@@ -182,6 +188,7 @@ private:
     // processing frame
     double* planarBlock = nullptr;
     VstInt32 bufferFrames = 0;  // frames per channel buffer in planarBlock
+    bool lazyAllocationSpent = false;  // the process calls have had their one allocation attempt
     double** inputBuffers = nullptr;
     double** outputBuffers = nullptr;
     double** inputCursor = nullptr;
