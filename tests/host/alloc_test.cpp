@@ -1,5 +1,6 @@
-// No heap allocation on the audio thread: every process call after the first
-// runs without operator new.
+// No heap allocation on the audio thread. The one stated exception: a host
+// that never sends a block size gets the buffers allocated in a process call,
+// tried once per switch-on.
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -48,7 +49,7 @@ VstIntPtr VSTCALLBACK host(AEffect*, VstInt32 opcode, VstInt32, VstIntPtr, void*
     return 0;
 }
 
-TEST(AudioThread, ProcessingAllocatesNothingAfterTheFirstCall) {
+TEST(AudioThread, ProcessingAllocatesNothingOnceABlockSizeWasSent) {
     timeInfo.tempo = 128;
     timeInfo.flags = kVstTempoValid | kVstTransportPlaying | kVstPpqPosValid;
     auto* plugin = new Orvalt(host);
@@ -77,8 +78,8 @@ TEST(AudioThread, ProcessingAllocatesNothingAfterTheFirstCall) {
     events->numEvents = 6;
     for (int i = 0; i < 6; ++i) events->events[i] = reinterpret_cast<VstEvent*>(&midi[i]);
 
-    plugin->processReplacing(in, out, 256);  // the first call may allocate lazily
     counting = true;
+    plugin->processReplacing(in, out, 256);  // buffers came with the block size
     for (int round = 0; round < 20; ++round) {
         plugin->setParameter(round % 7, (round % 5) / 4.0f);
         plugin->processEvents(events);

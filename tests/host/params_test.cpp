@@ -163,7 +163,7 @@ TEST(ParameterTable, EveryMovedValueIsVisitedEvenAfterAChangeWasReported) {
     EXPECT_TRUE(PlugCore::cookParameters(table, &cook));
     EXPECT_EQ(cook.visited, (std::vector<int>{0, 2}));
     EXPECT_EQ(plug.cookedValue(0), 0.9f);
-    EXPECT_TRUE(PlugCore::cookParameters(table, nullptr) == false);
+    EXPECT_FALSE(PlugCore::cookParameters(table, nullptr));
     plug.setParameter(1, 0.3f);
     EXPECT_TRUE(PlugCore::cookParameters(table, nullptr)) << "without a cook interface any move is a change";
 }

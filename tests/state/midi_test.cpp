@@ -238,7 +238,7 @@ TEST_F(Midi, AllNotesOffAndModeMessagesReleaseNotesZeroTo126) {
     EXPECT_EQ(plug.resets, 0);
     plug.handleController(cc(120), 0);
     EXPECT_EQ(plug.resets, 1);
-    EXPECT_TRUE(plug.noteOffs.size() == 127u);
+    EXPECT_EQ(plug.noteOffs.size(), 127u);
     EXPECT_TRUE(plug.controllers.empty());
 }
 
