@@ -1,10 +1,10 @@
 #!/usr/bin/env bash
 # Builds everything and runs every test: the native build, the 32-bit and the
 # 64-bit Windows builds under Wine (each in a private prefix of its own
-# architecture, with its own X server), the sanitizer builds and the fuzz
-# targets. Ends with one line: "N passed, N failed".
+# architecture, with its own X server), the sanitizer builds, the fuzz targets
+# and the release archives. Ends with one line: "N passed, N failed".
 # Environment: ORVALT_FUZZ_SECONDS (default 30), ORVALT_STAGES (default
-# "native win32 win64 asan tsan fuzz").
+# "native win32 win64 asan tsan fuzz package").
 set -u
 root=$(cd "$(dirname "$0")/.." && pwd)
 cd "$root"
@@ -12,7 +12,7 @@ cd "$root"
 bash scripts/install-deps.sh || { echo "dependency installation failed"; echo "0 passed, 1 failed"; exit 1; }
 
 jobs=$(nproc 2>/dev/null || echo 2)
-stages=${ORVALT_STAGES:-native win32 win64 asan tsan fuzz}
+stages=${ORVALT_STAGES:-native win32 win64 asan tsan fuzz package}
 fuzz_seconds=${ORVALT_FUZZ_SECONDS:-30}
 logs="$root/build/test-logs"
 mkdir -p "$logs"
@@ -106,6 +106,24 @@ wine_stage() {
   stop_xvfb
 }
 
+# The release archives, unpacked into a scratch folder; each plug-in loaded from there.
+package_stage() {
+  echo "== package: archives"
+  if ! bash scripts/package.sh >"$logs/package.log" 2>&1; then
+    tail -n 30 "$logs/package.log"
+    failed=$((failed + 1)); failures+=("package: scripts/package.sh failed"); return
+  fi
+  grep -E '^dist/' "$logs/package.log" | sed 's/^/   /'
+  start_xvfb package
+  if bash tests/package/check_archives.sh "$root/dist" "$root/build/package-check" >"$logs/package-check.log" 2>&1; then
+    passed=$((passed + 1))
+  else
+    failed=$((failed + 1)); failures+=("package: archive check (see $logs/package-check.log)")
+  fi
+  sed 's/^/   /' "$logs/package-check.log" | tail -n 20
+  stop_xvfb
+}
+
 for stage in $stages; do
   start=$(date +%s)
   case $stage in
@@ -122,6 +140,7 @@ for stage in $stages; do
         run_ctest tsan build/native-tsan -L threads ;;
     fuzz)
       build_preset fuzz -DORVALT_FUZZ_SECONDS="$fuzz_seconds" && run_ctest fuzz build/fuzz ;;
+    package) package_stage ;;
     *) echo "unknown stage $stage"; failed=$((failed + 1)) ;;
   esac
   echo "   ($stage took $(( $(date +%s) - start )) s)"
