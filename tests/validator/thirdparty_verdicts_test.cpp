@@ -10,8 +10,10 @@ namespace {
 
 ValidatorReport validateInstalled(const char* path) {
     std::vector<std::string> args = buildArguments();
-    // A hung check costs this much; the LSP limiter hangs on one.
-    args.insert(args.end(), {"--timeout", "10", path});
+    // A hung check costs this much; the LSP limiter hangs on one. Long enough
+    // that a check which only runs slowly on a busy two-core machine (the
+    // silence check plays ten seconds of tail) is not taken for a hang.
+    args.insert(args.end(), {"--timeout", "25", path});
     return runValidator(args);
 }
 
