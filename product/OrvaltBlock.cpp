@@ -90,9 +90,14 @@ template <bool warm, bool clip>
     PlugCore::SharedBlock* meterTarget = nullptr;
     bool meterTargetKnown = false;
 
+    // A block whose smoothers have all settled runs a loop without them, where
+    // the gains are constants; passing std::true_type steps the smoothers that
+    // still move.
+    const bool allSettled = inputSettled && driveSettled && (!warm || eqSettled);
+
     // Drive, clipper (or the plain one-sample delay), output and meter for frame f.
-    auto finish = [&](VstInt32 f, Pair r) __attribute__((always_inline)) {
-        if (!driveSettled) s.driveGain = smoothStep(s.driveGain, driveGoal, k);
+    auto finish = [&](VstInt32 f, Pair r, auto glidingType) __attribute__((always_inline)) {
+        if (decltype(glidingType)::value && !driveSettled) s.driveGain = smoothStep(s.driveGain, driveGoal, k);
         const Pair m = r / both(s.driveGain);
         Pair y;
         if (clip) {
@@ -115,20 +120,24 @@ template <bool warm, bool clip>
             counter = meterCounter;
         }
     };
-    auto input = [&](VstInt32 f) __attribute__((always_inline)) {
-        if (!inputSettled) s.inputGain = smoothStep(s.inputGain, inputTarget, k);
+    auto input = [&](VstInt32 f, auto glidingType) __attribute__((always_inline)) {
+        if (decltype(glidingType)::value && !inputSettled) s.inputGain = smoothStep(s.inputGain, inputTarget, k);
         return loadFrame(in0, in1, f) * both(s.inputGain);
     };
 
     if (!warm) {
-        for (VstInt32 f = 0; f < frames; ++f) finish(f, input(f));
+        if (allSettled)
+            for (VstInt32 f = 0; f < frames; ++f) finish(f, input(f, std::false_type{}), std::false_type{});
+        else
+            for (VstInt32 f = 0; f < frames; ++f) finish(f, input(f, std::true_type{}), std::true_type{});
     } else {
         HalfPair upOut{}, eqOut{}, satOut{}, dcOut{};
         Pair downOut{};
-        auto pass = [&](VstInt32 j, auto checkedType) __attribute__((always_inline)) {
+        auto pass = [&](VstInt32 j, auto checkedType, auto glidingType) __attribute__((always_inline)) {
             constexpr bool checked = decltype(checkedType)::value;
+            constexpr bool gliding = decltype(glidingType)::value;
             auto runs = [&](VstInt32 f) { return !checked || (f >= 0 && f < frames); };
-            if (runs(j - 5)) finish(j - 5, downOut);
+            if (runs(j - 5)) finish(j - 5, downOut, glidingType);
             if (runs(j - 4)) downOut = downsample(s.downsampler, dcOut);
             if (runs(j - 3)) {
                 dcOut.first = blockDc(satOut.first, s.dcPrevOut, dc);
@@ -139,18 +148,21 @@ template <bool warm, bool clip>
                 satOut.second = saturate(eqOut.second, s.satPrevIn, s.satPrevOut);
             }
             if (runs(j - 1)) {
-                if (!eqSettled) glide(s.bassEq, eqTarget, k);
+                if (gliding && !eqSettled) glide(s.bassEq, eqTarget, k);
                 eqOut.first = equalize(s.bassEq, upOut.first);
-                if (!eqSettled) glide(s.bassEq, eqTarget, k);
+                if (gliding && !eqSettled) glide(s.bassEq, eqTarget, k);
                 eqOut.second = equalize(s.bassEq, upOut.second);
             }
-            if (runs(j)) upOut = upsample(s.upsampler, input(j));
+            if (runs(j)) upOut = upsample(s.upsampler, input(j, glidingType));
         };
         constexpr VstInt32 kInFlight = 5;  // frames between the upsampler and the clipper
         VstInt32 j = 0;
-        for (; j < kInFlight; ++j) pass(j, std::true_type{});
-        for (; j < frames; ++j) pass(j, std::false_type{});
-        for (; j < frames + kInFlight; ++j) pass(j, std::true_type{});
+        for (; j < kInFlight; ++j) pass(j, std::true_type{}, std::true_type{});
+        if (allSettled)
+            for (; j < frames; ++j) pass(j, std::false_type{}, std::false_type{});
+        else
+            for (; j < frames; ++j) pass(j, std::false_type{}, std::true_type{});
+        for (; j < frames + kInFlight; ++j) pass(j, std::true_type{}, std::true_type{});
     }
 
     chain = s;
