@@ -114,9 +114,25 @@ inline Pair blockDc(Pair change, Pair& prevOut, double coefficient) {
     return y;
 }
 
+// The largest envelope whose release step, envelope × release under the
+// current rounding mode, is flushed: rounding is monotonic, so the release step
+// of e is kept exactly when |e| is above this limit. The clipper compares the
+// envelope with it while the product is still being computed, instead of
+// comparing the product afterwards.
+inline double releaseFlushLimit(double release) {
+    if (!(release > 0.0) || release > 1.0) return __builtin_inf();  // before the first design: nothing is kept
+    volatile double r = release;  // computed at run time, under the caller's rounding mode
+    const auto kept = [&](double e) { return e * r > 1e-15; };
+    double limit = 1e-15 / r;
+    while (kept(limit)) limit = __builtin_nextafter(limit, 0.0);
+    while (!kept(__builtin_nextafter(limit, __builtin_inf()))) limit = __builtin_nextafter(limit, __builtin_inf());
+    return limit;
+}
+
 // The clipper's constants for a block.
 struct ClipConstants {
     double limitGain, attack, release;
+    double releaseLimit;  // releaseFlushLimit(release)
     bool makeup;
 };
 
@@ -130,9 +146,12 @@ inline Pair clip(ChainState& s, const ClipConstants& k, __m128& peak, Pair m) {
     const Pair q = magnitude(m) * both(k.limitGain);
     const Pair u = _mm_min_pd(both(1.0), both(kCeiling) / q);
     const Pair below = _mm_cmplt_pd(q, both(kCeiling));  // false for NaN: the attack branch
-    const Pair released = flush(s.clipEnvelope * both(k.release));
+    // The release step flushed (tiny or NaN gives +0) and the attack step,
+    // chosen lane by lane; the flush test runs beside the multiplication.
+    const Pair keepRelease = _mm_and_pd(below, _mm_cmpgt_pd(magnitude(s.clipEnvelope), both(k.releaseLimit)));
+    const Pair released = s.clipEnvelope * both(k.release);
     const Pair attacked = (s.clipEnvelope - both(1.0)) * both(k.attack) + both(1.0);
-    const Pair t = _mm_or_pd(_mm_and_pd(below, released), _mm_andnot_pd(below, attacked));
+    const Pair t = _mm_or_pd(_mm_and_pd(keepRelease, released), _mm_andnot_pd(below, attacked));
     s.clipEnvelope = t;
     // The float of t is above the peak exactly when t is (rounding toward zero
     // cannot pass the float below it); a NaN leaves the peak alone.

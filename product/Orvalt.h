@@ -49,6 +49,7 @@ private:
     ChainStage::ChainState chain{};         // all running state, both channels
     double attackCoefficient = 0.0;
     double releaseCoefficient = 0.0;
+    double releaseFlushEdge = __builtin_inf();  // releaseFlushLimit(releaseCoefficient) under round-toward-zero
     int32_t meterCounter = 0;
     int32_t meterPeriod = 0;
     double smoothingCoefficient = 0.0;

@@ -78,7 +78,7 @@ template <bool warm, bool clip>
     const bool eqSettled = warm && equalizerSettled();
     const EqualizerTargets eqTarget = bassEq;
     const double dc = dcCoefficient;
-    const ClipConstants clipConstants{limitGain, attackCoefficient, releaseCoefficient, makeupOn};
+    const ClipConstants clipConstants{limitGain, attackCoefficient, releaseCoefficient, releaseFlushEdge, makeupOn};
     const double* const in0 = in[0];
     const double* const in1 = in[1];
     double* const out0 = out[0];
@@ -131,38 +131,54 @@ template <bool warm, bool clip>
         else
             for (VstInt32 f = 0; f < frames; ++f) finish(f, input(f, std::true_type{}), std::true_type{});
     } else {
+        // The stages between the upsampler and the drive, each for one frame.
+        auto equalizeBoth = [&](const HalfPair& up, auto glidingType) __attribute__((always_inline)) {
+            HalfPair e;
+            if (decltype(glidingType)::value && !eqSettled) glide(s.bassEq, eqTarget, k);
+            e.first = equalize(s.bassEq, up.first);
+            if (decltype(glidingType)::value && !eqSettled) glide(s.bassEq, eqTarget, k);
+            e.second = equalize(s.bassEq, up.second);
+            return e;
+        };
+        auto saturateBoth = [&](const HalfPair& e) __attribute__((always_inline)) {
+            return HalfPair{saturate(e.first, s.satPrevIn, s.satPrevOut), saturate(e.second, s.satPrevIn, s.satPrevOut)};
+        };
+        auto blockDcBoth = [&](const HalfPair& change) __attribute__((always_inline)) {
+            HalfPair y;
+            y.first = blockDc(change.first, s.dcPrevOut, dc);
+            y.second = blockDc(change.second, s.dcPrevOut, dc);
+            return y;
+        };
+
         HalfPair upOut{}, eqOut{}, satOut{}, dcOut{};
         Pair downOut{};
         auto pass = [&](VstInt32 j, auto checkedType, auto glidingType) __attribute__((always_inline)) {
             constexpr bool checked = decltype(checkedType)::value;
-            constexpr bool gliding = decltype(glidingType)::value;
             auto runs = [&](VstInt32 f) { return !checked || (f >= 0 && f < frames); };
             if (runs(j - 5)) finish(j - 5, downOut, glidingType);
             if (runs(j - 4)) downOut = downsample(s.downsampler, dcOut);
-            if (runs(j - 3)) {
-                dcOut.first = blockDc(satOut.first, s.dcPrevOut, dc);
-                dcOut.second = blockDc(satOut.second, s.dcPrevOut, dc);
-            }
-            if (runs(j - 2)) {
-                satOut.first = saturate(eqOut.first, s.satPrevIn, s.satPrevOut);
-                satOut.second = saturate(eqOut.second, s.satPrevIn, s.satPrevOut);
-            }
-            if (runs(j - 1)) {
-                if (gliding && !eqSettled) glide(s.bassEq, eqTarget, k);
-                eqOut.first = equalize(s.bassEq, upOut.first);
-                if (gliding && !eqSettled) glide(s.bassEq, eqTarget, k);
-                eqOut.second = equalize(s.bassEq, upOut.second);
-            }
+            if (runs(j - 3)) dcOut = blockDcBoth(satOut);
+            if (runs(j - 2)) satOut = saturateBoth(eqOut);
+            if (runs(j - 1)) eqOut = equalizeBoth(upOut, glidingType);
             if (runs(j)) upOut = upsample(s.upsampler, input(j, glidingType));
         };
         constexpr VstInt32 kInFlight = 5;  // frames between the upsampler and the clipper
-        VstInt32 j = 0;
-        for (; j < kInFlight; ++j) pass(j, std::true_type{}, std::true_type{});
-        if (allSettled)
-            for (; j < frames; ++j) pass(j, std::false_type{}, std::false_type{});
-        else
-            for (; j < frames; ++j) pass(j, std::false_type{}, std::true_type{});
-        for (; j < frames + kInFlight; ++j) pass(j, std::true_type{}, std::true_type{});
+        if (frames <= kInFlight) {
+            // Too short to fill the pipeline: each frame through every stage in turn.
+            for (VstInt32 f = 0; f < frames; ++f) {
+                const HalfPair up = upsample(s.upsampler, input(f, std::true_type{}));
+                const HalfPair y = blockDcBoth(saturateBoth(equalizeBoth(up, std::true_type{})));
+                finish(f, downsample(s.downsampler, y), std::true_type{});
+            }
+        } else {
+            VstInt32 j = 0;
+            for (; j < kInFlight; ++j) pass(j, std::true_type{}, std::true_type{});
+            if (allSettled)
+                for (; j < frames; ++j) pass(j, std::false_type{}, std::false_type{});
+            else
+                for (; j < frames; ++j) pass(j, std::false_type{}, std::true_type{});
+            for (; j < frames + kInFlight; ++j) pass(j, std::true_type{}, std::true_type{});
+        }
     }
 
     chain = s;

@@ -41,6 +41,10 @@ void Orvalt::sampleRateChanged() {
         releaseCoefficient = ChainMath::exp(-1.0 / (static_cast<double>(0.1f) * fs));
         smoothingCoefficient = 1.0 - ChainMath::exp(-1.0 / (0.1 * fs));
     }
+    {
+        RoundingGuard towardZero(FE_TOWARDZERO);  // the mode the envelope is computed in
+        releaseFlushEdge = ChainStage::releaseFlushLimit(releaseCoefficient);
+    }
     updateParameters();
 }
 

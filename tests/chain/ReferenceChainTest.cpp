@@ -311,8 +311,11 @@ TEST(ReferenceChain, SaturatorAndClipperBuildingBlocksFollowTheRuleAtTheirEdges)
     const double values[] = {1e-15, -1e-15, above, -above, std::nextafter(1e-15, 0.0), 0.0, -0.0, 1e-300, NAN,
                              INFINITY, -INFINITY, 0.5, -1e10, 0.99, std::nextafter(0.99, 0.0), std::nextafter(0.99, 1.0),
                              -0.99};
-    const double envelopes[] = {0.0, 1e-15 / 0.9997732, 0.5, 1.0};
-    const ChainStage::ClipConstants k{1.0, 0.98872616, 0.9997732, true};
+    // Envelopes whose release step lands just above, at and below the flush threshold.
+    const double edge = ChainStage::releaseFlushLimit(0.9997732);
+    const double envelopes[] = {0.0, edge, std::nextafter(edge, 1.0), std::nextafter(edge, 0.0), 1e-15 / 0.9997732,
+                                0.5, 1.0};
+    const ChainStage::ClipConstants k{1.0, 0.98872616, 0.9997732, ChainStage::releaseFlushLimit(0.9997732), true};
     for (double left : values) {
         for (double right : values) {
             // Saturator: e - prevIn + prevOut is exactly the value.
