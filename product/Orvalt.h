@@ -32,8 +32,12 @@ private:
     double chainRate();
     // The per-sample loop for one switch setting, both channels side by side;
     // kept out of line so nothing in it is computed before the rounding mode is set.
-    template <bool warm, bool clip>
+    // A short block (no more frames than the pipeline holds) runs on the state
+    // in place; a longer one on a copy in registers.
+    template <bool warm, bool clip, bool shortBlock>
     void runSamples(const double* const* in, double* const* out, VstInt32 frames);
+    template <bool shortBlock>
+    void runSwitched(const double* const* in, double* const* out, VstInt32 frames);
     bool equalizerSettled() const;
     // Offers meterPeak to the editor once meterCounter has passed the period.
     void meterHandOver(PlugCore::SharedBlock*& target, bool& targetKnown);

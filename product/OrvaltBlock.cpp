@@ -18,6 +18,7 @@ using namespace ChainStage;
 namespace {
 
 constexpr float kMeterDecay = 0.9f;  // per hand-over attempt
+constexpr VstInt32 kPipelineDepth = 5;  // frames between the upsampler and the clipper
 
 inline Pair loadFrame(const double* left, const double* right, VstInt32 i) { return _mm_setr_pd(left[i], right[i]); }
 
@@ -38,18 +39,26 @@ bool Orvalt::processBlock(bool paramsChanged, const PlugCore::BlockTiming*, doub
     if (paramsChanged) updateParameters();
     if (!in || !out || !in[0] || !in[1] || !out[0] || !out[1] || frames <= 0) return true;
     RoundingGuard towardZero(FE_TOWARDZERO);
+    if (frames <= kPipelineDepth)
+        runSwitched<true>(in, out, frames);
+    else
+        runSwitched<false>(in, out, frames);
+    return true;
+}
+
+template <bool shortBlock>
+void Orvalt::runSwitched(const double* const* in, double* const* out, VstInt32 frames) {
     if (warmOn) {
         if (clipOn)
-            runSamples<true, true>(in, out, frames);
+            runSamples<true, true, shortBlock>(in, out, frames);
         else
-            runSamples<true, false>(in, out, frames);
+            runSamples<true, false, shortBlock>(in, out, frames);
     } else {
         if (clipOn)
-            runSamples<false, true>(in, out, frames);
+            runSamples<false, true, shortBlock>(in, out, frames);
         else
-            runSamples<false, false>(in, out, frames);
+            runSamples<false, false, shortBlock>(in, out, frames);
     }
-    return true;
 }
 
 bool Orvalt::equalizerSettled() const {
@@ -66,9 +75,13 @@ bool Orvalt::equalizerSettled() const {
 // left to wait on. The first and last five passes run only the stages that have
 // a frame of this block. Output frame f is written after input frame f was
 // read, so in-place buffers are safe.
-template <bool warm, bool clip>
+template <bool warm, bool clip, bool shortBlock>
 [[gnu::noinline]] void Orvalt::runSamples(const double* const* in, double* const* out, VstInt32 frames) {
-    ChainState s = chain;
+    // A block of a few frames works on the state where it lives: copying all of
+    // it would cost more than the frames themselves.
+    ChainState local;
+    if (!shortBlock) local = chain;
+    ChainState& s = shortBlock ? chain : local;
     const double k = smoothingCoefficient;
     const double inputTarget = inputGainTarget;
     const double driveGoal = driveTarget;
@@ -162,8 +175,8 @@ template <bool warm, bool clip>
             if (runs(j - 1)) eqOut = equalizeBoth(upOut, glidingType);
             if (runs(j)) upOut = upsample(s.upsampler, input(j, glidingType));
         };
-        constexpr VstInt32 kInFlight = 5;  // frames between the upsampler and the clipper
-        if (frames <= kInFlight) {
+        constexpr VstInt32 kInFlight = kPipelineDepth;
+        if (shortBlock) {
             // Too short to fill the pipeline: each frame through every stage in turn.
             for (VstInt32 f = 0; f < frames; ++f) {
                 const HalfPair up = upsample(s.upsampler, input(f, std::true_type{}));
@@ -181,7 +194,7 @@ template <bool warm, bool clip>
         }
     }
 
-    chain = s;
+    if (!shortBlock) chain = local;
     float levels[4];
     _mm_storeu_ps(levels, peaks);
     meterPeak[0] = levels[0];
