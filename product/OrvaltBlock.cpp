@@ -4,7 +4,6 @@
 // It runs under round-toward-zero with both channels side by side in SSE2
 // registers; every value goes through the operations of the per-sample
 // algorithm in their order, so every build gives the same bits.
-#include <algorithm>
 #include <cstdint>
 #include <cstring>
 #include <type_traits>
@@ -175,7 +174,6 @@ template <bool warm, bool clip, bool shortBlock>
             if (runs(j - 1)) eqOut = equalizeBoth(upOut, glidingType);
             if (runs(j)) upOut = upsample(s.upsampler, input(j, glidingType));
         };
-        constexpr VstInt32 kInFlight = kPipelineDepth;
         if (shortBlock) {
             // Too short to fill the pipeline: each frame through every stage in turn.
             for (VstInt32 f = 0; f < frames; ++f) {
@@ -185,12 +183,12 @@ template <bool warm, bool clip, bool shortBlock>
             }
         } else {
             VstInt32 j = 0;
-            for (; j < kInFlight; ++j) pass(j, std::true_type{}, std::true_type{});
+            for (; j < kPipelineDepth; ++j) pass(j, std::true_type{}, std::true_type{});
             if (allSettled)
                 for (; j < frames; ++j) pass(j, std::false_type{}, std::false_type{});
             else
                 for (; j < frames; ++j) pass(j, std::false_type{}, std::true_type{});
-            for (; j < frames + kInFlight; ++j) pass(j, std::true_type{}, std::true_type{});
+            for (; j < frames + kPipelineDepth; ++j) pass(j, std::true_type{}, std::true_type{});
         }
     }
 
