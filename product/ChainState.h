@@ -9,7 +9,10 @@
 namespace ChainStage {
 
 // One quantity for both channels; pair[c] reads channel c (0 left, 1 right).
-typedef __m128d Pair;
+// Only 8-byte alignment is assumed: a 32-bit runtime may place the plug-in
+// object on an 8-byte boundary, so the state is read and written with the
+// unaligned forms (as fast as the aligned ones on current processors).
+typedef double Pair __attribute__((vector_size(16), aligned(8)));
 
 // One first-order allpass section: previous input and previous output.
 struct Allpass {
