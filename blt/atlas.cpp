@@ -19,7 +19,7 @@ BasicSurface* atlas = nullptr;
 }  // namespace
 
 const Surface* commonTextures() {
-    if (atlas) return atlas;
+    if (atlas) return &atlas->view();
     const unsigned char* bytes = nullptr;
     size_t size = 0;
     if (!currentSource(bytes, size)) return nullptr;
@@ -28,7 +28,7 @@ const Surface* commonTextures() {
     } catch (...) {
         atlas = nullptr;  // stays absent; the next request tries again
     }
-    return atlas;
+    return atlas ? &atlas->view() : nullptr;
 }
 
 void setAtlasSource(AtlasSource source) {

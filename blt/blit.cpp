@@ -22,14 +22,14 @@ inline void over(uint32_t& destination, uint32_t source) {
 
 }  // namespace
 
-void copy(const Surface& source, Surface& destination, uint32_t maxWidth, uint32_t maxHeight) {
+void copy(const Surface& source, const Surface& destination, uint32_t maxWidth, uint32_t maxHeight) {
     const uint32_t width = std::min({source.width, destination.width, maxWidth});
     const uint32_t height = std::min({source.height, destination.height, maxHeight});
     if (width == 0) return;
     for (uint32_t y = 0; y < height; ++y) std::memcpy(destination.row(y), source.row(y), size_t(width) * 4);
 }
 
-void composite(Surface& destination, uint32_t destX, uint32_t destY, uint32_t width, uint32_t height,
+void composite(const Surface& destination, uint32_t destX, uint32_t destY, uint32_t width, uint32_t height,
                const Surface& source, uint32_t sourceX, uint32_t sourceY, uint32_t tint) {
     width = clipExtent(clipExtent(width, sourceX, source.width), destX, destination.width);
     height = clipExtent(clipExtent(height, sourceY, source.height), destY, destination.height);
@@ -45,7 +45,7 @@ void composite(Surface& destination, uint32_t destX, uint32_t destY, uint32_t wi
     }
 }
 
-void compositeFrameBlend(Surface& destination, const Surface& a, uint32_t aX, uint32_t aY, uint32_t weight,
+void compositeFrameBlend(const Surface& destination, const Surface& a, uint32_t aX, uint32_t aY, uint32_t weight,
                          const Surface& b, uint32_t bX, uint32_t bY, uint32_t tint) {
     if (weight == 0) {
         composite(destination, frameBlendX, frameBlendY, frameBlendSize, frameBlendSize, a, aX, aY, tint);

@@ -33,6 +33,13 @@ function(orvalt_add_gtest name)
                              ORVALT_BINARY_DIR="${CMAKE_BINARY_DIR}")
   add_test(NAME ${name} COMMAND ${name} --gtest_brief=1)
   set_tests_properties(${name} PROPERTIES TIMEOUT 300)
+  if(ORVALT_WINDOWS)
+    # Under Wine every test program sees the one account folder of the prefix (a
+    # native test gets a folder of its own through XDG_CONFIG_HOME): creating the
+    # product reads the defaults file there while other tests write it, so these
+    # tests take turns.
+    set_tests_properties(${name} PROPERTIES RESOURCE_LOCK wine_settings_folder)
+  endif()
   if(T_LABELS)
     set_tests_properties(${name} PROPERTIES LABELS "${T_LABELS}")
   endif()

@@ -1,5 +1,15 @@
 // The VST 2.0 half of the host interface: the effect record, opcodes 0 to 24,
 // and the defaults of every operation a plug-in may replace.
+//
+// Thread tags. Only two of the host's threads enter a plug-in:
+//   [UI thread]    the host's user-interface thread: dispatcher requests,
+//                  editor windows and their timer, chunks, the defaults file.
+//   [audio thread] the host's processing thread: process calls and their events.
+//   [any thread]   either of them, possibly both at once.
+// A state after the comma narrows the tag: "creation" (inside the entry call,
+// before the host has the record), "suspended" (between effMainsChanged 0 and
+// 1: no process call can run, so allocation is allowed), "resumed" (process
+// calls may run).
 #pragma once
 
 #include "host/AEffEditor.h"
@@ -7,12 +17,16 @@
 
 class AudioEffect {
 public:
+    // [UI thread, creation] Fills the effect record; may allocate.
     AudioEffect(audioMasterCallback audioMaster, VstInt32 numPrograms, VstInt32 numParams);
+    // [UI thread, after effClose] Deletes the editor object.
     virtual ~AudioEffect();
 
     // [any thread] Opcode dispatch; opcodes outside 0..24 answer 0.
     virtual VstIntPtr dispatcher(VstInt32 opcode, VstInt32 index, VstIntPtr value, void* ptr, float opt);
 
+    // [UI thread, suspended] Life cycle and stream format; no process call runs
+    // meanwhile, so these may allocate.
     virtual void open() {}
     virtual void close() {}
     virtual void suspend() {}
@@ -20,13 +34,17 @@ public:
     virtual void setSampleRate(float rate) { sampleRate = rate; }
     virtual void setBlockSize(VstInt32 size) { blockSize = size; }
 
+    // [audio thread, resumed] Never allocates, locks or waits.
     virtual void processReplacing(float** inputs, float** outputs, VstInt32 sampleFrames) = 0;
     virtual void processDoubleReplacing(double**, double**, VstInt32) {}
 
+    // [any thread] A host automates from its audio thread as well as its UI thread.
     virtual void setParameter(VstInt32, float) {}
     virtual float getParameter(VstInt32) { return 0.0f; }
+    // [UI thread] Store plus audioMasterAutomate.
     virtual void setParameterAutomated(VstInt32 index, float value);
 
+    // [UI thread] Programs, names, texts and the chunk.
     virtual VstInt32 getProgram() { return curProgram; }
     virtual void setProgram(VstInt32 program) { curProgram = program; }
     virtual void setProgramName(char*) {}
@@ -47,6 +65,7 @@ public:
     virtual VstInt32 getChunk(void** data, bool isPreset = false);
     virtual VstInt32 setChunk(void* data, VstInt32 byteSize, bool isPreset = false);
 
+    // [UI thread, creation] The record's identity and capabilities.
     virtual void setUniqueID(VstInt32 id) { cEffect.uniqueID = id; }
     virtual void setNumInputs(VstInt32 n) { cEffect.numInputs = n; }
     virtual void setNumOutputs(VstInt32 n) { cEffect.numOutputs = n; }
@@ -55,27 +74,31 @@ public:
     virtual void programsAreChunks(bool state = true) { setFlag(effFlagsProgramChunks, state); }
     virtual void setInitialDelay(VstInt32 delay) { cEffect.initialDelay = delay; }
 
+    // [any thread] Plain reads of fields set while suspended.
     virtual AEffEditor* getEditor() { return editor; }
     virtual AEffect* getAeffect() { return &cEffect; }
     virtual float getSampleRate() { return sampleRate; }
     virtual VstInt32 getBlockSize() { return blockSize; }
 
+    // [any thread] Host queries; each is one host call.
     virtual VstInt32 getMasterVersion();
     virtual VstInt32 getCurrentUniqueId();
     virtual void masterIdle();
     virtual bool isInputConnected(VstInt32 input);
     virtual bool isOutputConnected(VstInt32 output);
 
+    // [audio thread] The accumulating process call and the VU query.
     virtual void process(float**, float**, VstInt32) {}
     virtual float getVu() { return 0.0f; }
+    // [UI thread, creation] More capability flags.
     virtual void hasVu(bool state = true) { setFlag(effFlagsHasVu, state); }
     virtual void hasClip(bool state = true) { setFlag(effFlagsHasClip, state); }
     virtual void canMono(bool state = true) { setFlag(effFlagsCanMono, state); }
 
-    // Attaches the editor object; the effect owns it from then on.
+    // [UI thread, creation] Attaches the editor object; the effect owns it from then on.
     void setEditor(AEffEditor* e);
 
-    // Calls the host callback, or answers 0 without calling when there is none.
+    // [any thread] Calls the host callback, or answers 0 without calling when there is none.
     VstIntPtr callHost(VstInt32 opcode, VstInt32 index = 0, VstIntPtr value = 0, void* ptr = nullptr,
                        float opt = 0.0f);
 

@@ -14,7 +14,7 @@
 
 extern "C" {
 
-// [host's thread] One new, independent instance per call; null for a host that
+// [UI thread, creation] One new, independent instance per call; null for a host that
 // is not a VST 2 host or when the instance cannot be built. No exception ever
 // leaves this function: the host's C code could not catch it.
 ORVALT_EXPORT AEffect* VSTCALLBACK VSTPluginMain(audioMasterCallback audioMaster) {

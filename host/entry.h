@@ -3,5 +3,5 @@
 
 #include "host/AudioEffect.h"
 
-// [host's thread] Constructs the product's instance; may throw.
+// [UI thread, creation] Constructs the product's instance; may throw.
 AudioEffect* createEffectInstance(audioMasterCallback audioMaster);

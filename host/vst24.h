@@ -3,6 +3,7 @@
 // description of the interface; layouts use natural alignment on every target.
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
 
 #if defined(_WIN32)
@@ -200,10 +201,61 @@ enum VstStringLengths {
     kVstMaxProductStrLen = 64, kVstMaxEffectNameLen = 32,
 };
 
-static_assert(sizeof(VstMidiEvent) == 32, "VstMidiEvent layout");
-static_assert(sizeof(VstEvent) == 32, "VstEvent layout");
-static_assert(sizeof(ERect) == 8, "ERect layout");
-static_assert(sizeof(VstPinProperties) == 128, "VstPinProperties layout");
-#if INTPTR_MAX == INT32_MAX
-static_assert(sizeof(AEffect) == 144, "AEffect layout (32-bit)");
-#endif
+// Layouts hosts compile against, for both pointer widths: a record with a field
+// in the wrong place reads garbage in a host built with another compiler.
+namespace vst24layout {
+constexpr bool wide = sizeof(void*) == 8;
+static_assert(sizeof(void*) == sizeof(VstIntPtr) && (sizeof(void*) == 4 || wide), "pointer width");
+constexpr size_t ptr = sizeof(void*);
+
+// AEffect: pointer-sized fields are 4 or 8 bytes; on 64-bit the int32 before a
+// pointer is followed by 4 bytes of padding (after magic, after flags).
+static_assert(offsetof(AEffect, magic) == 0, "AEffect::magic");
+static_assert(offsetof(AEffect, dispatcher) == (wide ? 8 : 4), "AEffect::dispatcher");
+static_assert(offsetof(AEffect, process) == (wide ? 16 : 8), "AEffect::process");
+static_assert(offsetof(AEffect, setParameter) == (wide ? 24 : 12), "AEffect::setParameter");
+static_assert(offsetof(AEffect, getParameter) == (wide ? 32 : 16), "AEffect::getParameter");
+static_assert(offsetof(AEffect, numPrograms) == (wide ? 40 : 20), "AEffect::numPrograms");
+static_assert(offsetof(AEffect, numParams) == (wide ? 44 : 24), "AEffect::numParams");
+static_assert(offsetof(AEffect, numInputs) == (wide ? 48 : 28), "AEffect::numInputs");
+static_assert(offsetof(AEffect, numOutputs) == (wide ? 52 : 32), "AEffect::numOutputs");
+static_assert(offsetof(AEffect, flags) == (wide ? 56 : 36), "AEffect::flags");
+static_assert(offsetof(AEffect, resvd1) == (wide ? 64 : 40), "AEffect::resvd1");
+static_assert(offsetof(AEffect, resvd2) == (wide ? 72 : 44), "AEffect::resvd2");
+static_assert(offsetof(AEffect, initialDelay) == (wide ? 80 : 48), "AEffect::initialDelay");
+static_assert(offsetof(AEffect, realQualities) == (wide ? 84 : 52), "AEffect::realQualities");
+static_assert(offsetof(AEffect, offQualities) == (wide ? 88 : 56), "AEffect::offQualities");
+static_assert(offsetof(AEffect, ioRatio) == (wide ? 92 : 60), "AEffect::ioRatio");
+static_assert(offsetof(AEffect, object) == (wide ? 96 : 64), "AEffect::object");
+static_assert(offsetof(AEffect, user) == (wide ? 104 : 68), "AEffect::user");
+static_assert(offsetof(AEffect, uniqueID) == (wide ? 112 : 72), "AEffect::uniqueID");
+static_assert(offsetof(AEffect, version) == (wide ? 116 : 76), "AEffect::version");
+static_assert(offsetof(AEffect, processReplacing) == (wide ? 120 : 80), "AEffect::processReplacing");
+static_assert(offsetof(AEffect, processDoubleReplacing) == (wide ? 128 : 84), "AEffect::processDoubleReplacing");
+static_assert(offsetof(AEffect, future) == (wide ? 136 : 88), "AEffect::future");
+static_assert(sizeof(AEffect) == (wide ? 192 : 144), "AEffect size");
+
+// VstEvents: the pointer array starts at the first pointer-aligned place after reserved.
+static_assert(offsetof(VstEvents, numEvents) == 0, "VstEvents::numEvents");
+static_assert(offsetof(VstEvents, reserved) == ptr, "VstEvents::reserved");
+static_assert(offsetof(VstEvents, events) == 2 * ptr, "VstEvents::events");
+static_assert(sizeof(VstEvents) == 4 * ptr, "VstEvents size");
+
+// The remaining records hold no pointers: the same bytes on both widths.
+static_assert(offsetof(VstTimeInfo, sampleRate) == 8 && offsetof(VstTimeInfo, cycleEndPos) == 56, "VstTimeInfo doubles");
+static_assert(offsetof(VstTimeInfo, timeSigNumerator) == 64 && offsetof(VstTimeInfo, flags) == 84, "VstTimeInfo ints");
+static_assert(sizeof(VstTimeInfo) == 88, "VstTimeInfo size");
+static_assert(offsetof(VstEvent, deltaFrames) == 8 && offsetof(VstEvent, data) == 16, "VstEvent fields");
+static_assert(sizeof(VstEvent) == 32, "VstEvent size");
+static_assert(offsetof(VstMidiEvent, noteOffset) == 20 && offsetof(VstMidiEvent, midiData) == 24, "VstMidiEvent ints");
+static_assert(offsetof(VstMidiEvent, detune) == 28 && offsetof(VstMidiEvent, reserved2) == 31, "VstMidiEvent bytes");
+static_assert(sizeof(VstMidiEvent) == 32, "VstMidiEvent size");
+static_assert(offsetof(VstPinProperties, flags) == 64 && offsetof(VstPinProperties, arrangementType) == 68,
+              "VstPinProperties ints");
+static_assert(offsetof(VstPinProperties, shortLabel) == 72 && offsetof(VstPinProperties, future) == 80,
+              "VstPinProperties texts");
+static_assert(sizeof(VstPinProperties) == 128, "VstPinProperties size");
+static_assert(offsetof(ERect, left) == 2 && offsetof(ERect, right) == 6 && sizeof(ERect) == 8, "ERect layout");
+static_assert(offsetof(VstKeyCode, virt) == 4 && offsetof(VstKeyCode, modifier) == 5, "VstKeyCode fields");
+static_assert(sizeof(VstKeyCode) == 8, "VstKeyCode size");
+}  // namespace vst24layout

@@ -16,6 +16,8 @@ public:
     virtual ~DialogHandler() = default;
     // An error box with an OK button.
     virtual void showError(const char* caption, const char* text) = 0;
+    // A warning box with an OK button; handlers that do not tell the two apart see an error box.
+    virtual void showWarning(const char* caption, const char* text) { showError(caption, text); }
     // A Yes/No question; true means Yes.
     virtual bool askYesNo(const char* caption, const char* text) = 0;
     // An OK/Cancel confirmation; true means OK.
@@ -25,9 +27,14 @@ public:
 // [any thread] Installs a handler (null restores the system's boxes). Returns the previous one.
 DialogHandler* setDialogHandler(DialogHandler* handler);
 
-// [UI thread] Task-modal error box, no owner, error icon. Without a handler off
-// Windows the message goes to standard error.
-void showError(const char* caption, const char* text);
+// [UI thread] Task-modal error box with the error icon (owner: the given native
+// window, may be null). Without a handler off Windows the message goes to
+// standard error.
+void showError(const char* caption, const char* text, void* ownerWindow = nullptr);
+// [UI thread] Warning box with the warning icon and no owner, for a failure the
+// user can carry on after. Without a handler off Windows the message goes to
+// standard error.
+void showWarning(const char* caption, const char* text);
 // [UI thread] Task-modal Yes/No question with a question icon. Without a
 // handler off Windows the answer is No.
 bool askYesNo(const char* caption, const char* text);
@@ -51,8 +58,9 @@ ReadResult readFile(const std::string& path, std::vector<unsigned char>& data, s
 
 // Writes a whole file through a temporary file in the same folder that is
 // renamed over the target only after every byte was written, so a failed write
-// leaves the previous file intact. False on any failure.
-bool writeFileReplacing(const std::string& path, const void* data, size_t size);
+// leaves the previous file intact. False on any failure; then `reason`, when
+// given, receives the system's explanation, fit to show to the user.
+bool writeFileReplacing(const std::string& path, const void* data, size_t size, std::string* reason = nullptr);
 
 // Test seam: makes the next writes fail after this many bytes (-1: never).
 void failWritesAfter(long long bytes);

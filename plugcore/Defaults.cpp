@@ -48,16 +48,24 @@ void Plug::loadDefaults() {
     adoptCurrentAsDefaults(params);
 }
 
-bool Plug::saveDefaults() {
+bool Plug::saveDefaults(SaveFailure* failure) {
     std::vector<uint8_t> bytes;  // the host's chunk buffer stays as the host last saw it
     writeChunk(bytes, false);
 
     std::string folder;
-    if (!makerFolder(folder)) return false;
+    if (!makerFolder(folder)) {
+        if (failure) *failure = {defaultsFile(kMakerFolder, pluginName), "no per-user settings folder was found"};
+        return false;
+    }
     platform::createFolder(folder);  // usually there already
     // The old file is replaced only once the new one is complete, so a full
     // disk or a crash mid-write never leaves a damaged file behind.
-    if (!platform::writeFileReplacing(defaultsFile(folder, pluginName), bytes.data(), bytes.size())) return false;
+    const std::string file = defaultsFile(folder, pluginName);
+    std::string reason;
+    if (!platform::writeFileReplacing(file, bytes.data(), bytes.size(), &reason)) {
+        if (failure) *failure = {file, reason};
+        return false;
+    }
     adoptCurrentAsDefaults(params);
     return true;
 }

@@ -41,8 +41,11 @@ public:
     virtual void learnCompleted(int32_t index) = 0;
 };
 
-// Clamps to [0, 1]; a value that is not a number passes unchanged.
+// Clamps to [0, 1]. A value that is not a number becomes 0: stored as it is, it
+// would read back as NaN to the host, never compare equal to the editor's copy
+// (so the editor would repaint for ever) and count as 0 in the sound anyway.
 inline float clampUnit(float v) {
+    if (v != v) return 0.0f;
     if (v < 0.0f) return 0.0f;
     if (v > 1.0f) return 1.0f;
     return v;

@@ -6,6 +6,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <new>
+#include <string>
 #include <vector>
 
 #include "host/AudioEffectX.h"
@@ -40,7 +41,9 @@ struct EditorLayout {
 // Instances sit on a 16-byte boundary (aligned new picks that up from here).
 class alignas(16) Plug : public AudioEffectX, public IParamCook {
 public:
+    // [UI thread, creation] May allocate; throws std::bad_alloc.
     Plug(audioMasterCallback audioMaster, const char* pluginName, VstInt32 numPrograms, VstInt32 numParams);
+    // [UI thread] Editor first, then the buffers and tables.
     ~Plug() override;
 
     // The 32-bit Windows runtime's malloc gives only 8-byte alignment while the
@@ -49,9 +52,9 @@ public:
     static void operator delete(void* p) noexcept { ::operator delete(p, std::align_val_t(16)); }
 
     // --- parameters ---
-    // [any thread] Clamped store; nothing else.
+    // [any thread] Clamped store (NaN stores 0); nothing else.
     void setParameter(VstInt32 index, float value) override;
-    // [any thread]
+    // [any thread] Plain reads; the texts come from the record and the product.
     float getParameter(VstInt32 index) override;
     void getParameterName(VstInt32 index, char* text) override;
     void getParameterLabel(VstInt32 index, char* text) override;
@@ -66,16 +69,26 @@ public:
     const char* getPluginName() const { return pluginName; }
 
     // --- processing frame ---
-    // [audio thread]
+    // [UI thread, suspended] setBlockSize allocates the planar buffers; resume
+    // recomputes rate constants, clears the signal state and earns the lazy
+    // allocation one new attempt.
     void setSampleRate(float rate) override;
     void setBlockSize(VstInt32 size) override;
     void resume() override;
+    // [audio thread, resumed] No allocation, lock or wait, with one stated
+    // exception: a host that never sent a block size gets the buffers allocated
+    // in a process call, tried once per resume. A zero-length call handles its
+    // pending events (with or without buffers) and runs no sub-block; a negative
+    // count is refused with its events. A call that cannot run (no buffers, a
+    // channel missing) still handles its events and leaves silence in the
+    // replacing outputs.
     void processReplacing(float** inputs, float** outputs, VstInt32 sampleFrames) override;
     void process(float** inputs, float** outputs, VstInt32 sampleFrames) override;
     void processDoubleReplacing(double** inputs, double** outputs, VstInt32 sampleFrames) override;
     VstInt32 processEvents(VstEvents* events) override;
 
     // --- identity and pins ---
+    // [UI thread]
     bool getEffectName(char* text) override;
     bool getVendorString(char* text) override;
     bool getProductString(char* text) override;
@@ -89,6 +102,7 @@ public:
     void setProgram(VstInt32 program) override;
     // [UI thread] Names are cut at 23 characters.
     void setProgramName(char* name) override;
+    // [UI thread]
     void getProgramName(char* name) override;
     bool getProgramNameIndexed(VstInt32 category, VstInt32 index, char* text) override;
     // [UI thread] Points data at the chunk buffer, valid until the next getChunk.
@@ -99,14 +113,22 @@ public:
     void snapshotProgram(VstInt32 program);
     // [UI thread] Writes the chunk into the given buffer (bank when isPreset is false).
     void writeChunk(std::vector<uint8_t>& out, bool isPreset);
+    // [UI thread]
     const Program& program(VstInt32 index) const { return programs[index]; }
 
     // --- defaults file ---
-    // [host's thread] The product constructor's last step.
+    // [UI thread, creation] The product constructor's last step; may allocate.
     void loadDefaults();
+    // Why the defaults were not saved: the file (relative to the settings folder
+    // when there is none) and the system's explanation, for the user to read.
+    struct SaveFailure {
+        std::string file;
+        std::string reason;
+    };
     // [UI thread] Writes the bank to the per-user defaults file, replacing the old
-    // file only once the new one is complete. False when nothing was saved.
-    bool saveDefaults();
+    // file only once the new one is complete. False when nothing was saved; then
+    // `failure`, when given, says where and why.
+    bool saveDefaults(SaveFailure* failure = nullptr);
 
     // --- MIDI ---
     // [audio thread] One control change (key = 0xB000 + controller, held as signed 16 bits).
@@ -125,11 +147,12 @@ public:
     uint16_t getBendRange() const { return bendRange; }
 
     // --- product operations ---
+    // [UI thread] Pin names.
     virtual const char* inputPairName(VstInt32) { return "Main"; }
     virtual const char* outputPairName(VstInt32) { return "Main"; }
-    // [audio thread] Rate-dependent constants.
+    // [UI thread, suspended] Rate-dependent constants (from resume).
     virtual void sampleRateChanged() = 0;
-    // [audio thread] Clears the signal state.
+    // [UI thread, suspended] Clears the signal state (from resume).
     virtual void resetState() = 0;
     // [audio thread] One sub-block; returns whether the beat clock runs while the transport stops.
     virtual bool processBlock(bool paramsChanged, const BlockTiming* timing, double* const* in,
@@ -139,6 +162,7 @@ public:
     }
     // [any thread] Display text of a value.
     virtual void formatParameter(VstInt32 index, char* text, float value) = 0;
+    // [UI thread, suspended] Samples of latency reported at resume.
     virtual VstInt32 getLatency() { return 0; }
     // [audio thread]
     virtual void noteOn(VstInt32, VstInt32) {}
@@ -146,9 +170,11 @@ public:
     virtual void controllerChanged(VstInt32, float) {}
 
 protected:
-    // Product constructor helpers: names, units, default and initial value.
+    // [UI thread, creation] Product constructor helpers: names, units, default and initial value.
     void initParameter(VstInt32 index, const char* name, const char* label, float defaultValue);
+    // [any thread]
     void setParameterClamped(VstInt32 index, float value);
+    // [audio thread]
     float cookedValue(VstInt32 index) const { return params.params[index].cooked; }
     // [audio thread] Called between reading the learn target and releasing it;
     // lets tests make a learn request at the worst moment.
@@ -158,6 +184,9 @@ private:
     struct EventCursor;
     template <typename T>
     void runFrame(T** inputs, T** outputs, VstInt32 sampleFrames, bool accumulate);
+    template <typename T>
+    bool channelsPresent(T** inputs, T** outputs) const;
+    void handleEventsWithoutAudio();
     bool ensureBuffers();
     void allocateBuffers(VstInt32 frames);
     void fetchTiming();
@@ -174,6 +203,7 @@ private:
     // processing frame
     double* planarBlock = nullptr;
     VstInt32 bufferFrames = 0;  // frames per channel buffer in planarBlock
+    bool lazyAllocationSpent = false;  // the process calls have had their one allocation attempt
     double** inputBuffers = nullptr;
     double** outputBuffers = nullptr;
     double** inputCursor = nullptr;

@@ -48,7 +48,10 @@ void Plug::setSampleRate(float rate) {
 
 void Plug::setBlockSize(VstInt32 size) {
     blockSize = size;
-    if (size > 0) allocateBuffers(size);
+    if (size > 0) {
+        allocateBuffers(size);
+        lazyAllocationSpent = true;  // this size was just tried; the audio thread need not try it again
+    }
 }
 
 void Plug::allocateBuffers(VstInt32 frames) {
@@ -66,8 +69,13 @@ void Plug::allocateBuffers(VstInt32 frames) {
         outputBuffers[j] = planarBlock + (2 * inputPairCount + j) * static_cast<size_t>(frames);
 }
 
+// One attempt only: an allocation that failed would fail again, and trying on
+// every audio-thread call would make each call a trip into the heap.
 bool Plug::ensureBuffers() {
-    if (!planarBlock) allocateBuffers(blockSize > 0 ? blockSize : 1024);
+    if (!planarBlock && !lazyAllocationSpent) {
+        lazyAllocationSpent = true;
+        allocateBuffers(blockSize > 0 ? blockSize : 1024);
+    }
     return planarBlock != nullptr;
 }
 
@@ -77,6 +85,7 @@ void Plug::resume() {
         sampleRateDirty = false;
     }
     for (uint32_t i = 0; i < params.count; ++i) params.params[i].cooked = -1.0f;
+    lazyAllocationSpent = false;  // switching on again may find the memory that was missing
     resetState();
     setInitialDelay(getLatency());
 }
@@ -106,12 +115,32 @@ void Plug::fetchTiming() {
 }
 
 template <typename T>
+bool Plug::channelsPresent(T** inputs, T** outputs) const {
+    if (!inputs || !outputs) return false;
+    for (VstInt32 k = 0; k < 2 * inputPairCount; ++k)
+        if (!inputs[k]) return false;
+    for (VstInt32 j = 0; j < 2 * outputPairCount; ++j)
+        if (!outputs[j]) return false;
+    return true;
+}
+
+template <typename T>
 void Plug::runFrame(T** inputs, T** outputs, VstInt32 sampleFrames, bool accumulate) {
     constexpr bool isDouble = sizeof(T) == sizeof(double);
     const VstInt32 inChannels = 2 * inputPairCount;
     const VstInt32 outChannels = 2 * outputPairCount;
-    if (sampleFrames <= 0 || !inputs || !outputs || !ensureBuffers()) {
+    if (sampleFrames < 0) {  // not a block at all: nothing is read, not even the events
         pendingEvents = nullptr;
+        return;
+    }
+    // Hosts deliver events in zero-length calls too (often without buffers):
+    // they act as in any other call, there is just no audio to run.
+    if (sampleFrames == 0 || !channelsPresent(inputs, outputs) || !ensureBuffers()) {
+        handleEventsWithoutAudio();
+        // A call that cannot run leaves silence, never what the host's buffers held before.
+        if (sampleFrames > 0 && outputs && !accumulate)
+            for (VstInt32 j = 0; j < outChannels; ++j)
+                if (outputs[j]) std::fill(outputs[j], outputs[j] + sampleFrames, T(0));
         return;
     }
     fetchTiming();
@@ -137,6 +166,15 @@ void Plug::runFrame(T** inputs, T** outputs, VstInt32 sampleFrames, bool accumul
             }
         }
     }
+    pendingEvents = nullptr;
+}
+
+// The frame's steps for a block of no audio: timing, then every pending event
+// in list order, with no sub-block between them.
+void Plug::handleEventsWithoutAudio() {
+    fetchTiming();
+    EventCursor cursor;
+    runPiece(nullptr, 0, 0, true, cursor);
     pendingEvents = nullptr;
 }
 

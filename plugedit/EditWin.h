@@ -60,6 +60,8 @@ private:
     void timerTick();
     void showBackgroundMenu();
     void onCommand(WPARAM command);
+    // Saves the defaults after the user confirmed; an error box names the file and the reason on failure.
+    void saveDefaults();
     LRESULT onEditorMessage(UINT message, WPARAM wParam, LPARAM lParam);
     void sendToControl(int32_t index, UINT message);
     void endPendingLearn();

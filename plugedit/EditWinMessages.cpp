@@ -4,6 +4,7 @@
 #include <shellapi.h>
 
 #include <cstdio>
+#include <string>
 
 #include "platform/platform.h"
 #include "plugedit/Edit.h"
@@ -61,8 +62,16 @@ void EditWin::onCommand(WPARAM command) {
         std::snprintf(url, sizeof url, "https://%s/", owner->webHost());
         ShellExecuteA(nullptr, "open", url, nullptr, nullptr, SW_SHOWDEFAULT);
     } else if (command == commandSaveDefaults) {
-        if (platform::askOkCancel(plugin()->getPluginName(), saveDefaultsQuestion, hwnd)) plugin()->saveDefaults();
+        if (platform::askOkCancel(plugin()->getPluginName(), saveDefaultsQuestion, hwnd)) saveDefaults();
     }
+}
+
+void EditWin::saveDefaults() {
+    PlugCore::Plug::SaveFailure failure;
+    if (plugin()->saveDefaults(&failure)) return;
+    // The user asked for this and confirmed it: a failure must not pass unseen.
+    const std::string text = "Couldn't save the defaults to\n" + failure.file + "\n\n" + failure.reason;
+    platform::showError(plugin()->getPluginName(), text.c_str(), hwnd);
 }
 
 void EditWin::sendToControl(int32_t index, UINT message) {

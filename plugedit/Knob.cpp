@@ -39,15 +39,15 @@ void Knob::beginDrag() {
     dragY = cursor.y - r.top;
     setSystemCursor(IDC_SIZENS);
     dragValue = value;
+    dragAnchor = DragAnchor{value, dragY, false};
     requestFromEditor(hwnd, msgBeginEdit);
     invalidate();
 }
 
 void Knob::dragTo(int y, WPARAM keys) {
     if (y == dragY) return;
-    value = dragStep(dragValue, dragY, y, (keys & (MK_SHIFT | MK_CONTROL)) != 0);
+    value = dragStep(dragAnchor, dragValue, dragY, y, (keys & (MK_SHIFT | MK_CONTROL)) != 0);
     requestFromEditor(hwnd, msgSetValue, static_cast<LPARAM>(floatBits(value)));
-    // Each step starts from the clamped value, so moving back after an end responds at once.
     dragValue = value;
     dragY = y;
 }
@@ -100,6 +100,9 @@ LRESULT Knob::handleMessage(HWND window, UINT message, WPARAM wParam, LPARAM lPa
     if (applyLearnMessage(*this, message, learning)) return 0;
     switch (message) {
         case WM_NCHITTEST: return hitTest(lParam);
+        case WM_SETCURSOR:
+            if (answerSetCursor(lParam, dragging ? IDC_SIZENS : IDC_HAND)) return TRUE;
+            return WinControl::handleMessage(window, message, wParam, lParam);
         case WM_LBUTTONDOWN: beginDrag(); return 0;
         case WM_MOUSEMOVE:
             if (dragging)

@@ -7,6 +7,7 @@
 
 #include <cstdint>
 
+#include "plugedit/knobMath.h"
 #include "winwrap/WinControl.h"
 
 namespace PlugEdit {
@@ -30,6 +31,8 @@ public:
     int32_t dragY = 0;
 
 private:
+    DragAnchor dragAnchor;  // the drag's value and row that every step is measured from
+
     LRESULT hitTest(LPARAM lParam);
     void beginDrag();
     void dragTo(int y, WPARAM keys);

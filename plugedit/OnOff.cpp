@@ -51,6 +51,9 @@ LRESULT OnOff::handleMessage(HWND window, UINT message, WPARAM wParam, LPARAM lP
     switch (message) {
         case WM_LBUTTONDOWN:
         case WM_LBUTTONDBLCLK: click(); return 0;
+        case WM_SETCURSOR:
+            if (answerSetCursor(lParam, IDC_HAND)) return TRUE;
+            return WinControl::handleMessage(window, message, wParam, lParam);
         case WM_MOUSEMOVE:
             if (!holdsCapture()) {
                 setSystemCursor(IDC_HAND);
@@ -113,11 +116,14 @@ void OnOff::paint(HWND window, HDC dc) {
         r.right += shift;
         char captionPart[80];
         std::snprintf(captionPart, sizeof captionPart, "%s:", caption ? caption : "");
+        // The rectangle is measured with advance widths, and a glyph's ink may
+        // reach past its advance (the "f" of "off"): the parts are drawn
+        // unclipped, the window's own edges clip.
         SetTextColor(dc, editor->layout->captionColour);
-        DrawTextA(dc, captionPart, -1, &r, DT_SINGLELINE | DT_BOTTOM);
+        DrawTextA(dc, captionPart, -1, &r, DT_SINGLELINE | DT_BOTTOM | DT_NOCLIP);
         if (hovered) SelectObject(dc, editor->smallFont);  // the state word is never underlined
         SetTextColor(dc, RGB(255, 255, 255));
-        DrawTextA(dc, state, -1, &r, DT_SINGLELINE | DT_RIGHT | DT_BOTTOM);
+        DrawTextA(dc, state, -1, &r, DT_SINGLELINE | DT_RIGHT | DT_BOTTOM | DT_NOCLIP);
     }
     SelectObject(dc, previousFont);
 }

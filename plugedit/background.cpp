@@ -21,8 +21,8 @@ HBITMAP sectionFromPng(HMODULE module, int32_t id) {
         QuillBLT::BasicSurface decoded(size, static_cast<const unsigned char*>(data));
         BITMAPINFO bmi{};
         bmi.bmiHeader.biSize = sizeof(BITMAPINFOHEADER);
-        bmi.bmiHeader.biWidth = static_cast<LONG>(decoded.width);
-        bmi.bmiHeader.biHeight = -static_cast<LONG>(decoded.height);
+        bmi.bmiHeader.biWidth = static_cast<LONG>(decoded.width());
+        bmi.bmiHeader.biHeight = -static_cast<LONG>(decoded.height());
         bmi.bmiHeader.biPlanes = 1;
         bmi.bmiHeader.biBitCount = 32;
         bmi.bmiHeader.biCompression = BI_RGB;
@@ -32,8 +32,8 @@ HBITMAP sectionFromPng(HMODULE module, int32_t id) {
             if (section) DeleteObject(section);
             return nullptr;
         }
-        QuillBLT::Surface target(static_cast<uint32_t*>(bits), decoded.width, decoded.height, decoded.width);
-        QuillBLT::copy(decoded, target, decoded.width, decoded.height);
+        QuillBLT::Surface target(static_cast<uint32_t*>(bits), decoded.width(), decoded.height(), decoded.width());
+        QuillBLT::copy(decoded.view(), target, decoded.width(), decoded.height());
         GdiFlush();
         return section;
     } catch (...) {

@@ -14,11 +14,29 @@ inline float clampKnobValue(float v) {
     return v;
 }
 
-// One drag step: moving up (a smaller y) raises the value; 400 pixels cover
-// the whole range, 4000 in fine mode.
-inline float dragStep(float dragValue, int dragY, int y, bool fine) {
-    const float divisor = fine ? 4000.0f : 400.0f;
-    return clampKnobValue(dragValue + static_cast<float>(dragY - y) / divisor);
+// Where a drag is measured from: a value and the cursor row it belongs to.
+// Every step is computed from here in double precision, so a drag of n pixels
+// lands on n / 400 however many mouse messages it arrived in (one-pixel moves
+// summed in single precision would stop short of the ends).
+struct DragAnchor {
+    double value = 0.0;
+    int32_t y = 0;
+    bool fine = false;
+};
+
+// One drag step to cursor row y: moving up (a smaller y) raises the value; 400
+// pixels cover the whole range, 4000 in fine mode. `lastValue` and `lastY` are
+// the previous step's. A change of mode measures on from the previous step;
+// a step that clamps moves the anchor to the end it reached, so moving back
+// after overshooting an end responds at once.
+inline float dragStep(DragAnchor& anchor, float lastValue, int32_t lastY, int32_t y, bool fine) {
+    if (fine != anchor.fine) anchor = DragAnchor{lastValue, lastY, fine};
+    const double divisor = fine ? 4000.0 : 400.0;
+    const double v = anchor.value + static_cast<double>(anchor.y - y) / divisor;
+    if (v >= 0.0 && v <= 1.0) return static_cast<float>(v);
+    const float end = v > 1.0 ? 1.0f : 0.0f;  // not a number gives 0
+    anchor = DragAnchor{end, y, fine};
+    return end;
 }
 
 // One wheel message: 120 per notch, one notch is 0.05 (0.005 fine).

@@ -18,7 +18,8 @@ MenuTracker chooseFromMenu = trackPopupMenu;
 void appendLearnEntries(HMENU menu, int32_t key) {
     AppendMenuA(menu, MF_STRING, msgLearn, "MIDI &Learn...");
     if (key == -1) {
-        AppendMenuA(menu, MF_STRING | MF_DISABLED, msgUnlearn, "MIDI &Unlearn");
+        // Greyed as well: MF_DISABLED alone leaves the entry looking enabled.
+        AppendMenuA(menu, MF_STRING | MF_DISABLED | MF_GRAYED, msgUnlearn, "MIDI &Unlearn");
         return;
     }
     char text[64];

@@ -17,7 +17,7 @@ using MenuTracker = BOOL (*)(HMENU menu, UINT flags, int x, int y, HWND owner);
 extern MenuTracker chooseFromMenu;
 
 // [UI thread] Appends "MIDI &Learn..." and the unlearn entry for the
-// controller key (disabled "MIDI &Unlearn" for -1, else with channel and controller).
+// controller key (disabled and greyed "MIDI &Unlearn" for -1, else with channel and controller).
 void appendLearnEntries(HMENU menu, int32_t key);
 
 // [UI thread] Creates, shows and destroys a popup menu filled by `fill`.

@@ -47,6 +47,16 @@ inline bool applyLearnMessage(WinWrap::WinControl& widget, UINT message, uint8_t
 
 inline void setSystemCursor(LPCSTR id) { SetCursor(LoadCursorA(nullptr, id)); }
 
+// [UI thread] WM_SETCURSOR over a widget's client area: shows the widget's own
+// cursor and returns true. The system asks before every mouse message (also
+// wheel turns); left to the default procedure the class arrow would flash up
+// until the widget's next mouse move set its cursor again.
+inline bool answerSetCursor(LPARAM lParam, LPCSTR id) {
+    if (LOWORD(lParam) != HTCLIENT) return false;
+    setSystemCursor(id);
+    return true;
+}
+
 // The controller key bound to the widget's parameter, -1 when none (or no plug-in).
 inline int32_t widgetMidiKey(HWND widget) {
     EditWin* editor = EditWin::ofWidget(widget);

@@ -1,30 +1,51 @@
 // Builds the two-level decoding table of a canonical Huffman code.
 #include "png/huffman.h"
 
+#include <algorithm>
+
 namespace Png {
 
 namespace {
 
 constexpr unsigned maxCodeLength = 15;
 
-uint32_t reverseBits(uint32_t value, unsigned count) {
-    uint32_t result = 0;
-    for (unsigned i = 0; i < count; ++i) result = (result << 1) | ((value >> i) & 1);
-    return result;
-}
-
-// The number of bits after which the tree walk for the code-order bit string
-// `prefix` (of `bits` bits) leaves the tree. Canonical codes fill the code space
-// from its low end, so the codes cover exactly [0, usedSpace) in units of
-// 2^-15, and a prefix is a tree node only while its interval starts below that.
-unsigned leaveDepth(uint32_t prefix, unsigned bits, uint32_t usedSpace) {
-    for (unsigned depth = 1; depth < bits; ++depth) {
-        if ((prefix >> (bits - depth)) << (maxCodeLength - depth) >= usedSpace) return depth;
+struct ByteReversal {
+    unsigned char table[256];
+    constexpr ByteReversal() : table() {
+        for (unsigned v = 0; v < 256; ++v) {
+            unsigned r = 0;
+            for (unsigned i = 0; i < 8; ++i) r |= ((v >> i) & 1) << (7 - i);
+            table[v] = static_cast<unsigned char>(r);
+        }
     }
-    return bits;
+};
+constexpr ByteReversal byteReversal;
+
+// The low `count` (1..15) bits of value in reverse order: codes are defined
+// most significant bit first, the stream delivers them least significant first.
+uint32_t reverseBits(uint32_t value, unsigned count) {
+    const uint32_t reversed = uint32_t(byteReversal.table[value & 0xFF]) << 8 | byteReversal.table[value >> 8 & 0xFF];
+    return reversed >> (16 - count);
 }
 
 }  // namespace
+
+// Canonical codes fill the code space from its low end, so the codes cover
+// exactly [0, usedSpace) in units of 2^-15, and a prefix is a tree node only
+// while its interval starts below that. Only reached for bits that are not a
+// code, so the walk ends here anyway: nothing is worth precomputing for it.
+int HuffmanCode::leaveTree(BitReader& in, uint32_t bits) const {
+    uint32_t prefix = 0;
+    unsigned depth = 0;
+    while (depth < maxCodeLength) {
+        prefix = prefix << 1 | ((bits >> depth) & 1);
+        ++depth;
+        if (prefix << (maxCodeLength - depth) >= usedSpace_) break;
+    }
+    if (!in.has(depth)) return errSymbolInputEnd;
+    in.skip(depth);
+    return errSymbolNotInCode;
+}
 
 int HuffmanCode::build(const unsigned char* lengths, unsigned count) {
     unsigned lengthCount[maxCodeLength + 1] = {};
@@ -48,40 +69,45 @@ int HuffmanCode::build(const unsigned char* lengths, unsigned count) {
         nextCode[len] = code;
     }
 
-    const unsigned subBits = maxLength > primaryBits ? maxLength - primaryBits : 0;
-    table_.assign(1u << primaryBits, 0);
+    usedSpace_ = usedSpace;
+    primaryBits_ = std::min(maxLength, maxPrimaryBits);
+    primaryMask_ = (1u << primaryBits_) - 1;
+    const uint32_t primarySize = 1u << primaryBits_;
+    table_.assign(primarySize, 0);
+
+    // Each second-level table is as wide as the longest code under its prefix
+    // needs, so many codes just over the first level cost a few entries each.
+    unsigned char prefixWidth[1u << maxPrimaryBits];
+    if (maxLength > primaryBits_) {
+        std::fill(prefixWidth, prefixWidth + primarySize, 0);
+        uint32_t code[maxCodeLength + 2];
+        std::copy(nextCode, nextCode + maxCodeLength + 2, code);
+        for (unsigned symbol = 0; symbol < count; ++symbol) {
+            const unsigned len = lengths[symbol];
+            if (len <= primaryBits_) continue;
+            unsigned char& width = prefixWidth[reverseBits(code[len]++, len) & primaryMask_];
+            width = static_cast<unsigned char>(std::max<unsigned>(width, len - primaryBits_));
+        }
+    }
+
     for (unsigned symbol = 0; symbol < count; ++symbol) {
         const unsigned len = lengths[symbol];
         if (len == 0) continue;
         const uint32_t streamBits = reverseBits(nextCode[len]++, len);
         const uint32_t entry = symbol | uint32_t(len) << 16;
-        if (len <= primaryBits) {
-            for (uint32_t i = streamBits; i < (1u << primaryBits); i += 1u << len) table_[i] = entry;
+        if (len <= primaryBits_) {
+            for (uint32_t i = streamBits; i < primarySize; i += 1u << len) table_[i] = entry;
             continue;
         }
-        const uint32_t prefix = streamBits & primaryMask;
+        const uint32_t prefix = streamBits & primaryMask_;
+        const unsigned width = prefixWidth[prefix];
         if (table_[prefix] == 0) {
-            table_[prefix] = subtableFlag | uint32_t(subBits) << 16 | static_cast<uint32_t>(table_.size());
-            table_.resize(table_.size() + (size_t(1) << subBits), 0);
+            table_[prefix] = subtableFlag | uint32_t(width) << 16 | static_cast<uint32_t>(table_.size());
+            table_.resize(table_.size() + (size_t(1) << width), 0);
         }
         const uint32_t offset = table_[prefix] & 0xFFFF;
-        for (uint32_t i = streamBits >> primaryBits; i < (1u << subBits); i += 1u << (len - primaryBits))
+        for (uint32_t i = streamBits >> primaryBits_; i < (1u << width); i += 1u << (len - primaryBits_))
             table_[offset + i] = entry;
-    }
-
-    // Every bit string that no code claims ends the walk with error 11.
-    for (uint32_t i = 0; i < (1u << primaryBits); ++i) {
-        const uint32_t entry = table_[i];
-        if (entry == 0) {
-            table_[i] = invalidFlag | leaveDepth(reverseBits(i, primaryBits), primaryBits, usedSpace) << 16;
-        } else if (entry & subtableFlag) {
-            const uint32_t offset = entry & 0xFFFF;
-            for (uint32_t j = 0; j < (1u << subBits); ++j) {
-                if (table_[offset + j] != 0) continue;
-                const uint32_t prefix = reverseBits(i, primaryBits) << subBits | reverseBits(j, subBits);
-                table_[offset + j] = invalidFlag | leaveDepth(prefix, primaryBits + subBits, usedSpace) << 16;
-            }
-        }
     }
     return ok;
 }

@@ -16,30 +16,37 @@ class HuffmanCode {
 public:
     // Builds the code from per-symbol lengths (0 = unused, at most 15).
     // Returns 0, or errOversubscribed when the lengths over-fill the code space.
+    // The table is sized to the longest length present, so a code of short
+    // lengths costs a small table; its storage is kept for the next build.
     int build(const unsigned char* lengths, unsigned count);
 
     // Decodes one symbol into `symbol`; returns 0, errSymbolInputEnd or errSymbolNotInCode.
     int decode(BitReader& in, unsigned& symbol) const {
         const uint32_t bits = in.peek();
-        uint32_t entry = table_[bits & primaryMask];
+        uint32_t entry = table_[bits & primaryMask_];
         if (entry & subtableFlag)
-            entry = table_[(entry & 0xFFFF) + ((bits >> primaryBits) & ((1u << (entry >> 16 & 0xF)) - 1))];
-        const unsigned depth = entry >> 16 & 0xF;
+            entry = table_[(entry & 0xFFFF) + ((bits >> primaryBits_) & ((1u << (entry >> 16 & 0xF)) - 1))];
+        if (entry == 0) return leaveTree(in, bits);
+        const unsigned depth = entry >> 16;
         if (!in.has(depth)) return errSymbolInputEnd;
         in.skip(depth);
-        if (entry & invalidFlag) return errSymbolNotInCode;
         symbol = entry & 0xFFFF;
         return ok;
     }
 
 private:
-    static constexpr unsigned primaryBits = 10;
-    static constexpr uint32_t primaryMask = (1u << primaryBits) - 1;
-    static constexpr uint32_t invalidFlag = 1u << 20;
-    static constexpr uint32_t subtableFlag = 1u << 21;
-    // Entry: bits 0-15 symbol or subtable offset, 16-19 depth (bits used) or
-    // subtable index width, flags above.
-    std::vector<uint32_t> table_;
+    // The walk for bits that no code claims: where it leaves the tree, and why it stops.
+    int leaveTree(BitReader& in, uint32_t bits) const;
+
+    static constexpr unsigned maxPrimaryBits = 10;
+    static constexpr uint32_t subtableFlag = 1u << 20;
+    // Entry: 0 for bits outside the code; else bits 0-15 the symbol and bits
+    // 16-19 its length, or subtableFlag with the subtable's offset in bits 0-15
+    // and its index width in bits 16-19.
+    std::vector<uint32_t> table_ = std::vector<uint32_t>(1, 0);
+    unsigned primaryBits_ = 0;
+    uint32_t primaryMask_ = 0;
+    uint32_t usedSpace_ = 0;  // code space the codes fill, in units of 2^-15, from its low end
 };
 
 }  // namespace Png

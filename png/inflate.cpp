@@ -93,14 +93,13 @@ private:
         if (!in_.has(3 * codeLengthCount)) return errDynamicHeaderEnd;
         unsigned char codeLengthLengths[19] = {};
         for (unsigned i = 0; i < codeLengthCount; ++i) codeLengthLengths[codeLengthOrder[i]] = in_.read(3);
-        HuffmanCode codeLengthCode;
-        if (int error = codeLengthCode.build(codeLengthLengths, 19)) return error;
+        if (int error = codeLength_.build(codeLengthLengths, 19)) return error;
 
         unsigned char lengths[288 + 32] = {};
         const unsigned total = literalCount + distanceCount;
         for (unsigned i = 0; i < total;) {
             unsigned symbol = 0;
-            if (int error = codeLengthCode.decode(in_, symbol)) return error;
+            if (int error = codeLength_.decode(in_, symbol)) return error;
             if (symbol < 16) {
                 lengths[i++] = static_cast<unsigned char>(symbol);
                 continue;
@@ -162,6 +161,8 @@ private:
     std::vector<unsigned char>& out_;
     size_t written_ = 0;
     size_t maxOutput_;
+    // Rebuilt for every dynamic block; each keeps its storage from block to block.
+    HuffmanCode codeLength_;
     HuffmanCode literal_;
     HuffmanCode distance_;
 };

@@ -39,7 +39,7 @@ void addCanvasTo(const Canvas& canvas, uint32_t* destination) {
     platform::gdiFlush();
 }
 
-void addCanvasTo(const Canvas& canvas, QuillBLT::Surface& destination) {
+void addCanvasTo(const Canvas& canvas, const QuillBLT::Surface& destination) {
     platform::gdiFlush();
     for (uint32_t y = 0; y < canvas.height; ++y) {
         const uint32_t* from = canvas.pixels + size_t(y) * canvas.width;

@@ -35,7 +35,7 @@ void fillCoverage(Canvas& canvas, const CoverageBuffer& buffer, const Paint& pai
 void addCanvasTo(const Canvas& canvas, uint32_t* destination);
 
 // [UI thread] As above onto a surface at least as large as the canvas (any stride).
-void addCanvasTo(const Canvas& canvas, QuillBLT::Surface& destination);
+void addCanvasTo(const Canvas& canvas, const QuillBLT::Surface& destination);
 
 // The red of intensity v (red byte = low 8 bits of trunc(v * 255)), alpha byte 0.
 // v is clamped to 0..1 first, so larger meter values cannot wrap to dark.

@@ -10,7 +10,7 @@ cd "$here"
 
 # The build tools and libsndfile; configuring the tree also looks for the test,
 # PNG and benchmark libraries, so those come along.
-needed=(cmake g++ make pkg-config libsndfile1-dev libgtest-dev libpng-dev libbenchmark-dev)
+needed=(cmake g++ make pkg-config libsndfile1-dev libebur128-dev nlohmann-json3-dev libgtest-dev libpng-dev libbenchmark-dev)
 missing=()
 for package in "${needed[@]}"; do
   dpkg -s "$package" >/dev/null 2>&1 || missing+=("$package")
@@ -27,11 +27,12 @@ if ((${#missing[@]})); then
 fi
 
 # Only what the demo needs is built; the tests and benchmarks are not.
+echo "demo: building Orvalt.so and orvalt-render in build/native (about a minute the first time)..." >&2
 cmake --preset native >/dev/null
 cmake --build build/native -j2 --target Orvalt orvalt-render >/dev/null
 
 mkdir -p build/demo
-build/native/tools/render/orvalt-render --svg build/demo/demo.svg "$@" build/demo/demo.wav
+build/native/tools/render/orvalt-render --svg build/demo/demo.svg "$@" --demo build/demo/demo.wav
 echo
 echo "demo: input  build/demo/demo-input.wav"
 echo "demo: output build/demo/demo.wav"

@@ -4,9 +4,11 @@
 # (--demo: only what the main job needs).
 set -eu
 
-demo_packages=(cmake g++ make pkg-config libsndfile1-dev)
+demo_packages=(cmake g++ make pkg-config libsndfile1-dev libebur128-dev nlohmann-json3-dev)
 test_packages=("${demo_packages[@]}" libgtest-dev googletest libbenchmark-dev libpng-dev clang libclang-rt-14-dev
-  g++-mingw-w64-i686 binutils-mingw-w64-i686 wine wine32:i386 xvfb xauth xdotool zam-plugins lsp-plugins-vst)
+  g++-mingw-w64-i686 binutils-mingw-w64-i686 g++-mingw-w64-x86-64 binutils-mingw-w64-x86-64 wine wine32:i386 wine64
+  xvfb xauth xdotool zam-plugins lsp-plugins-vst zip unzip
+  ffmpeg)  # ffmpeg: an independent loudness meter for the renderer's tests
 
 packages=("${test_packages[@]}")
 [ "${1:-}" = "--demo" ] && packages=("${demo_packages[@]}")

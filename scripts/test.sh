@@ -1,9 +1,10 @@
 #!/usr/bin/env bash
-# Builds everything and runs every test: the native build, the Windows build
-# under Wine (in a private prefix, with its own X server), the sanitizer builds
-# and the fuzz targets. Ends with one line: "N passed, N failed".
+# Builds everything and runs every test: the native build, the 32-bit and the
+# 64-bit Windows builds under Wine (each in a private prefix of its own
+# architecture, with its own X server), the sanitizer builds, the fuzz targets
+# and the release archives. Ends with one line: "N passed, N failed".
 # Environment: ORVALT_FUZZ_SECONDS (default 30), ORVALT_STAGES (default
-# "native win32 asan tsan fuzz").
+# "native win32 win64 asan tsan fuzz package").
 set -u
 root=$(cd "$(dirname "$0")/.." && pwd)
 cd "$root"
@@ -11,7 +12,7 @@ cd "$root"
 bash scripts/install-deps.sh || { echo "dependency installation failed"; echo "0 passed, 1 failed"; exit 1; }
 
 jobs=$(nproc 2>/dev/null || echo 2)
-stages=${ORVALT_STAGES:-native win32 asan tsan fuzz}
+stages=${ORVALT_STAGES:-native win32 win64 asan tsan fuzz package}
 fuzz_seconds=${ORVALT_FUZZ_SECONDS:-30}
 logs="$root/build/test-logs"
 mkdir -p "$logs"
@@ -62,28 +63,74 @@ run_ctest() {
   count_ctest "$stage" "$logs/$stage-ctest.log"
 }
 
+# Starts an X server on a display number nobody holds, its socket ready before
+# Wine starts; sets DISPLAY and xvfb_pid.
+start_xvfb() {
+  local n=90
+  while [ -e "/tmp/.X$n-lock" ] || [ -e "/tmp/.X11-unix/X$n" ]; do n=$((n + 1)); done
+  Xvfb ":$n" -screen 0 1280x1024x24 -nolisten tcp >"$logs/xvfb-$1.log" 2>&1 &
+  xvfb_pid=$!
+  for _ in $(seq 50); do [ -e "/tmp/.X11-unix/X$n" ] && break; sleep 0.1; done
+  export DISPLAY=:$n
+}
+
+stop_xvfb() {
+  kill "$xvfb_pid" 2>/dev/null; wait "$xvfb_pid" 2>/dev/null
+  unset DISPLAY
+}
+
+# A fresh Wine prefix of the given architecture (win32 or win64), named after the
+# stage; WINEARCH is explicit because with Wine's 64-bit loader installed a new
+# prefix would be 64-bit.
+start_wine() {
+  local stage=$1 arch=$2
+  export WINEARCH=$arch WINEPREFIX="$root/build/wineprefix-test-$stage" WINEDEBUG=-all
+  export WINEDLLOVERRIDES="mscoree,mshtml="
+  rm -rf "$WINEPREFIX"
+  wineboot -i >"$logs/wineboot-$stage.log" 2>&1
+}
+
+stop_wine() {
+  wineserver -k 2>/dev/null
+  unset WINEARCH WINEPREFIX
+}
+
+# One Windows build and its tests under Wine: preset = stage, architecture.
+wine_stage() {
+  local stage=$1 arch=$2
+  build_preset "$stage" || return 0
+  start_xvfb "$stage"
+  start_wine "$stage" "$arch"
+  run_ctest "$stage" "build/$stage"
+  stop_wine
+  stop_xvfb
+}
+
+# The release archives, unpacked into a scratch folder; each plug-in loaded from there.
+package_stage() {
+  echo "== package: archives"
+  if ! bash scripts/package.sh >"$logs/package.log" 2>&1; then
+    tail -n 30 "$logs/package.log"
+    failed=$((failed + 1)); failures+=("package: scripts/package.sh failed"); return
+  fi
+  grep -E '^dist/' "$logs/package.log" | sed 's/^/   /'
+  start_xvfb package
+  if bash tests/package/check_archives.sh "$root/dist" "$root/build/package-check" >"$logs/package-check.log" 2>&1; then
+    passed=$((passed + 1))
+  else
+    failed=$((failed + 1)); failures+=("package: archive check (see $logs/package-check.log)")
+  fi
+  sed 's/^/   /' "$logs/package-check.log" | tail -n 20
+  stop_xvfb
+}
+
 for stage in $stages; do
   start=$(date +%s)
   case $stage in
     native)
       build_preset native && run_ctest native build/native ;;
-    win32)
-      if build_preset win32; then
-        export WINEPREFIX="$root/build/wineprefix-test" WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml="
-        rm -rf "$WINEPREFIX"
-        # A display number nobody holds, and its socket ready before Wine starts.
-        n=90
-        while [ -e "/tmp/.X$n-lock" ] || [ -e "/tmp/.X11-unix/X$n" ]; do n=$((n + 1)); done
-        Xvfb ":$n" -screen 0 1280x1024x24 -nolisten tcp >"$logs/xvfb.log" 2>&1 &
-        xvfb_pid=$!
-        for _ in $(seq 50); do [ -e "/tmp/.X11-unix/X$n" ] && break; sleep 0.1; done
-        export DISPLAY=:$n
-        wineboot -i >"$logs/wineboot.log" 2>&1
-        run_ctest win32 build/win32
-        wineserver -k 2>/dev/null
-        kill "$xvfb_pid" 2>/dev/null; wait "$xvfb_pid" 2>/dev/null
-        unset WINEPREFIX DISPLAY
-      fi ;;
+    win32) wine_stage win32 win32 ;;
+    win64) wine_stage win64 win64 ;;
     asan)
       build_preset native-asan && \
         ASAN_OPTIONS=detect_leaks=1:abort_on_error=1 UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1 \
@@ -93,6 +140,7 @@ for stage in $stages; do
         run_ctest tsan build/native-tsan -L threads ;;
     fuzz)
       build_preset fuzz -DORVALT_FUZZ_SECONDS="$fuzz_seconds" && run_ctest fuzz build/fuzz ;;
+    package) package_stage ;;
     *) echo "unknown stage $stage"; failed=$((failed + 1)) ;;
   esac
   echo "   ($stage took $(( $(date +%s) - start )) s)"

@@ -62,7 +62,7 @@ void registerWindowClass() {
         char text[96];
         std::snprintf(text, sizeof text, "Couldn't create a wrapper windowclass (hInstance: %x)",
                       static_cast<unsigned>(reinterpret_cast<uintptr_t>(wc.hInstance)));
-        platform::showError("Error!", text);
+        platform::showWarning("Error!", text);  // warning icon, no owner: the editor carries on without it
     }
     initCommonControls();
 }

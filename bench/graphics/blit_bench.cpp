@@ -17,9 +17,9 @@ struct Scene {
         std::mt19937 rng(1);
         for (uint32_t i = 0; i < 480 * 480; ++i) {
             const uint32_t a = rng() % 4 == 0 ? 0 : rng() % 2 ? 255 : rng() % 256;
-            atlas.pixels[i] = a ? a << 24 | (rng() % (a + 1)) << 16 | (rng() % (a + 1)) << 8 | rng() % (a + 1) : 0;
+            atlas.pixels()[i] = a ? a << 24 | (rng() % (a + 1)) << 16 | (rng() % (a + 1)) << 8 | rng() % (a + 1) : 0;
         }
-        for (uint32_t i = 0; i < 80 * 68; ++i) window.pixels[i] = 0xFF303030u;
+        for (uint32_t i = 0; i < 80 * 68; ++i) window.pixels()[i] = 0xFF303030u;
     }
 };
 
@@ -27,7 +27,7 @@ void BM_Composite40x40(benchmark::State& state) {
     Scene s;
     const uint32_t tint = state.range(0) ? 0xFFC0A080u : noTint;
     for (auto _ : state) {
-        composite(s.window, 20, 14, 40, 40, s.atlas, 40, 80, tint);
+        composite(s.window.view(), 20, 14, 40, 40, s.atlas.view(), 40, 80, tint);
         benchmark::ClobberMemory();
     }
 }
@@ -36,7 +36,7 @@ void BM_CompositeFrameBlend40x40(benchmark::State& state) {
     Scene s;
     const uint32_t tint = state.range(0) ? 0xFFC0A080u : noTint;
     for (auto _ : state) {
-        compositeFrameBlend(s.window, s.atlas, 40, 80, 100, s.atlas, 80, 80, tint);
+        compositeFrameBlend(s.window.view(), s.atlas.view(), 40, 80, 100, s.atlas.view(), 80, 80, tint);
         benchmark::ClobberMemory();
     }
 }

@@ -6,6 +6,7 @@
 #include "png/inflate.h"
 #include "png/png.h"
 #include "support/libpng_io.h"
+#include "support/png_builder.h"
 #include "support/reference_inflate.h"
 #include "support/suite_files.h"
 
@@ -92,6 +93,33 @@ void inflateWith(benchmark::State& state, int (*inflate)(Bytes&, const unsigned 
 void BM_InflateLarge_Table(benchmark::State& s) { inflateWith(s, Png::inflateZlib); }
 void BM_InflateLarge_TreeWalk(benchmark::State& s) { inflateWith(s, referenceInflateZlib); }
 
+// 16384 empty dynamic blocks whose codes need the most second-level tables:
+// 285 literal/length codes of 11 bits beside one of 15, distance codes alike.
+Bytes subtableBlocks() {
+    std::vector<unsigned> literal(286, 11), distance(30, 11);
+    literal[285] = distance[29] = 15;
+    BitWriter w;
+    for (int b = 0; b < 16384; ++b) dynamicBlock(w, b == 16383, literal, distance, {});
+    return zlibWrap(w.bytes);
+}
+
+// Crafted input: 65536 dynamic blocks of 11-17 bytes, half of them empty, so
+// building the codes is nearly all the work. Throughput is input bytes; the
+// table inflater should stay within a small factor of the tree walk here.
+// Argument: 0 for 1-bit codes, 1 for 15-bit codes, 2 for the subtable-heavy blocks above.
+void inflateTinyBlocks(benchmark::State& state, int (*inflate)(Bytes&, const unsigned char*, size_t, size_t)) {
+    static const Bytes streams[3] = {tinyBlocksStream(65536, false), tinyBlocksStream(65536, true), subtableBlocks()};
+    const Bytes& stream = streams[state.range(0)];
+    Bytes out;
+    for (auto _ : state) {
+        if (inflate(out, stream.data(), stream.size(), SIZE_MAX) != 0) state.SkipWithError("inflate failed");
+        benchmark::DoNotOptimize(out.data());
+    }
+    state.SetBytesProcessed(int64_t(state.iterations()) * int64_t(stream.size()));
+}
+void BM_InflateTinyBlocks_Table(benchmark::State& s) { inflateTinyBlocks(s, Png::inflateZlib); }
+void BM_InflateTinyBlocks_TreeWalk(benchmark::State& s) { inflateTinyBlocks(s, referenceInflateZlib); }
+
 }  // namespace
 
 BENCHMARK(BM_DecodeLarge_Ours)->Unit(benchmark::kMillisecond);
@@ -100,3 +128,5 @@ BENCHMARK(BM_DecodeSuite_Ours)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_DecodeSuite_Libpng)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_InflateLarge_Table)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_InflateLarge_TreeWalk)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_InflateTinyBlocks_Table)->Arg(0)->Arg(1)->Arg(2)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_InflateTinyBlocks_TreeWalk)->Arg(0)->Arg(1)->Arg(2)->Unit(benchmark::kMillisecond);

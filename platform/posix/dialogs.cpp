@@ -5,8 +5,13 @@
 
 namespace platform {
 
-void showError(const char* caption, const char* text) {
+void showError(const char* caption, const char* text, void*) {
     if (DialogHandler* h = currentDialogHandler()) return h->showError(caption, text);
+    std::fprintf(stderr, "%s: %s\n", caption, text);
+}
+
+void showWarning(const char* caption, const char* text) {
+    if (DialogHandler* h = currentDialogHandler()) return h->showWarning(caption, text);
     std::fprintf(stderr, "%s: %s\n", caption, text);
 }
 

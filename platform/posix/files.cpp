@@ -53,35 +53,40 @@ ReadResult readFile(const std::string& path, std::vector<unsigned char>& data, s
     return ReadResult::ok;
 }
 
-bool writeFileReplacing(const std::string& path, const void* data, size_t size) {
+bool writeFileReplacing(const std::string& path, const void* data, size_t size, std::string* reason) {
+    auto fail = [&](const std::string& why) {
+        if (reason) *reason = why;
+        return false;
+    };
     std::string temp = path + ".tmp" + std::to_string(::getpid());
     int fd = ::open(temp.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644);
-    if (fd < 0) return false;
+    if (fd < 0) return fail(std::strerror(errno));
     const char* p = static_cast<const char*>(data);
     size_t done = 0;
-    bool ok = true;
+    std::string why;
     while (done < size) {
         size_t chunk = size - done;
         long long b = writeBudget();
         if (b >= 0 && static_cast<long long>(chunk) > b) chunk = static_cast<size_t>(b);
-        if (chunk == 0) {
-            ok = false;
+        ssize_t n = chunk == 0 ? 0 : ::write(fd, p + done, chunk);
+        if (n < 0 && errno == EINTR) continue;
+        if (n < 0) {
+            why = std::strerror(errno);
             break;
         }
-        ssize_t n = ::write(fd, p + done, chunk);
-        if (n < 0 && errno == EINTR) continue;
-        if (n <= 0) {
-            ok = false;
+        if (n == 0) {
+            why = "only " + std::to_string(done) + " of " + std::to_string(size) + " bytes could be written";
             break;
         }
         spendWriteBudget(n);
         done += static_cast<size_t>(n);
     }
-    if (ok && ::fsync(fd) != 0) ok = false;
-    if (::close(fd) != 0) ok = false;
-    if (ok && ::rename(temp.c_str(), path.c_str()) != 0) ok = false;
-    if (!ok) ::unlink(temp.c_str());
-    return ok;
+    if (why.empty() && ::fsync(fd) != 0) why = std::strerror(errno);
+    if (::close(fd) != 0 && why.empty()) why = std::strerror(errno);
+    if (why.empty() && ::rename(temp.c_str(), path.c_str()) != 0) why = std::strerror(errno);
+    if (why.empty()) return true;
+    ::unlink(temp.c_str());
+    return fail(why);
 }
 
 }  // namespace platform

@@ -5,9 +5,14 @@
 
 namespace platform {
 
-void showError(const char* caption, const char* text) {
+void showError(const char* caption, const char* text, void* ownerWindow) {
     if (DialogHandler* h = currentDialogHandler()) return h->showError(caption, text);
-    MessageBoxA(nullptr, text, caption, MB_OK | MB_ICONERROR | MB_TASKMODAL);
+    MessageBoxA(static_cast<HWND>(ownerWindow), text, caption, MB_OK | MB_ICONERROR | MB_TASKMODAL);
+}
+
+void showWarning(const char* caption, const char* text) {
+    if (DialogHandler* h = currentDialogHandler()) return h->showWarning(caption, text);
+    MessageBoxA(nullptr, text, caption, MB_OK | MB_ICONWARNING);
 }
 
 bool askYesNo(const char* caption, const char* text) {

@@ -2,6 +2,7 @@
 #include <windows.h>
 #include <shlobj.h>
 
+#include <cstdio>
 
 #include "platform/detail.h"
 
@@ -44,22 +45,60 @@ ReadResult readFile(const std::string& path, std::vector<unsigned char>& data, s
     return ReadResult::ok;
 }
 
-bool writeFileReplacing(const std::string& path, const void* data, size_t size) {
+namespace {
+
+// The system's own text for an error code, without the trailing line break.
+std::string systemMessage(DWORD error) {
+    char text[512] = {};
+    DWORD n = FormatMessageA(FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS, nullptr, error, 0, text,
+                             sizeof text, nullptr);
+    while (n > 0 && (text[n - 1] == '\r' || text[n - 1] == '\n' || text[n - 1] == ' ')) text[--n] = 0;
+    if (n == 0) std::snprintf(text, sizeof text, "system error %lu", static_cast<unsigned long>(error));
+    return text;
+}
+
+}  // namespace
+
+bool writeFileReplacing(const std::string& path, const void* data, size_t size, std::string* reason) {
     std::string temp = path + ".tmp";
+    auto fail = [&](const std::string& why) {
+        if (reason) *reason = why;
+        return false;
+    };
     HANDLE f = CreateFileA(temp.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL,
                            nullptr);
-    if (f == INVALID_HANDLE_VALUE) return false;
+    if (f == INVALID_HANDLE_VALUE) return fail(systemMessage(GetLastError()));
     size_t allowed = size;
     long long b = writeBudget();
     if (b >= 0 && static_cast<long long>(allowed) > b) allowed = static_cast<size_t>(b);
     DWORD written = 0;
+    DWORD error = 0;
     BOOL ok = allowed == 0 ? TRUE : WriteFile(f, data, static_cast<DWORD>(allowed), &written, nullptr);
+    if (!ok) error = GetLastError();
     spendWriteBudget(written);
-    ok = ok && written == size && FlushFileBuffers(f);
-    ok = CloseHandle(f) && ok;
-    if (ok) ok = MoveFileExA(temp.c_str(), path.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH);
-    if (!ok) DeleteFileA(temp.c_str());
-    return ok != 0;
+    if (ok && written != size) {
+        ok = FALSE;
+        char text[96];
+        std::snprintf(text, sizeof text, "only %lu of %lu bytes could be written", static_cast<unsigned long>(written),
+                      static_cast<unsigned long>(size));
+        if (reason) *reason = text;
+    }
+    if (ok && !FlushFileBuffers(f)) {
+        ok = FALSE;
+        error = GetLastError();
+    }
+    if (!CloseHandle(f) && ok) {
+        ok = FALSE;
+        error = GetLastError();
+    }
+    if (ok && !MoveFileExA(temp.c_str(), path.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) {
+        ok = FALSE;
+        error = GetLastError();
+    }
+    if (ok) return true;
+    DeleteFileA(temp.c_str());
+    if (error != 0) return fail(systemMessage(error));
+    return false;  // the short write above has said why
 }
 
 }  // namespace platform

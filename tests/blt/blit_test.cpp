@@ -11,13 +11,13 @@ using namespace QuillBLT;
 
 namespace {
 
-void fill(Surface& s, uint32_t value) {
+void fill(const Surface& s, uint32_t value) {
     for (uint32_t y = 0; y < s.height; ++y)
         for (uint32_t x = 0; x < s.width; ++x) s.at(x, y) = value;
 }
 
 // Random premultiplied pixels with a share of 0 words and opaque ones.
-void fillRandomPremultiplied(Surface& s, std::mt19937& rng) {
+void fillRandomPremultiplied(const Surface& s, std::mt19937& rng) {
     for (uint32_t y = 0; y < s.height; ++y) {
         for (uint32_t x = 0; x < s.width; ++x) {
             const uint32_t kind = rng() % 4;
@@ -38,17 +38,17 @@ uint32_t overRule(uint32_t d, uint32_t s) {
 
 TEST(Composite, OpaqueReplacesZeroSkipsAndAlphaZeroColourAdds) {
     BasicSurface dst(3, 1), src(3, 1);
-    fill(dst, 0x80402010u);
+    fill(dst.view(), 0x80402010u);
     src.at(0, 0) = 0xFF112233u;
     src.at(1, 0) = 0;
     src.at(2, 0) = 0x00010203u;  // alpha 0 but colour: added on top
-    composite(dst, 0, 0, 3, 1, src, 0, 0);
+    composite(dst.view(), 0, 0, 3, 1, src.view(), 0, 0);
     EXPECT_EQ(0xFF112233u, dst.at(0, 0));
     EXPECT_EQ(0x80402010u, dst.at(1, 0));
     EXPECT_EQ(0x80412213u, dst.at(2, 0));
 
-    fill(dst, 0x80402010u);
-    composite(dst, 0, 0, 3, 1, src, 0, 0, 0x80808080u);  // a tint never turns a skipped 0 into a write
+    fill(dst.view(), 0x80402010u);
+    composite(dst.view(), 0, 0, 3, 1, src.view(), 0, 0, 0x80808080u);  // a tint never turns a skipped 0 into a write
     EXPECT_EQ(0x80402010u, dst.at(1, 0));
     EXPECT_EQ(overRule(0x80402010u, mulChannels(0x80808080u, 0xFF112233u)), dst.at(0, 0));
 }
@@ -57,7 +57,7 @@ TEST(Composite, HalfAlphaUsesTheInverseAlphaWeight) {
     BasicSurface dst(1, 1), src(1, 1);
     dst.at(0, 0) = 0xFFFFFFFFu;
     src.at(0, 0) = 0x80400000u;
-    composite(dst, 0, 0, 1, 1, src, 0, 0);
+    composite(dst.view(), 0, 0, 1, 1, src.view(), 0, 0);
     // Destination weight 127: 255 * 127 / 255 = 127, plus the source.
     EXPECT_EQ(0xFFBF7F7Fu, dst.at(0, 0));
 }
@@ -65,27 +65,27 @@ TEST(Composite, HalfAlphaUsesTheInverseAlphaWeight) {
 TEST(Composite, MatchesThePerPixelRuleOnRandomImagesWithTint) {
     std::mt19937 rng(7);
     BasicSurface src(23, 19), dst(31, 17), expected(31, 17);
-    fillRandomPremultiplied(src, rng);
-    fillRandomPremultiplied(dst, rng);
+    fillRandomPremultiplied(src.view(), rng);
+    fillRandomPremultiplied(dst.view(), rng);
     for (uint32_t tint : {noTint, 0xC0A08060u}) {
-        for (uint32_t y = 0; y < dst.height; ++y)
-            for (uint32_t x = 0; x < dst.width; ++x) expected.at(x, y) = dst.at(x, y);
-        composite(dst, 5, 3, 40, 40, src, 2, 4, tint);
+        for (uint32_t y = 0; y < dst.height(); ++y)
+            for (uint32_t x = 0; x < dst.width(); ++x) expected.at(x, y) = dst.at(x, y);
+        composite(dst.view(), 5, 3, 40, 40, src.view(), 2, 4, tint);
         for (uint32_t r = 0; r < 14; ++r) {      // min(19 - 4, 17 - 3, 40)
             for (uint32_t c = 0; c < 21; ++c) {  // min(23 - 2, 31 - 5, 40)
                 const uint32_t s = src.at(2 + c, 4 + r);
                 if (s) expected.at(5 + c, 3 + r) = overRule(expected.at(5 + c, 3 + r), tint == noTint ? s : mulChannels(tint, s));
             }
         }
-        for (uint32_t y = 0; y < dst.height; ++y)
-            for (uint32_t x = 0; x < dst.width; ++x) ASSERT_EQ(expected.at(x, y), dst.at(x, y)) << x << "," << y;
+        for (uint32_t y = 0; y < dst.height(); ++y)
+            for (uint32_t x = 0; x < dst.width(); ++x) ASSERT_EQ(expected.at(x, y), dst.at(x, y)) << x << "," << y;
     }
 }
 
 TEST(Composite, ClipsAtTheFarEdgesAndDrawsExactlyTheRectangleThatFits) {
     BasicSurface src(10, 10), dst(10, 10);
-    fill(src, 0xFF0000FFu);
-    composite(dst, 7, 8, 5, 5, src, 0, 0);  // reaches past the destination's edges
+    fill(src.view(), 0xFF0000FFu);
+    composite(dst.view(), 7, 8, 5, 5, src.view(), 0, 0);  // reaches past the destination's edges
     int drawn = 0;
     for (uint32_t y = 0; y < 10; ++y)
         for (uint32_t x = 0; x < 10; ++x) drawn += dst.at(x, y) != 0;
@@ -93,14 +93,14 @@ TEST(Composite, ClipsAtTheFarEdgesAndDrawsExactlyTheRectangleThatFits) {
     EXPECT_EQ(0xFF0000FFu, dst.at(9, 9));
 
     BasicSurface dst2(10, 10);
-    composite(dst2, 0, 0, 5, 5, src, 8, 6);  // reaches past the source's edges
+    composite(dst2.view(), 0, 0, 5, 5, src.view(), 8, 6);  // reaches past the source's edges
     drawn = 0;
     for (uint32_t y = 0; y < 10; ++y)
         for (uint32_t x = 0; x < 10; ++x) drawn += dst2.at(x, y) != 0;
     EXPECT_EQ(2 * 4, drawn);
 
     BasicSurface dst3(10, 10);
-    composite(dst3, 2, 3, 4, 5, src, 1, 1);
+    composite(dst3.view(), 2, 3, 4, 5, src.view(), 1, 1);
     drawn = 0;
     for (uint32_t y = 0; y < 10; ++y)
         for (uint32_t x = 0; x < 10; ++x) drawn += dst3.at(x, y) != 0;
@@ -110,8 +110,8 @@ TEST(Composite, ClipsAtTheFarEdgesAndDrawsExactlyTheRectangleThatFits) {
     EXPECT_NE(0u, dst3.at(5, 7));
     EXPECT_EQ(0u, dst3.at(6, 7));
 
-    composite(dst3, 10, 0, 4, 4, src, 0, 0);  // offsets at the edge draw nothing
-    composite(dst3, 0, 0, 4, 4, src, 0, 12);
+    composite(dst3.view(), 10, 0, 4, 4, src.view(), 0, 0);  // offsets at the edge draw nothing
+    composite(dst3.view(), 0, 0, 4, 4, src.view(), 0, 12);
 }
 
 TEST(Composite, WorksOnAStridedViewOfForeignMemory) {
@@ -119,8 +119,8 @@ TEST(Composite, WorksOnAStridedViewOfForeignMemory) {
     Surface window(memory.data(), 5, 4, 8);  // the padding words must never be touched
     fill(window, 0);
     BasicSurface src(5, 4);
-    fill(src, 0xFF102030u);
-    composite(window, 0, 0, 5, 4, src, 0, 0);
+    fill(src.view(), 0xFF102030u);
+    composite(window, 0, 0, 5, 4, src.view(), 0, 0);
     for (uint32_t y = 0; y < 4; ++y)
         for (uint32_t x = 0; x < 8; ++x) EXPECT_EQ(x < 5 ? 0xFF102030u : 0xDEADBEEFu, memory[y * 8 + x]);
 }
@@ -130,8 +130,8 @@ TEST(Copy, CopiesTheCommonTopLeftRectangleWordForWord) {
     std::mt19937 rng(3);
     for (uint32_t y = 0; y < 3; ++y)
         for (uint32_t x = 0; x < 4; ++x) src.at(x, y) = rng();
-    fill(dst, 7);
-    copy(src, dst, 10, 2);
+    fill(dst.view(), 7);
+    copy(src.view(), dst.view(), 10, 2);
     for (uint32_t y = 0; y < 5; ++y)
         for (uint32_t x = 0; x < 3; ++x) EXPECT_EQ(y < 2 ? src.at(x, y) : 7u, dst.at(x, y));
 }
@@ -139,20 +139,20 @@ TEST(Copy, CopiesTheCommonTopLeftRectangleWordForWord) {
 TEST(FrameBlend, WeightZeroIsAPlainCompositeOfFrameA) {
     std::mt19937 rng(5);
     BasicSurface atlas(80, 45), a(100, 70), b(100, 70);
-    fillRandomPremultiplied(atlas, rng);
-    fillRandomPremultiplied(a, rng);
+    fillRandomPremultiplied(atlas.view(), rng);
+    fillRandomPremultiplied(a.view(), rng);
     for (uint32_t y = 0; y < 70; ++y)
         for (uint32_t x = 0; x < 100; ++x) b.at(x, y) = a.at(x, y);
-    compositeFrameBlend(a, atlas, 0, 0, 0, atlas, 40, 0, 0xFFC08040u);
-    composite(b, 20, 14, 40, 40, atlas, 0, 0, 0xFFC08040u);
+    compositeFrameBlend(a.view(), atlas.view(), 0, 0, 0, atlas.view(), 40, 0, 0xFFC08040u);
+    composite(b.view(), 20, 14, 40, 40, atlas.view(), 0, 0, 0xFFC08040u);
     for (uint32_t y = 0; y < 70; ++y)
         for (uint32_t x = 0; x < 100; ++x) ASSERT_EQ(b.at(x, y), a.at(x, y));
 }
 
 TEST(FrameBlend, IdenticalOpaqueFramesAtHalfWeightCanComeOutBrighter) {
     BasicSurface atlas(80, 40), dst(80, 60);
-    fill(atlas, 0xFF80FF01u);
-    compositeFrameBlend(dst, atlas, 0, 0, 128, atlas, 40, 0, noTint);
+    fill(atlas.view(), 0xFF80FF01u);
+    compositeFrameBlend(dst.view(), atlas.view(), 0, 0, 128, atlas.view(), 40, 0, noTint);
     auto doubled = [](uint32_t c) { return std::min(255u, 2 * ((c * 128 + 127) / 255)); };
     const uint32_t expected = doubled(255) << 24 | doubled(0x80) << 16 | doubled(0xFF) << 8 | doubled(1);
     EXPECT_EQ(0xFF80FF02u, expected);
@@ -166,12 +166,12 @@ TEST(FrameBlend, IdenticalOpaqueFramesAtHalfWeightCanComeOutBrighter) {
 TEST(FrameBlend, MatchesThePerPixelRuleAndSkipsWhereBothFramesAreZero) {
     std::mt19937 rng(8);
     BasicSurface atlas(90, 50), dst(70, 60), expected(70, 60);
-    fillRandomPremultiplied(atlas, rng);
-    fillRandomPremultiplied(dst, rng);
+    fillRandomPremultiplied(atlas.view(), rng);
+    fillRandomPremultiplied(dst.view(), rng);
     for (uint32_t y = 0; y < 60; ++y)
         for (uint32_t x = 0; x < 70; ++x) expected.at(x, y) = dst.at(x, y);
     const uint32_t weight = 77, tint = 0xFFE0C0A0u;
-    compositeFrameBlend(dst, atlas, 3, 2, weight, atlas, 45, 9, tint);  // b clipped to 41 rows
+    compositeFrameBlend(dst.view(), atlas.view(), 3, 2, weight, atlas.view(), 45, 9, tint);  // b clipped to 41 rows
     for (uint32_t r = 0; r < 40; ++r) {
         for (uint32_t c = 0; c < 40; ++c) {
             const uint32_t pa = atlas.at(3 + c, 2 + r), pb = atlas.at(45 + c, 9 + r);
@@ -186,8 +186,8 @@ TEST(FrameBlend, MatchesThePerPixelRuleAndSkipsWhereBothFramesAreZero) {
 
 TEST(FrameBlend, ClipsToTheSmallestSurface) {
     BasicSurface atlas(50, 50), dst(45, 30);
-    fill(atlas, 0xFF202020u);
-    compositeFrameBlend(dst, atlas, 30, 0, 100, atlas, 0, 40, noTint);  // 20 wide from a, 10 high from b
+    fill(atlas.view(), 0xFF202020u);
+    compositeFrameBlend(dst.view(), atlas.view(), 30, 0, 100, atlas.view(), 0, 40, noTint);  // 20 wide from a.view(), 10 high from b
     int drawn = 0;
     for (uint32_t y = 0; y < 30; ++y)
         for (uint32_t x = 0; x < 45; ++x) drawn += dst.at(x, y) != 0;

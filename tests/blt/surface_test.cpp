@@ -3,6 +3,7 @@
 
 #include "blt/atlas.h"
 #include "blt/surface.h"
+#include "png/errors.h"
 #include "support/png_builder.h"
 #include "support/suite_files.h"
 
@@ -22,8 +23,8 @@ Bytes onePixel(uint16_t r, uint16_t g, uint16_t b, uint16_t a) {
 int thrownBy(const Bytes& bytes) {
     try {
         BasicSurface s(bytes.size(), bytes.data());
-    } catch (int code) {
-        return code;
+    } catch (const DecodeError& error) {
+        return error.code;
     }
     return -1;
 }
@@ -40,23 +41,24 @@ bool testSource(const unsigned char*& bytes, size_t& size) {
 TEST(BasicSurfaceFromPng, DecodedRgbaBecomesAlphaRedGreenBlueWords) {
     const Bytes png = onePixel(0x11, 0x22, 0x33, 0x44);
     BasicSurface s(png.size(), png.data());
-    EXPECT_EQ(2u, s.width);
-    EXPECT_EQ(1u, s.height);
-    EXPECT_EQ(2u, s.stride);
+    EXPECT_EQ(2u, s.width());
+    EXPECT_EQ(1u, s.height());
+    EXPECT_EQ(2u, s.view().stride);
     EXPECT_EQ(0x44112233u, s.at(0, 0));
     EXPECT_EQ(0u, s.at(1, 0));
 }
 
-TEST(BasicSurfaceFromPng, ShortForeignAndUndecodableBytesThrowZero) {
+TEST(BasicSurfaceFromPng, EachRefusalThrowsTheDecodersCode) {
     const Bytes png = onePixel(1, 2, 3, 4);
-    EXPECT_EQ(0, thrownBy(Bytes(png.begin(), png.begin() + 3)));
+    EXPECT_EQ(Png::errEmptyInput, thrownBy(Bytes()));
+    EXPECT_EQ(Png::errTooShort, thrownBy(Bytes(png.begin(), png.begin() + 3)));
     Bytes foreign = png;
     foreign[1] = 'Q';
-    EXPECT_EQ(0, thrownBy(foreign));
+    EXPECT_EQ(Png::errSignature, thrownBy(foreign));
     Bytes broken = png;
     broken[25] = 9;  // colour type 9
-    EXPECT_EQ(0, thrownBy(broken));
-    EXPECT_EQ(0, thrownBy(Bytes(png.begin(), png.begin() + 20)));
+    EXPECT_EQ(Png::errColourType, thrownBy(broken));
+    EXPECT_EQ(Png::errTooShort, thrownBy(Bytes(png.begin(), png.begin() + 20)));
 }
 
 TEST(TextureAtlas, DecodedOnceAndAbsentWhileTheBytesAreBad) {
@@ -81,11 +83,11 @@ TEST(TextureAtlasResource, DecodesTo480By480PremultipliedPixels) {
     const auto bytes = PngTest::readWholeFile(path);
     if (bytes.empty()) GTEST_SKIP() << "no atlas at " << path;
     BasicSurface atlas(bytes.size(), bytes.data());
-    ASSERT_EQ(480u, atlas.width);
-    ASSERT_EQ(480u, atlas.height);
+    ASSERT_EQ(480u, atlas.width());
+    ASSERT_EQ(480u, atlas.height());
     size_t visible = 0;
     for (uint32_t i = 0; i < 480 * 480; ++i) {
-        const uint32_t p = atlas.pixels[i], a = p >> 24;
+        const uint32_t p = atlas.pixels()[i], a = p >> 24;
         ASSERT_LE((p >> 16) & 0xFF, a) << i;
         ASSERT_LE((p >> 8) & 0xFF, a) << i;
         ASSERT_LE(p & 0xFF, a) << i;

@@ -42,7 +42,10 @@ void run(Orvalt& plugin, double level, size_t frames) {
 float decayedTowardZero(float v) {
     RoundingGuard towardZero(FE_TOWARDZERO);
     volatile float x = v;
-    return x * 0.9f;
+    // The product is stored before the guard restores the mode: GCC may otherwise
+    // compute a returned value after the restoring call (it does for 64-bit Windows).
+    volatile float decayed = x * 0.9f;
+    return decayed;
 }
 
 }  // namespace

@@ -88,6 +88,14 @@ HWND topLevelWindow() {
     return top;
 }
 
+namespace {
+constexpr UINT moveOnly = SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE;
+}
+TopLevelAt::TopLevelAt(int y) { SetWindowPos(topLevelWindow(), nullptr, EditorFixture::hostX, y, 0, 0, moveOnly); }
+TopLevelAt::~TopLevelAt() {
+    SetWindowPos(topLevelWindow(), nullptr, EditorFixture::hostX, EditorFixture::hostY, 0, 0, moveOnly);
+}
+
 std::vector<EditCall>& editCalls() { return calls; }
 MenuRecord& lastMenu() { return menuRecord; }
 void chooseNext(int command) { nextCommand = command; }
@@ -107,6 +115,10 @@ void pump(int ms) {
 void ScriptedDialogs::showError(const char* caption, const char* text) {
     captions.push_back(caption);
     texts.push_back(text);
+}
+void ScriptedDialogs::showWarning(const char* caption, const char* text) {
+    showError(caption, text);
+    warnings.push_back(text);
 }
 bool ScriptedDialogs::askYesNo(const char* caption, const char* text) {
     showError(caption, text);

@@ -53,11 +53,12 @@ MenuRecord& lastMenu();
 // The command the next menu reports through WM_COMMAND; -1 closes it without a choice.
 void chooseNext(int command);
 
-// Records boxes; answers OK/Cancel questions with `answerOk`.
+// Records boxes (warnings also in `warnings`); answers OK/Cancel questions with `answerOk`.
 struct ScriptedDialogs : platform::DialogHandler {
     bool answerOk = true;
-    std::vector<std::string> captions, texts;
+    std::vector<std::string> captions, texts, warnings;
     void showError(const char* caption, const char* text) override;
+    void showWarning(const char* caption, const char* text) override;
     bool askYesNo(const char* caption, const char* text) override;
     bool askOkCancel(const char* caption, const char* text) override;
 };
@@ -97,5 +98,11 @@ std::string defaultsFilePath();
 
 // The one top-level window of the test program (created on first use, kept).
 HWND topLevelWindow();
+
+// Moves the top-level window down for one test (a long upward drag needs room above the knobs).
+struct TopLevelAt {
+    explicit TopLevelAt(int y);
+    ~TopLevelAt();
+};
 
 }  // namespace editortest

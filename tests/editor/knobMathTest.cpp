@@ -27,3 +27,51 @@ TEST(KnobMath, FramesForValues) {
     EXPECT_EQ(frameX(95), 280u);
     EXPECT_EQ(frameY(95), 440u);
 }
+
+namespace {
+// Drags one pixel at a time, as a real mouse reports it, from row `from` to row `to`.
+struct OnePixelDrag {
+    explicit OnePixelDrag(float start, int32_t y = 0) : value(start), y(y), anchor{start, y, false} {}
+    float to(int32_t target, bool fine = false) {
+        while (y != target) {
+            const int32_t next = y + (target > y ? 1 : -1);
+            value = dragStep(anchor, value, y, next, fine);
+            y = next;
+        }
+        return value;
+    }
+    float value;
+    int32_t y;
+    DragAnchor anchor;
+};
+}  // namespace
+
+TEST(KnobMath, OnePixelDragsLandExactlyOnTheEndsAndRespondAtOnceAfterAnOvershoot) {
+    OnePixelDrag up(0.0f);
+    EXPECT_EQ(up.to(-200), 0.5f);
+    EXPECT_EQ(up.to(-400), 1.0f);
+    EXPECT_EQ(up.to(-450), 1.0f);
+    EXPECT_EQ(up.to(-449), static_cast<float>(1.0 - 1.0 / 400.0));
+    EXPECT_EQ(up.value, 1.0f - 1.0f / 400.0f);
+
+    OnePixelDrag down(1.0f);
+    EXPECT_EQ(down.to(400), 0.0f);
+    EXPECT_EQ(down.to(401), 0.0f);
+    EXPECT_EQ(down.to(400), 1.0f / 400.0f);
+
+    // Fine mode: 400 pixels move a tenth, 4000 the whole range; switching the
+    // mode mid-drag measures on from where the drag is.
+    OnePixelDrag fine(0.0f);
+    EXPECT_EQ(fine.to(-400, true), 0.1f);
+    EXPECT_EQ(fine.to(-440, false), static_cast<float>(0.1f + 40.0 / 400.0));
+    const float afterCoarse = static_cast<float>(0.1f + 40.0 / 400.0);
+    EXPECT_EQ(fine.to(-2440, true), static_cast<float>(static_cast<double>(afterCoarse) + 2000.0 / 4000.0));
+    OnePixelDrag fineAll(0.0f);
+    EXPECT_EQ(fineAll.to(-4000, true), 1.0f);
+
+    // The same drag in one message lands on the same value.
+    DragAnchor anchor{0.3f, 10, false};
+    EXPECT_EQ(dragStep(anchor, 0.3f, 10, -90, false), static_cast<float>(static_cast<double>(0.3f) + 0.25));
+    DragAnchor nanAnchor{std::numeric_limits<double>::quiet_NaN(), 0, false};
+    EXPECT_EQ(dragStep(nanAnchor, 0.0f, 0, -1, false), 0.0f);
+}

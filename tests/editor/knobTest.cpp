@@ -31,6 +31,24 @@ protected:
     void moveTo(int y, WPARAM keys = MK_LBUTTON) {
         SendMessageA(hwnd, WM_MOUSEMOVE, keys, MAKELPARAM(40, static_cast<WORD>(static_cast<short>(y))));
     }
+    // Posts one WM_MOUSEMOVE per pixel from the last posted row to `y`, as a real
+    // mouse reports a drag, and lets the message loop deliver them. The system
+    // pointer goes along, so the moves the system makes itself agree with them.
+    void postMovesTo(int y, WPARAM keys = MK_LBUTTON) {
+        RECT r;
+        GetWindowRect(hwnd, &r);
+        while (postedY != y) {
+            postedY += y > postedY ? 1 : -1;
+            SetCursorPos(r.left + 40, r.top + postedY);
+            PostMessageA(hwnd, WM_MOUSEMOVE, keys, MAKELPARAM(40, static_cast<WORD>(static_cast<short>(postedY))));
+        }
+        pump(20);
+    }
+    int countOf(int opcode) {
+        int n = 0;
+        for (const EditCall& c : editCalls()) n += c.opcode == opcode;
+        return n;
+    }
     void release() { SendMessageA(hwnd, WM_LBUTTONUP, 0, MAKELPARAM(40, 40)); }
     std::vector<int> opcodes() {
         std::vector<int> out;
@@ -40,6 +58,7 @@ protected:
 
     EditorFixture f;
     HWND hwnd = nullptr;
+    int postedY = 40;
 };
 
 }  // namespace
@@ -60,6 +79,43 @@ TEST_F(KnobTest, FourHundredPixelsUpFromZeroReachExactlyOne) {
     EXPECT_EQ(opcodes(), (std::vector<int>{begin, automate, automate, automate, end}));
     EXPECT_EQ(editCalls()[1].index, Orvalt::kInput);
     EXPECT_EQ(editCalls()[1].value, 1.0f);
+}
+
+TEST_F(KnobTest, OnePixelMovesThroughTheMessageQueueLandExactlyOnTheEnds) {
+    TopLevelAt lower(600);  // room for the pointer 450 pixels above the knob
+    RECT r;
+    GetWindowRect(hwnd, &r);
+    SetCursorPos(r.left + 40, r.top + 40);
+    pump(20);
+    editCalls().clear();
+    press();
+    postMovesTo(40 - 200);
+    EXPECT_EQ(f.plug->getParameter(Orvalt::kInput), 0.5f);
+    postMovesTo(40 - 400);
+    EXPECT_EQ(f.plug->getParameter(Orvalt::kInput), 1.0f);
+    EXPECT_EQ(countOf(automate), 400);
+    postMovesTo(40 - 450);
+    EXPECT_EQ(f.plug->getParameter(Orvalt::kInput), 1.0f);
+    postMovesTo(40 - 449);  // the first pixel back after the overshoot responds at once
+    EXPECT_EQ(f.plug->getParameter(Orvalt::kInput), 1.0f - 1.0f / 400.0f);
+    postMovesTo(40 - 50);  // 400 pixels down from the top
+    EXPECT_EQ(f.plug->getParameter(Orvalt::kInput), 0.0f);
+    release();
+    EXPECT_EQ(countOf(begin), 1);
+    EXPECT_EQ(countOf(end), 1);
+    EXPECT_TRUE(pumpUntil([&] { return knob()->value == 0.0f; }));
+
+    // Fine mode, one pixel at a time: 400 pixels are exactly a tenth.
+    postedY = 40;
+    SetCursorPos(r.left + 40, r.top + 40);
+    pump(20);
+    press();
+    postMovesTo(40 - 400, MK_LBUTTON | MK_SHIFT);
+    EXPECT_EQ(f.plug->getParameter(Orvalt::kInput), 0.1f);
+    postMovesTo(40 - 440, MK_LBUTTON);  // back to coarse: 40 more pixels add a tenth
+    EXPECT_EQ(f.plug->getParameter(Orvalt::kInput), 0.2f);
+    release();
+    SetCursorPos(0, 0);
 }
 
 TEST_F(KnobTest, AMoveWithoutVerticalChangeSendsNothing) {

@@ -33,7 +33,7 @@ TEST_F(MenuTest, KnobMenuWithoutMapping) {
     EXPECT_TRUE(m.states[1] & MF_SEPARATOR);
     EXPECT_EQ(m.ids[2], 0x8004u);
     EXPECT_EQ(m.ids[3], 0x8005u);
-    EXPECT_TRUE(m.states[3] & MF_DISABLED);
+    EXPECT_EQ(m.states[3] & (MF_DISABLED | MF_GRAYED), static_cast<UINT>(MF_DISABLED | MF_GRAYED));  // and looks it
     RECT r;
     GetWindowRect(knobWindow, &r);
     EXPECT_EQ(m.x, r.left);
@@ -59,7 +59,7 @@ TEST_F(MenuTest, LearningController7BindsItAndTheMenuShowsTheMapping) {
 
     rightClickKnob();
     EXPECT_EQ(lastMenu().texts[3], "MIDI &Unlearn (chan:1, cc:7)");
-    EXPECT_FALSE(lastMenu().states[3] & MF_DISABLED);
+    EXPECT_EQ(lastMenu().states[3] & (MF_DISABLED | MF_GRAYED), 0u);
 
     chooseNext(0x8005);
     rightClickKnob();
@@ -133,4 +133,35 @@ TEST_F(MenuTest, SaveDefaultsAnsweredOkWritesTheFileAndCancelDoesNot) {
     clickEditor(400, 95);
     pump(30);
     EXPECT_NE(GetFileAttributesA(path.c_str()), INVALID_FILE_ATTRIBUTES);
+    EXPECT_EQ(f.dialogs.texts.size(), 2u);  // the question only: no box after a save that worked
+}
+
+TEST_F(MenuTest, SaveDefaultsThatCannotWriteTheFileSaysWhichFileAndWhy) {
+    // A folder where the file belongs: the finished file cannot be put in place.
+    const std::string path = defaultsFilePath();
+    ASSERT_FALSE(path.empty());
+    DeleteFileA(path.c_str());
+    CreateDirectoryA(path.substr(0, path.rfind('\\')).c_str(), nullptr);  // the maker folder, on a fresh account
+    ASSERT_TRUE(CreateDirectoryA(path.c_str(), nullptr));
+    f.plug->setParameter(Orvalt::kBass, 0.75f);
+    chooseNext(0x8007);
+    clickEditor(400, 95);
+    pump(30);
+    const DWORD attributes = GetFileAttributesA(path.c_str());
+    RemoveDirectoryA(path.c_str());
+
+    ASSERT_EQ(f.dialogs.texts.size(), 2u);  // the question, then the error
+    EXPECT_EQ(f.dialogs.captions[1], "Orvalt");
+    char reason[256] = {};
+    FormatMessageA(FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS, nullptr, ERROR_ACCESS_DENIED, 0, reason,
+                   sizeof reason, nullptr);
+    std::string expectedReason = reason;
+    while (!expectedReason.empty() && (expectedReason.back() == '\n' || expectedReason.back() == '\r'))
+        expectedReason.pop_back();
+    EXPECT_EQ(f.dialogs.texts[1], "Couldn't save the defaults to\n" + path + "\n\n" + expectedReason);
+    EXPECT_TRUE(f.dialogs.warnings.empty());
+    EXPECT_NE(attributes & FILE_ATTRIBUTE_DIRECTORY, 0u);  // nothing replaced the folder
+    EXPECT_EQ(GetFileAttributesA((path + ".tmp").c_str()), INVALID_FILE_ATTRIBUTES);  // nor was anything left
+    f.plug->resetToDefault(Orvalt::kBass);
+    EXPECT_NE(f.plug->getParameter(Orvalt::kBass), 0.75f);  // the unsaved value did not become the default
 }

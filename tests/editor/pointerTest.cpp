@@ -27,10 +27,47 @@ bool xdotool(const std::string& arguments) {
     return true;
 }
 
+// One xdotool chain that moves the pointer one pixel at a time along a column,
+// with a short pause after each move, as a hand-held mouse reports a slow drag.
+std::string onePixelMoves(int x, int fromY, int toY) {
+    std::string chain;
+    for (int y = fromY; y != toY;) {
+        y += toY > y ? 1 : -1;
+        chain += " mousemove " + std::to_string(x) + " " + std::to_string(y) + " sleep 0.002";
+    }
+    return chain.substr(1);
+}
+
+// Every cursor the widgets leave after WM_SETCURSOR, the system's question before each mouse message.
+std::vector<HCURSOR> cursorsAfterSetCursor;
+HWND watchedWidget = nullptr;
+LRESULT CALLBACK recordCursor(int code, WPARAM wParam, LPARAM lParam) {
+    const auto* sent = reinterpret_cast<const CWPRETSTRUCT*>(lParam);
+    if (code == HC_ACTION && sent->message == WM_SETCURSOR && sent->hwnd == watchedWidget)
+        cursorsAfterSetCursor.push_back(GetCursor());
+    return CallNextHookEx(nullptr, code, wParam, lParam);
+}
+
 bool cursorAt(int x, int y) {
     POINT p{};
     GetCursorPos(&p);
     return p.x == x && p.y == y;
+}
+
+// Runs an xdotool chain of moves that ends at (x, y) and pumps messages until
+// the pointer got there, so the moves are delivered as they come.
+bool movePointerAlong(const std::string& chain, int x, int y) {
+    std::string command = "/usr/bin/xdotool " + chain;
+    STARTUPINFOA startup{};
+    startup.cb = sizeof startup;
+    PROCESS_INFORMATION process{};
+    if (!CreateProcessA(nullptr, &command[0], nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup, &process))
+        return false;
+    if (process.hProcess) CloseHandle(process.hProcess);
+    if (process.hThread) CloseHandle(process.hThread);
+    const bool arrived = pumpUntil([&] { return cursorAt(x, y); }, 20000);
+    pump(100);
+    return arrived;
 }
 
 }  // namespace
@@ -89,4 +126,67 @@ TEST(RealPointer, TheOpenedEditorIsSavedAsAPicture) {
         for (int x = 15; x < 95; ++x)
             if ((pixels[y * 410 + x] & 0x00FFFFFF) == 0x00EE8D37) captionSeen = true;
     EXPECT_TRUE(captionSeen);
+}
+
+TEST(RealPointer, AOnePixelAtATimeDragOfFourHundredPixelsReachesExactlyOne) {
+    EditorFixture f;
+    TopLevelAt lower(600);
+    ASSERT_TRUE(f.openEditor());
+    RECT r;
+    GetWindowRect(f.control(Orvalt::kInput), &r);
+    const int x = r.left + 40, y = r.top + 40;
+    ASSERT_EQ(f.plug->getParameter(Orvalt::kInput), 0.0f);
+    ASSERT_GE(y - 450, 0);
+
+    ASSERT_TRUE(xdotool("mousemove " + std::to_string(x) + " " + std::to_string(y)));
+    ASSERT_TRUE(pumpUntil([&] { return cursorAt(x, y); }));
+    editCalls().clear();
+    xdotool("mousedown 1");
+    ASSERT_TRUE(pumpUntil([&] { return f.knob(Orvalt::kInput)->dragging == 1; }));
+    ASSERT_TRUE(movePointerAlong(onePixelMoves(x, y, y - 400), x, y - 400));
+    EXPECT_EQ(f.plug->getParameter(Orvalt::kInput), 1.0f);
+    ASSERT_TRUE(movePointerAlong(onePixelMoves(x, y - 400, y - 450), x, y - 450));
+    EXPECT_EQ(f.plug->getParameter(Orvalt::kInput), 1.0f);
+    ASSERT_TRUE(movePointerAlong(onePixelMoves(x, y - 450, y - 449), x, y - 449));
+    EXPECT_EQ(f.plug->getParameter(Orvalt::kInput), 1.0f - 1.0f / 400.0f);
+    xdotool("mouseup 1");
+    EXPECT_TRUE(pumpUntil([&] { return f.knob(Orvalt::kInput)->dragging == 0; }));
+    size_t automations = 0;
+    for (const EditCall& c : editCalls()) automations += c.opcode == audioMasterAutomate;
+    std::printf("a drag of 451 one-pixel pointer moves arrived as %zu value changes\n", automations);
+    EXPECT_GT(automations, 1u);
+    EXPECT_EQ(editCalls().back().opcode, audioMasterEndEdit);
+    xdotool("mousemove 0 0");
+}
+
+TEST(RealPointer, TheCursorStaysAHandOverKnobsAndSwitchesAlsoAfterAWheelNotch) {
+    EditorFixture f;
+    ASSERT_TRUE(f.openEditor());
+    HCURSOR hand = LoadCursorA(nullptr, IDC_HAND);
+    HHOOK hook = SetWindowsHookExA(WH_CALLWNDPROCRET, recordCursor, nullptr, GetCurrentThreadId());
+    ASSERT_NE(hook, nullptr);
+    for (int index : {Orvalt::kDrive, Orvalt::kMakeup}) {
+        SCOPED_TRACE(index);
+        watchedWidget = f.control(index);
+        cursorsAfterSetCursor.clear();
+        RECT r;
+        GetWindowRect(watchedWidget, &r);
+        const int x = (r.left + r.right) / 2 - 30, y = (r.top + r.bottom) / 2;
+        ASSERT_TRUE(xdotool("mousemove " + std::to_string(x) + " " + std::to_string(y)));
+        ASSERT_TRUE(movePointerAlong(onePixelMoves(x, y, y + 1) + " " + [&] {
+            std::string chain;  // 60 one-pixel moves to the right
+            for (int i = 1; i <= 60; ++i) chain += " mousemove " + std::to_string(x + i) + " " + std::to_string(y + 1) + " sleep 0.005";
+            return chain.substr(1);
+        }(), x + 60, y + 1));
+        const size_t moves = cursorsAfterSetCursor.size();
+        xdotool("click 4");
+        std::printf("widget %d: %zu cursor questions over 60 moves, %zu with the wheel notch\n", index, moves,
+                    cursorsAfterSetCursor.size());
+        EXPECT_GT(moves, 0u);
+        for (HCURSOR c : cursorsAfterSetCursor) EXPECT_EQ(c, hand);
+        EXPECT_EQ(GetCursor(), hand);
+    }
+    UnhookWindowsHookEx(hook);
+    watchedWidget = nullptr;
+    xdotool("mousemove 0 0");
 }

@@ -3,6 +3,7 @@
 
 #include <algorithm>
 #include <cstdlib>
+#include <cstring>
 
 #include "editorHarness.h"
 
@@ -65,7 +66,7 @@ TEST_F(SwitchTest, TheMenuOffersBothStatesAndChoosingOneSetsItAtOnce) {
     EXPECT_EQ(m.ids[1], 1u);
     EXPECT_TRUE(m.states[0] & MF_CHECKED);
     EXPECT_FALSE(m.states[1] & MF_CHECKED);
-    EXPECT_TRUE(m.states[4] & MF_DISABLED);
+    EXPECT_EQ(m.states[4] & (MF_DISABLED | MF_GRAYED), static_cast<UINT>(MF_DISABLED | MF_GRAYED));
     EXPECT_EQ(m.flags, static_cast<UINT>(TPM_VERPOSANIMATION));
     RECT r;
     GetWindowRect(hwnd, &r);
@@ -114,4 +115,60 @@ TEST_F(SwitchTest, TheLineIsCentredWithTheCaptionLeftAndTheStateRight) {
     EXPECT_LT(captionRight, stateLeft);  // "makeup:" then "off"
     EXPECT_LE(std::abs(captionLeft - (79 - stateRight)), 2);  // equal margins
     EXPECT_LT(stateRight, 79);  // the state word is not cut at the edge
+}
+
+namespace {
+
+// White pixels of a surface: the state word's ink (the caption has its own colour).
+int whitePixels(const uint32_t* pixels, size_t count) {
+    int n = 0;
+    for (size_t i = 0; i < count; ++i) n += (pixels[i] & 0x00FFFFFF) == 0x00FFFFFF;
+    return n;
+}
+
+// The whole ink of a word: drawn alone in white with the font, far from every edge.
+int inkOf(HFONT font, const char* word) {
+    BITMAPINFO info{};
+    info.bmiHeader.biSize = sizeof info.bmiHeader;
+    info.bmiHeader.biWidth = 64;
+    info.bmiHeader.biHeight = -24;
+    info.bmiHeader.biPlanes = 1;
+    info.bmiHeader.biBitCount = 32;
+    info.bmiHeader.biCompression = BI_RGB;
+    void* bits = nullptr;
+    HDC dc = CreateCompatibleDC(nullptr);
+    HBITMAP bitmap = CreateDIBSection(dc, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
+    HGDIOBJ previousBitmap = SelectObject(dc, bitmap);
+    HGDIOBJ previousFont = SelectObject(dc, font);
+    std::memset(bits, 0, 64 * 24 * 4);
+    SetBkMode(dc, TRANSPARENT);
+    SetTextColor(dc, RGB(255, 255, 255));
+    TextOutA(dc, 16, 4, word, static_cast<int>(std::strlen(word)));
+    GdiFlush();
+    const int n = whitePixels(static_cast<const uint32_t*>(bits), 64 * 24);
+    SelectObject(dc, previousFont);
+    SelectObject(dc, previousBitmap);
+    DeleteObject(bitmap);
+    DeleteDC(dc);
+    return n;
+}
+
+}  // namespace
+
+TEST_F(SwitchTest, TheStateWordIsDrawnWholeNotCutAtItsAdvanceWidth) {
+    // The "f" of "off" reaches past its advance width; cut there it read "of1".
+    PlugEdit::OnOff* makeup = f.onOff(Orvalt::kMakeup);
+    for (float value : {0.0f, 1.0f}) {
+        const char* word = value > 0.5f ? "on" : "off";
+        SCOPED_TRACE(word);
+        SendMessageA(makeup->hwnd, PlugEdit::msgShowValue, PlugEdit::floatBits(value), 0);
+        ASSERT_EQ(makeup->hovered, 0);
+        makeup->invalidate();
+        UpdateWindow(makeup->hwnd);
+        GdiFlush();
+        const QuillBLT::Surface& s = makeup->surface;
+        const int ink = inkOf(f.window()->smallFont, word);
+        ASSERT_GT(ink, 0);
+        EXPECT_EQ(whitePixels(s.pixels, s.width * s.height), ink);
+    }
 }

@@ -1,6 +1,8 @@
 // The window wrapper on its own: class values, paint rhythm, back buffer size, wheel, self-deletion.
 #include <gtest/gtest.h>
 
+#include <cstdio>
+
 #include "editorHarness.h"
 #include "winwrap/WinControl.h"
 #include "winwrap/windowClass.h"
@@ -103,4 +105,40 @@ TEST(WindowWrapper, DestroyingTheParentDeletesEveryChildObjectOnce) {
         }
     }
     EXPECT_EQ(WinWrap::WinControl::liveCount(), before);
+}
+
+TEST(WindowWrapper, AFailedClassRegistrationWarnsAndTheNextControlRetries) {
+    platform::setModuleHandle(GetModuleHandleA(nullptr));
+    ScriptedDialogs dialogs;
+    platform::DialogHandler* previous = platform::setDialogHandler(&dialogs);
+    WinWrap::unregisterWindowClass();
+    ASSERT_EQ(WinWrap::windowClassAtom, 0) << "a wrapper window is still open";
+    // Another class of the same name in the same module makes the registration fail.
+    WNDCLASSEXA blocker{};
+    blocker.cbSize = sizeof blocker;
+    blocker.lpfnWndProc = DefWindowProcA;
+    blocker.hInstance = GetModuleHandleA(nullptr);
+    blocker.lpszClassName = "WinControlWrapperWindowClass";
+    ASSERT_NE(RegisterClassExA(&blocker), 0);
+
+    CountingControl* failed = new CountingControl(topLevelWindow(), 0, 0, 10, 10, WS_VISIBLE);
+    EXPECT_EQ(failed->hwnd, nullptr);
+    EXPECT_EQ(WinWrap::windowClassAtom, 0);
+    char expected[96];
+    std::snprintf(expected, sizeof expected, "Couldn't create a wrapper windowclass (hInstance: %x)",
+                  static_cast<unsigned>(reinterpret_cast<uintptr_t>(GetModuleHandleA(nullptr))));
+    // A warning (no owner), then the error of the window that could not be made.
+    EXPECT_EQ(dialogs.warnings, (std::vector<std::string>{expected}));
+    EXPECT_EQ(dialogs.captions, (std::vector<std::string>{"Error!", "Error!"}));
+    EXPECT_EQ(dialogs.texts, (std::vector<std::string>{expected, "Failed to create a control."}));
+    delete failed;  // a control without a window is its creator's to delete
+
+    ASSERT_TRUE(UnregisterClassA("WinControlWrapperWindowClass", GetModuleHandleA(nullptr)));
+    {
+        Parent p;  // the next construction registers the class and gets its window
+        EXPECT_NE(p.hwnd, nullptr);
+        EXPECT_NE(WinWrap::windowClassAtom, 0);
+    }
+    EXPECT_EQ(dialogs.texts.size(), 2u);
+    platform::setDialogHandler(previous);
 }

@@ -1,7 +1,9 @@
-// No heap allocation on the audio thread: every process call after the first
-// runs without operator new.
+// No heap allocation on the audio thread. The one stated exception: a host
+// that never sends a block size gets the buffers allocated in a process call,
+// tried once per switch-on.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <atomic>
 #include <cstdlib>
 #include <new>
@@ -18,6 +20,7 @@
 namespace {
 std::atomic<bool> counting{false};
 std::atomic<int> allocations{0};
+std::atomic<size_t> refuseAbove{SIZE_MAX};  // nothrow requests above this size fail, like a full heap
 }  // namespace
 
 void* operator new(std::size_t size) {
@@ -28,6 +31,7 @@ void* operator new(std::size_t size) {
 void* operator new[](std::size_t size) { return operator new(size); }
 void* operator new(std::size_t size, const std::nothrow_t&) noexcept {
     if (counting.load(std::memory_order_relaxed)) allocations.fetch_add(1);
+    if (size > refuseAbove.load(std::memory_order_relaxed)) return nullptr;
     return std::malloc(size ? size : 1);
 }
 void* operator new[](std::size_t size, const std::nothrow_t& t) noexcept { return operator new(size, t); }
@@ -45,7 +49,7 @@ VstIntPtr VSTCALLBACK host(AEffect*, VstInt32 opcode, VstInt32, VstIntPtr, void*
     return 0;
 }
 
-TEST(AudioThread, ProcessingAllocatesNothingAfterTheFirstCall) {
+TEST(AudioThread, ProcessingAllocatesNothingOnceABlockSizeWasSent) {
     timeInfo.tempo = 128;
     timeInfo.flags = kVstTempoValid | kVstTransportPlaying | kVstPpqPosValid;
     auto* plugin = new Orvalt(host);
@@ -74,8 +78,8 @@ TEST(AudioThread, ProcessingAllocatesNothingAfterTheFirstCall) {
     events->numEvents = 6;
     for (int i = 0; i < 6; ++i) events->events[i] = reinterpret_cast<VstEvent*>(&midi[i]);
 
-    plugin->processReplacing(in, out, 256);  // the first call may allocate lazily
     counting = true;
+    plugin->processReplacing(in, out, 256);  // buffers came with the block size
     for (int round = 0; round < 20; ++round) {
         plugin->setParameter(round % 7, (round % 5) / 4.0f);
         plugin->processEvents(events);
@@ -87,6 +91,48 @@ TEST(AudioThread, ProcessingAllocatesNothingAfterTheFirstCall) {
     }
     counting = false;
     EXPECT_EQ(allocations.load(), 0);
+    AEffect* e = plugin->getAeffect();
+    e->dispatcher(e, effClose, 0, 0, nullptr, 0.0f);
+}
+
+// A host that processes before setting a block size gets the buffers lazily,
+// in the audio thread; when the heap cannot give them, the calls play silence
+// and do not ask again at every call. Switching on again earns one new attempt.
+TEST(AudioThread, MissingBuffersAreAskedForOnceNotAtEveryCall) {
+    auto* plugin = new Orvalt(host);
+    plugin->setSampleRate(44100.0f);
+    std::vector<float> l(64), r(64);
+    float* io[2] = {l.data(), r.data()};
+    auto play = [&](int calls) {
+        allocations = 0;
+        counting = true;
+        for (int i = 0; i < calls; ++i) {
+            std::fill(l.begin(), l.end(), 7.0f);
+            std::fill(r.begin(), r.end(), 7.0f);
+            plugin->processReplacing(io, io, 64);
+        }
+        counting = false;
+        return allocations.load();
+    };
+    refuseAbove = 16384;  // the default 1024-frame buffers need 32 KiB
+    EXPECT_EQ(play(50), 1);
+    EXPECT_EQ(l, std::vector<float>(64, 0.0f)) << "silence, not what the buffer held";
+
+    plugin->resume();
+    EXPECT_EQ(play(50), 1) << "one new attempt after switching on again";
+    refuseAbove = SIZE_MAX;
+    plugin->resume();
+    EXPECT_EQ(play(50), 1);
+    EXPECT_NE(l[63], 0.0f) << "with memory the sound comes back";
+
+    refuseAbove = 1024;
+    plugin->setBlockSize(512);  // fails here, outside the audio thread
+    refuseAbove = SIZE_MAX;
+    EXPECT_EQ(play(50), 0) << "the size that just failed is not tried again in the audio thread";
+    EXPECT_EQ(l[0], 0.0f);
+    plugin->setBlockSize(512);
+    EXPECT_EQ(play(50), 0);
+    EXPECT_NE(l[63], 0.0f);
     AEffect* e = plugin->getAeffect();
     e->dispatcher(e, effClose, 0, 0, nullptr, 0.0f);
 }

@@ -2,6 +2,7 @@
 // precision paths, long blocks in pieces, timing.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
 #include <limits>
 #include <random>
@@ -177,17 +178,24 @@ TEST(Frame, ReplacingAndAccumulatingSinglePrecision) {
     EXPECT_EQ(acc.right[0], 1.25f);
 }
 
-TEST(Frame, HostileCallsDoNothing) {
+TEST(Frame, HostileCallsRunNoSubBlockAndLeaveNoStaleOutput) {
     hostTime = nullptr;
     auto plug = preparedPlug();
     Stereo in(8, 1.0), out(8, 3.0);
     plug->processDoubleReplacing(in.get(), out.get(), 0);
     plug->processDoubleReplacing(in.get(), out.get(), -5);
-    plug->processDoubleReplacing(nullptr, out.get(), 8);
+    EXPECT_EQ(out.left[0], 3.0) << "no frames: nothing written";
     plug->processDoubleReplacing(in.get(), nullptr, 8);
     plug->processReplacing(nullptr, nullptr, 8);
+    plug->processDoubleReplacing(nullptr, out.get(), 8);
+    EXPECT_EQ(out.left, std::vector<double>(8, 0.0)) << "a call without inputs plays silence";
+    double* halfOut[2] = {out.left.data(), nullptr};
+    double* halfIn[2] = {nullptr, in.right.data()};
+    std::fill(out.left.begin(), out.left.end(), 3.0);
+    plug->processDoubleReplacing(halfIn, halfOut, 8);
+    plug->processDoubleReplacing(in.get(), halfOut, 8);
+    EXPECT_EQ(out.left, std::vector<double>(8, 0.0)) << "a missing channel pointer: silence where there is a buffer";
     EXPECT_TRUE(plug->blocks.empty());
-    EXPECT_EQ(out.left[0], 3.0);
     Events ev;
     ev.add(-7, 0x90, 5, 5);  // negative position: acts at the start
     ev.add(3, 0x90, 6, 5);
@@ -200,6 +208,80 @@ TEST(Frame, HostileCallsDoNothing) {
         frames += b.frames;
     }
     EXPECT_EQ(frames, 8);
+}
+
+// What the product was told, in order: 'b' with the sub-block's length, notes with their number.
+std::vector<std::pair<char, int>> story(const TestPlug& plug) {
+    std::vector<std::pair<char, int>> out;
+    for (auto& c : plug.calls) out.emplace_back(c.kind, c.a);
+    return out;
+}
+
+// Some hosts deliver events in zero-length calls between the normal ones,
+// with or without buffers; every process entry point handles them there.
+TEST(Frame, ZeroLengthCallsBetweenNormalOnesHandleTheirEvents) {
+    hostTime = nullptr;
+    for (int entry = 0; entry < 3; ++entry) {
+        for (bool withBuffers : {true, false}) {
+            auto plug = preparedPlug(64);
+            Stereo in(64, 0.5), out(64, 3.0);
+            StereoF inF(64, 0.5f), outF(64, 3.0f);
+            auto call = [&](VstInt32 frames, bool buffers) {
+                if (entry == 0) plug->processReplacing(buffers ? inF.get() : nullptr, buffers ? outF.get() : nullptr, frames);
+                if (entry == 1) plug->process(buffers ? inF.get() : nullptr, buffers ? outF.get() : nullptr, frames);
+                if (entry == 2) plug->processDoubleReplacing(buffers ? in.get() : nullptr, buffers ? out.get() : nullptr, frames);
+            };
+            call(64, true);
+            Events ev;
+            ev.add(0, 0x90, 60, 100);
+            ev.add(0, 0x80, 61, 0);
+            ev.add(5, 0x90, 62, 1);    // beyond the zero-length block: acts there all the same
+            ev.add(300, 0x90, 63, 1);
+            plug->processEvents(ev.get());
+            out.left.assign(64, 3.0);
+            outF.left.assign(64, 3.0f);
+            call(0, withBuffers);
+            EXPECT_EQ(out.left[0], 3.0) << "a zero-length call writes nothing";
+            EXPECT_EQ(outF.left[0], 3.0f);
+            call(64, true);
+            const std::vector<std::pair<char, int>> want = {{'b', 64}, {'n', 60}, {'f', 61}, {'n', 62}, {'n', 63},
+                                                            {'b', 64}};
+            EXPECT_EQ(story(*plug), want) << "entry " << entry << (withBuffers ? " with" : " without") << " buffers";
+
+            plug->calls.clear();
+            plug->processEvents(ev.get());
+            call(-1, withBuffers);
+            call(64, true);
+            EXPECT_EQ(story(*plug), (std::vector<std::pair<char, int>>{{'b', 64}}))
+                << "a negative count is refused, its events with it";
+        }
+    }
+}
+
+// effSetBlockSize with a size whose buffers cannot be had: the outputs must
+// not keep whatever the host's buffers held, and events still act.
+TEST(Frame, BlockSizeWithoutMemoryPlaysSilenceAndStillHandlesEvents) {
+    hostTime = nullptr;
+    auto plug = preparedPlug(64);
+    plug->setBlockSize(200000000);
+    Stereo in(64, 0.5), out(64, 7.0);
+    StereoF inF(64, 0.5f), outF(64, 7.0f), acc(64, 7.0f);
+    Events ev;
+    ev.add(10, 0x90, 60, 100);
+    plug->processEvents(ev.get());
+    plug->processReplacing(inF.get(), outF.get(), 64);
+    plug->processDoubleReplacing(in.get(), out.get(), 64);
+    plug->process(inF.get(), acc.get(), 64);
+    EXPECT_EQ(outF.left, std::vector<float>(64, 0.0f));
+    EXPECT_EQ(outF.right, std::vector<float>(64, 0.0f));
+    EXPECT_EQ(out.left, std::vector<double>(64, 0.0));
+    EXPECT_EQ(out.right, std::vector<double>(64, 0.0));
+    EXPECT_EQ(acc.left, std::vector<float>(64, 7.0f)) << "the accumulating call adds silence";
+    EXPECT_EQ(story(*plug), (std::vector<std::pair<char, int>>{{'n', 60}})) << "no sub-block, the event acted";
+
+    plug->setBlockSize(64);
+    plug->processReplacing(inF.get(), outF.get(), 64);
+    EXPECT_EQ(outF.left[63], 0.5f) << "a block size that fits brings the sound back";
 }
 
 TEST(Frame, TempoAndBeatPositionFromTheHost) {

@@ -1,6 +1,8 @@
 // Every dispatcher opcode answers as this plug-in defines it.
 #include <cstring>
+#include <limits>
 #include <string>
+#include <vector>
 
 #include "plugin_fixture.h"
 
@@ -139,6 +141,78 @@ TEST_F(OpcodeTest, ParametersClampThroughTheRecord) {
     EXPECT_EQ(plugin->getParameter(7), 0.0f);
     plugin->setParameter(-1, 0.5f);
     EXPECT_EQ(plugin->getParameter(-1), 0.0f);
+}
+
+TEST_F(OpcodeTest, NonNumbersFromTheHostStoreZeroAndInfinitiesClamp) {
+    const float nan = std::numeric_limits<float>::quiet_NaN();
+    const float inf = std::numeric_limits<float>::infinity();
+    for (VstInt32 i = 0; i < 7; ++i) {
+        plugin->setParameter(i, 0.0f);
+        const std::string zeroText = plugin->parameterDisplay(i);
+        plugin->setParameter(i, 0.5f);
+        plugin->setParameter(i, nan);
+        EXPECT_EQ(plugin->getParameter(i), 0.0f) << i;
+        EXPECT_EQ(plugin->parameterDisplay(i), zeroText) << i;
+        plugin->setParameter(i, -nan);
+        EXPECT_EQ(plugin->getParameter(i), 0.0f) << i;
+        plugin->setParameter(i, inf);
+        EXPECT_EQ(plugin->getParameter(i), 1.0f) << i;
+        plugin->setParameter(i, -inf);
+        EXPECT_EQ(plugin->getParameter(i), 0.0f) << i;
+    }
+}
+
+// Hosts deliver events in zero-length calls between the normal ones, with or
+// without buffers. A controller bound to "limit" (through a preset's mapping
+// record) moves it there, and the call writes no audio.
+TEST_F(OpcodeTest, ZeroLengthCallsBetweenNormalOnesMoveABoundParameter) {
+    plugin->open();
+    plugin->prepare(48000.0f, 64);
+    std::vector<uint8_t> preset = plugin->getChunk(true);
+    ASSERT_FALSE(preset.empty());
+    preset.insert(preset.end(), {1, 2, 0x07, 0xB0});  // mapping: parameter 2 <- controller 7
+    plugin->setChunk(preset, true);
+    std::vector<float> inL(64, 0.25f), inR(64, 0.25f), outL(64, 3.0f), outR(64, 3.0f);
+    float* in[] = {inL.data(), inR.data()};
+    float* out[] = {outL.data(), outR.data()};
+    std::vector<double> dIn(64, 0.25), dOut(64, 3.0);
+    double* din[] = {dIn.data(), dIn.data()};
+    double* dout[] = {dOut.data(), dOut.data()};
+
+    plugin->processReplacing(in, out, 64);
+    vsthost::EventList events;
+    events.addMidi(0, 0xB0, 7, 0);
+    plugin->processEvents(events);
+    plugin->processReplacing(nullptr, nullptr, 0);
+    EXPECT_EQ(plugin->getParameter(2), 0.0f);
+    plugin->processReplacing(in, out, 64);
+
+    events.clear();
+    events.addMidi(0, 0xB4, 7, 127);
+    plugin->processEvents(events);
+    plugin->processDoubleReplacing(din, dout, 0);
+    EXPECT_EQ(plugin->getParameter(2), 1.0f);
+    EXPECT_EQ(dOut[0], 3.0) << "a zero-length call writes nothing";
+    plugin->processDoubleReplacing(din, dout, 64);
+    EXPECT_EQ(plugin->getParameter(2), 1.0f) << "the event list was consumed";
+}
+
+TEST_F(OpcodeTest, BlockSizeWithoutMemoryPlaysSilenceNotStaleBuffers) {
+    plugin->open();
+    plugin->prepare(44100.0f, 64);
+    call(effSetBlockSize, 0, 200000000);
+    std::vector<float> inL(64, 0.5f), inR(64, 0.5f), outL(64, 7.0f), outR(64, 7.0f);
+    float* in[] = {inL.data(), inR.data()};
+    float* out[] = {outL.data(), outR.data()};
+    for (int round = 0; round < 3; ++round) plugin->processReplacing(in, out, 64);
+    EXPECT_EQ(outL, std::vector<float>(64, 0.0f));
+    EXPECT_EQ(outR, std::vector<float>(64, 0.0f));
+    std::vector<double> dIn(64, 0.5), dOutL(64, 7.0), dOutR(64, 7.0);
+    double* din[] = {dIn.data(), dIn.data()};
+    double* dout[] = {dOutL.data(), dOutR.data()};
+    plugin->processDoubleReplacing(din, dout, 64);
+    EXPECT_EQ(dOutL, std::vector<double>(64, 0.0));
+    EXPECT_EQ(dOutR, std::vector<double>(64, 0.0));
 }
 
 TEST_F(OpcodeTest, WheelForwardingIsForeignHereOrWithoutAWindow) {

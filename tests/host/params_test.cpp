@@ -1,11 +1,16 @@
 // The parameter table: clamping, the cook step and the poll step.
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <atomic>
 #include <cmath>
 #include <cstring>
 #include <limits>
+#include <string>
+#include <thread>
 #include <tuple>
 
+#include "product/Orvalt.h"
 #include "test_plug.h"
 
 namespace {
@@ -46,6 +51,81 @@ TEST(ParameterTable, SettersClampAndIgnoreOutOfRange) {
     EXPECT_EQ(plug.getParameter(1), 1.0f);
 }
 
+TEST(ParameterTable, NonNumbersStoreZeroSoEveryReaderAgrees) {
+    TestPlug plug;
+    Notify notify;
+    CountingCook cook;
+    plug.pollParameters(&notify);
+    PlugCore::cookParameters(plug.parameterTable(), &cook);
+    notify.delivered.clear();
+    cook.visited.clear();
+    plug.setParameter(1, std::numeric_limits<float>::quiet_NaN());
+    EXPECT_EQ(plug.getParameter(1), 0.0f);
+    char text[32];
+    plug.getParameterDisplay(1, text);
+    EXPECT_STREQ(text, "1:0.000");
+    for (int tick = 0; tick < 3; ++tick) {
+        plug.pollParameters(&notify);
+        PlugCore::cookParameters(plug.parameterTable(), &cook);
+    }
+    EXPECT_EQ(notify.delivered, (std::vector<std::pair<int, float>>{{1, 0.0f}})) << "delivered once, not at every tick";
+    EXPECT_EQ(cook.visited, std::vector<int>{1});
+    plug.setParameter(2, -std::numeric_limits<float>::quiet_NaN());
+    EXPECT_EQ(plug.getParameter(2), 0.0f);
+    plug.setParameter(2, -std::numeric_limits<float>::infinity());
+    EXPECT_EQ(plug.getParameter(2), 0.0f);
+}
+
+VstIntPtr VSTCALLBACK plainHost(AEffect*, VstInt32 opcode, VstInt32, VstIntPtr, void*, float) {
+    return opcode == audioMasterVersion ? 2400 : 0;
+}
+
+// A host's automation thread sends NaN and infinities while the audio thread
+// processes and the editor's timer polls: no reader ever sees a non-number,
+// the sound stays finite, and once the sender stops the poll falls quiet.
+TEST(ParameterTable, NonNumbersFromAnotherThreadNeverReachAnyReader) {
+    Orvalt plug(plainHost);
+    plug.setSampleRate(44100.0f);
+    plug.setBlockSize(64);
+    plug.resume();
+    const float nan = std::numeric_limits<float>::quiet_NaN();
+    const float inf = std::numeric_limits<float>::infinity();
+    std::atomic<bool> done{false};
+    std::thread automation([&] {
+        const float values[] = {nan, inf, -inf, -nan, 0.75f, std::numeric_limits<float>::denorm_min(), -0.0f, 2.0f};
+        for (unsigned round = 0; !done.load(std::memory_order_relaxed); ++round)
+            plug.setParameter(static_cast<VstInt32>(round % Orvalt::kNumParams), values[round % 8]);
+    });
+    std::vector<float> left(64), right(64);
+    float* io[] = {left.data(), right.data()};
+    Notify notify;
+    bool sawNonNumber = false, sawNonFinite = false;
+    for (int block = 0; block < 3000; ++block) {
+        std::fill(left.begin(), left.end(), 0.5f);
+        std::fill(right.begin(), right.end(), -0.5f);
+        plug.processReplacing(io, io, 64);
+        for (float x : left) sawNonFinite |= !std::isfinite(x);
+        plug.pollParameters(&notify);
+        for (VstInt32 i = 0; i < Orvalt::kNumParams; ++i) sawNonNumber |= std::isnan(plug.getParameter(i));
+    }
+    done = true;
+    automation.join();
+    EXPECT_FALSE(sawNonNumber) << "getParameter";
+    EXPECT_FALSE(sawNonFinite) << "the sound";
+    for (auto& [index, value] : notify.delivered) {
+        EXPECT_TRUE(value >= 0.0f && value <= 1.0f) << "the editor got " << value << " for " << index;
+    }
+    plug.pollParameters(&notify);
+    notify.delivered.clear();
+    plug.pollParameters(&notify);
+    EXPECT_TRUE(notify.delivered.empty()) << "a settled table gives the editor nothing to repaint";
+    char text[32];
+    for (VstInt32 i = 0; i < Orvalt::kNumParams; ++i) {
+        plug.getParameterDisplay(i, text);
+        EXPECT_EQ(std::string(text).find("nan"), std::string::npos) << text;
+    }
+}
+
 TEST(ParameterTable, NamesLabelsAndDisplayOutOfRange) {
     TestPlug plug;
     char text[32];
@@ -83,7 +163,7 @@ TEST(ParameterTable, EveryMovedValueIsVisitedEvenAfterAChangeWasReported) {
     EXPECT_TRUE(PlugCore::cookParameters(table, &cook));
     EXPECT_EQ(cook.visited, (std::vector<int>{0, 2}));
     EXPECT_EQ(plug.cookedValue(0), 0.9f);
-    EXPECT_TRUE(PlugCore::cookParameters(table, nullptr) == false);
+    EXPECT_FALSE(PlugCore::cookParameters(table, nullptr));
     plug.setParameter(1, 0.3f);
     EXPECT_TRUE(PlugCore::cookParameters(table, nullptr)) << "without a cook interface any move is a change";
 }

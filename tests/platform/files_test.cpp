@@ -1,10 +1,16 @@
 // Whole-file access and the replacing write that never leaves a damaged file.
 #include <gtest/gtest.h>
 
+#include <cerrno>
 #include <cstdio>
+#include <cstring>
 #include <string>
 
 #include "platform/platform.h"
+
+#ifdef _WIN32
+#include <windows.h>
+#endif
 
 namespace {
 
@@ -45,7 +51,9 @@ TEST(PlatformFiles, FailedWriteLeavesThePreviousFileIntact) {
     ASSERT_TRUE(platform::writeFileReplacing(path, before.data(), before.size()));
     const std::string after(64, 'n');
     platform::failWritesAfter(10);
-    EXPECT_FALSE(platform::writeFileReplacing(path, after.data(), after.size()));
+    std::string reason;
+    EXPECT_FALSE(platform::writeFileReplacing(path, after.data(), after.size(), &reason));
+    EXPECT_EQ(reason, "only 10 of 64 bytes could be written");
     platform::failWritesAfter(-1);
     std::vector<unsigned char> data;
     ASSERT_EQ(platform::readFile(path, data, 1 << 20), platform::ReadResult::ok);
@@ -59,6 +67,19 @@ TEST(PlatformFiles, FailedWriteLeavesThePreviousFileIntact) {
 TEST(PlatformFiles, WriteIntoAMissingFolderFails) {
     const std::string path = platform::joinPath(platform::joinPath(tempFolder(), "no-such-folder"), "d.bin");
     EXPECT_FALSE(platform::writeFileReplacing(path, "x", 1));
+    // The reason the user is shown is the system's own text for the failure.
+    std::string reason;
+    EXPECT_FALSE(platform::writeFileReplacing(path, "x", 1, &reason));
+#ifdef _WIN32
+    char expected[256] = {};
+    FormatMessageA(FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS, nullptr, ERROR_PATH_NOT_FOUND, 0,
+                   expected, sizeof expected, nullptr);
+    std::string text = expected;
+    while (!text.empty() && (text.back() == '\n' || text.back() == '\r' || text.back() == ' ')) text.pop_back();
+    EXPECT_EQ(reason, text);
+#else
+    EXPECT_EQ(reason, std::strerror(ENOENT));
+#endif
 }
 
 struct Recorder : platform::DialogHandler {
@@ -77,6 +98,8 @@ TEST(PlatformDialogs, HandlerReceivesEveryBox) {
     platform::DialogHandler* previous = platform::setDialogHandler(&r);
     platform::showError("Cap", "Text");
     EXPECT_EQ(r.last, "Cap|Text");
+    platform::showWarning("Warn", "Careful");  // a handler without warnings sees an error box
+    EXPECT_EQ(r.last, "Warn|Careful");
     EXPECT_TRUE(platform::askYesNo("Q", "Go?"));
     EXPECT_EQ(r.last, "Q?Go?");
     r.answer = false;

@@ -4,6 +4,7 @@
 
 #include <random>
 
+#include "tests/support/sameElements.h"
 #include "png/png.h"
 #include "support/libpng_io.h"
 #include "support/suite_files.h"
@@ -34,7 +35,7 @@ TEST(PngAgainstLibpng, GeneratedCorpusDecodesIdentically) {
                     << "type " << s.colourType << " depth " << s.depth << " " << s.width << "x" << s.height;
                 EXPECT_EQ(ew, w);
                 EXPECT_EQ(eh, h);
-                EXPECT_TRUE(expected == ours) << "type " << s.colourType << " depth " << s.depth << " interlace "
+                EXPECT_TRUE(sameElements(expected, ours)) << "type " << s.colourType << " depth " << s.depth << " interlace "
                                               << interlace << " " << s.width << "x" << s.height;
                 ++files;
             }
@@ -51,6 +52,6 @@ TEST(PngAgainstLibpng, SuiteImagesDecodeIdentically) {
         unsigned ew = 0, eh = 0, w = 0, h = 0;
         ASSERT_TRUE(readWithLibpng(file, expected, ew, eh)) << row.file;
         ASSERT_EQ(0, Png::decodePng(ours, w, h, file.data(), file.size())) << row.file;
-        EXPECT_TRUE(expected == ours) << row.file;
+        EXPECT_TRUE(sameElements(expected, ours)) << row.file;
     }
 }

@@ -111,7 +111,10 @@ TEST_F(DefaultsFile, FailedWriteKeepsThePreviousFileAndTheResetValues) {
     plug.setParameter(Orvalt::kBass, 0.75f);
     for (long long allowed : {0LL, 1LL, 100LL, 529LL}) {
         platform::failWritesAfter(allowed);
-        EXPECT_FALSE(plug.saveDefaults()) << allowed;
+        Orvalt::SaveFailure failure;
+        EXPECT_FALSE(plug.saveDefaults(&failure)) << allowed;
+        EXPECT_EQ(failure.file, file.u8string()) << "the box names the file";
+        EXPECT_EQ(failure.reason, "only " + std::to_string(allowed) + " of 530 bytes could be written");
         platform::failWritesAfter(-1);
         EXPECT_EQ(readAll(file), saved) << "the old file is intact after a write that stopped at " << allowed;
     }

@@ -1,7 +1,9 @@
 // Control changes: interpreted controllers, learn, bindings, the learn hand-over.
 #include <gtest/gtest.h>
 
+#include <array>
 #include <atomic>
+#include <functional>
 #include <set>
 #include <thread>
 
@@ -95,6 +97,72 @@ TEST_F(Midi, BoundControllerTakesEffectFromTheNextSubBlock) {
     EXPECT_EQ(plug.cooked(Orvalt::kBass), 1.0f) << "cooked again before the block's second half";
 }
 
+// Hosts also deliver events in zero-length calls between normal blocks, often
+// with no buffers at all; every controller the framework handles acts there
+// exactly as inside a block, and its effect reaches the next block's sound.
+TEST(MidiInZeroLengthCalls, EveryKindOfControllerActsBetweenNormalBlocks) {
+    using Bytes3 = std::array<unsigned char, 3>;
+    struct Case {
+        const char* what;
+        std::function<void(ProbeOrvalt&)> before;
+        std::vector<Bytes3> events;
+        std::function<void(ProbeOrvalt&, const LearnWatcher&)> check;
+    };
+    const float scale = 0.007874016f;
+    const std::vector<Case> cases = {
+        {"bound controller", [](ProbeOrvalt& p) { p.assignMidiKey(Orvalt::kBass, cc(20)); }, {{0xB3, 20, 127}},
+         [](ProbeOrvalt& p, const LearnWatcher&) {
+             EXPECT_EQ(p.getParameter(Orvalt::kBass), 1.0f);
+             EXPECT_TRUE(p.controllers.empty());
+         }},
+        {"learn-completing controller", [](ProbeOrvalt& p) { p.startLearn(Orvalt::kDrive); }, {{0xB5, 21, 64}},
+         [scale](ProbeOrvalt& p, const LearnWatcher& w) {
+             EXPECT_EQ(p.getMidiKey(Orvalt::kDrive), cc(21));
+             EXPECT_EQ(p.getLearnTarget(), -1);
+             EXPECT_EQ(w.completed, std::vector<int32_t>{Orvalt::kDrive});
+             EXPECT_EQ(p.getParameter(Orvalt::kDrive), 64 * scale);
+         }},
+        {"all sound off", [](ProbeOrvalt& p) { p.resets = 0; }, {{0xB0, 120, 0}},
+         [](ProbeOrvalt& p, const LearnWatcher&) { EXPECT_EQ(p.resets, 1); }},
+        {"all notes off", nullptr, {{0xB9, 123, 0}},
+         [](ProbeOrvalt& p, const LearnWatcher&) { EXPECT_EQ(p.noteOffs.size(), 127u); }},
+        {"RPN 0 change", nullptr, {{0xB0, 101, 0}, {0xB0, 100, 0}, {0xB0, 6, 12}, {0xE0, 0x7F, 0x7F}},
+         [](ProbeOrvalt& p, const LearnWatcher&) {
+             EXPECT_EQ(p.getBendRange(), 12 * 128);
+             EXPECT_EQ(p.getPitchBend(), 12.0);
+         }},
+    };
+    constexpr VstInt32 kBlock = 64;
+    for (const Case& c : cases) {
+        for (bool withBuffers : {false, true}) {
+            SCOPED_TRACE(std::string(c.what) + (withBuffers ? ", with buffers" : ", without buffers"));
+            ProbeOrvalt plug;
+            auto* watcher = new LearnWatcher;  // owned by plug
+            AEffEditor* old = plug.getEditor();
+            plug.setEditor(watcher);
+            delete old;
+            plug.dispatcher(effSetSampleRate, 0, 0, nullptr, 48000.0f);
+            plug.dispatcher(effSetBlockSize, 0, kBlock, nullptr, 0.0f);
+            plug.dispatcher(effMainsChanged, 0, 1, nullptr, 0.0f);
+            float left[kBlock] = {}, right[kBlock] = {}, outLeft[kBlock], outRight[kBlock];
+            float* in[] = {left, right};
+            float* out[] = {outLeft, outRight};
+
+            plug.processReplacing(in, out, kBlock);
+            if (c.before) c.before(plug);
+            vsthost::EventList events;
+            for (const Bytes3& e : c.events) events.addMidi(0, e[0], e[1], e[2]);
+            plug.dispatcher(effProcessEvents, 0, 0, events.get(), 0.0f);
+            plug.processReplacing(withBuffers ? in : nullptr, withBuffers ? out : nullptr, 0);
+            c.check(plug, *watcher);
+            plug.processReplacing(in, out, kBlock);
+            for (VstInt32 i = 0; i < Orvalt::kNumParams; ++i)
+                EXPECT_EQ(plug.cooked(i), plug.getParameter(i)) << "the next block cooks what the call changed: " << i;
+        }
+    }
+    hostCalls().clear();
+}
+
 TEST_F(Midi, LearningATakenControllerMovesTheBinding) {
     plug.startLearn(2);
     plug.handleController(cc(7), 10);
@@ -170,7 +238,7 @@ TEST_F(Midi, AllNotesOffAndModeMessagesReleaseNotesZeroTo126) {
     EXPECT_EQ(plug.resets, 0);
     plug.handleController(cc(120), 0);
     EXPECT_EQ(plug.resets, 1);
-    EXPECT_TRUE(plug.noteOffs.size() == 127u);
+    EXPECT_EQ(plug.noteOffs.size(), 127u);
     EXPECT_TRUE(plug.controllers.empty());
 }
 

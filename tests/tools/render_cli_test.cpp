@@ -5,15 +5,20 @@
 #include "tools/render/preset_file.h"
 
 #include <gtest/gtest.h>
+#include <nlohmann/json.hpp>
 #include <sndfile.h>
 
 #include <cmath>
+#include <csignal>
 #include <cstdio>
 #include <dirent.h>
 #include <fstream>
+#include <functional>
 #include <iterator>
 #include <set>
+#include <sys/stat.h>
 #include <sys/wait.h>
+#include <thread>
 #include <unistd.h>
 
 namespace {
@@ -23,8 +28,9 @@ struct CommandResult {
     std::string output;  // standard output and error together
 };
 
-CommandResult runRender(const std::string& arguments) {
-    std::string command = std::string(ORVALT_RENDER_EXE) + " " + arguments + " 2>&1";
+// Standard output and error together, or standard output alone.
+CommandResult runRender(const std::string& arguments, bool withErrors = true) {
+    std::string command = std::string(ORVALT_RENDER_EXE) + " " + arguments + (withErrors ? " 2>&1" : " 2>/dev/null");
     CommandResult run{-1, ""};
     FILE* pipe = popen(command.c_str(), "r");
     if (!pipe) return run;
@@ -60,18 +66,23 @@ protected:
     }
     // A float WAV with a known ramp-and-sine signal.
     void writeInput(const std::string& name, int channels, size_t frames) {
+        writeSignal(name, channels, 48000, frames, [](size_t n, int c) {
+            return c == 0 ? 0.4f * std::sin(0.01f * n) : -0.3f + 0.0005f * static_cast<float>(n % 1000);
+        });
+    }
+    // A WAV of any signal, value(frame, channel).
+    void writeSignal(const std::string& name, int channels, int rate, size_t frames,
+                     const std::function<double(size_t, int)>& value, int subtype = SF_FORMAT_FLOAT) {
         SF_INFO info{};
-        info.samplerate = 48000;
+        info.samplerate = rate;
         info.channels = channels;
-        info.format = SF_FORMAT_WAV | SF_FORMAT_FLOAT;
+        info.format = SF_FORMAT_WAV | subtype;
         SNDFILE* f = sf_open(path(name).c_str(), SFM_WRITE, &info);
         ASSERT_TRUE(f);
-        std::vector<float> data;
-        for (size_t n = 0; n < frames; ++n) {
-            data.push_back(0.4f * std::sin(0.01f * n));
-            if (channels == 2) data.push_back(-0.3f + 0.0005f * static_cast<float>(n % 1000));
-        }
-        sf_writef_float(f, data.data(), static_cast<sf_count_t>(frames));
+        std::vector<double> data;
+        for (size_t n = 0; n < frames; ++n)
+            for (int c = 0; c < channels; ++c) data.push_back(value(n, c));
+        sf_writef_double(f, data.data(), static_cast<sf_count_t>(frames));
         sf_close(f);
     }
     std::vector<float> readFrames(const std::string& name, SF_INFO& info) {
@@ -129,7 +140,7 @@ TEST_F(RenderCli, MonoPlaysOnBothChannelsAndCompensationRemovesTheDelay) {
 }
 
 TEST_F(RenderCli, DemoWritesInputBesideOutputAndReportsLevels) {
-    CommandResult run = runRender("--bits 16 --svg " + path("demo.svg") + " " + path("demo.flac"));
+    CommandResult run = runRender("--bits 16 --demo --svg " + path("demo.svg") + " " + path("demo.flac"));
     ASSERT_EQ(run.code, 0) << run.output;
     EXPECT_EQ(files(), (std::set<std::string>{"demo.flac", "demo-input.wav", "demo.svg"}));
     SF_INFO out, in;
@@ -138,12 +149,23 @@ TEST_F(RenderCli, DemoWritesInputBesideOutputAndReportsLevels) {
     EXPECT_EQ(out.format, SF_FORMAT_FLAC | SF_FORMAT_PCM_16);
     EXPECT_EQ(in.format, SF_FORMAT_WAV | SF_FORMAT_FLOAT);
     EXPECT_EQ(out.frames, 8 * 44100);
-    for (const char* line : {"input peak:", "output peak:", "output true peak:", "clipped samples:", "speed:"})
+    for (const char* line : {"input peak:", "input loudness:", "output peak:", "output loudness:", "at/over 0 dBFS:",
+                             "format clipping:", "16-bit with TPDF dither", "speed:", "real time end to end"})
         EXPECT_NE(run.output.find(line), std::string::npos) << line;
     std::vector<uint8_t> svg = bytesOf("demo.svg");
     std::string text(svg.begin(), svg.end());
     EXPECT_EQ(text.rfind("<svg", 0), 0u);
     EXPECT_NE(text.find("</svg>"), std::string::npos);
+    // The settings in the title, time ticks to the end (0 .. 8 s) and dB ticks.
+    EXPECT_NE(text.find("input +0.00 dB, warm off, limit 0.00 dB"), std::string::npos);
+    EXPECT_NE(text.find(">8 s</text>"), std::string::npos);
+    EXPECT_NE(text.find(">-6</text>"), std::string::npos);
+    EXPECT_NE(text.find("paint-order=\"stroke\""), std::string::npos);  // labels keep a halo over the waves
+
+    // The demo input renders to the same output as the demo itself.
+    CommandResult again = runRender("--bits 16 " + path("demo-input.wav") + " " + path("again.flac"));
+    ASSERT_EQ(again.code, 0) << again.output;
+    EXPECT_EQ(bytesOf("again.flac"), bytesOf("demo.flac"));
 }
 
 TEST_F(RenderCli, FailuresExitWithTheirCodesAndLeaveNoOutput) {
@@ -173,17 +195,92 @@ TEST_F(RenderCli, FailuresExitWithTheirCodesAndLeaveNoOutput) {
         {"--precision quad " + in + " " + out, 2, "--precision"},
         {"--frobnicate " + in + " " + out, 2, "unknown option"},
         {"", 2, "no OUTPUT"},
+        {in, 2, "no OUTPUT given"},  // forgotten OUTPUT: the input is not the demo's target
+        {"--demo " + in + " " + out, 2, "give only OUTPUT"},
+        {"--dither tpdf --bits float " + in + " " + out, 2, "--dither"},
+        {"--dither rectangular " + in + " " + out, 2, "--dither"},
+        // Two options naming one file, by the same or another spelling: refused before anything is written.
+        {in + " " + in, 2, "INPUT and OUTPUT name the same file"},
+        {in + " " + dir_ + "/./in.wav", 2, "INPUT and OUTPUT name the same file"},
+        {in + " " + out + " --svg " + out, 2, "OUTPUT and --svg"},
+        {in + " " + out + " --svg " + in, 2, "INPUT and --svg"},
+        {in + " " + out + " --save-preset " + out, 2, "OUTPUT and --save-preset"},
+        {in + " " + out + " --json " + in, 2, "INPUT and --json"},
+        {in + " " + out + " --save-bank " + path("b.fxb") + " --save-preset " + path("b.fxb"), 2, "--save-preset and --save-bank"},
+        {"--preset " + path("text.fxp") + " " + in + " " + path("text.fxp"), 2, "--preset and OUTPUT"},
+        {"--demo " + path("d.wav") + " --svg " + path("d-input.wav"), 2, "the demo input and --svg"},
+        // Steps that fail after the audio is rendered leave nothing either.
+        {in + " " + out + " --save-preset " + path("no-folder/x.fxp"), 5, "cannot write"},
+        {in + " " + out + " --svg /dev/full", 5, "cannot write /dev/full"},
+        {in + " " + out + " --json /dev/full", 5, "cannot write /dev/full"},
     };
+    const std::vector<uint8_t> inputBytes = bytesOf("in.wav");
     for (const Case& c : cases) {
         CommandResult run = runRender(c.arguments);
         EXPECT_EQ(run.code, c.code) << c.arguments << "\n" << run.output;
         EXPECT_NE(run.output.find(c.message), std::string::npos) << c.arguments << "\n" << run.output;
         EXPECT_EQ(std::count(run.output.begin(), run.output.end(), '\n'), 1) << "one line: " << run.output;
         EXPECT_EQ(files(), (std::set<std::string>{"in.wav", "text.fxp"})) << c.arguments;
+        EXPECT_EQ(bytesOf("in.wav"), inputBytes) << c.arguments;
     }
     CommandResult help = runRender("--help");
     EXPECT_EQ(help.code, 0);
     EXPECT_NE(help.output.find("6 preset file unreadable"), std::string::npos);
+    EXPECT_NE(help.output.find("dithers 16-bit output"), std::string::npos);
+    CommandResult version = runRender("--version");
+    EXPECT_EQ(version.code, 0);
+    EXPECT_EQ(version.output.rfind("orvalt-render 1.", 0), 0u) << version.output;
+}
+
+TEST_F(RenderCli, LinksToTheInputAreRefusedAndTheInputKeepsItsBytes) {
+    writeInput("in.wav", 2, 500);
+    const std::vector<uint8_t> before = bytesOf("in.wav");
+    ASSERT_EQ(symlink(path("in.wav").c_str(), path("soft.wav").c_str()), 0);
+    ASSERT_EQ(link(path("in.wav").c_str(), path("hard.wav").c_str()), 0);
+    ASSERT_EQ(mkdir(path("sub").c_str(), 0755), 0);
+    for (const std::string& target : {path("soft.wav"), path("hard.wav"), path("sub/../in.wav")}) {
+        CommandResult run = runRender(path("in.wav") + " " + target);
+        EXPECT_EQ(run.code, 2) << target << "\n" << run.output;
+        EXPECT_NE(run.output.find("name the same file"), std::string::npos) << run.output;
+        run = runRender(path("in.wav") + " " + path("out.wav") + " --svg " + target);
+        EXPECT_EQ(run.code, 2) << target << "\n" << run.output;
+    }
+    // Two outputs not yet there, one through the subfolder.
+    CommandResult run = runRender(path("in.wav") + " " + path("new.wav") + " --json " + path("sub/../new.wav"));
+    EXPECT_EQ(run.code, 2) << run.output;
+    EXPECT_EQ(bytesOf("in.wav"), before);
+    EXPECT_EQ(files(), (std::set<std::string>{"in.wav", "soft.wav", "hard.wav", "sub"}));
+}
+
+TEST_F(RenderCli, InterruptedRunsLeaveNothingBehind) {
+    // Long enough to be caught while writing: 60 s, one sample per process call.
+    writeSignal("long.wav", 2, 48000, 48000 * 60, [](size_t n, int) { return 0.5 * std::sin(0.05 * double(n)); });
+    for (int signal : {SIGINT, SIGTERM}) {
+        pid_t child = fork();
+        ASSERT_GE(child, 0);
+        if (child == 0) {
+            execl(ORVALT_RENDER_EXE, ORVALT_RENDER_EXE, "--quiet", "--block", "1", "--svg", path("out.svg").c_str(),
+                  path("long.wav").c_str(), path("out.wav").c_str(), static_cast<char*>(nullptr));
+            _exit(99);
+        }
+        // Wait until the audio temporary holds data, then interrupt.
+        bool writing = false;
+        for (int i = 0; i < 3000 && !writing; ++i) {
+            std::this_thread::sleep_for(std::chrono::milliseconds(5));
+            for (const std::string& name : files()) {
+                struct stat info;
+                if (name.rfind(".out.wav.tmp-", 0) == 0 && stat(path(name).c_str(), &info) == 0 && info.st_size > 100000)
+                    writing = true;
+            }
+        }
+        EXPECT_TRUE(writing);
+        kill(child, signal);
+        int status = 0;
+        waitpid(child, &status, 0);
+        ASSERT_TRUE(WIFEXITED(status)) << status;
+        EXPECT_EQ(WEXITSTATUS(status), signal == SIGINT ? 130 : 143);
+        EXPECT_EQ(files(), (std::set<std::string>{"long.wav"})) << signal;
+    }
 }
 
 TEST_F(RenderCli, PresetsRoundTripAndCarryTheSettings) {
@@ -213,7 +310,7 @@ TEST_F(RenderCli, PresetsRoundTripAndCarryTheSettings) {
         EXPECT_EQ(bytesOf(again), bytesOf(name)) << name;
     }
     // And the settings come back as the plug-in shows them.
-    CommandResult rendered = runRender("--preset " + path("a.fxp") + " " + path("out.wav"));
+    CommandResult rendered = runRender("--preset " + path("a.fxp") + " --demo " + path("out.wav"));
     ASSERT_EQ(rendered.code, 0) << rendered.output;
     EXPECT_NE(rendered.output.find("warm on, limit -3.00 dB"), std::string::npos) << rendered.output;
 }
@@ -229,6 +326,201 @@ TEST_F(RenderCli, PresetOfAnotherPluginIsRefusedAndChangesNothing) {
     EXPECT_NE(run.output.find("'ZMX2'"), std::string::npos) << run.output;
     EXPECT_NE(run.output.find("'oRvL'"), std::string::npos) << run.output;
     EXPECT_EQ(files(), (std::set<std::string>{"a.fxp", "foreign.fxp"}));
+}
+
+}  // namespace
+
+namespace {
+
+const double pi = 3.14159265358979323846;
+
+// The render's JSON report from standard output.
+nlohmann::json jsonOf(const CommandResult& run) {
+    try {
+        return nlohmann::json::parse(run.output);
+    } catch (const std::exception& e) {
+        ADD_FAILURE() << e.what() << "\n" << run.output;
+        return {};
+    }
+}
+
+TEST_F(RenderCli, PresetsThePluginDoesNotTakeAreRefusedBeforeAnythingIsWritten) {
+    ASSERT_EQ(runRender("--set limit=-3 --save-preset " + path("a.fxp")).code, 0);
+    const std::vector<uint8_t> good = bytesOf("a.fxp");
+    writeInput("in.wav", 2, 100);
+    auto variant = [&](const std::string& name, const std::function<void(std::vector<uint8_t>&)>& change) {
+        std::vector<uint8_t> bytes = good;
+        change(bytes);
+        std::ofstream(path(name), std::ios::binary).write(reinterpret_cast<const char*>(bytes.data()),
+                                                        static_cast<std::streamsize>(bytes.size()));
+    };
+    variant("header.fxp", [](std::vector<uint8_t>& b) { b[60] ^= 0xFF; });  // the chunk's own header
+    variant("record.fxp", [](std::vector<uint8_t>& b) { b[60 + 8 + 32 + 4 * 2] = 0x09; });  // an unknown record mid-way
+    variant("relabelled.fxp", [](std::vector<uint8_t>& b) { b[8] = 'F', b[9] = 'x', b[10] = 'C', b[11] = 'k'; });
+    struct Case {
+        const char* file;
+        const char* message;
+    } cases[] = {
+        {"header.fxp", "did not take this preset (it said: Orvalt error: Error loading chunk: Invalid header)"},
+        {"record.fxp", "Chunk appears corrupted"},
+        {"relabelled.fxp", "relabelled.fxp"},
+    };
+    const std::set<std::string> before = files();
+    for (const Case& c : cases) {
+        CommandResult run = runRender("--preset " + path(c.file) + " " + path("in.wav") + " " + path("out.wav") +
+                                      " --save-preset " + path("b.fxp"));
+        EXPECT_EQ(run.code, 6) << c.file << "\n" << run.output;
+        EXPECT_NE(run.output.find(c.message), std::string::npos) << run.output;
+        EXPECT_EQ(std::count(run.output.begin(), run.output.end(), '\n'), 1) << "one line: " << run.output;
+        EXPECT_EQ(files(), before) << c.file;
+    }
+    // The good one is still taken.
+    CommandResult run = runRender("--preset " + path("a.fxp") + " " + path("in.wav") + " " + path("out.wav"));
+    EXPECT_EQ(run.code, 0) << run.output;
+    EXPECT_NE(run.output.find("limit -3.00 dB"), std::string::npos) << run.output;
+}
+
+TEST_F(RenderCli, SettingsAreInForceFromTheFirstSample) {
+    // -20 dBFS at 1 kHz, starting away from zero, through +12 dB of input gain.
+    writeSignal("sine.wav", 2, 48000, 4800, [](size_t n, int) { return 0.1 * std::sin(2 * pi * 1000.0 * n / 48000.0 + 1.0); });
+    CommandResult run = runRender("--set input=12 --set clip=off --compensate --bits float " + path("sine.wav") + " " +
+                                  path("gain.wav"));
+    ASSERT_EQ(run.code, 0) << run.output;
+    SF_INFO info;
+    std::vector<float> in = readFrames("sine.wav", info), out = readFrames("gain.wav", info);
+    ASSERT_EQ(out.size(), in.size());
+    const double gain = std::pow(10.0, 12.0 / 20.0);
+    for (size_t i : {size_t(0), size_t(1), size_t(48), size_t(2400), in.size() - 2}) {
+        ASSERT_GT(std::fabs(in[i]), 0.01f) << i;
+        EXPECT_NEAR(out[i] / in[i], gain, gain * 1e-6) << "sample " << i / 2;
+    }
+
+    // Every stage and smoother at once: the output from sample 0 is that of an
+    // instance that has run with these settings for ten seconds.
+    const std::string settings = "--set input=6 --set drive=-6 --set warm=on --set bass=6 --set limit=-3 --set makeup=on "
+                                 "--compensate --bits float ";
+    auto music = [](size_t n, int c) {
+        double t = double(n) / 48000.0;
+        return (0.5 + 0.4 * std::sin(2 * pi * 3 * t)) * std::sin(2 * pi * (c ? 97.0 : 55.0) * t) + 0.2 * std::sin(2 * pi * 1234.0 * t);
+    };
+    const size_t frames = 24000, lead = 480000;
+    writeSignal("music.wav", 2, 48000, frames, music);
+    writeSignal("late.wav", 2, 48000, lead + frames, [&](size_t n, int c) { return n < lead ? 0.0 : music(n - lead, c); });
+    ASSERT_EQ(runRender(settings + path("music.wav") + " " + path("music-out.wav")).code, 0);
+    ASSERT_EQ(runRender(settings + path("late.wav") + " " + path("late-out.wav")).code, 0);
+    std::vector<float> early = readFrames("music-out.wav", info), late = readFrames("late-out.wav", info);
+    ASSERT_EQ(late.size(), 2 * (lead + frames));
+    EXPECT_EQ(early, std::vector<float>(late.begin() + 2 * lead, late.end()));
+    EXPECT_NE(*std::max_element(early.begin(), early.end()), 0.0f);
+}
+
+TEST_F(RenderCli, IntegerOutputThatClipsIsReportedAsWritten) {
+    // +6 dBFS with the clipper off: the plug-in gives levels a 24-bit file cannot hold.
+    writeSignal("hot.wav", 2, 48000, 48000, [](size_t n, int) { return 2.0 * std::sin(2 * pi * 441.0 * n / 48000.0); });
+    CommandResult run = runRender("--set clip=off --json " + path("hot.json") + " " + path("hot.wav") + " " + path("out.wav"));
+    ASSERT_EQ(run.code, 0) << run.output;
+    SF_INFO info;
+    std::vector<float> out = readFrames("out.wav", info);
+    size_t held = 0;
+    for (float x : out) held += x >= 8388607.0f / 8388608.0f || x <= -1.0f;
+    ASSERT_GT(held, 1000u);
+    EXPECT_NE(run.output.find("orvalt-render: warning: the 24-bit format clipped " + std::to_string(held) +
+                              " samples at full scale"), std::string::npos) << run.output;
+    EXPECT_NE(run.output.find("--bits float"), std::string::npos);
+    EXPECT_NE(run.output.find("output peak:      +0.00 dBFS sample"), std::string::npos) << run.output;
+    EXPECT_NE(run.output.find("format clipping:  " + std::to_string(held) + " samples held"), std::string::npos);
+    std::ifstream jsonFile(path("hot.json"));
+    nlohmann::json report = nlohmann::json::parse(jsonFile);
+    EXPECT_EQ(report["output"]["samples_clipped_by_format"], held);
+    EXPECT_LE(report["output"]["sample_peak_dbfs"].get<double>(), 0.0);
+    EXPECT_GT(report["output"]["plugin_samples_at_or_over_0dbfs"].get<double>(), double(held) * 0.9);
+
+    // In float nothing is held, and the report says +6 dBFS.
+    run = runRender("--set clip=off --bits float " + path("hot.wav") + " " + path("float.wav"));
+    ASSERT_EQ(run.code, 0) << run.output;
+    EXPECT_EQ(run.output.find("warning"), std::string::npos) << run.output;
+    EXPECT_NE(run.output.find("output peak:      +6.02 dBFS sample"), std::string::npos) << run.output;
+}
+
+TEST_F(RenderCli, CutShortInputRendersWhatIsThereAndSaysSo) {
+    writeSignal("cut.wav", 2, 48000, 10000, [](size_t n, int) { return 0.25 * std::sin(0.01 * n); }, SF_FORMAT_PCM_16);
+    ASSERT_EQ(truncate(path("cut.wav").c_str(), 44 + 5000 * 4), 0);
+    CommandResult run = runRender(path("cut.wav") + " " + path("out.wav"));
+    ASSERT_EQ(run.code, 0) << run.output;
+    EXPECT_NE(run.output.find("warning: " + path("cut.wav") + " is shorter than its header declares: rendered the "
+                              "5000 frames (0.10 s) it holds of 10000 frames (0.21 s) declared"),
+              std::string::npos) << run.output;
+    SF_INFO info;
+    readFrames("out.wav", info);
+    EXPECT_EQ(info.frames, 5000);
+    // A whole file says nothing of the kind.
+    writeInput("whole.wav", 2, 1000);
+    EXPECT_EQ(runRender(path("whole.wav") + " " + path("out2.wav")).output.find("warning"), std::string::npos);
+}
+
+TEST_F(RenderCli, JsonReportHoldsTheFiguresForScripts) {
+    writeSignal("quiet.wav", 1, 44100, 44100, [](size_t, int) { return 0.0; });
+    CommandResult run = runRender("--json - " + path("quiet.wav") + " " + path("out.flac"), false);
+    ASSERT_EQ(run.code, 0) << run.output;
+    nlohmann::json report = jsonOf(run);  // standard output holds the JSON alone
+    for (const char* side : {"input", "output"}) {
+        for (const char* key : {"sample_peak_dbfs", "true_peak_dbtp", "integrated_lufs"}) {
+            ASSERT_TRUE(report[side].contains(key)) << side << " " << key;
+            EXPECT_TRUE(report[side][key].is_null()) << side << " " << key;  // silence: minus infinity
+        }
+        EXPECT_TRUE(report[side]["loudness_range_lu"].is_number()) << side;
+        EXPECT_EQ(report[side]["frames"], 44100) << side;
+    }
+    EXPECT_EQ(report["input"]["channels"], 1);
+    EXPECT_EQ(report["latency_samples"], 1);
+    EXPECT_EQ(report["sample_rate"], 44100.0);
+    EXPECT_EQ(report["output"]["format"], "24-bit");
+    EXPECT_EQ(report["settings"]["limit"]["display"], "0.00 dB");
+    EXPECT_EQ(report["settings"]["warm"]["normalized"], 0.0);
+    EXPECT_EQ(report["settings"].size(), 7u);
+    EXPECT_TRUE(report["seconds"]["end_to_end"].is_number());
+}
+
+// ffmpeg's ebur128 filter: integrated loudness, loudness range and true peak.
+struct IndependentReading {
+    double integrated = NAN, range = NAN, truePeak = NAN;
+};
+
+IndependentReading ffmpegReading(const std::string& file) {
+    IndependentReading r;
+    std::string command = "ffmpeg -nostats -hide_banner -i '" + file + "' -af ebur128=peak=true -f null - 2>&1";
+    FILE* pipe = popen(command.c_str(), "r");
+    if (!pipe) return r;
+    char line[512];
+    while (std::fgets(line, sizeof line, pipe)) {
+        std::sscanf(line, " I: %lf LUFS", &r.integrated);
+        std::sscanf(line, " LRA: %lf LU", &r.range);
+        std::sscanf(line, " Peak: %lf dBFS", &r.truePeak);
+    }
+    pclose(pipe);
+    return r;
+}
+
+TEST_F(RenderCli, LoudnessAgreesWithAnIndependentMeter) {
+    if (std::system("ffmpeg -version >/dev/null 2>&1") != 0) GTEST_SKIP() << "ffmpeg not installed";
+    // Twenty seconds whose level swells and falls, so the loudness range is not zero.
+    writeSignal("music.wav", 2, 48000, 48000 * 20, [](size_t n, int c) {
+        double t = double(n) / 48000.0;
+        double swell = 0.15 + 0.6 * (0.5 + 0.5 * std::sin(2 * pi * t / 9.0));
+        return swell * (0.5 * std::sin(2 * pi * (c ? 220.0 : 110.0) * t) + 0.3 * std::sin(2 * pi * 3150.0 * t + c));
+    });
+    CommandResult run = runRender("--set input=9 --json - " + path("music.wav") + " " + path("out.wav"), false);
+    ASSERT_EQ(run.code, 0) << run.output;
+    nlohmann::json report = jsonOf(run);
+    for (const char* side : {"input", "output"}) {
+        IndependentReading meter = ffmpegReading(path(side == std::string("input") ? "music.wav" : "out.wav"));
+        ASSERT_FALSE(std::isnan(meter.integrated) || std::isnan(meter.range) || std::isnan(meter.truePeak)) << side;
+        // ffmpeg prints one decimal: 0.05 of rounding inside the 0.1 LU allowed.
+        EXPECT_NEAR(report[side]["integrated_lufs"].get<double>(), meter.integrated, 0.1) << side;
+        EXPECT_NEAR(report[side]["loudness_range_lu"].get<double>(), meter.range, 0.1) << side;
+        EXPECT_NEAR(report[side]["true_peak_dbtp"].get<double>(), meter.truePeak, 0.3) << side;
+        EXPECT_GT(report[side]["loudness_range_lu"].get<double>(), 1.0) << side;
+    }
 }
 
 }  // namespace

@@ -2,8 +2,11 @@
 
 #include "tools/render/render_error.h"
 
+#include <atomic>
 #include <cerrno>
+#include <csignal>
 #include <cstdio>
+#include <cstdlib>
 #include <cstring>
 #include <fcntl.h>
 #include <sys/stat.h>
@@ -23,14 +26,59 @@ std::string fileNameOf(const std::string& path) {
     return slash == std::string::npos ? path : path.substr(slash + 1);
 }
 
+// Temporary paths the signal handler removes. A slot holds a path from
+// strdup, published after the file exists and taken back before the file is
+// renamed or removed, so the handler never touches a finished output.
+constexpr int maxTemporaries = 32;
+std::atomic<char*> temporaries[maxTemporaries];
+
+int publish(const std::string& path) {
+    char* copy = strdup(path.c_str());
+    if (!copy) return -1;
+    for (int i = 0; i < maxTemporaries; ++i) {
+        char* expected = nullptr;
+        if (temporaries[i].compare_exchange_strong(expected, copy)) return i;
+    }
+    free(copy);
+    return -1;
+}
+
+void withdraw(int slot) {
+    if (slot >= 0) free(temporaries[slot].exchange(nullptr));
+}
+
+extern "C" void removeTemporariesAndExit(int signal) {
+    for (auto& slot : temporaries)
+        if (char* path = slot.load()) unlink(path);
+    _exit(128 + signal);
+}
+
 }  // namespace
+
+void removeTemporariesOnSignal() {
+    struct sigaction action {};
+    action.sa_handler = removeTemporariesAndExit;
+    sigemptyset(&action.sa_mask);
+    sigaddset(&action.sa_mask, SIGINT);
+    sigaddset(&action.sa_mask, SIGTERM);
+    sigaction(SIGINT, &action, nullptr);
+    sigaction(SIGTERM, &action, nullptr);
+}
 
 AtomicOutput::AtomicOutput(const std::string& target) : target_(target) {
     if (target.empty() || target.back() == '/')
         throw RenderError(exitOutput, "output path '" + target + "' names no file");
     struct stat info;
-    if (stat(target.c_str(), &info) == 0 && S_ISDIR(info.st_mode))
+    const bool exists = stat(target.c_str(), &info) == 0;
+    if (exists && S_ISDIR(info.st_mode))
         throw RenderError(exitOutput, "output path '" + target + "' is a folder");
+    // A device or pipe (/dev/stdout) is written directly: renaming over it
+    // would replace the device node with a file.
+    if (exists && !S_ISREG(info.st_mode)) {
+        descriptor_ = open(target.c_str(), O_WRONLY | O_CLOEXEC);
+        if (descriptor_ < 0) throw RenderError(exitOutput, "cannot write " + target + ": " + std::strerror(errno));
+        return;
+    }
     // Hidden name in the same folder, so the final rename never crosses file systems.
     std::string pattern = folderOf(target) + "/." + fileNameOf(target) + ".tmp-XXXXXX";
     std::vector<char> name(pattern.begin(), pattern.end());
@@ -39,6 +87,7 @@ AtomicOutput::AtomicOutput(const std::string& target) : target_(target) {
     if (descriptor_ < 0)
         throw RenderError(exitOutput, "cannot write " + target + ": " + std::strerror(errno));
     temporary_ = name.data();
+    slot_ = publish(temporary_);
     // mkstemp makes the file private; give it the permissions a new file gets.
     mode_t mask = umask(0);
     umask(mask);
@@ -46,6 +95,7 @@ AtomicOutput::AtomicOutput(const std::string& target) : target_(target) {
 }
 
 AtomicOutput::~AtomicOutput() {
+    withdraw(slot_);
     if (descriptor_ >= 0) close(descriptor_);
     if (!committed_ && !temporary_.empty()) unlink(temporary_.c_str());
 }
@@ -77,6 +127,12 @@ void AtomicOutput::commit() {
     if (descriptor_ >= 0) {
         close(descriptor_);
         descriptor_ = -1;
+    }
+    withdraw(slot_);
+    slot_ = -1;
+    if (temporary_.empty()) {  // written directly
+        committed_ = true;
+        return;
     }
     if (std::rename(temporary_.c_str(), target_.c_str()) != 0)
         throw RenderError(exitOutput, "cannot write " + target_ + ": " + std::strerror(errno));

@@ -1,6 +1,9 @@
 // An output file that appears only when it is complete: bytes go to a
 // temporary file in the target's folder, which is renamed over the target by
-// commit(). Dropped without commit, the temporary file is removed.
+// commit(). Dropped without commit, the temporary file is removed; so is
+// every temporary file still open when SIGINT or SIGTERM arrives (see
+// removeTemporariesOnSignal). An existing target that is not a regular file
+// (a device, a pipe) is written directly instead.
 #pragma once
 
 #include <string>
@@ -27,10 +30,15 @@ public:
     void commit();
 
 private:
+    int slot_ = -1;  // in the list the signal handler clears
     std::string target_;
     std::string temporary_;
     int descriptor_ = -1;
     bool committed_ = false;
 };
+
+// Installs handlers for SIGINT and SIGTERM that remove the temporary files of
+// all live AtomicOutputs and end the process with 130 or 143.
+void removeTemporariesOnSignal();
 
 }  // namespace render

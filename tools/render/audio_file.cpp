@@ -8,10 +8,13 @@
 #include <algorithm>
 #include <cctype>
 #include <cmath>
-#include <memory>
+#include <cstring>
+#include <vector>
 
 namespace render {
 namespace {
+
+constexpr size_t chunkFrames = 4096;
 
 std::string lowerExtension(const std::string& path) {
     size_t dot = path.find_last_of('.');
@@ -41,6 +44,16 @@ int subtypeFor(SampleFormat format) {
     return SF_FORMAT_PCM_24;
 }
 
+int bitsOf(SampleFormat format) {
+    switch (format) {
+    case SampleFormat::pcm16: return 16;
+    case SampleFormat::pcm24: return 24;
+    case SampleFormat::pcm32: return 32;
+    case SampleFormat::float32: return 0;
+    }
+    return 0;
+}
+
 SF_INFO outputInfo(const std::string& path, SampleFormat format, double sampleRate) {
     SF_INFO info{};
     info.samplerate = static_cast<int>(std::lround(sampleRate));
@@ -51,6 +64,41 @@ SF_INFO outputInfo(const std::string& path, SampleFormat format, double sampleRa
                                           sampleFormatName(format) + " samples at " +
                                           std::to_string(info.samplerate) + " Hz");
     return info;
+}
+
+// Bytes per frame of the uncompressed sample types; 0 when not fixed.
+int64_t bytesPerFrame(const SF_INFO& info) {
+    switch (info.format & SF_FORMAT_SUBMASK) {
+    case SF_FORMAT_PCM_S8:
+    case SF_FORMAT_PCM_U8: return info.channels;
+    case SF_FORMAT_PCM_16: return 2 * info.channels;
+    case SF_FORMAT_PCM_24: return 3 * info.channels;
+    case SF_FORMAT_PCM_32:
+    case SF_FORMAT_FLOAT: return 4 * info.channels;
+    case SF_FORMAT_DOUBLE: return 8 * info.channels;
+    default: return 0;
+    }
+}
+
+// libsndfile reads a cut-short WAV or AIFF as far as it goes and notes the
+// header's figure in its log ("data : 40000 (should be 20000)"); the
+// declared length comes from there.
+int64_t headerFrames(SNDFILE* file, const SF_INFO& info) {
+    std::vector<char> log(16384, '\0');
+    sf_command(file, SFC_GET_LOG_INFO, log.data(), static_cast<int>(log.size() - 1));
+    const int64_t frameBytes = bytesPerFrame(info);
+    for (const char* line = log.data(); *line;) {
+        const char* end = std::strchr(line, '\n');
+        std::string text(line, end ? static_cast<size_t>(end - line) : std::strlen(line));
+        long long declared = 0, present = 0;
+        char name[8] = {};
+        if (std::sscanf(text.c_str(), "%7s : %lld (should be %lld)", name, &declared, &present) == 3 &&
+            (std::strcmp(name, "data") == 0 || std::strcmp(name, "SSND") == 0) && declared > present && frameBytes > 0)
+            return static_cast<int64_t>(info.frames) + (declared - present) / frameBytes;
+        if (!end) break;
+        line = end + 1;
+    }
+    return info.frames;
 }
 
 struct SndfileCloser {
@@ -79,62 +127,128 @@ const char* sampleFormatName(SampleFormat format) {
     return "?";
 }
 
-AudioData readAudioFile(const std::string& path) {
+bool dithers(SampleFormat format, Dither dither) {
+    if (format == SampleFormat::float32 || dither == Dither::none) return false;
+    return dither == Dither::tpdf || format == SampleFormat::pcm16;
+}
+
+struct AudioReader::File {
+    SndfileHandle handle;
+    std::vector<double> interleaved;
+};
+
+AudioReader::AudioReader(const std::string& path) : file_(new File), path_(path) {
     SF_INFO info{};
-    SndfileHandle file(sf_open(path.c_str(), SFM_READ, &info));
-    if (!file) throw RenderError(exitInput, "cannot read " + path + ": " + sf_strerror(nullptr));
+    file_->handle.reset(sf_open(path.c_str(), SFM_READ, &info));
+    if (!file_->handle) throw RenderError(exitInput, "cannot read " + path + ": " + sf_strerror(nullptr));
     if (info.channels < 1 || info.channels > 2)
         throw RenderError(exitInput, path + " has " + std::to_string(info.channels) +
                                          " channels; only mono and stereo files can be rendered");
     if (info.samplerate <= 0) throw RenderError(exitInput, path + " has no valid sample rate");
-    AudioData audio;
-    audio.sampleRate = info.samplerate;
-    audio.sourceChannels = info.channels;
-    // Float files keep values beyond full scale; integer files are read as -1..1.
-    std::vector<double> interleaved(4096 * static_cast<size_t>(info.channels));
-    for (;;) {
-        sf_count_t got = sf_readf_double(file.get(), interleaved.data(), 4096);
+    sampleRate_ = info.samplerate;
+    channels_ = info.channels;
+    declaredFrames_ = headerFrames(file_->handle.get(), info);
+}
+
+AudioReader::~AudioReader() = default;
+
+size_t AudioReader::read(double* left, double* right, size_t frames) {
+    size_t done = 0;
+    while (done < frames) {
+        const size_t want = std::min(chunkFrames, frames - done);
+        file_->interleaved.resize(want * static_cast<size_t>(channels_));
+        // Float files keep values beyond full scale; integer files are read as -1..1.
+        sf_count_t got = sf_readf_double(file_->handle.get(), file_->interleaved.data(), static_cast<sf_count_t>(want));
+        if (sf_error(file_->handle.get()) != SF_ERR_NO_ERROR)
+            throw RenderError(exitInput, "cannot read " + path_ + ": " + sf_strerror(file_->handle.get()));
         if (got <= 0) break;
-        for (sf_count_t i = 0; i < got; ++i) {
-            double left = interleaved[static_cast<size_t>(i * info.channels)];
-            double right = info.channels == 2 ? interleaved[static_cast<size_t>(i * 2 + 1)] : left;
-            audio.channel[0].push_back(left);
-            audio.channel[1].push_back(right);
+        const double* x = file_->interleaved.data();
+        for (sf_count_t i = 0; i < got; ++i, ++done) {
+            double l = *x++;
+            double r = channels_ == 2 ? *x++ : l;
+            if (!std::isfinite(l) || !std::isfinite(r))
+                throw RenderError(exitInput, path_ + " holds samples that are not finite numbers");
+            left[done] = l;
+            right[done] = r;
         }
+        if (static_cast<size_t>(got) < want) break;
     }
-    if (sf_error(file.get()) != SF_ERR_NO_ERROR)
-        throw RenderError(exitInput, "cannot read " + path + ": " + sf_strerror(file.get()));
-    for (const auto& ch : audio.channel)
-        for (double x : ch)
-            if (!std::isfinite(x)) throw RenderError(exitInput, path + " holds samples that are not finite numbers");
-    return audio;
+    framesRead_ += static_cast<int64_t>(done);
+    return done;
 }
 
 void checkOutputFormat(const std::string& path, SampleFormat format, double sampleRate) {
     outputInfo(path, format, sampleRate);
 }
 
-void writeAudioFile(const std::string& path, const AudioData& audio, SampleFormat format) {
-    SF_INFO info = outputInfo(path, format, audio.sampleRate);
-    AtomicOutput output(path);
-    SndfileHandle file(sf_open_fd(output.releaseDescriptor(), SFM_WRITE, &info, SF_TRUE));
-    if (!file) throw RenderError(exitOutput, "cannot write " + path + ": " + sf_strerror(nullptr));
-    sf_command(file.get(), SFC_SET_CLIPPING, nullptr, SF_TRUE);
-    std::vector<double> interleaved;
-    const size_t chunk = 4096;
-    for (size_t start = 0; start < audio.frames(); start += chunk) {
-        size_t n = std::min(chunk, audio.frames() - start);
-        interleaved.resize(n * 2);
-        for (size_t i = 0; i < n; ++i) {
-            interleaved[2 * i] = audio.channel[0][start + i];
-            interleaved[2 * i + 1] = audio.channel[1][start + i];
+struct AudioWriter::File {
+    SndfileHandle handle;
+    std::vector<int> integers;
+    std::vector<float> floats;
+};
+
+AudioWriter::AudioWriter(AtomicOutput& output, SampleFormat format, Dither dither, double sampleRate)
+    : file_(new File), target_(output.target()), format_(format), dither_(dithers(format, dither)) {
+    SF_INFO info = outputInfo(target_, format, sampleRate);
+    file_->handle.reset(sf_open_fd(output.releaseDescriptor(), SFM_WRITE, &info, SF_TRUE));
+    if (!file_->handle) throw RenderError(exitOutput, "cannot write " + target_ + ": " + sf_strerror(nullptr));
+}
+
+AudioWriter::~AudioWriter() = default;
+
+// Uniform in [0, 1) from a 64-bit linear congruential generator's top bits.
+double AudioWriter::nextNoise() {
+    noise_ = noise_ * 6364136223846793005ull + 1442695040888963407ull;
+    return static_cast<double>(noise_ >> 11) / 9007199254740992.0;
+}
+
+void AudioWriter::write(const double* left, const double* right, size_t frames, double* storedLeft,
+                        double* storedRight) {
+    if (!file_->handle) throw RenderError(exitOutput, "cannot write " + target_ + ": already closed");
+    const int bits = bitsOf(format_);
+    const double scale = bits ? std::ldexp(1.0, bits - 1) : 1.0;
+    const double highest = scale - 1.0, lowest = -scale;
+    const int shift = 32 - bits;
+    const double* source[2] = {left, right};
+    double* stored[2] = {storedLeft, storedRight};
+    if (bits) file_->integers.resize(frames * 2);
+    else file_->floats.resize(frames * 2);
+    for (size_t i = 0; i < frames; ++i) {
+        for (int c = 0; c < 2; ++c) {
+            double x = source[c][i];
+            if (!std::isfinite(x)) {
+                ++notFinite_;
+                x = 0.0;
+            }
+            double value;
+            if (bits) {
+                // TPDF: two uniform values, one LSB wide each, make a triangle two LSB wide.
+                double y = x * scale + (dither_ ? nextNoise() - nextNoise() : 0.0);
+                double q = std::floor(y + 0.5);
+                if (q > highest || q < lowest) {
+                    ++clipped_;
+                    q = std::clamp(q, lowest, highest);
+                }
+                file_->integers[2 * i + static_cast<size_t>(c)] = static_cast<int>(static_cast<int64_t>(q) * (int64_t(1) << shift));
+                value = q / scale;
+            } else {
+                float f = static_cast<float>(x);
+                file_->floats[2 * i + static_cast<size_t>(c)] = f;
+                value = f;
+            }
+            if (stored[c]) stored[c][i] = value;
         }
-        if (sf_writef_double(file.get(), interleaved.data(), static_cast<sf_count_t>(n)) != static_cast<sf_count_t>(n))
-            throw RenderError(exitOutput, "cannot write " + path + ": " + sf_strerror(file.get()));
     }
-    if (sf_close(file.release()) != 0)  // writes the final header
-        throw RenderError(exitOutput, "cannot write " + path + ": closing failed");
-    output.commit();
+    sf_count_t written = bits ? sf_writef_int(file_->handle.get(), file_->integers.data(), static_cast<sf_count_t>(frames))
+                              : sf_writef_float(file_->handle.get(), file_->floats.data(), static_cast<sf_count_t>(frames));
+    if (written != static_cast<sf_count_t>(frames))
+        throw RenderError(exitOutput, "cannot write " + target_ + ": " + sf_strerror(file_->handle.get()));
+}
+
+void AudioWriter::close() {
+    if (!file_->handle) return;
+    if (sf_close(file_->handle.release()) != 0)  // writes the final header
+        throw RenderError(exitOutput, "cannot write " + target_ + ": closing failed");
 }
 
 }  // namespace render

@@ -1,29 +1,91 @@
-// Reading and writing audio files (WAV, FLAC, AIFF) through libsndfile.
+// Reading and writing audio files (WAV, FLAC, AIFF) through libsndfile, block
+// by block, so a file of any length needs the same little memory.
 #pragma once
 
-#include "tools/render/audio_data.h"
-
+#include <cstddef>
+#include <cstdint>
+#include <memory>
 #include <string>
 
 namespace render {
 
+class AtomicOutput;
+
 enum class SampleFormat { pcm16, pcm24, pcm32, float32 };
+// automatic: TPDF dither when writing 16 bits, none otherwise.
+enum class Dither { automatic, tpdf, none };
 
 // "16", "24", "32" or "float"; false for anything else.
 bool parseSampleFormat(const std::string& text, SampleFormat& format);
 const char* sampleFormatName(SampleFormat format);
+// Whether writing this format dithers under that choice.
+bool dithers(SampleFormat format, Dither dither);
 
-// Reads a mono or stereo file; mono is placed on both channels.
-// Throws RenderError(exitInput) with the reason.
-AudioData readAudioFile(const std::string& path);
+// A mono or stereo file, read in blocks; mono is played on both channels.
+class AudioReader {
+public:
+    // Opens and checks the file. Throws RenderError(exitInput) with the reason.
+    explicit AudioReader(const std::string& path);
+    ~AudioReader();
+    AudioReader(const AudioReader&) = delete;
+    AudioReader& operator=(const AudioReader&) = delete;
+
+    double sampleRate() const { return sampleRate_; }
+    int channels() const { return channels_; }
+    // The length the file's header declares; more than it holds when the
+    // file was cut short.
+    int64_t declaredFrames() const { return declaredFrames_; }
+    int64_t framesRead() const { return framesRead_; }
+    // Up to frames frames into left and right; 0 at the end. Throws
+    // RenderError(exitInput) on a read error or a sample that is not finite.
+    size_t read(double* left, double* right, size_t frames);
+
+private:
+    struct File;
+    std::unique_ptr<File> file_;
+    std::string path_;
+    double sampleRate_ = 0;
+    int channels_ = 0;
+    int64_t declaredFrames_ = 0;
+    int64_t framesRead_ = 0;
+};
 
 // Checks that the file name's extension (.wav, .flac, .aif, .aiff) can hold
 // the sample format at this rate. Throws RenderError(exitOutput).
 void checkOutputFormat(const std::string& path, SampleFormat format, double sampleRate);
 
-// Writes stereo audio; the file appears only when complete. Integer formats
-// saturate samples beyond full scale instead of wrapping.
-// Throws RenderError(exitOutput).
-void writeAudioFile(const std::string& path, const AudioData& audio, SampleFormat format);
+// Writes stereo audio into an AtomicOutput's temporary file. Integer formats
+// are rounded here (with TPDF dither when asked), so the values measured are
+// those in the file: samples beyond full scale are held at it and counted.
+class AudioWriter {
+public:
+    // Throws RenderError(exitOutput).
+    AudioWriter(AtomicOutput& output, SampleFormat format, Dither dither, double sampleRate);
+    ~AudioWriter();
+    AudioWriter(const AudioWriter&) = delete;
+    AudioWriter& operator=(const AudioWriter&) = delete;
+
+    // Writes frames frames; stored receives each sample as the file holds it
+    // (may be null). Throws RenderError(exitOutput).
+    void write(const double* left, const double* right, size_t frames, double* storedLeft = nullptr,
+               double* storedRight = nullptr);
+    // Writes the final header. Throws RenderError(exitOutput).
+    void close();
+    // Samples (each channel counted) the integer format held at full scale.
+    uint64_t clippedByFormat() const { return clipped_; }
+    // Samples that were not finite numbers, written as 0.
+    uint64_t notFinite() const { return notFinite_; }
+
+private:
+    struct File;
+    std::unique_ptr<File> file_;
+    std::string target_;
+    SampleFormat format_;
+    bool dither_;
+    uint64_t noise_ = 0x0D17BE55EEDull;  // fixed seed: the same bytes on every run
+    uint64_t clipped_ = 0;
+    uint64_t notFinite_ = 0;
+    double nextNoise();
+};
 
 }  // namespace render

@@ -10,18 +10,6 @@ namespace {
 constexpr double pi = 3.14159265358979323846;
 constexpr double beat = 0.5;  // 120 beats per minute
 
-// A small fixed noise source, so the demo never depends on the library's generator.
-class Noise {
-public:
-    double next() {
-        state_ = state_ * 6364136223846793005ull + 1442695040888963407ull;
-        return static_cast<double>(state_ >> 11) / 9007199254740992.0 * 2.0 - 1.0;
-    }
-
-private:
-    uint64_t state_ = 0x5eed0f0a1ull;
-};
-
 double kick(double t) {
     // Pitch falls from 150 Hz to 50 Hz; the phase is the integral of that fall.
     double phase = 2 * pi * (50.0 * t + 100.0 * 0.03 * (1.0 - std::exp(-t / 0.03)));
@@ -33,20 +21,22 @@ double bass(double t, double frequency) {
     return std::sin(w) + 0.4 * std::sin(2 * w) + 0.2 * std::sin(3 * w);
 }
 
+double nextNoise(uint64_t& state) {
+    state = state * 6364136223846793005ull + 1442695040888963407ull;
+    return static_cast<double>(state >> 11) / 9007199254740992.0 * 2.0 - 1.0;
+}
+
 }  // namespace
 
-AudioData makeDemoSignal(double sampleRate) {
-    AudioData audio;
-    audio.sampleRate = sampleRate;
-    audio.sourceChannels = 2;
-    const size_t frames = static_cast<size_t>(std::lround(demoSeconds * sampleRate));
-    audio.resize(frames);
-    Noise noise;
-    double snareBody = 0.0;
+DemoSignal::DemoSignal(double sampleRate)
+    : sampleRate_(sampleRate), total_(static_cast<size_t>(std::lround(demoSeconds * sampleRate))) {}
+
+size_t DemoSignal::generate(double* left, double* right, size_t frames) {
     const double sweepStart = 4.0, sweepLength = 3.5, f0 = 30.0, f1 = 15000.0;
     const double sweepRate = std::log(f1 / f0);
-    for (size_t n = 0; n < frames; ++n) {
-        double t = static_cast<double>(n) / sampleRate;
+    size_t done = 0;
+    for (; done < frames && position_ < total_; ++done, ++position_) {
+        double t = static_cast<double>(position_) / sampleRate_;
         int beatIndex = static_cast<int>(t / beat);
         double inBeat = t - beatIndex * beat;
 
@@ -55,10 +45,10 @@ AudioData makeDemoSignal(double sampleRate) {
         double b = 0.3 * bass(t, bar % 2 == 0 ? 55.0 : 41.2) * (0.6 + 0.4 * std::exp(-inBeat / 0.2));
 
         double s = 0.0;
-        double white = noise.next();
+        double white = nextNoise(noise_);
         if (beatIndex % 2 == 1) {
-            snareBody = 0.7 * snareBody + 0.3 * white;  // a little low-passed body under the hiss
-            s = 0.6 * (0.6 * white + 0.8 * snareBody) * std::exp(-inBeat / 0.12);
+            snareBody_ = 0.7 * snareBody_ + 0.3 * white;  // a little low-passed body under the hiss
+            s = 0.6 * (0.6 * white + 0.8 * snareBody_) * std::exp(-inBeat / 0.12);
         }
 
         double sweep = 0.0;
@@ -71,11 +61,19 @@ AudioData makeDemoSignal(double sampleRate) {
 
         // The last bar swells from unity to +4 dBFS peaks.
         double swell = t >= 6.0 ? 1.0 + 0.6 * (t - 6.0) / 2.0 : 1.0;
-        double left = swell * (k + b + 0.8 * s + sweep);
-        double right = swell * (k + b + 0.5 * s - sweep);
-        audio.channel[0][n] = left;
-        audio.channel[1][n] = right;
+        left[done] = static_cast<float>(swell * (k + b + 0.8 * s + sweep));
+        right[done] = static_cast<float>(swell * (k + b + 0.5 * s - sweep));
     }
+    return done;
+}
+
+AudioData makeDemoSignal(double sampleRate) {
+    DemoSignal demo(sampleRate);
+    AudioData audio;
+    audio.sampleRate = sampleRate;
+    audio.sourceChannels = 2;
+    audio.resize(demo.totalFrames());
+    demo.generate(audio.channel[0].data(), audio.channel[1].data(), demo.totalFrames());
     return audio;
 }
 

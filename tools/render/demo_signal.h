@@ -6,10 +6,30 @@
 
 #include "tools/render/audio_data.h"
 
+#include <cstdint>
+
 namespace render {
 
 constexpr double demoSeconds = 8.0;
 
+// The demo generated block by block, each sample rounded to single precision
+// (so the written demo input, a float file, renders to the same output).
+class DemoSignal {
+public:
+    explicit DemoSignal(double sampleRate);
+    size_t totalFrames() const { return total_; }
+    // Up to frames frames; 0 at the end.
+    size_t generate(double* left, double* right, size_t frames);
+
+private:
+    double sampleRate_;
+    size_t total_;
+    size_t position_ = 0;
+    uint64_t noise_ = 0x5eed0f0a1ull;  // a small fixed noise source, independent of the library's
+    double snareBody_ = 0.0;
+};
+
+// The whole demo at once.
 AudioData makeDemoSignal(double sampleRate);
 
 }  // namespace render

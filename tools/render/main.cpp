@@ -1,4 +1,5 @@
 // orvalt-render: renders audio through a VST 2.4 plug-in from the command line.
+#include "tools/render/atomic_output.h"
 #include "tools/render/render_error.h"
 #include "tools/render/render_job.h"
 #include "tools/render/render_options.h"
@@ -7,6 +8,9 @@
 #include <exception>
 #include <new>
 
+#ifndef ORVALT_VERSION
+#define ORVALT_VERSION "unknown"
+#endif
 #ifndef ORVALT_DEFAULT_PLUGIN
 #define ORVALT_DEFAULT_PLUGIN ""
 #endif
@@ -14,10 +18,15 @@
 int main(int argc, char** argv) {
     using namespace render;
     const std::string defaultPlugin = ORVALT_DEFAULT_PLUGIN;
+    removeTemporariesOnSignal();
     try {
         RenderOptions options = parseRenderOptions(argc, argv, defaultPlugin);
         if (options.help) {
             std::fputs(renderUsage(defaultPlugin).c_str(), stdout);
+            return exitOk;
+        }
+        if (options.version) {
+            std::printf("orvalt-render %s\n", ORVALT_VERSION);
             return exitOk;
         }
         runRender(options, stdout);

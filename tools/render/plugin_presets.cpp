@@ -3,10 +3,12 @@
 #include "tools/render/atomic_output.h"
 #include "tools/render/render_error.h"
 
+#include <algorithm>
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
 #include <memory>
+#include <unistd.h>
 
 namespace render {
 namespace {
@@ -53,10 +55,90 @@ PresetFile readPresetFor(vsthost::Plugin& plugin, const std::string& path) {
         if (preset.count != plugin.numParams())
             throw RenderError(exitPreset, path + " holds " + std::to_string(preset.count) + " parameters; the plug-in has " +
                                               std::to_string(plugin.numParams()));
+        // A chunk relabelled as a parameter list reads as arbitrary floats.
+        for (int i = 0; i < preset.count; ++i) {
+            float v = preset.params[static_cast<size_t>(i)];
+            if (!(v >= 0.0f && v <= 1.0f))
+                throw RenderError(exitPreset, path + ": parameter " + std::to_string(i) + " holds " +
+                                                  std::to_string(v) + ", not a normalized value from 0 to 1");
+        }
     } else if (!chunks) {
         throw RenderError(exitPreset, path + " holds a state chunk, but the plug-in does not keep its state as a chunk");
     }
     return preset;
+}
+
+namespace {
+
+// What the plug-in writes to standard error while it is held, e.g. the
+// message of a rejected chunk.
+class StandardErrorCatch {
+public:
+    StandardErrorCatch() {
+        std::fflush(stderr);
+        file_ = std::tmpfile();
+        saved_ = dup(2);
+        if (file_ && saved_ >= 0) dup2(fileno(file_), 2);
+    }
+    ~StandardErrorCatch() { release(); }
+    std::string release() {
+        std::string text;
+        if (saved_ < 0) return text;
+        std::fflush(stderr);
+        dup2(saved_, 2);
+        close(saved_);
+        saved_ = -1;
+        if (!file_) return text;
+        std::rewind(file_);
+        char buffer[512];
+        size_t n;
+        while ((n = std::fread(buffer, 1, sizeof buffer, file_)) > 0 && text.size() < 4096) text.append(buffer, n);
+        std::fclose(file_);
+        file_ = nullptr;
+        return text;
+    }
+
+private:
+    FILE* file_ = nullptr;
+    int saved_ = -1;
+};
+
+// The message's distinct lines joined into one (both scratch instances may
+// say the same).
+std::string oneLine(const std::string& text) {
+    std::vector<std::string> lines;
+    size_t start = 0;
+    while (start < text.size()) {
+        size_t end = text.find_first_of("\r\n", start);
+        if (end == std::string::npos) end = text.size();
+        std::string line = text.substr(start, end - start);
+        if (!line.empty() && std::find(lines.begin(), lines.end(), line) == lines.end()) lines.push_back(line);
+        start = end + 1;
+    }
+    std::string joined;
+    for (const std::string& line : lines) joined += (joined.empty() ? "" : " ") + line;
+    return joined;
+}
+
+}  // namespace
+
+void checkPresetTaken(const std::function<std::unique_ptr<vsthost::Plugin>()>& newInstance,
+                      const PresetFile& preset, const std::string& path) {
+    auto plain = newInstance();
+    auto moved = newInstance();
+    const int count = plain->numParams();
+    for (int i = 0; i < count; ++i) moved->setParameter(i, plain->getParameter(i) < 0.5f ? 0.75f : 0.25f);
+    StandardErrorCatch messages;
+    applyPreset(*plain, preset);
+    applyPreset(*moved, preset);
+    std::string said = oneLine(messages.release());
+    for (int i = 0; i < count; ++i) {
+        if (plain->getParameter(i) != moved->getParameter(i))
+            throw RenderError(exitPreset, path + ": the plug-in did not take this preset" +
+                                              (said.empty() ? std::string(" (it leaves ") + plain->parameterName(i) +
+                                                                  " unset)"
+                                                            : " (it said: " + said + ")"));
+    }
 }
 
 void applyPreset(vsthost::Plugin& plugin, const PresetFile& preset) {
@@ -67,8 +149,7 @@ void applyPreset(vsthost::Plugin& plugin, const PresetFile& preset) {
     plugin.setChunk(preset.chunk, preset.kind == PresetKind::programChunk);
 }
 
-void savePreset(vsthost::Plugin& plugin, const std::string& path, bool bank) {
-    AtomicOutput output(path);
+void savePreset(vsthost::Plugin& plugin, AtomicOutput& output, bool bank) {
     PresetFile preset;
     preset.fxID = plugin.uniqueID();
     preset.fxVersion = plugin.effect()->version;
@@ -95,7 +176,6 @@ void savePreset(vsthost::Plugin& plugin, const std::string& path, bool bank) {
     if ((preset.kind != PresetKind::programParams) && preset.chunk.empty())
         throw RenderError(exitPlugin, "the plug-in gave no state chunk to save");
     output.writeAll(encodePresetFile(preset));
-    output.commit();
 }
 
 }  // namespace render

@@ -15,7 +15,7 @@ PluginSetup::PluginSetup(const RenderOptions& options) : options_(options) {
     if (!library_) throw RenderError(exitPlugin, error);
 }
 
-std::unique_ptr<vsthost::Plugin> PluginSetup::createInstance(double sampleRate) {
+std::unique_ptr<vsthost::Plugin> PluginSetup::openInstance(double sampleRate) {
     vsthost::HostOptions hostOptions;
     hostOptions.sampleRate = static_cast<float>(sampleRate);
     hostOptions.blockSize = options_.blockSize;
@@ -33,9 +33,15 @@ std::unique_ptr<vsthost::Plugin> PluginSetup::createInstance(double sampleRate) 
     plugin->dispatch(effSetSampleRate, 0, 0, nullptr, static_cast<float>(sampleRate));
     plugin->dispatch(effSetBlockSize, 0, options_.blockSize);
     plugin->dispatch(effSetProcessPrecision, 0, options_.doublePrecision ? 1 : 0);
+    return plugin;
+}
+
+std::unique_ptr<vsthost::Plugin> PluginSetup::createInstance(double sampleRate) {
+    auto plugin = openInstance(sampleRate);
     if (!resolved_) {
         if (!options_.presetPath.empty()) {
             preset_ = readPresetFor(*plugin, options_.presetPath);
+            checkPresetTaken([&] { return openInstance(sampleRate); }, preset_, options_.presetPath);
             hasPreset_ = true;
         }
     }

@@ -21,12 +21,14 @@ public:
 
     // A new instance, opened, told the rate, block size and precision, with the
     // preset and the parameter assignments applied, switched on. The first call
-    // reads and checks the preset and turns the assignments into normalized
+    // reads and checks the preset (on scratch instances too) and turns the assignments into normalized
     // values (throwing RenderError(exitPreset / exitParameter)); later calls
     // repeat exactly those values.
     std::unique_ptr<vsthost::Plugin> createInstance(double sampleRate);
 
 private:
+    // Created, opened, told the rate, block size and precision; nothing else.
+    std::unique_ptr<vsthost::Plugin> openInstance(double sampleRate);
     void resolveAssignments(vsthost::Plugin& plugin);
     const RenderOptions& options_;
     std::shared_ptr<vsthost::Library> library_;

@@ -3,93 +3,137 @@
 #include "tools/render/render_error.h"
 
 #include <algorithm>
-#include <chrono>
+#include <cmath>
 #include <vector>
 
 namespace render {
-namespace {
 
-template <typename Sample>
-class ChannelBuffers {
-public:
-    ChannelBuffers(int channels, int frames)
-        : storage_(static_cast<size_t>(std::max(channels, 1)), std::vector<Sample>(static_cast<size_t>(frames))) {
-        for (auto& ch : storage_) pointers_.push_back(ch.data());
+struct RenderStream::Buffers {
+    std::vector<std::vector<float>> floatIn, floatOut;
+    std::vector<std::vector<double>> doubleIn, doubleOut;
+    std::vector<float*> floatInPointers, floatOutPointers;
+    std::vector<double*> doubleInPointers, doubleOutPointers;
+    std::vector<double> silence;
+
+    template <typename Sample>
+    static void make(std::vector<std::vector<Sample>>& storage, std::vector<Sample*>& pointers, int channels,
+                     int frames) {
+        storage.assign(static_cast<size_t>(std::max(channels, 1)), std::vector<Sample>(static_cast<size_t>(frames)));
+        for (auto& ch : storage) pointers.push_back(ch.data());
     }
-    Sample** pointers() { return pointers_.data(); }
-    std::vector<Sample>& channel(int c) { return storage_[static_cast<size_t>(c)]; }
-    int count() const { return static_cast<int>(storage_.size()); }
-
-private:
-    std::vector<std::vector<Sample>> storage_;
-    std::vector<Sample*> pointers_;
+    template <typename Sample>
+    std::vector<std::vector<Sample>>& in();
+    template <typename Sample>
+    std::vector<std::vector<Sample>>& out();
+    template <typename Sample>
+    Sample** inPointers();
+    template <typename Sample>
+    Sample** outPointers();
 };
 
-template <typename Sample>
-double renderWith(vsthost::Plugin& plugin, const AudioData& input, AudioData& output, int blockSize,
-                  const ProgressCallback& progress) {
-    const AEffect* effect = plugin.effect();
-    ChannelBuffers<Sample> in(effect->numInputs, blockSize);
-    ChannelBuffers<Sample> out(effect->numOutputs, blockSize);
-    output.sampleRate = input.sampleRate;
-    output.sourceChannels = 2;
-    output.resize(input.frames());
+template <> std::vector<std::vector<float>>& RenderStream::Buffers::in<float>() { return floatIn; }
+template <> std::vector<std::vector<double>>& RenderStream::Buffers::in<double>() { return doubleIn; }
+template <> std::vector<std::vector<float>>& RenderStream::Buffers::out<float>() { return floatOut; }
+template <> std::vector<std::vector<double>>& RenderStream::Buffers::out<double>() { return doubleOut; }
+template <> float** RenderStream::Buffers::inPointers<float>() { return floatInPointers.data(); }
+template <> double** RenderStream::Buffers::inPointers<double>() { return doubleInPointers.data(); }
+template <> float** RenderStream::Buffers::outPointers<float>() { return floatOutPointers.data(); }
+template <> double** RenderStream::Buffers::outPointers<double>() { return doubleOutPointers.data(); }
 
+RenderStream::RenderStream(vsthost::Plugin& plugin, const EngineSettings& settings, double sampleRate)
+    : plugin_(plugin), settings_(settings), sampleRate_(sampleRate), buffers_(new Buffers) {
+    const AEffect* effect = plugin.effect();
+    if (!effect || effect->numOutputs < 1) throw RenderError(exitPlugin, "the plug-in has no audio outputs");
+    if (settings.doublePrecision) {
+        if (!(effect->flags & effFlagsCanDoubleReplacing) || !effect->processDoubleReplacing)
+            throw RenderError(exitPlugin, "the plug-in cannot process double precision");
+        Buffers::make(buffers_->doubleIn, buffers_->doubleInPointers, effect->numInputs, settings.blockSize);
+        Buffers::make(buffers_->doubleOut, buffers_->doubleOutPointers, effect->numOutputs, settings.blockSize);
+    } else {
+        if (!effect->processReplacing) throw RenderError(exitPlugin, "the plug-in has no processReplacing");
+        Buffers::make(buffers_->floatIn, buffers_->floatInPointers, effect->numInputs, settings.blockSize);
+        Buffers::make(buffers_->floatOut, buffers_->floatOutPointers, effect->numOutputs, settings.blockSize);
+    }
     VstTimeInfo time{};
-    time.sampleRate = input.sampleRate;
+    time.sampleRate = sampleRate;
     time.tempo = 120.0;
     time.timeSigNumerator = 4;
     time.timeSigDenominator = 4;
     time.flags = kVstTransportPlaying | kVstTransportChanged | kVstTempoValid | kVstTimeSigValid;
     plugin.host().setTimeInfo(&time);
+}
 
+RenderStream::~RenderStream() {
+    plugin_.host().setTimeInfo(nullptr);
+}
+
+void RenderStream::settle(double seconds) {
+    const size_t total = std::max(settleMinimumFrames, static_cast<size_t>(std::ceil(seconds * sampleRate_)));
+    const size_t chunk = static_cast<size_t>(settings_.blockSize);
+    buffers_->silence.assign(chunk, 0.0);
+    std::vector<double> discard(chunk);
+    const double* zero = buffers_->silence.data();
+    for (size_t done = 0; done < total; done += chunk) {
+        size_t n = std::min(chunk, total - done);
+        process(zero, zero, discard.data(), discard.data(), n);
+    }
+    VstTimeInfo time = *plugin_.host().timeInfo();
+    time.samplePos = 0.0;
+    time.flags |= kVstTransportChanged;
+    plugin_.host().setTimeInfo(&time);
+}
+
+void RenderStream::process(const double* inLeft, const double* inRight, double* outLeft, double* outRight,
+                           size_t frames) {
+    if (settings_.doublePrecision)
+        run<double>(inLeft, inRight, outLeft, outRight, frames);
+    else
+        run<float>(inLeft, inRight, outLeft, outRight, frames);
+}
+
+template <typename Sample>
+void RenderStream::run(const double* inLeft, const double* inRight, double* outLeft, double* outRight,
+                       size_t frames) {
+    const AEffect* effect = plugin_.effect();
+    auto& in = buffers_->in<Sample>();
+    auto& out = buffers_->out<Sample>();
+    const double* source[2] = {inLeft, inRight};
+    double* target[2] = {outLeft, outRight};
     using Clock = std::chrono::steady_clock;
-    Clock::duration inside{};
-    const size_t total = input.frames();
-    size_t reported = 0;
-    for (size_t start = 0; start < total; start += static_cast<size_t>(blockSize)) {
-        const int n = static_cast<int>(std::min(static_cast<size_t>(blockSize), total - start));
+    for (size_t start = 0; start < frames; start += static_cast<size_t>(settings_.blockSize)) {
+        const int n = static_cast<int>(std::min(static_cast<size_t>(settings_.blockSize), frames - start));
         for (int c = 0; c < effect->numInputs; ++c) {
-            const auto& source = input.channel[std::min(c, 1)];
-            std::copy(source.begin() + static_cast<long>(start), source.begin() + static_cast<long>(start) + n,
-                      in.channel(c).begin());
+            const double* x = source[std::min(c, 1)] + start;
+            std::copy(x, x + n, in[static_cast<size_t>(c)].begin());
         }
         auto begin = Clock::now();
         if constexpr (sizeof(Sample) == sizeof(double))
-            plugin.processDoubleReplacing(in.pointers(), out.pointers(), n);
+            plugin_.processDoubleReplacing(buffers_->inPointers<double>(), buffers_->outPointers<double>(), n);
         else
-            plugin.processReplacing(in.pointers(), out.pointers(), n);
-        inside += Clock::now() - begin;
+            plugin_.processReplacing(buffers_->inPointers<float>(), buffers_->outPointers<float>(), n);
+        inside_ += Clock::now() - begin;
         for (int c = 0; c < 2; ++c) {
-            const auto& result = out.channel(std::min(c, out.count() - 1));
-            std::copy(result.begin(), result.begin() + n, output.channel[c].begin() + static_cast<long>(start));
+            const auto& result = out[static_cast<size_t>(std::min(c, static_cast<int>(out.size()) - 1))];
+            std::copy(result.begin(), result.begin() + n, target[c] + start);
         }
-        plugin.host().advanceTime(n);
-        if (progress && (start + static_cast<size_t>(n) - reported) * 100 >= total) {
-            reported = start + static_cast<size_t>(n);
-            progress(static_cast<double>(reported) / static_cast<double>(total));
-        }
+        plugin_.host().advanceTime(n);
     }
-    if (progress) progress(1.0);
-    plugin.host().setTimeInfo(nullptr);
-    return std::chrono::duration<double>(inside).count();
 }
 
-}  // namespace
+double RenderStream::pluginSeconds() const {
+    return std::chrono::duration<double>(inside_).count();
+}
 
 double renderThrough(vsthost::Plugin& plugin, const AudioData& input, AudioData& output,
-                     const EngineSettings& settings, const ProgressCallback& progress) {
-    const AEffect* effect = plugin.effect();
-    if (!effect || effect->numOutputs < 1)
-        throw RenderError(exitPlugin, "the plug-in has no audio outputs");
-    if (settings.doublePrecision) {
-        if (!(effect->flags & effFlagsCanDoubleReplacing) || !effect->processDoubleReplacing)
-            throw RenderError(exitPlugin, "the plug-in cannot process double precision");
-        return renderWith<double>(plugin, input, output, settings.blockSize, progress);
-    }
-    if (!effect->processReplacing)
-        throw RenderError(exitPlugin, "the plug-in has no processReplacing");
-    return renderWith<float>(plugin, input, output, settings.blockSize, progress);
+                     const EngineSettings& settings) {
+    RenderStream stream(plugin, settings, input.sampleRate);
+    stream.settle(settleSeconds);
+    output.sampleRate = input.sampleRate;
+    output.sourceChannels = 2;
+    output.resize(input.frames());
+    stream.process(input.channel[0].data(), input.channel[1].data(), output.channel[0].data(),
+                   output.channel[1].data(), input.frames());
+    return stream.pluginSeconds();
 }
 
 }  // namespace render

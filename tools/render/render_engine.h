@@ -5,7 +5,8 @@
 #include "tools/render/audio_data.h"
 #include "tools/vsthost/vsthost.h"
 
-#include <functional>
+#include <chrono>
+#include <memory>
 
 namespace render {
 
@@ -14,14 +15,50 @@ struct EngineSettings {
     bool doublePrecision = false;  // processDoubleReplacing instead of processReplacing
 };
 
-// Called now and then with the fraction done (0..1).
-using ProgressCallback = std::function<void(double fraction)>;
+// Silence played before the first sample and thrown away, so parameter
+// smoothers reach the asked-for values before the audio starts. Orvalt's
+// slowest smoother has a 0.1 s time constant; from any start to any target
+// it settles to the last bit within 3.7 s at every rate (its steps round
+// toward zero, so the last stretch moves one unit in the last place at a
+// time). Below 1 kHz the chain keeps the coefficients of 1 kHz, where that
+// takes 3708 samples: hence the floor in samples. Silence leaves every filter
+// and saturator state at zero.
+constexpr double settleSeconds = 5.0;
+constexpr size_t settleMinimumFrames = 5000;
 
-// Renders input into output (same length and rate). Returns the seconds spent
-// inside the plug-in's process calls. The instance must be prepared for
-// settings.blockSize. Throws RenderError(exitPlugin) when the plug-in lacks
-// the process call asked for or has no outputs.
+class RenderStream {
+public:
+    // The instance must be prepared for settings.blockSize and sampleRate.
+    // Throws RenderError(exitPlugin) when the plug-in lacks the process call
+    // asked for or has no outputs.
+    RenderStream(vsthost::Plugin& plugin, const EngineSettings& settings, double sampleRate);
+    ~RenderStream();
+    RenderStream(const RenderStream&) = delete;
+    RenderStream& operator=(const RenderStream&) = delete;
+
+    // Plays seconds of silence (at least settleMinimumFrames) and discards
+    // the output; the transport then starts again at position 0.
+    void settle(double seconds);
+    // Renders frames frames (any number; cut into blocks here). A mono
+    // plug-in output goes to both channels.
+    void process(const double* inLeft, const double* inRight, double* outLeft, double* outRight, size_t frames);
+    // Time spent inside the plug-in's process calls.
+    double pluginSeconds() const;
+
+private:
+    template <typename Sample>
+    void run(const double* inLeft, const double* inRight, double* outLeft, double* outRight, size_t frames);
+    struct Buffers;
+    vsthost::Plugin& plugin_;
+    EngineSettings settings_;
+    double sampleRate_;
+    std::unique_ptr<Buffers> buffers_;
+    std::chrono::steady_clock::duration inside_{};
+};
+
+// Renders all of input into output (same length and rate) after settling
+// for settleSeconds. Returns the seconds spent inside the plug-in.
 double renderThrough(vsthost::Plugin& plugin, const AudioData& input, AudioData& output,
-                     const EngineSettings& settings, const ProgressCallback& progress = nullptr);
+                     const EngineSettings& settings);
 
 }  // namespace render

@@ -3,159 +3,289 @@
 #include "tools/render/atomic_output.h"
 #include "tools/render/audio_file.h"
 #include "tools/render/demo_signal.h"
+#include "tools/render/file_identity.h"
+#include "tools/render/level_meter.h"
 #include "tools/render/plugin_presets.h"
 #include "tools/render/plugin_setup.h"
 #include "tools/render/progress_bar.h"
 #include "tools/render/render_engine.h"
 #include "tools/render/render_error.h"
+#include "tools/render/render_report.h"
 #include "tools/render/signal_measures.h"
 #include "tools/render/svg_plot.h"
+#include "tools/render/waveform_summary.h"
 
+#include <algorithm>
+#include <chrono>
 #include <cmath>
+#include <future>
 #include <memory>
 
 namespace render {
 namespace {
 
+using Clock = std::chrono::steady_clock;
+
 constexpr double progressAfterSeconds = 5.0;  // shorter files finish before a bar helps
+constexpr size_t chunkFrames = 32768;         // frames read, rendered and written at a time
 constexpr double rampSeconds = 2.0;
-constexpr double rampPeak = 2.0;  // +6 dBFS: well into any clipper's ceiling
+constexpr double rampLowDb = -36.0, rampHighDb = 6.0;  // +6 dBFS: well into any clipper's ceiling
 
-std::string demoInputPath(const std::string& outputPath) {
-    size_t slash = outputPath.find_last_of('/');
-    size_t dot = outputPath.find_last_of('.');
-    std::string stem = (dot != std::string::npos && (slash == std::string::npos || dot > slash))
-                           ? outputPath.substr(0, dot)
-                           : outputPath;
-    return stem + "-input.wav";
+// Where the audio comes from: a file, or the demo signal generated on the fly.
+class Source {
+public:
+    explicit Source(const RenderOptions& options) {
+        if (options.demo) {
+            demo_ = std::make_unique<DemoSignal>(options.demoRate);
+            rate_ = options.demoRate;
+        } else {
+            reader_ = std::make_unique<AudioReader>(options.inputPath);
+            rate_ = reader_->sampleRate();
+        }
+    }
+    double sampleRate() const { return rate_; }
+    int channels() const { return reader_ ? reader_->channels() : 2; }
+    int64_t declaredFrames() const { return reader_ ? reader_->declaredFrames() : static_cast<int64_t>(demo_->totalFrames()); }
+    int64_t framesRead() const { return read_; }
+    size_t read(double* left, double* right, size_t frames) {
+        size_t n = reader_ ? reader_->read(left, right, frames) : demo_->generate(left, right, frames);
+        read_ += static_cast<int64_t>(n);
+        return n;
+    }
+
+private:
+    std::unique_ptr<AudioReader> reader_;
+    std::unique_ptr<DemoSignal> demo_;
+    double rate_ = 0;
+    int64_t read_ = 0;
+};
+
+// Every output file of the run, held as temporaries until all are complete.
+struct Outputs {
+    std::unique_ptr<AtomicOutput> audio, demoInput, svg, json, preset, bank;
+    void commitAll() {
+        for (auto* o : {&audio, &demoInput, &svg, &json, &preset, &bank})
+            if (*o) (*o)->commit();
+    }
+};
+
+std::unique_ptr<AtomicOutput> prepare(const std::string& path) {
+    if (path.empty() || path == "-") return nullptr;
+    return std::make_unique<AtomicOutput>(path);
 }
 
-std::string decibelText(double amplitude) {
-    double db = toDecibels(amplitude);
-    if (std::isinf(db)) return "-inf dBFS";
-    char text[32];
-    std::snprintf(text, sizeof text, "%+.2f dBFS", db);
-    return text;
-}
-
-// The static curve. A slow ramp of DC would be removed by any DC blocker in
-// the chain, so the ramp is the amplitude of a 1 kHz tone rising from 0 to
-// rampPeak; for each period the input amplitude is paired with the output's
-// highest and lowest values (which also absorbs unreported phase delay).
+// The static curve, with the settings settled as in the render. A slow ramp
+// of DC would be removed by any DC blocker in the chain, so the ramp is the
+// amplitude of a 1 kHz tone rising evenly in dB; each period's input level is
+// paired with the output's largest magnitude in it (which also absorbs
+// unreported phase delay).
 TransferCurve measureCurve(PluginSetup& setup, double sampleRate, const EngineSettings& engine) {
     const double pi = 3.14159265358979323846;
     auto plugin = setup.createInstance(sampleRate);
     const size_t latency = static_cast<size_t>(std::max(0, plugin->latency()));
     const size_t frames = static_cast<size_t>(rampSeconds * sampleRate);
     const size_t period = std::max<size_t>(4, static_cast<size_t>(sampleRate / 1000.0));
+    auto levelAt = [&](double n) { return rampLowDb + (rampHighDb - rampLowDb) * n / double(frames); };
     AudioData ramp;
     ramp.sampleRate = sampleRate;
     ramp.resize(frames + latency + period);
-    for (size_t n = 0; n < frames; ++n) {
-        double amplitude = rampPeak * double(n) / double(frames);
-        ramp.channel[0][n] = ramp.channel[1][n] = amplitude * std::sin(2 * pi * double(n) / double(period));
-    }
+    for (size_t n = 0; n < frames; ++n)
+        ramp.channel[0][n] = ramp.channel[1][n] =
+            std::pow(10.0, levelAt(double(n)) / 20.0) * std::sin(2 * pi * double(n) / double(period));
     AudioData out;
     renderThrough(*plugin, ramp, out, engine);
-    TransferCurve lows, highs;
-    for (size_t start = 0; start + period <= frames; start += period) {
-        double amplitude = rampPeak * (double(start) + 0.5 * double(period)) / double(frames);
-        double low = 0.0, high = 0.0;
-        for (size_t n = start + latency; n < start + latency + period; ++n) {
-            low = std::min(low, out.channel[0][n]);
-            high = std::max(high, out.channel[0][n]);
-        }
-        lows.input.push_back(-amplitude), lows.output.push_back(low);
-        highs.input.push_back(amplitude), highs.output.push_back(high);
-    }
-    // One curve from -rampPeak to +rampPeak.
     TransferCurve curve;
-    curve.input.assign(lows.input.rbegin(), lows.input.rend());
-    curve.output.assign(lows.output.rbegin(), lows.output.rend());
-    curve.input.insert(curve.input.end(), highs.input.begin(), highs.input.end());
-    curve.output.insert(curve.output.end(), highs.output.begin(), highs.output.end());
+    for (size_t start = 0; start + period <= frames; start += period) {
+        double high = 0.0;
+        for (size_t n = start + latency; n < start + latency + period; ++n)
+            high = std::max({high, std::fabs(out.channel[0][n]), std::fabs(out.channel[1][n])});
+        curve.inputDb.push_back(levelAt(double(start) + 0.5 * double(period)));
+        curve.outputDb.push_back(toDecibels(high));
+    }
     return curve;
 }
 
-void printReport(FILE* out, vsthost::Plugin& plugin, const RenderOptions& options, const AudioData& input,
-                 const AudioData& output, int latency, double processingSeconds) {
-    std::fprintf(out, "plug-in:          %s (%s), %s\n", plugin.effectName().c_str(), plugin.vendorString().c_str(),
-                 options.pluginPath.c_str());
-    std::fprintf(out, "input:            %s, %.2f s, %.0f Hz, %s\n",
-                 options.inputPath.empty() ? "demo signal" : options.inputPath.c_str(), input.seconds(),
-                 input.sampleRate, input.sourceChannels == 1 ? "mono (played on both channels)" : "stereo");
-    std::fprintf(out, "output:           %s (%s, stereo)\n", options.outputPath.c_str(),
-                 sampleFormatName(options.sampleFormat));
-    std::string settings;
+std::vector<SettingText> settingsOf(vsthost::Plugin& plugin) {
+    std::vector<SettingText> settings;
     for (int i = 0; i < plugin.numParams(); ++i) {
         std::string label = plugin.parameterLabel(i);
-        settings += (i ? ", " : "") + plugin.parameterName(i) + " " + plugin.parameterDisplay(i) +
-                    (label.empty() ? "" : " " + label);
+        settings.push_back(SettingText{plugin.parameterName(i),
+                                       plugin.parameterDisplay(i) + (label.empty() ? "" : " " + label),
+                                       plugin.getParameter(i)});
     }
-    std::fprintf(out, "settings:         %s\n", settings.c_str());
-    std::fprintf(out, "latency:          %d sample%s%s\n", latency, latency == 1 ? "" : "s",
-                 latency > 0 ? (options.compensateLatency ? " (compensated)" : " (output delayed by it)") : "");
-    std::fprintf(out, "input peak:       %s\n", decibelText(samplePeak(input)).c_str());
-    std::fprintf(out, "output peak:      %s\n", decibelText(samplePeak(output)).c_str());
-    std::fprintf(out, "output true peak: %s (4x oversampled)\n", decibelText(truePeak(output)).c_str());
-    std::fprintf(out, "clipped samples:  %zu in the output at or over 0 dBFS (input: %zu)\n",
-                 samplesAtOrAbove(output, 1.0), samplesAtOrAbove(input, 1.0));
-    double speed = processingSeconds > 0 ? input.seconds() / processingSeconds : 0.0;
-    std::fprintf(out, "speed:            %.1fx real time (%.3f s for %.2f s; %s precision, blocks of %d)\n", speed,
-                 processingSeconds, input.seconds(), options.doublePrecision ? "double" : "single",
-                 options.blockSize);
+    return settings;
+}
+
+void warn(const std::string& text) {
+    std::fprintf(stderr, "orvalt-render: warning: %s\n", text.c_str());
+}
+
+std::string framesText(int64_t frames, double rate) {
+    char text[80];
+    std::snprintf(text, sizeof text, "%lld frames (%.2f s)", static_cast<long long>(frames), double(frames) / rate);
+    return text;
 }
 
 }  // namespace
 
 void runRender(const RenderOptions& options, FILE* out) {
+    const Clock::time_point started = Clock::now();
+    refuseSharedFiles(filesOfRun(options));
     const bool rendering = !options.outputPath.empty();
     if (rendering) checkOutputFormat(options.outputPath, options.sampleFormat, 44100.0);
 
-    AudioData input = options.inputPath.empty() ? makeDemoSignal(options.demoRate) : readAudioFile(options.inputPath);
+    std::unique_ptr<Source> source;
+    double rate = options.demoRate;
     if (rendering) {
-        checkOutputFormat(options.outputPath, options.sampleFormat, input.sampleRate);
-        AtomicOutput probe(options.outputPath);  // an unwritable folder fails now, not after the work
+        source = std::make_unique<Source>(options);
+        rate = source->sampleRate();
+        checkOutputFormat(options.outputPath, options.sampleFormat, rate);
     }
+    // Every output is prepared now: an unwritable folder fails before the work.
+    Outputs outputs;
+    outputs.audio = prepare(options.outputPath);
+    if (rendering && options.demo) outputs.demoInput = prepare(demoInputPath(options.outputPath));
+    outputs.svg = prepare(options.svgPath);
+    outputs.json = prepare(options.jsonPath);
+    outputs.preset = prepare(options.savePresetPath);
+    outputs.bank = prepare(options.saveBankPath);
 
     PluginSetup setup(options);
-    auto plugin = setup.createInstance(input.sampleRate);
+    auto plugin = setup.createInstance(rate);
     EngineSettings engine{options.blockSize, options.doublePrecision};
 
+    RenderReport report;
+    uint64_t notFinite = 0;
     if (rendering) {
         const int latency = std::max(0, plugin->latency());
-        const size_t skip = options.compensateLatency ? static_cast<size_t>(latency) : 0;
-        AudioData played = input;
-        if (skip) {
-            for (auto& ch : played.channel) ch.insert(ch.end(), skip, 0.0);
+        LevelMeter inputMeter(source->channels(), rate), outputMeter(2, rate);
+        std::unique_ptr<WaveformSummary> inputWave, outputWave;
+        if (outputs.svg) {
+            inputWave = std::make_unique<WaveformSummary>(svgWaveWidth);
+            outputWave = std::make_unique<WaveformSummary>(svgWaveWidth);
         }
-        AudioData output;
-        double seconds;
-        {
-            ProgressBar bar(!options.quiet && input.seconds() > progressAfterSeconds);
-            seconds = renderThrough(*plugin, played, output, engine, [&](double f) { bar.update(f); });
-        }
-        if (skip) {
-            for (auto& ch : output.channel) ch.erase(ch.begin(), ch.begin() + static_cast<long>(skip));
-        }
-        if (!options.quiet) printReport(out, *plugin, options, input, output, latency, seconds);
+        AudioWriter writer(*outputs.audio, options.sampleFormat, options.dither, rate);
+        std::unique_ptr<AudioWriter> demoWriter;
+        if (outputs.demoInput)
+            demoWriter = std::make_unique<AudioWriter>(*outputs.demoInput, SampleFormat::float32, Dither::none, rate);
 
-        std::unique_ptr<AtomicOutput> svg;
-        if (!options.svgPath.empty()) {
-            svg = std::make_unique<AtomicOutput>(options.svgPath);
-            TransferCurve curve = measureCurve(setup, input.sampleRate, engine);
-            std::string text = drawRenderSvg(input, output, curve, plugin->effectName() + ": " +
-                                                                       (options.inputPath.empty() ? "demo signal" : options.inputPath));
-            svg->writeAll(std::vector<unsigned char>(text.begin(), text.end()));
+        RenderStream stream(*plugin, engine, rate);
+        stream.settle(settleSeconds);
+        // Measuring costs more than the plug-in, so chunk k is measured on
+        // other cores (input and output at once) while chunk k+1 is read,
+        // rendered and written; two buffer sets take turns.
+        struct Chunk {
+            std::vector<double> inL = std::vector<double>(chunkFrames), inR = std::vector<double>(chunkFrames);
+            std::vector<double> storedL = std::vector<double>(chunkFrames), storedR = std::vector<double>(chunkFrames);
+        } chunks[2];
+        std::vector<double> outL(chunkFrames), outR(chunkFrames);
+        std::future<void> measuring[2];
+        auto measured = [&] {
+            for (auto& task : measuring)
+                if (task.valid()) task.get();
+        };
+        size_t skip = options.compensateLatency ? static_cast<size_t>(latency) : 0;
+        size_t tail = skip;  // silence played after the end, so the output keeps the input's length
+        uint64_t pluginOver = 0;
+        const double total = static_cast<double>(std::max<int64_t>(1, source->declaredFrames()));
+        ProgressBar bar(!options.quiet && total / rate > progressAfterSeconds);
+        for (size_t k = 0;; ++k) {
+            Chunk& c = chunks[k % 2];
+            size_t n = source->read(c.inL.data(), c.inR.data(), chunkFrames);
+            const size_t read = n;
+            if (n > 0) {
+                if (demoWriter) demoWriter->write(c.inL.data(), c.inR.data(), n);
+            } else if (tail > 0) {
+                n = std::min(tail, chunkFrames);
+                std::fill(c.inL.begin(), c.inL.begin() + long(n), 0.0);
+                std::fill(c.inR.begin(), c.inR.begin() + long(n), 0.0);
+                tail -= n;
+            } else {
+                break;
+            }
+            stream.process(c.inL.data(), c.inR.data(), outL.data(), outR.data(), n);
+            const size_t dropped = std::min(skip, n);
+            skip -= dropped;
+            const size_t kept = n - dropped;
+            const double* l = outL.data() + dropped;
+            const double* r = outR.data() + dropped;
+            for (size_t i = 0; i < kept; ++i) pluginOver += (std::fabs(l[i]) >= 1.0) + (std::fabs(r[i]) >= 1.0);
+            writer.write(l, r, kept, c.storedL.data(), c.storedR.data());
+            measured();  // chunk k-1, which used the other buffers
+            measuring[0] = std::async(std::launch::async, [&, read] {
+                inputMeter.add(c.inL.data(), c.inR.data(), read);
+                if (inputWave) inputWave->add(c.inL.data(), c.inR.data(), read);
+            });
+            measuring[1] = std::async(std::launch::async, [&, kept] {
+                outputMeter.add(c.storedL.data(), c.storedR.data(), kept);
+                if (outputWave) outputWave->add(c.storedL.data(), c.storedR.data(), kept);
+            });
+            bar.update(std::min(1.0, static_cast<double>(source->framesRead()) / total));
         }
-        if (options.inputPath.empty()) writeAudioFile(demoInputPath(options.outputPath), input, SampleFormat::float32);
-        writeAudioFile(options.outputPath, output, options.sampleFormat);
-        if (svg) svg->commit();
+        measured();
+        bar.finish();
+        writer.close();
+        if (demoWriter) demoWriter->close();
+
+        report.inputPath = options.inputPath;
+        report.inputChannels = source->channels();
+        report.declaredFrames = source->declaredFrames();
+        report.sampleRate = rate;
+        report.outputPath = options.outputPath;
+        report.format = options.sampleFormat;
+        report.dithered = dithers(options.sampleFormat, options.dither);
+        report.settings = settingsOf(*plugin);
+        report.latency = latency;
+        report.compensated = options.compensateLatency;
+        report.input = inputMeter.figures();
+        report.output = outputMeter.figures();
+        report.pluginOverFullScale = pluginOver;
+        report.clippedByFormat = writer.clippedByFormat();
+        notFinite = writer.notFinite();
+        report.pluginSeconds = stream.pluginSeconds();
+        report.doublePrecision = options.doublePrecision;
+        report.blockSize = options.blockSize;
+        report.pluginName = plugin->effectName();
+        report.pluginVendor = plugin->vendorString();
+        report.pluginPath = options.pluginPath;
+
+        if (outputs.svg) {
+            SvgContent picture;
+            picture.title = report.pluginName + ": " + (options.demo ? "demo signal" : options.inputPath);
+            picture.subtitle = settingsText(report.settings);
+            picture.sampleRate = rate;
+            picture.frames = report.input.frames;
+            picture.input = inputWave.get();
+            picture.output = outputWave.get();
+            picture.curve = measureCurve(setup, rate, engine);
+            std::string svg = drawRenderSvg(picture);
+            outputs.svg->writeAll(std::vector<unsigned char>(svg.begin(), svg.end()));
+        }
     }
-    if (!options.savePresetPath.empty()) savePreset(*plugin, options.savePresetPath, false);
-    if (!options.saveBankPath.empty()) savePreset(*plugin, options.saveBankPath, true);
+    if (outputs.preset) savePreset(*plugin, *outputs.preset, false);
+    if (outputs.bank) savePreset(*plugin, *outputs.bank, true);
     plugin->stopProcess();
     plugin->suspend();
+
+    report.totalSeconds = std::chrono::duration<double>(Clock::now() - started).count();
+    std::string json = rendering && !options.jsonPath.empty() ? jsonReport(report) : "";
+    if (outputs.json) outputs.json->writeAll(std::vector<unsigned char>(json.begin(), json.end()));
+    outputs.commitAll();
+
+    // Only now, with every file in place, is there anything to report.
+    if (!rendering) return;
+    if (source->framesRead() < source->declaredFrames())
+        warn(options.inputPath + " is shorter than its header declares: rendered the " +
+             framesText(source->framesRead(), rate) + " it holds of " + framesText(source->declaredFrames(), rate) +
+             " declared");
+    if (report.clippedByFormat > 0)
+        warn("the " + std::string(sampleFormatName(options.sampleFormat)) + " format clipped " +
+             std::to_string(report.clippedByFormat) + " samples at full scale in " + options.outputPath +
+             " (use --bits float to keep levels over 0 dBFS)");
+    if (notFinite > 0)
+        warn("the plug-in gave " + std::to_string(notFinite) + " samples that are not numbers; they were written as 0");
+    if (options.jsonPath == "-") std::fputs(json.c_str(), out);
+    else if (!options.quiet) printReport(out, report);
 }
 
 }  // namespace render

@@ -1,4 +1,5 @@
-// Level measurements for the render report.
+// Simple level measurements of audio held in memory (the streaming
+// measurements of the render report are in level_meter).
 #pragma once
 
 #include "tools/render/audio_data.h"
@@ -9,11 +10,6 @@ namespace render {
 
 // Largest absolute sample over both channels.
 double samplePeak(const AudioData& audio);
-
-// Largest absolute value of the signal reconstructed at 4x the sample rate
-// (a windowed-sinc interpolator): peaks between samples that a converter
-// would produce. Never below samplePeak.
-double truePeak(const AudioData& audio);
 
 // Samples (counting each channel) whose magnitude reaches or exceeds level.
 size_t samplesAtOrAbove(const AudioData& audio, double level);

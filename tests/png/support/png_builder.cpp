@@ -209,4 +209,59 @@ DynamicHeader::DynamicHeader(BitWriter& w, bool final, unsigned literalCount, un
     for (unsigned i = 0; i < used; ++i) w.bits(lengths_[order[i]], 3);
 }
 
+void dynamicBlock(BitWriter& w, bool final, const std::vector<unsigned>& literalLengths,
+                  const std::vector<unsigned>& distanceLengths, const std::vector<unsigned>& symbols) {
+    // Run-length code the lengths: 18 and 17 for runs of zeros, the length itself otherwise.
+    std::vector<unsigned> all(literalLengths);
+    all.insert(all.end(), distanceLengths.begin(), distanceLengths.end());
+    struct Item {
+        unsigned symbol, extra, extraBits;
+    };
+    std::vector<Item> items;
+    for (size_t i = 0; i < all.size();) {
+        size_t run = 0;
+        while (i + run < all.size() && all[i + run] == 0 && run < 138) ++run;
+        if (run >= 11) {
+            items.push_back({18, unsigned(run - 11), 7});
+        } else if (run >= 3) {
+            items.push_back({17, unsigned(run - 3), 3});
+        } else {
+            items.push_back({all[i], 0, 0});
+            run = 1;
+        }
+        i += run;
+    }
+    // Every code-length symbol in use gets the same length.
+    std::vector<unsigned> used;
+    for (const Item& item : items)
+        if (std::find(used.begin(), used.end(), item.symbol) == used.end()) used.push_back(item.symbol);
+    unsigned bits = 1;
+    while ((1u << bits) < used.size()) ++bits;
+    std::vector<unsigned> codeLengthLengths(19, 0);
+    for (unsigned symbol : used) codeLengthLengths[symbol] = bits;
+
+    DynamicHeader header(w, final, unsigned(literalLengths.size()), unsigned(distanceLengths.size()),
+                         codeLengthLengths);
+    for (const Item& item : items) {
+        header.sym(item.symbol);
+        w.bits(item.extra, item.extraBits);
+    }
+    const std::vector<uint32_t> codes = canonicalCodes(literalLengths);
+    for (unsigned s : symbols) w.code(codes[s], literalLengths[s]);
+    w.code(codes[256], literalLengths[256]);
+}
+
+Bytes tinyBlocksStream(size_t blocks, bool longCodes) {
+    const unsigned length = longCodes ? 15 : 1;
+    std::vector<unsigned> literalLengths(257, 0), distanceLengths(1, length);
+    literalLengths[0] = literalLengths[256] = length;
+    BitWriter w;
+    for (size_t b = 0; b < blocks; ++b) {
+        std::vector<unsigned> symbols;
+        if (b % 2 == 1) symbols.push_back(0);
+        dynamicBlock(w, b + 1 == blocks, literalLengths, distanceLengths, symbols);
+    }
+    return zlibWrap(w.bytes, Bytes(blocks / 2, 0));
+}
+
 }  // namespace PngTest

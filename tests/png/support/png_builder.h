@@ -76,4 +76,15 @@ private:
     std::vector<uint32_t> codes_;
 };
 
+// A dynamic block with these code lengths (the code-length code made up to
+// fit them), then the given literal symbols and the end-of-block code.
+void dynamicBlock(BitWriter& w, bool final, const std::vector<unsigned>& literalLengths,
+                  const std::vector<unsigned>& distanceLengths, const std::vector<unsigned>& symbols);
+
+// A zlib stream of `blocks` dynamic blocks of a few bytes each, every second
+// one producing a single zero byte, the others nothing: the input that makes
+// an inflater build its codes most often per input byte. With longCodes the
+// codes are 15 bits long, otherwise 1 bit.
+Bytes tinyBlocksStream(size_t blocks, bool longCodes);
+
 }  // namespace PngTest

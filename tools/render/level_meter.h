@@ -1,0 +1,50 @@
+// Levels of a stream as engineers measure them: sample peak, and per
+// ITU-R BS.1770-4 / EBU R128 (through libebur128) integrated loudness,
+// loudness range and true peak; also the samples at or over full scale.
+// The loudness range follows EBU Tech 3342 (2016): short-term loudness taken
+// every 100 ms (libebur128's own range steps by 1 s, which reads up to 1 LU
+// apart from meters that step by 100 ms).
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <memory>
+#include <vector>
+
+namespace render {
+
+struct LevelFigures {
+    double samplePeak = 0.0;      // linear, largest absolute sample
+    double truePeak = 0.0;        // linear, of the reconstructed signal
+    double integratedLufs = 0.0;  // -inf for silence
+    double loudnessRange = 0.0;   // LU
+    uint64_t frames = 0;
+    uint64_t overFullScale = 0;   // samples (each channel counted) with magnitude >= 1
+};
+
+class LevelMeter {
+public:
+    // channels: 1 (a mono file: only the left values count) or 2.
+    // Throws RenderError(exitFailure) when the meter cannot be set up.
+    LevelMeter(int channels, double sampleRate);
+    ~LevelMeter();
+    LevelMeter(const LevelMeter&) = delete;
+    LevelMeter& operator=(const LevelMeter&) = delete;
+
+    void add(const double* left, const double* right, size_t frames);
+    LevelFigures figures() const;
+
+private:
+    struct Loudness;  // the libebur128 state
+    std::unique_ptr<Loudness> loudness_;
+    int channels_;
+    void feed(const double* frames, size_t count);
+    std::vector<double> interleaved_;
+    size_t framesPer100ms_;
+    static constexpr size_t shortTermTenths = 30;  // the 3 s window in 100 ms pieces
+    double tenthEnergies_[shortTermTenths] = {};
+    std::vector<double> shortTermEnergies_;  // one every 100 ms once 3 s have passed
+    LevelFigures running_;
+};
+
+}  // namespace render
