@@ -3,10 +3,7 @@
 
 #include "plugcore/Plug.h"
 #include "plugcore/SharedBlock.h"
-
-namespace ChainStage {
-struct Channel;
-}
+#include "product/ChainStages.h"
 
 class Orvalt : public PlugCore::Plug {
 public:
@@ -27,16 +24,6 @@ public:
 
     const PlugCore::EditorLayout& layout() const { return editorDescription; }
 
-    // One first-order allpass section's state.
-    struct Allpass {
-        double x1;
-        double y1;
-    };
-    // The bass peaking equalizer of one channel.
-    struct BassEq {
-        double k0, k1, k0Smoothed, k1Smoothed, gain, gainSmoothed, z1, z2;
-    };
-
 private:
     friend struct OrvaltChainProbe;  // tests read the designed coefficients
 
@@ -45,36 +32,28 @@ private:
     double chainRate();
     // The per-sample loop for one switch setting, both channels side by side;
     // kept out of line so nothing in it is computed before the rounding mode is set.
-    template <bool warm, bool clip>
-    void runSamples(double* const* in, double* const* out, VstInt32 frames);
+    // A short block (no more frames than the pipeline holds) runs on the state
+    // in place; a longer one on a copy in registers.
+    template <bool warm, bool clip, bool shortBlock>
+    void runSamples(const double* const* in, double* const* out, VstInt32 frames);
+    template <bool shortBlock>
+    void runSwitched(const double* const* in, double* const* out, VstInt32 frames);
     bool equalizerSettled() const;
-    // The block's working copy of the running state, and its write-back.
-    void loadChannels(ChainStage::Channel (&channels)[2]) const;
-    void storeChannels(const ChainStage::Channel (&channels)[2]);
     // Offers meterPeak to the editor once meterCounter has passed the period.
     void meterHandOver(PlugCore::SharedBlock*& target, bool& targetKnown);
 
     double limitGain = 1.0;
     double inputGainTarget = 1.0;
     double driveTarget = 1.0;
-    double inputGain = 1.0;
-    double driveGain = 1.0;
     bool warmOn = false;
     bool clipOn = false;
     bool makeupOn = false;
-    double satPrevIn[2] = {};
-    double satPrevOut[2] = {};
-    double dcPrevOut[2] = {};
     double dcCoefficient = 0.0;
-    Allpass upsampler[2][4] = {};
-    Allpass downsampler[2][4] = {};
-    BassEq bassEq[2] = {};
-    double gainHistory1[2] = {};
-    double gainHistory2[2] = {};
-    double limiterDelay[2] = {};
-    double clipEnvelope[2] = {};
+    ChainStage::EqualizerTargets bassEq{};  // targets of both channels' equalizers
+    ChainStage::ChainState chain{};         // all running state, both channels
     double attackCoefficient = 0.0;
     double releaseCoefficient = 0.0;
+    double releaseFlushEdge = __builtin_inf();  // releaseFlushLimit(releaseCoefficient) under round-toward-zero
     int32_t meterCounter = 0;
     int32_t meterPeriod = 0;
     double smoothingCoefficient = 0.0;

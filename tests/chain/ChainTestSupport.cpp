@@ -25,12 +25,35 @@ constexpr double kTwoPi = 6.283185307179586;
 
 }  // namespace
 
+OrvaltChainProbe::BassEq OrvaltChainProbe::bassEq(int c) const {
+    const ChainStage::EqualizerState& eq = o.chain.bassEq;
+    return {o.bassEq.k0, o.bassEq.k1, eq.k0Smoothed[c], eq.k1Smoothed[c], o.bassEq.gain, eq.gainSmoothed[c],
+            eq.z1[c], eq.z2[c]};
+}
+
 std::vector<double> OrvaltChainProbe::silencedState() const {
+    const ChainStage::ChainState& s = o.chain;
     std::vector<double> state;
     for (int c = 0; c < 2; ++c) {
-        for (const Orvalt::Allpass& section : o.upsampler[c]) state.insert(state.end(), {section.x1, section.y1});
-        state.insert(state.end(), {o.bassEq[c].z1, o.bassEq[c].z2, o.satPrevIn[c], o.clipEnvelope[c]});
+        for (const ChainStage::Allpass& section : s.upsampler) state.insert(state.end(), {section.x1[c], section.y1[c]});
+        state.insert(state.end(), {s.bassEq.z1[c], s.bassEq.z2[c], s.satPrevIn[c], s.clipEnvelope[c]});
     }
+    return state;
+}
+
+std::vector<double> OrvaltChainProbe::fullState() const {
+    const ChainStage::ChainState& s = o.chain;
+    std::vector<double> state;
+    for (int c = 0; c < 2; ++c) {
+        for (const ChainStage::Allpass& section : s.upsampler) state.insert(state.end(), {section.x1[c], section.y1[c]});
+        for (const ChainStage::Allpass& section : s.downsampler) state.insert(state.end(), {section.x1[c], section.y1[c]});
+        const ChainStage::EqualizerState& eq = s.bassEq;
+        state.insert(state.end(), {eq.k0Smoothed[c], eq.k1Smoothed[c], eq.gainSmoothed[c], eq.z1[c], eq.z2[c]});
+        state.insert(state.end(), {s.satPrevIn[c], s.satPrevOut[c], s.dcPrevOut[c], s.gainHistory1[c],
+                                   s.gainHistory2[c], s.limiterDelay[c], s.clipEnvelope[c],
+                                   static_cast<double>(o.meterPeak[c])});
+    }
+    state.insert(state.end(), {s.inputGain, s.driveGain, static_cast<double>(o.meterCounter)});
     return state;
 }
 

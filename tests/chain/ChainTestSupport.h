@@ -17,8 +17,8 @@ struct OrvaltChainProbe {
     double limitGain() const { return o.limitGain; }
     double inputGainTarget() const { return o.inputGainTarget; }
     double driveTarget() const { return o.driveTarget; }
-    double inputGain() const { return o.inputGain; }
-    double driveGain() const { return o.driveGain; }
+    double inputGain() const { return o.chain.inputGain; }
+    double driveGain() const { return o.chain.driveGain; }
     bool warmOn() const { return o.warmOn; }
     bool clipOn() const { return o.clipOn; }
     bool makeupOn() const { return o.makeupOn; }
@@ -29,12 +29,22 @@ struct OrvaltChainProbe {
     int32_t meterPeriod() const { return o.meterPeriod; }
     int32_t meterCounter() const { return o.meterCounter; }
     float meterPeak(int c) const { return o.meterPeak[c]; }
-    double clipEnvelope(int c) const { return o.clipEnvelope[c]; }
-    const Orvalt::BassEq& bassEq(int c) const { return o.bassEq[c]; }
+    double clipEnvelope(int c) const { return o.chain.clipEnvelope[c]; }
+    // One channel's equalizer: the designed targets, the smoothed values, the lattice.
+    struct BassEq {
+        double k0, k1, k0Smoothed, k1Smoothed, gain, gainSmoothed, z1, z2;
+    };
+    BassEq bassEq(int c) const;
     // The recursive states that reach exactly 0 in silence: the upsampler
     // sections, the equalizer lattice, the saturator input and the envelopes.
     std::vector<double> silencedState() const;
-    double limiterDelay(int c) const { return o.limiterDelay[c]; }
+    double limiterDelay(int c) const { return o.chain.limiterDelay[c]; }
+    // Every running value of the chain in a fixed order: per channel the
+    // upsampler and downsampler sections (x1, y1 in the order A1, A2, B1, B2),
+    // the equalizer (k0Smoothed, k1Smoothed, gainSmoothed, z1, z2), satPrevIn,
+    // satPrevOut, dcPrevOut, gainHistory1, gainHistory2, limiterDelay,
+    // clipEnvelope and meterPeak; then inputGain, driveGain and meterCounter.
+    std::vector<double> fullState() const;
 
 private:
     const Orvalt& o;

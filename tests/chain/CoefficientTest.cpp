@@ -39,7 +39,7 @@ TEST(Coefficients, BassEqualizerAtFullBoost) {
     auto plugin = resumedAt(44100.0f, 1.0f);
     OrvaltChainProbe probe(*plugin);
     for (int c = 0; c < 2; ++c) {
-        const Orvalt::BassEq& eq = probe.bassEq(c);
+        const OrvaltChainProbe::BassEq eq = probe.bassEq(c);
         EXPECT_NEAR(eq.k0, -0.99999594, 0.5e-8);
         EXPECT_NEAR(eq.k1, 0.98746019, 0.5e-8);
         EXPECT_NEAR(eq.gain, 3.16227766, 0.5e-8);
@@ -52,7 +52,7 @@ TEST(Coefficients, BassEqualizerAtZeroIsUnityGainWithTheSameBandwidth) {
     const double w = 2.0 * kPi * 40.0 / 88200.0;
     const double alpha = std::sin(w) * std::sinh(3.0 * std::log(2.0) * w / std::sin(w));
     for (int c = 0; c < 2; ++c) {
-        const Orvalt::BassEq& eq = probe.bassEq(c);
+        const OrvaltChainProbe::BassEq eq = probe.bassEq(c);
         EXPECT_EQ(eq.gain, 1.0);
         EXPECT_NEAR(eq.k0, -std::cos(w), 1e-15);
         EXPECT_NEAR(eq.k1, (1.0 - alpha) / (1.0 + alpha), 1e-14);

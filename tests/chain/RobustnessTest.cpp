@@ -2,8 +2,11 @@
 // the make-up ceiling holds, and every recursive state dies out to exactly 0.
 #include <gtest/gtest.h>
 
+#include <cfenv>
 #include <cmath>
+#include <cstring>
 #include <limits>
+#include <xmmintrin.h>
 
 #include "tests/chain/ChainTestSupport.h"
 
@@ -128,5 +131,33 @@ TEST(Robustness, WithWarmOnTheFilterStatesFallToExactlyZeroAndTheResidueShrinks)
         EXPECT_LE(peakOver(tail.size() - 44100, 44100), peakOver(5 * 44100, 44100)) << "scenario " << scenario;
         const std::vector<double> state = OrvaltChainProbe(*plugin).silencedState();
         for (size_t k = 0; k < state.size(); ++k) EXPECT_EQ(state[k], 0.0) << "scenario " << scenario << " state " << k;
+    }
+}
+
+// The host's thread may run in any rounding mode: the design still rounds to
+// nearest and the chain toward zero, so the output bits do not change, and the
+// host's mode (as the C library and the SSE control register report it) is
+// back in place when the block returns.
+TEST(Robustness, TheHostsRoundingModeChangesNoBitAndIsRestored) {
+    TestRandom random(77);
+    const Stereo input = noiseSignal(random, 2.0, 3000);
+    auto render = [&](int hostMode) {
+        const int saved = std::fegetround();
+        std::fesetround(hostMode);
+        const unsigned controlBefore = _mm_getcsr();
+        auto plugin = makeOrvalt(48000.0f, 512, {{Orvalt::kWarm, 1.0f}, {Orvalt::kBass, 0.6f}, {Orvalt::kInput, 0.4f},
+                                                 {Orvalt::kLimit, 0.3f}, {Orvalt::kMakeup, 1.0f}});
+        plugin->resume();
+        const Stereo out = runDouble(*plugin, input, 512);
+        EXPECT_EQ(std::fegetround(), hostMode);
+        EXPECT_EQ(_mm_getcsr() & 0x6000u, controlBefore & 0x6000u);
+        std::fesetround(saved);
+        return out;
+    };
+    const Stereo nearest = render(FE_TONEAREST);
+    for (int mode : {FE_UPWARD, FE_DOWNWARD, FE_TOWARDZERO}) {
+        const Stereo other = render(mode);
+        EXPECT_EQ(std::memcmp(other.left.data(), nearest.left.data(), nearest.size() * sizeof(double)), 0) << mode;
+        EXPECT_EQ(std::memcmp(other.right.data(), nearest.right.data(), nearest.size() * sizeof(double)), 0) << mode;
     }
 }

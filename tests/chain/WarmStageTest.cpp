@@ -28,7 +28,7 @@ double warmGain(float bass, double frequency) {
 // The peaking equalizer's response from its transfer function: the lattice
 // allpass (k1 + k0 (1 + k1) z^-1 + z^-2) / (1 + k0 (1 + k1) z^-1 + k1 z^-2)
 // mixed as ((1 + g) + (1 - g) A) / 2, at the doubled rate.
-double designedGain(const Orvalt::BassEq& eq, double frequency) {
+double designedGain(const OrvaltChainProbe::BassEq& eq, double frequency) {
     const std::complex<double> z1 = std::polar(1.0, -2.0 * kPi * frequency / (2.0 * kRate));
     const std::complex<double> z2 = z1 * z1;
     const double b = eq.k0 * (1.0 + eq.k1);
@@ -36,22 +36,29 @@ double designedGain(const Orvalt::BassEq& eq, double frequency) {
     return std::abs(0.5 * ((1.0 + eq.gain) + (1.0 - eq.gain) * allpass));
 }
 
+// Both lanes carry the same stream; the left one is read.
+double branch(bool a, ChainStage::Allpass* sections, double s) {
+    const ChainStage::Pair y = a ? ChainStage::branchA(sections, ChainStage::both(s))
+                                 : ChainStage::branchB(sections, ChainStage::both(s));
+    return y[0];
+}
+
 struct Resampler {
-    Orvalt::Allpass up[4] = {};
-    Orvalt::Allpass down[4] = {};
+    ChainStage::Allpass up[4] = {};
+    ChainStage::Allpass down[4] = {};
     bool swapPhases = false;      // s1 before s0
     bool swapDownBranches = false;
 
     // The two samples at the doubled rate, in stream order.
     void upsample(double r, double& first, double& second) {
-        const double s0 = ChainStage::branchA(up, r);
-        const double s1 = ChainStage::branchB(up, r);
+        const double s0 = branch(true, up, r);
+        const double s1 = branch(false, up, r);
         first = swapPhases ? s1 : s0;
         second = swapPhases ? s0 : s1;
     }
     double downsample(double y0, double y1) {
-        if (swapDownBranches) return 0.5 * (ChainStage::branchB(down, y1) + ChainStage::branchA(down, y0));
-        return 0.5 * (ChainStage::branchA(down, y1) + ChainStage::branchB(down, y0));
+        if (swapDownBranches) return 0.5 * (branch(false, down, y1) + branch(true, down, y0));
+        return 0.5 * (branch(true, down, y1) + branch(false, down, y0));
     }
 };
 
@@ -103,7 +110,7 @@ TEST(BassEqualizer, MeasuredGainFollowsTheDesignAtFortyFourHundredAndTwoThousand
     auto designer = makeOrvalt(44100.0f, 64, {{Orvalt::kBass, 1.0f}});
     designer->resume();
     runDouble(*designer, Stereo{{0.0}, {0.0}}, 64);
-    const Orvalt::BassEq eq = OrvaltChainProbe(*designer).bassEq(0);
+    const OrvaltChainProbe::BassEq eq = OrvaltChainProbe(*designer).bassEq(0);
     struct Expectation {
         double frequency, decibels, tolerance;
     };
@@ -146,12 +153,23 @@ TEST(Resamplers, SwappedPhasesOrSwappedDownsamplerBranchesBreakBoth) {
 }
 
 TEST(Resamplers, TinyValuesInTheAllpassChainsBecomeExactlyZero) {
-    Orvalt::Allpass sections[4] = {};
-    EXPECT_EQ(ChainStage::branchA(sections, 1e-15), 0.0);
-    EXPECT_EQ(ChainStage::branchB(sections, -1e-15), 0.0);
-    EXPECT_EQ(sections[ChainStage::kA1].y1, 0.0);
-    EXPECT_EQ(ChainStage::flush(1e-15), 0.0);
-    EXPECT_EQ(ChainStage::flush(-1e-15), 0.0);
-    EXPECT_EQ(ChainStage::flush(NAN), 0.0);
-    EXPECT_EQ(ChainStage::flush(1.0000000000000002e-15), 1.0000000000000002e-15);
+    ChainStage::Allpass sections[4] = {};
+    EXPECT_EQ(branch(true, sections, 1e-15), 0.0);
+    EXPECT_EQ(branch(false, sections, -1e-15), 0.0);
+    EXPECT_EQ(sections[ChainStage::kA1].y1[0], 0.0);
+    // Each lane on its own: a value at the threshold, NaN, a negative tiny value
+    // (which becomes +0), the first value above the threshold, an ordinary one.
+    struct Case {
+        double in, out;
+    };
+    const Case cases[] = {{1e-15, 0.0}, {-1e-15, 0.0}, {NAN, 0.0}, {-0.0, 0.0}, {-1e-300, 0.0},
+                          {1.0000000000000002e-15, 1.0000000000000002e-15}, {-0.25, -0.25}, {INFINITY, INFINITY}};
+    for (const Case& left : cases) {
+        for (const Case& right : cases) {
+            const ChainStage::Pair y = ChainStage::flush(_mm_setr_pd(left.in, right.in));
+            EXPECT_TRUE(!std::signbit(y[0]) || left.out < 0) << left.in;
+            EXPECT_EQ(y[0], left.out) << left.in << " beside " << right.in;
+            EXPECT_EQ(y[1], right.out) << right.in << " beside " << left.in;
+        }
+    }
 }
