@@ -64,10 +64,10 @@ protected:
 }  // namespace
 
 TEST_F(KnobTest, FourHundredPixelsUpFromZeroReachExactlyOne) {
-    ASSERT_EQ(knob()->value, 0.0f);
+    ASSERT_EQ(knob()->value(), 0.0f);
     press();
     EXPECT_EQ(GetCapture(), hwnd);
-    ASSERT_EQ(knob()->dragY, 40);
+    ASSERT_EQ(WidgetProbe::dragY(*knob()), 40);
     moveTo(40 - 400);
     EXPECT_EQ(f.plug->getParameter(Orvalt::kInput), 1.0f);
     moveTo(40 - 450);  // further up stays at the end
@@ -75,7 +75,7 @@ TEST_F(KnobTest, FourHundredPixelsUpFromZeroReachExactlyOne) {
     moveTo(40 - 449);  // and the first pixel back responds at once
     EXPECT_EQ(f.plug->getParameter(Orvalt::kInput), 1.0f - 1.0f / 400.0f);
     release();
-    EXPECT_EQ(knob()->dragging, 0);
+    EXPECT_FALSE(knob()->isDragging());
     EXPECT_EQ(opcodes(), (std::vector<int>{begin, automate, automate, automate, end}));
     EXPECT_EQ(editCalls()[1].index, Orvalt::kInput);
     EXPECT_EQ(editCalls()[1].value, 1.0f);
@@ -103,7 +103,7 @@ TEST_F(KnobTest, OnePixelMovesThroughTheMessageQueueLandExactlyOnTheEnds) {
     release();
     EXPECT_EQ(countOf(begin), 1);
     EXPECT_EQ(countOf(end), 1);
-    EXPECT_TRUE(pumpUntil([&] { return knob()->value == 0.0f; }));
+    EXPECT_TRUE(pumpUntil([&] { return knob()->value() == 0.0f; }));
 
     // Fine mode, one pixel at a time: 400 pixels are exactly a tenth.
     postedY = 40;
@@ -139,7 +139,7 @@ TEST_F(KnobTest, RightClickDuringADragSetsTheMiddleAndEndsTheEdit) {
     moveTo(40 - 100);
     SendMessageA(hwnd, WM_RBUTTONDOWN, MK_RBUTTON, MAKELPARAM(40, 40));
     EXPECT_EQ(f.plug->getParameter(Orvalt::kInput), 0.5f);
-    EXPECT_EQ(knob()->dragging, 0);
+    EXPECT_FALSE(knob()->isDragging());
     EXPECT_NE(GetCapture(), hwnd);
     EXPECT_EQ(opcodes(), (std::vector<int>{begin, automate, automate, end}));
     EXPECT_EQ(editCalls()[2].value, 0.5f);
@@ -164,9 +164,9 @@ TEST_F(KnobTest, OneWheelNotchMovesAFiftiethOrAFiveHundredthFine) {
         SCOPED_TRACE(fineKey);
         keys[fineKey] = 0x80;
         SetKeyboardState(keys);
-        const float before = knob()->value;
+        const float before = knob()->value();
         SendMessageA(hwnd, WM_MOUSEWHEEL, MAKEWPARAM(0, 120), 0);
-        EXPECT_NEAR(knob()->value - before, 0.005f, 1e-6f);
+        EXPECT_NEAR(knob()->value() - before, 0.005f, 1e-6f);
         keys[fineKey] = 0;
     }
     SetKeyboardState(keys);
@@ -205,7 +205,7 @@ namespace {
 std::vector<uint32_t> expectedKnobTop(EditorFixture& f, HWND knobWindow, float value, bool hovered) {
     RECT r;
     GetWindowRect(knobWindow, &r);
-    MapWindowPoints(HWND_DESKTOP, f.window()->hwnd, reinterpret_cast<POINT*>(&r), 2);
+    MapWindowPoints(HWND_DESKTOP, f.window()->hwnd(), reinterpret_cast<POINT*>(&r), 2);
     std::vector<uint32_t> pixels(80 * 80);
     for (int y = 0; y < 80; ++y)
         for (int x = 0; x < 80; ++x) pixels[y * 80 + x] = f.editorPixel(r.left + x, r.top + y);
@@ -222,11 +222,11 @@ std::vector<uint32_t> expectedKnobTop(EditorFixture& f, HWND knobWindow, float v
 
 std::vector<uint32_t> knobTop(PlugEdit::Knob* knob) {
     knob->invalidate();
-    UpdateWindow(knob->hwnd);
+    UpdateWindow(knob->hwnd());
     GdiFlush();
     std::vector<uint32_t> pixels(56 * 80);
     for (uint32_t y = 0; y < 56; ++y)
-        for (uint32_t x = 0; x < 80; ++x) pixels[y * 80 + x] = knob->surface.at(x, y);
+        for (uint32_t x = 0; x < 80; ++x) pixels[y * 80 + x] = knob->backBuffer().at(x, y);
     return pixels;
 }
 
@@ -238,11 +238,11 @@ TEST_F(KnobTest, PaintsTheScaleAndTheBlendedFramesOverTheEditorPicture) {
     SendMessageA(hwnd, WM_MOUSELEAVE, 0, 0);
     SendMessageA(hwnd, PlugEdit::msgShowValue, PlugEdit::floatBits(0.5f), 0);  // frames 47 and 48, weight 128
     pump(20);
-    ASSERT_EQ(knob()->hovered, 0);
+    ASSERT_FALSE(knob()->isHovered());
     ASSERT_NE(QuillBLT::commonTextures(), nullptr);
     EXPECT_TRUE(knobTop(knob()) == expectedKnobTop(f, hwnd, 0.5f, false));
 
     SendMessageA(hwnd, WM_MOUSEMOVE, 0, MAKELPARAM(40, 40));  // hover: untinted, brighter
-    ASSERT_EQ(knob()->hovered, 1);
+    ASSERT_TRUE(knob()->isHovered());
     EXPECT_TRUE(knobTop(knob()) == expectedKnobTop(f, hwnd, 0.5f, true));
 }

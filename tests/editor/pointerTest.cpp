@@ -85,17 +85,17 @@ TEST(RealPointer, DraggingAKnobWithTheXPointerTurnsItAndTheHostHearsTheEdit) {
     ASSERT_TRUE(pumpUntil([&] { return cursorAt(x, y); }));
     editCalls().clear();
     xdotool("mousedown 1");
-    EXPECT_TRUE(pumpUntil([&] { return f.knob(Orvalt::kDrive)->dragging == 1; }));
+    EXPECT_TRUE(pumpUntil([&] { return f.knob(Orvalt::kDrive)->isDragging(); }));
     xdotool("mousemove " + std::to_string(x) + " " + std::to_string(y + 100));
     xdotool("mouseup 1");
-    EXPECT_TRUE(pumpUntil([&] { return f.knob(Orvalt::kDrive)->dragging == 0; }));
+    EXPECT_TRUE(pumpUntil([&] { return !f.knob(Orvalt::kDrive)->isDragging(); }));
 
     EXPECT_NEAR(f.plug->getParameter(Orvalt::kDrive), 0.75f, 1e-5f);
     ASSERT_GE(editCalls().size(), 3u);
     EXPECT_EQ(editCalls().front().opcode, audioMasterBeginEdit);
     EXPECT_EQ(editCalls().back().opcode, audioMasterEndEdit);
     for (const EditCall& c : editCalls()) EXPECT_EQ(c.index, Orvalt::kDrive);
-    EXPECT_TRUE(pumpUntil([&] { return f.knob(Orvalt::kDrive)->value == f.plug->getParameter(Orvalt::kDrive); }));
+    EXPECT_TRUE(pumpUntil([&] { return f.knob(Orvalt::kDrive)->value() == f.plug->getParameter(Orvalt::kDrive); }));
 }
 
 TEST(RealPointer, TheOpenedEditorIsSavedAsAPicture) {
@@ -112,8 +112,8 @@ TEST(RealPointer, TheOpenedEditorIsSavedAsAPicture) {
         f.editor()->sharedTaken = false;
         f.editor()->unlock();
     }
-    ASSERT_TRUE(pumpUntil([&] { return f.editor()->clipLevel[0] == 0.7f; }));
-    RedrawWindow(f.window()->hwnd, nullptr, nullptr, RDW_INVALIDATE | RDW_ALLCHILDREN | RDW_UPDATENOW);
+    ASSERT_TRUE(pumpUntil([&] { return f.editor()->clipLevel(0) == 0.7f; }));
+    RedrawWindow(f.window()->hwnd(), nullptr, nullptr, RDW_INVALIDATE | RDW_ALLCHILDREN | RDW_UPDATENOW);
     pump(100);
     const std::string path = std::string("Z:") + ORVALT_BINARY_DIR + "/tests/editor/editor-screenshot.png";
     std::vector<uint32_t> pixels = composeEditorPicture(f.window());
@@ -142,7 +142,7 @@ TEST(RealPointer, AOnePixelAtATimeDragOfFourHundredPixelsReachesExactlyOne) {
     ASSERT_TRUE(pumpUntil([&] { return cursorAt(x, y); }));
     editCalls().clear();
     xdotool("mousedown 1");
-    ASSERT_TRUE(pumpUntil([&] { return f.knob(Orvalt::kInput)->dragging == 1; }));
+    ASSERT_TRUE(pumpUntil([&] { return f.knob(Orvalt::kInput)->isDragging(); }));
     ASSERT_TRUE(movePointerAlong(onePixelMoves(x, y, y - 400), x, y - 400));
     EXPECT_EQ(f.plug->getParameter(Orvalt::kInput), 1.0f);
     ASSERT_TRUE(movePointerAlong(onePixelMoves(x, y - 400, y - 450), x, y - 450));
@@ -150,7 +150,7 @@ TEST(RealPointer, AOnePixelAtATimeDragOfFourHundredPixelsReachesExactlyOne) {
     ASSERT_TRUE(movePointerAlong(onePixelMoves(x, y - 450, y - 449), x, y - 449));
     EXPECT_EQ(f.plug->getParameter(Orvalt::kInput), 1.0f - 1.0f / 400.0f);
     xdotool("mouseup 1");
-    EXPECT_TRUE(pumpUntil([&] { return f.knob(Orvalt::kInput)->dragging == 0; }));
+    EXPECT_TRUE(pumpUntil([&] { return !f.knob(Orvalt::kInput)->isDragging(); }));
     size_t automations = 0;
     for (const EditCall& c : editCalls()) automations += c.opcode == audioMasterAutomate;
     std::printf("a drag of 451 one-pixel pointer moves arrived as %zu value changes\n", automations);
