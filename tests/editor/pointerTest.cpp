@@ -12,9 +12,8 @@ using namespace editortest;
 
 namespace {
 
-// Starts the Linux xdotool from inside Wine (Wine runs Unix programs given by path)
-// and gives the X server time to deliver the events.
-bool xdotool(const std::string& arguments) {
+// Starts the Linux xdotool from inside Wine (Wine runs Unix programs given by path).
+bool startXdotool(const std::string& arguments) {
     std::string command = "/usr/bin/xdotool " + arguments;
     STARTUPINFOA startup{};
     startup.cb = sizeof startup;
@@ -23,6 +22,12 @@ bool xdotool(const std::string& arguments) {
         return false;
     if (process.hProcess) CloseHandle(process.hProcess);
     if (process.hThread) CloseHandle(process.hThread);
+    return true;
+}
+
+// Runs xdotool and gives the X server time to deliver the events.
+bool xdotool(const std::string& arguments) {
+    if (!startXdotool(arguments)) return false;
     pump(250);
     return true;
 }
@@ -57,14 +62,7 @@ bool cursorAt(int x, int y) {
 // Runs an xdotool chain of moves that ends at (x, y) and pumps messages until
 // the pointer got there, so the moves are delivered as they come.
 bool movePointerAlong(const std::string& chain, int x, int y) {
-    std::string command = "/usr/bin/xdotool " + chain;
-    STARTUPINFOA startup{};
-    startup.cb = sizeof startup;
-    PROCESS_INFORMATION process{};
-    if (!CreateProcessA(nullptr, &command[0], nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup, &process))
-        return false;
-    if (process.hProcess) CloseHandle(process.hProcess);
-    if (process.hThread) CloseHandle(process.hThread);
+    if (!startXdotool(chain)) return false;
     const bool arrived = pumpUntil([&] { return cursorAt(x, y); }, 20000);
     pump(100);
     return arrived;
