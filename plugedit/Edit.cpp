@@ -44,7 +44,7 @@ bool Edit::open(void* parentWindow) {
     if (!openFlag) {
         systemWindow = parentWindow;
         window = new EditWin(*layoutRecord, this, static_cast<HWND>(parentWindow));
-        if (window->hwnd) {
+        if (window->hwnd()) {
             openFlag = true;
         } else {
             // No window: the object is ours alone to delete, and the host hears of the failure.
@@ -64,7 +64,7 @@ void Edit::close() {
     uiHoldsLock = true;
     if (openFlag) {
         openFlag = false;
-        if (window && window->hwnd) DestroyWindow(window->hwnd);  // deletes the window and every widget
+        if (window && window->hwnd()) DestroyWindow(window->hwnd());  // deletes the window and every widget
         systemWindow = nullptr;
     }
     uiHoldsLock = false;
@@ -105,14 +105,7 @@ bool Edit::parameterChanged(int32_t index, float value) {
 
 void Edit::learnCompleted(int32_t index) {
     if (!tryLock()) return;
-    if (openFlag && window && window->learning.load(std::memory_order_relaxed) &&
-        window->learnIndex.load(std::memory_order_relaxed) == index) {
-        HWND widget = window->control(index);
-        if (widget) {
-            PostMessageA(widget, msgLearnEnd, 0, 0);
-            window->learning.store(false, std::memory_order_relaxed);
-        }
-    }
+    if (openFlag && window) window->learnCompleted(index);
     unlock();
 }
 

@@ -38,6 +38,8 @@ public:
     // [any thread]
     bool isOpen() const override { return openFlag; }
     void idle() override {}
+    // [UI thread] The editor window while it exists, else null.
+    EditWin* editorWindow() const { return window; }
 
     // [UI thread] Takes the shared block into destination when the audio side
     // published one since the last take; false otherwise (or without a block).
@@ -56,8 +58,6 @@ public:
     // [UI thread] Draws over the background in the window's back buffer.
     virtual void paintOverlay(EditWin* window, HDC memoryDC);
 
-    EditWin* window = nullptr;  // null when closed
-
 private:
     friend class EditWin;
     void spinLock();
@@ -70,6 +70,7 @@ private:
     ERect rect;
     bool openFlag = false;
     bool uiHoldsLock = false;  // open/close hold the lock while windows come and go
+    EditWin* window = nullptr;  // null when closed; read by the audio side only under the lock
 };
 
 }  // namespace PlugEdit

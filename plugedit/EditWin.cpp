@@ -11,7 +11,7 @@ EditWin::EditWin(const PlugCore::EditorLayout& editorLayout, Edit* editor, HWND 
     : WinControl(parent, 0, 0, editorLayout.width, editorLayout.height, WS_VISIBLE | WS_CLIPCHILDREN),
       owner(editor),
       layout(&editorLayout) {
-    if (!hwnd) return;  // nothing to hang widgets on; the opener deletes us
+    if (!hwnd()) return;  // nothing to hang widgets on; the opener deletes us
     createFonts();
     if (layout->controlCount != 0) {
         controls = new HWND[layout->controlCount]();
@@ -25,7 +25,7 @@ EditWin::EditWin(const PlugCore::EditorLayout& editorLayout, Edit* editor, HWND 
 
 EditWin::~EditWin() {
     if (learning.load(std::memory_order_relaxed)) plugin()->cancelLearn();  // a pending learn is abandoned
-    if (timerRunning) KillTimer(hwnd, 0);
+    if (timerRunning) KillTimer(hwnd(), 0);
     if (smallFont) DeleteObject(smallFont);
     if (smallUnderlinedFont) DeleteObject(smallUnderlinedFont);
     if (largeFont) DeleteObject(largeFont);
@@ -55,23 +55,31 @@ void EditWin::createFonts() {
 
 void EditWin::addControl(int32_t index, WinWrap::WinControl* widget) {
     if (!widget) return;
-    if (!widget->hwnd) {
+    if (!widget->hwnd()) {
         delete widget;  // the wrapper never frees an object without a window
         return;
     }
     if (index < 0 || static_cast<uint32_t>(index) >= layout->controlCount || !controls) {
-        DestroyWindow(widget->hwnd);
+        DestroyWindow(widget->hwnd());
         return;
     }
-    controls[index] = widget->hwnd;
-    SetWindowLongPtrA(widget->hwnd, GWLP_ID, index);
+    controls[index] = widget->hwnd();
+    SetWindowLongPtrA(widget->hwnd(), GWLP_ID, index);
     const float value = plugin()->getParameter(index);
-    PostMessageA(widget->hwnd, msgShowValue, floatBits(value), 0);
+    PostMessageA(widget->hwnd(), msgShowValue, floatBits(value), 0);
 }
 
 HWND EditWin::control(int32_t index) const {
     if (!controls || index < 0 || static_cast<uint32_t>(index) >= layout->controlCount) return nullptr;
     return controls[index];
+}
+
+void EditWin::learnCompleted(int32_t index) {
+    if (!learning.load(std::memory_order_relaxed) || learnIndex.load(std::memory_order_relaxed) != index) return;
+    HWND widget = control(index);
+    if (!widget) return;
+    PostMessageA(widget, msgLearnEnd, 0, 0);
+    learning.store(false, std::memory_order_relaxed);
 }
 
 EditWin* EditWin::ofWidget(HWND widget) {

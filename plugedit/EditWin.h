@@ -43,6 +43,22 @@ public:
 
     PlugCore::Plug* plugin() const;
 
+    // [any thread] A learn request is pending.
+    bool learnPending() const { return learning.load(std::memory_order_relaxed); }
+    // [audio thread, the editor's lock held] The learn for index finished: when
+    // it is the pending one, its widget is told to leave the learn display
+    // (posted) and nothing is pending any more.
+    void learnCompleted(int32_t index);
+
+    // [UI thread] The fonts every widget of the window draws with, and the caption colour.
+    HFONT smallTextFont() const { return smallFont; }
+    HFONT underlinedTextFont() const { return smallUnderlinedFont; }
+    HFONT largeTextFont() const { return largeFont; }
+    COLORREF captionColour() const { return layout->captionColour; }
+
+private:
+    friend struct ::WidgetProbe;  // tests check that the fonts and the background are released
+
     std::atomic<bool> learning{false};   // a learn request is pending for learnIndex
     std::atomic<int32_t> learnIndex{0};  // the pending or last learn request
     Edit* const owner;
@@ -55,7 +71,6 @@ public:
     HFONT smallUnderlinedFont = nullptr;
     HFONT largeFont = nullptr;
 
-private:
     void createFonts();
     void timerTick();
     void showBackgroundMenu();

@@ -46,10 +46,10 @@ LRESULT EditWin::handleMessage(HWND window, UINT message, WPARAM wParam, LPARAM 
 
 void EditWin::showBackgroundMenu() {
     RECT r;
-    GetWindowRect(hwnd, &r);
+    GetWindowRect(hwnd(), &r);
     char webEntry[128];
     std::snprintf(webEntry, sizeof webEntry, "&Go to %s", owner->webHost() ? owner->webHost() : "");
-    showPopupMenu(hwnd, TPM_CENTERALIGN | TPM_VERPOSANIMATION, r.right - 45, r.bottom, [&](HMENU menu) {
+    showPopupMenu(hwnd(), TPM_CENTERALIGN | TPM_VERPOSANIMATION, r.right - 45, r.bottom, [&](HMENU menu) {
         AppendMenuA(menu, MF_STRING, commandSaveDefaults, "&Save defaults...");
         AppendMenuA(menu, MF_STRING, commandWebSite, webEntry);
     });
@@ -62,7 +62,7 @@ void EditWin::onCommand(WPARAM command) {
         std::snprintf(url, sizeof url, "https://%s/", owner->webHost());
         ShellExecuteA(nullptr, "open", url, nullptr, nullptr, SW_SHOWDEFAULT);
     } else if (command == commandSaveDefaults) {
-        if (platform::askOkCancel(plugin()->getPluginName(), saveDefaultsQuestion, hwnd)) saveDefaults();
+        if (platform::askOkCancel(plugin()->getPluginName(), saveDefaultsQuestion, hwnd())) saveDefaults();
     }
 }
 
@@ -71,7 +71,7 @@ void EditWin::saveDefaults() {
     if (plugin()->saveDefaults(&failure)) return;
     // The user asked for this and confirmed it: a failure must not pass unseen.
     const std::string text = "Couldn't save the defaults to\n" + failure.file + "\n\n" + failure.reason;
-    platform::showError(plugin()->getPluginName(), text.c_str(), hwnd);
+    platform::showError(plugin()->getPluginName(), text.c_str(), hwnd());
 }
 
 void EditWin::sendToControl(int32_t index, UINT message) {

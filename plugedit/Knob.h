@@ -7,40 +7,47 @@
 
 #include <cstdint>
 
+#include "plugedit/Widget.h"
 #include "plugedit/knobMath.h"
-#include "winwrap/WinControl.h"
 
 namespace PlugEdit {
 
-class Knob : public WinWrap::WinControl {
+class Knob : public Widget {
 public:
     // [UI thread] A knob of the given size (artwork offsets assume 80 x 80) under the editor window.
     Knob(HWND parent, int x, int y, int width, int height, DWORD style, const char* caption);
 
-    // [UI thread] Mouse, wheel, menu commands and the editor's value and learn messages.
+    // [UI thread] Hit test, drag, wheel, double click and reset; the rest as every widget.
     LRESULT handleMessage(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) override;
     // [UI thread] Draws over the editor window's current picture.
     void paint(HWND hwnd, HDC memoryDC) override;
 
-    uint8_t learning = 0;
-    uint8_t dragging = 0;
-    uint8_t hovered = 0;
-    const char* caption;
-    float value = 0.0f;
-    float dragValue = 0.0f;
-    int32_t dragY = 0;
+    // [UI thread] The value shown (0 to 1), and whether a drag is in progress.
+    float value() const { return shownValue; }
+    bool isDragging() const { return dragging; }
 
 private:
-    DragAnchor dragAnchor;  // the drag's value and row that every step is measured from
+    friend struct ::WidgetProbe;  // tests check where a drag starts
+
+    void showValue(float value) override { shownValue = value; }
+    void showContextMenu() override;
+    void menuCommand(unsigned command) override;
+    bool holdsPointer() const override { return dragging; }
+    void heldMove(int y, WPARAM keys) override;
+    LPCSTR heldCursor() const override { return IDC_SIZENS; }
 
     LRESULT hitTest(LPARAM lParam);
     void beginDrag();
-    void dragTo(int y, WPARAM keys);
+    void endDrag();
     void turnWheel(int delta);
     void resetToDefault();
-    void showMenu();
-    void trackHover();
     void drawTexts(HDC dc);
+
+    float shownValue = 0.0f;
+    bool dragging = false;
+    float dragValue = 0.0f;  // the value reached by the last drag step
+    int32_t dragY = 0;       // the cursor row of the last drag step, in client coordinates
+    DragAnchor dragAnchor;   // the drag's value and row that every step is measured from
 };
 
 }  // namespace PlugEdit

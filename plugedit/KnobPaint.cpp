@@ -5,7 +5,6 @@
 #include "blt/blit.h"
 #include "plugedit/Knob.h"
 #include "plugedit/knobMath.h"
-#include "plugedit/widgetSupport.h"
 
 namespace PlugEdit {
 
@@ -24,13 +23,14 @@ constexpr int textStripHeight = 24;
 void Knob::paint(HWND, HDC dc) {
     drawParentBackground(this, dc);
     const QuillBLT::Surface* atlas = QuillBLT::commonTextures();
+    const QuillBLT::Surface& surface = backBuffer();
     if (atlas && surface.pixels) {
         GdiFlush();  // the parent's picture must be in the pixels before they are blended over
         QuillBLT::composite(surface, 0, 0, scaleWidth, scaleHeight, *atlas, scaleX, scaleY);
-        const FrameBlend frames = framesForValue(value);
+        const FrameBlend frames = framesForValue(shownValue);
         QuillBLT::compositeFrameBlend(surface, *atlas, frameX(frames.first), frameY(frames.first), frames.weight,
                                       *atlas, frameX(frames.second), frameY(frames.second),
-                                      hovered ? QuillBLT::noTint : restingTint);
+                                      isHovered() ? QuillBLT::noTint : restingTint);
     }
     GdiFlush();
     SetBkMode(dc, TRANSPARENT);
@@ -38,29 +38,30 @@ void Knob::paint(HWND, HDC dc) {
 }
 
 void Knob::drawTexts(HDC dc) {
-    EditWin* editor = EditWin::ofWidget(hwnd);
+    EditWin* editor = editorWindow();
     if (!editor) return;
     RECT strip;
-    GetClientRect(hwnd, &strip);
+    GetClientRect(hwnd(), &strip);
     strip.top = strip.bottom - textStripHeight;
 
-    const int32_t index = widgetIndex(hwnd);
+    const int32_t parameter = index();
     char display[64] = {};
     char label[64] = {};
-    editor->plugin()->getParameterDisplay(index, display);
-    editor->plugin()->getParameterLabel(index, label);
+    editor->plugin()->getParameterDisplay(parameter, display);
+    editor->plugin()->getParameterLabel(parameter, label);
     char valueText[136];
     std::snprintf(valueText, sizeof valueText, "%s %s", display, label);
 
+    const bool hovered = isHovered();
     HGDIOBJ previousFont =
-        SelectObject(dc, (hovered && !dragging) ? editor->smallUnderlinedFont : editor->smallFont);
-    SetTextColor(dc, editor->layout->captionColour);
-    DrawTextA(dc, caption ? caption : "", -1, &strip, DT_SINGLELINE | DT_CENTER);
+        SelectObject(dc, (hovered && !dragging) ? editor->underlinedTextFont() : editor->smallTextFont());
+    SetTextColor(dc, editor->captionColour());
+    DrawTextA(dc, caption() ? caption() : "", -1, &strip, DT_SINGLELINE | DT_CENTER);
 
     SetTextColor(dc, RGB(255, 255, 255));
-    if (hovered) SelectObject(dc, editor->smallFont);
-    if (dragging) SelectObject(dc, editor->largeFont);  // the larger font wins during a drag
-    DrawTextA(dc, learning ? "..learning.." : valueText, -1, &strip, DT_SINGLELINE | DT_CENTER | DT_BOTTOM);
+    if (hovered) SelectObject(dc, editor->smallTextFont());
+    if (dragging) SelectObject(dc, editor->largeTextFont());  // the larger font wins during a drag
+    DrawTextA(dc, isLearning() ? "..learning.." : valueText, -1, &strip, DT_SINGLELINE | DT_CENTER | DT_BOTTOM);
     SelectObject(dc, previousFont);
 }
 

@@ -11,19 +11,19 @@ int liveObjects = 0;
 }
 
 WinControl::WinControl(HWND parent, int x, int y, int width, int height, DWORD style)
-    : x(x), y(y), width(width), height(height) {
+    : posX(x), posY(y), clientWidth(width), clientHeight(height) {
     ++liveObjects;
     if (windowClassAtom == 0) registerWindowClass();
     if (parent) style |= WS_CHILD;
-    hwnd = CreateWindowExA(0, reinterpret_cast<LPCSTR>(static_cast<uintptr_t>(windowClassAtom)), "control", style, x,
+    handle = CreateWindowExA(0, reinterpret_cast<LPCSTR>(static_cast<uintptr_t>(windowClassAtom)), "control", style, x,
                            y, width, height, parent, nullptr, static_cast<HINSTANCE>(platform::moduleHandle()),
                            nullptr);
-    if (hwnd) {
-        SetWindowLongPtrA(hwnd, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(this));
+    if (handle) {
+        SetWindowLongPtrA(handle, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(this));
     } else {
         platform::showError("Error!", "Failed to create a control.");
     }
-    needsPaint = 1;
+    needsPaint = true;
     memoryDC = nullptr;
 }
 
@@ -35,7 +35,7 @@ WinControl::~WinControl() {
         memoryDC = nullptr;
         bitmap = nullptr;
         bits = nullptr;
-        surface = QuillBLT::Surface();
+        pixelView = QuillBLT::Surface();
     }
     --liveObjects;
 }
@@ -50,24 +50,24 @@ WinControl* WinControl::fromWindow(HWND window) {
 }
 
 void WinControl::invalidate() {
-    needsPaint = 1;
-    if (hwnd) RedrawWindow(hwnd, nullptr, nullptr, RDW_INVALIDATE);
+    needsPaint = true;
+    if (handle) RedrawWindow(handle, nullptr, nullptr, RDW_INVALIDATE);
 }
 
 void WinControl::drawParentBackground(WinControl* control, HDC dc) {
-    if (!control || !control->hwnd) return;
-    HWND parentWindow = GetParent(control->hwnd);
+    if (!control || !control->handle) return;
+    HWND parentWindow = GetParent(control->handle);
     WinControl* parent = fromWindow(parentWindow);
     if (!parent || !parent->memoryDC) return;
     RECT own, outer;
-    if (!GetWindowRect(control->hwnd, &own) || !GetWindowRect(parentWindow, &outer)) return;
+    if (!GetWindowRect(control->handle, &own) || !GetWindowRect(parentWindow, &outer)) return;
     BitBlt(dc, 0, 0, own.right - own.left, own.bottom - own.top, parent->memoryDC, own.left - outer.left,
            own.top - outer.top, SRCCOPY);
 }
 
 void WinControl::createBackBuffer(HDC paintDC) {
     RECT client;
-    GetClientRect(hwnd, &client);
+    GetClientRect(handle, &client);
     const int w = client.right - client.left;
     const int h = client.bottom - client.top;
     BITMAPINFO info{};
@@ -81,7 +81,7 @@ void WinControl::createBackBuffer(HDC paintDC) {
     if (!memoryDC) return;
     bitmap = CreateDIBSection(paintDC, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
     if (bitmap && bits) {
-        surface = QuillBLT::Surface(static_cast<uint32_t*>(bits), static_cast<uint32_t>(w), static_cast<uint32_t>(h),
+        pixelView = QuillBLT::Surface(static_cast<uint32_t*>(bits), static_cast<uint32_t>(w), static_cast<uint32_t>(h),
                                     static_cast<uint32_t>(w));
     } else {
         bits = nullptr;
@@ -98,7 +98,7 @@ LRESULT WinControl::onPaint(HWND window) {
     if (!memoryDC) createBackBuffer(dc);
     if (needsPaint && memoryDC) {
         paint(window, memoryDC);
-        needsPaint = 0;
+        needsPaint = false;
     }
     if (memoryDC) BitBlt(dc, r.left, r.top, r.right - r.left, r.bottom - r.top, memoryDC, r.left, r.top, SRCCOPY);
     EndPaint(window, &ps);
@@ -108,12 +108,12 @@ LRESULT WinControl::onPaint(HWND window) {
 LRESULT WinControl::handleMessage(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
     switch (message) {
         case WM_MOVE:
-            x = LOWORD(lParam);
-            y = HIWORD(lParam);
+            posX = LOWORD(lParam);
+            posY = HIWORD(lParam);
             return 0;
         case WM_SIZE:
-            width = LOWORD(lParam);
-            height = HIWORD(lParam);
+            clientWidth = LOWORD(lParam);
+            clientHeight = HIWORD(lParam);
             return 0;
         case WM_PAINT: return onPaint(window);
         case WM_DESTROY: return 0;

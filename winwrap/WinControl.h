@@ -8,6 +8,8 @@
 
 #include "blt/surface.h"
 
+struct WidgetProbe;
+
 namespace WinWrap {
 
 class WinControl {
@@ -40,21 +42,35 @@ public:
     // Objects alive right now (for leak checks).
     static int liveCount();
 
-    HWND hwnd = nullptr;
+    // [UI thread] The native window; null when creation failed.
+    HWND hwnd() const { return handle; }
+    // [UI thread] The back buffer's pixels (a view; pixels == null before the
+    // first WM_PAINT). Painting writes through it; GDI must be flushed first.
+    const QuillBLT::Surface& backBuffer() const { return pixelView; }
+    // [UI thread] Position in the parent's client area and client size, as the
+    // last WM_MOVE and WM_SIZE (or the constructor) gave them.
+    int x() const { return posX; }
+    int y() const { return posY; }
+    int width() const { return clientWidth; }
+    int height() const { return clientHeight; }
+
+private:
+    friend struct ::WidgetProbe;  // tests look at the back buffer's GDI objects and the paint flag
+
+    LRESULT onPaint(HWND hwnd);
+    void createBackBuffer(HDC paintDC);
+
+    HWND handle = nullptr;
     HDC memoryDC = nullptr;
     HBITMAP bitmap = nullptr;
     HGDIOBJ previousBitmap = nullptr;
-    uint8_t needsPaint = 1;
-    QuillBLT::Surface surface;  // view of the back buffer's pixels
-    void* bits = nullptr;       // owned by bitmap
-    int x;
-    int y;
-    int width;
-    int height;
-
-private:
-    LRESULT onPaint(HWND hwnd);
-    void createBackBuffer(HDC paintDC);
+    bool needsPaint = true;
+    QuillBLT::Surface pixelView;  // view of the back buffer's pixels
+    void* bits = nullptr;         // owned by bitmap
+    int posX;
+    int posY;
+    int clientWidth;
+    int clientHeight;
 };
 
 }  // namespace WinWrap

@@ -59,17 +59,17 @@ OrvaltEdit::~OrvaltEdit() = default;
 
 void OrvaltEdit::createControls(PlugEdit::EditWin* window) {
     for (const SwitchRow& row : switchRows)
-        window->addControl(row.index, new PlugEdit::OnOff(window->hwnd, row.x, switchY, switchWidth, switchHeight,
+        window->addControl(row.index, new PlugEdit::OnOff(window->hwnd(), row.x, switchY, switchWidth, switchHeight,
                                                           PlugEdit::widgetStyle, row.caption, stateWords, menuWords));
     for (const KnobRow& row : knobRows) {
         const int x = 4 * (row.nudge + 20 * row.slot) + 15;
-        window->addControl(row.index, new PlugEdit::Knob(window->hwnd, x, knobY, knobSize, knobSize,
+        window->addControl(row.index, new PlugEdit::Knob(window->hwnd(), x, knobY, knobSize, knobSize,
                                                          PlugEdit::widgetStyle, row.caption));
     }
 }
 
 bool OrvaltEdit::takeSharedData(const uint8_t* copy) {
-    std::memcpy(clipLevel, copy, sizeof clipLevel);
+    std::memcpy(shownLevels, copy, sizeof shownLevels);
     return true;
 }
 
@@ -88,11 +88,11 @@ void OrvaltEdit::drawLamp(float centreX, float level) {
 }
 
 void OrvaltEdit::paintOverlay(PlugEdit::EditWin* window, HDC) {
-    QuillBLT::Surface& pixels = window->surface;
+    const QuillBLT::Surface& pixels = window->backBuffer();
     if (!pixels.pixels || pixels.width < canvas.width || pixels.height < canvas.height) return;
     canvas.zero();
-    drawLamp(leftLampX, clipLevel[0]);
-    drawLamp(rightLampX, clipLevel[1]);
+    drawLamp(leftLampX, shownLevels[0]);
+    drawLamp(rightLampX, shownLevels[1]);
     // Light is added onto the background: dark lamps change nothing but the alpha byte.
     Sag::addCanvasTo(canvas, pixels);
 }

@@ -29,10 +29,14 @@ public:
     static constexpr float lampY = 48.0f;
     static uint32_t lampColour(float level);
 
-    float clipLevel[2] = {0.0f, 0.0f};
-    Sag::Canvas canvas;
-    Sag::CoverageBuffer coverage;
+    // [UI thread] The clip level the lamp of a channel (0 left, 1 right) shows:
+    // the last one taken from the shared block, 0 before the first.
+    float clipLevel(int channel) const { return shownLevels[channel & 1]; }
 
 private:
     void drawLamp(float centreX, float level);
+
+    float shownLevels[2] = {0.0f, 0.0f};
+    Sag::Canvas canvas;
+    Sag::CoverageBuffer coverage;
 };

@@ -157,7 +157,12 @@ struct ReferenceChain {
     }
 };
 
-bool sameBits(double a, double b) { return std::memcmp(&a, &b, sizeof a) == 0; }
+// The bit pattern of a double: equal patterns are the same result, NaNs and signed zeros included.
+uint64_t bitsOf(double v) {
+    uint64_t bits;
+    std::memcpy(&bits, &v, sizeof bits);
+    return bits;
+}
 
 // What the processing frame does to the input before the chain sees it.
 double cleaned(double x) {
@@ -215,9 +220,12 @@ TEST(ReferenceChain, BlockOperationMatchesTheStraightforwardChainBitForBit) {
             reference.takeConstants(probe);  // the design the block used
             const Stereo expected = reference.run(input);
             for (size_t i = 0; i < n; ++i) {
-                ASSERT_TRUE(sameBits(got.left[i], expected.left[i]) && sameBits(got.right[i], expected.right[i]))
+                ASSERT_EQ(bitsOf(got.left[i]), bitsOf(expected.left[i]))
                     << "scenario " << scenario << " frame " << done + i << ": " << got.left[i] << " vs "
                     << expected.left[i];
+                ASSERT_EQ(bitsOf(got.right[i]), bitsOf(expected.right[i]))
+                    << "scenario " << scenario << " frame " << done + i << ": " << got.right[i] << " vs "
+                    << expected.right[i];
             }
             done += n;
             if (random.below(400) == 0) randomize();  // now and then, so smoothers also settle

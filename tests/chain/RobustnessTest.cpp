@@ -101,7 +101,10 @@ TEST(Robustness, WithWarmOffTheOutputAndEnvelopesFallToExactlyZero) {
         runDouble(*plugin, hostileSignal(random, scenario % 3 ? SignalKind::fullScaleNoise : SignalKind::spikes, 5000),
                   512);
         const Stereo tail = runDouble(*plugin, noiseSignal(random, 0.0, 4 * 44100), 512);
-        for (size_t i = 1; i < tail.size(); ++i) ASSERT_TRUE(tail.left[i] == 0.0 && tail.right[i] == 0.0) << i;
+        for (size_t i = 1; i < tail.size(); ++i) {
+            ASSERT_EQ(tail.left[i], 0.0) << "scenario " << scenario << " sample " << i;
+            ASSERT_EQ(tail.right[i], 0.0) << "scenario " << scenario << " sample " << i;
+        }
         const std::vector<double> state = OrvaltChainProbe(*plugin).silencedState();
         for (size_t k = 0; k < state.size(); ++k) EXPECT_EQ(state[k], 0.0) << "scenario " << scenario << " state " << k;
     }

@@ -210,7 +210,7 @@ void EditorFixture::processLoud(int blocks) {
 
 uint32_t EditorFixture::editorPixel(int x, int y) const {
     GdiFlush();
-    const QuillBLT::Surface& s = window()->surface;
+    const QuillBLT::Surface& s = window()->backBuffer();
     return s.pixels ? s.at(static_cast<uint32_t>(x), static_cast<uint32_t>(y)) : 0;
 }
 

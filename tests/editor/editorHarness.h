@@ -15,6 +15,7 @@
 #include "plugedit/messages.h"
 #include "product/Orvalt.h"
 #include "product/win32/OrvaltEdit.h"
+#include "widgetProbe.h"
 
 namespace editortest {
 
@@ -75,7 +76,7 @@ public:
     bool openEditor();
     void closeEditor();
     OrvaltEdit* editor() const;
-    PlugEdit::EditWin* window() const { return editor()->window; }
+    PlugEdit::EditWin* window() const { return editor()->editorWindow(); }
     HWND control(int index) const { return window()->control(index); }
     PlugEdit::Knob* knob(int index) const;
     PlugEdit::OnOff* onOff(int index) const;

@@ -50,14 +50,14 @@ TEST(EditorLifecycle, OpeningPlacesEveryWidgetOfTheTableAtItsParameter) {
     EditorFixture f;
     ASSERT_TRUE(f.openEditor());
     RECT client;
-    GetClientRect(f.window()->hwnd, &client);
+    GetClientRect(f.window()->hwnd(), &client);
     EXPECT_EQ(client.right, 410);
     EXPECT_EQ(client.bottom, 100);
     for (const ExpectedWidget& w : layoutTable) {
         SCOPED_TRACE(w.caption);
         HWND hwnd = f.control(w.index);
         ASSERT_NE(hwnd, nullptr);
-        EXPECT_EQ(GetParent(hwnd), f.window()->hwnd);
+        EXPECT_EQ(GetParent(hwnd), f.window()->hwnd());
         EXPECT_EQ(GetWindowLongPtrA(hwnd, GWLP_ID), w.index);
         const LONG style = GetWindowLongA(hwnd, GWL_STYLE);
         EXPECT_EQ(style & (WS_CHILD | WS_VISIBLE | WS_CLIPSIBLINGS), WS_CHILD | WS_VISIBLE | WS_CLIPSIBLINGS);
@@ -68,19 +68,19 @@ TEST(EditorLifecycle, OpeningPlacesEveryWidgetOfTheTableAtItsParameter) {
         EXPECT_EQ(r.bottom - r.top, w.height);
         if (w.isKnob) {
             ASSERT_NE(f.knob(w.index), nullptr);
-            EXPECT_STREQ(f.knob(w.index)->caption, w.caption);
+            EXPECT_STREQ(f.knob(w.index)->caption(), w.caption);
         } else {
             ASSERT_NE(f.onOff(w.index), nullptr);
-            EXPECT_STREQ(f.onOff(w.index)->caption, w.caption);
-            EXPECT_STREQ(f.onOff(w.index)->stateNames[0], "off");
-            EXPECT_STREQ(f.onOff(w.index)->stateNames[1], "on");
-            EXPECT_STREQ(f.onOff(w.index)->menuNames[0], "disabled");
-            EXPECT_STREQ(f.onOff(w.index)->menuNames[1], "enabled");
+            EXPECT_STREQ(f.onOff(w.index)->caption(), w.caption);
+            EXPECT_STREQ(f.onOff(w.index)->stateName(false), "off");
+            EXPECT_STREQ(f.onOff(w.index)->stateName(true), "on");
+            EXPECT_STREQ(f.onOff(w.index)->menuName(false), "disabled");
+            EXPECT_STREQ(f.onOff(w.index)->menuName(true), "enabled");
         }
     }
     // Children in creation order: the three switches, then the four knobs.
     const int order[] = {1, 6, 4, 0, 5, 3, 2};
-    HWND child = GetWindow(f.window()->hwnd, GW_CHILD);
+    HWND child = GetWindow(f.window()->hwnd(), GW_CHILD);
     for (int index : order) {
         ASSERT_NE(child, nullptr);
         EXPECT_EQ(GetWindowLongPtrA(child, GWLP_ID), index);
@@ -95,19 +95,19 @@ TEST(EditorLifecycle, OpeningShowsTheCurrentValues) {
     f.plug->setParameter(Orvalt::kWarm, 1.0f);
     f.plug->setParameter(Orvalt::kClip, 0.0f);
     ASSERT_TRUE(f.openEditor());
-    EXPECT_FLOAT_EQ(f.knob(Orvalt::kInput)->value, 0.25f);
-    EXPECT_FLOAT_EQ(f.knob(Orvalt::kDrive)->value, 0.75f);
-    EXPECT_FLOAT_EQ(f.knob(Orvalt::kLimit)->value, 1.0f);
-    EXPECT_EQ(f.onOff(Orvalt::kWarm)->on, 1);
-    EXPECT_EQ(f.onOff(Orvalt::kClip)->on, 0);
-    EXPECT_EQ(f.onOff(Orvalt::kMakeup)->on, 0);
+    EXPECT_FLOAT_EQ(f.knob(Orvalt::kInput)->value(), 0.25f);
+    EXPECT_FLOAT_EQ(f.knob(Orvalt::kDrive)->value(), 0.75f);
+    EXPECT_FLOAT_EQ(f.knob(Orvalt::kLimit)->value(), 1.0f);
+    EXPECT_TRUE(f.onOff(Orvalt::kWarm)->isOn());
+    EXPECT_FALSE(f.onOff(Orvalt::kClip)->isOn());
+    EXPECT_FALSE(f.onOff(Orvalt::kMakeup)->isOn());
 }
 
 TEST(EditorLifecycle, HostAutomationReachesTheWidgetThroughThePoll) {
     EditorFixture f;
     ASSERT_TRUE(f.openEditor());
     f.plug->setParameter(Orvalt::kBass, 0.6f);
-    EXPECT_TRUE(pumpUntil([&] { return f.knob(Orvalt::kBass)->value == 0.6f; }));
+    EXPECT_TRUE(pumpUntil([&] { return f.knob(Orvalt::kBass)->value() == 0.6f; }));
 }
 
 TEST(EditorLifecycle, ABusyLockDelaysANotificationToALaterTick) {
@@ -119,7 +119,7 @@ TEST(EditorLifecycle, ABusyLockDelaysANotificationToALaterTick) {
     f.plug->pollParameters(f.editor());
     f.editor()->unlock();
     EXPECT_NE(f.plug->parameterTable().params[Orvalt::kInput].notified, 0.4f);  // still owed to the editor
-    EXPECT_TRUE(pumpUntil([&] { return f.knob(Orvalt::kInput)->value == 0.4f; }));  // the next tick retries
+    EXPECT_TRUE(pumpUntil([&] { return f.knob(Orvalt::kInput)->value() == 0.4f; }));  // the next tick retries
 }
 
 TEST(EditorLifecycle, OpeningTwiceKeepsTheFirstWindow) {
@@ -138,10 +138,10 @@ TEST(EditorLifecycle, CloseDestroysEveryWidgetOnceAndForgetsTheWindow) {
     const int before = WinWrap::WinControl::liveCount();
     ASSERT_TRUE(f.openEditor());
     EXPECT_EQ(WinWrap::WinControl::liveCount(), before + 8);  // the window and seven widgets
-    std::vector<HWND> windows{f.window()->hwnd};
+    std::vector<HWND> windows{f.window()->hwnd()};
     for (int i = 0; i < Orvalt::kNumParams; ++i) windows.push_back(f.control(i));
     f.closeEditor();
-    EXPECT_EQ(f.editor()->window, nullptr);
+    EXPECT_EQ(f.editor()->editorWindow(), nullptr);
     EXPECT_FALSE(f.editor()->isOpen());
     EXPECT_EQ(WinWrap::WinControl::liveCount(), before);
     for (HWND w : windows) EXPECT_FALSE(IsWindow(w));
@@ -153,7 +153,7 @@ TEST(EditorLifecycle, HostDestroyingItsWindowFirstLeavesAClosedEditor) {
     EditorFixture f;
     ASSERT_TRUE(f.openEditor());
     DestroyWindow(f.host);
-    EXPECT_EQ(f.editor()->window, nullptr);
+    EXPECT_EQ(f.editor()->editorWindow(), nullptr);
     EXPECT_FALSE(f.editor()->isOpen());
     f.plug->setParameter(Orvalt::kInput, 0.3f);
     pump(40);  // the poll must not reach the destroyed widgets
@@ -169,12 +169,15 @@ TEST(EditorLifecycle, TwoHundredOpenCloseCyclesLeakNothing) {
         ASSERT_EQ(f.dispatch(effEditOpen, 0, 0, f.host), 1);
         pump(cycle % 20 == 0 ? 30 : 0);  // some cycles paint (back buffers, timer), some do not
         PlugEdit::EditWin* w = f.window();
-        const HGDIOBJ objects[] = {w->smallFont, w->smallUnderlinedFont, w->largeFont, w->background};
-        const HGDIOBJ buffer = w->bitmap;
-        const HWND hwnd = w->hwnd;
+        const HGDIOBJ objects[] = {w->smallTextFont(), w->underlinedTextFont(), w->largeTextFont(),
+                                   WidgetProbe::background(*w)};
+        const HGDIOBJ buffer = WidgetProbe::bitmap(*w);
+        const HWND hwnd = w->hwnd();
         f.closeEditor();
         for (HGDIOBJ object : objects) ASSERT_EQ(GetObjectType(object), 0u) << "cycle " << cycle;
-        if (buffer) ASSERT_EQ(GetObjectType(buffer), 0u);
+        if (buffer) {
+            ASSERT_EQ(GetObjectType(buffer), 0u);
+        }
         ASSERT_FALSE(IsWindow(hwnd));
         ASSERT_EQ(WinWrap::WinControl::liveCount(), liveBefore);
     }
@@ -189,7 +192,7 @@ TEST(EditorLifecycle, AnInvalidParentWindowFailsTheOpenWithoutLeavingAnything) {
     const int before = WinWrap::WinControl::liveCount();
     EXPECT_EQ(f.dispatch(effEditOpen, 0, 0, reinterpret_cast<void*>(static_cast<uintptr_t>(0x00BADBAD))), 0);
     EXPECT_FALSE(f.editor()->isOpen());
-    EXPECT_EQ(f.editor()->window, nullptr);
+    EXPECT_EQ(f.editor()->editorWindow(), nullptr);
     EXPECT_EQ(WinWrap::WinControl::liveCount(), before);
     ASSERT_EQ(f.dialogs.texts.size(), 1u);
     EXPECT_EQ(f.dialogs.texts[0], "Failed to create a control.");

@@ -2,9 +2,7 @@
 #include <gtest/gtest.h>
 
 #include "blt/atlas.h"
-#include "blt/blit.h"
 #include "editorHarness.h"
-#include "plugedit/knobMath.h"
 
 using namespace editortest;
 
@@ -64,10 +62,10 @@ protected:
 }  // namespace
 
 TEST_F(KnobTest, FourHundredPixelsUpFromZeroReachExactlyOne) {
-    ASSERT_EQ(knob()->value, 0.0f);
+    ASSERT_EQ(knob()->value(), 0.0f);
     press();
     EXPECT_EQ(GetCapture(), hwnd);
-    ASSERT_EQ(knob()->dragY, 40);
+    ASSERT_EQ(WidgetProbe::dragY(*knob()), 40);
     moveTo(40 - 400);
     EXPECT_EQ(f.plug->getParameter(Orvalt::kInput), 1.0f);
     moveTo(40 - 450);  // further up stays at the end
@@ -75,7 +73,7 @@ TEST_F(KnobTest, FourHundredPixelsUpFromZeroReachExactlyOne) {
     moveTo(40 - 449);  // and the first pixel back responds at once
     EXPECT_EQ(f.plug->getParameter(Orvalt::kInput), 1.0f - 1.0f / 400.0f);
     release();
-    EXPECT_EQ(knob()->dragging, 0);
+    EXPECT_FALSE(knob()->isDragging());
     EXPECT_EQ(opcodes(), (std::vector<int>{begin, automate, automate, automate, end}));
     EXPECT_EQ(editCalls()[1].index, Orvalt::kInput);
     EXPECT_EQ(editCalls()[1].value, 1.0f);
@@ -103,7 +101,7 @@ TEST_F(KnobTest, OnePixelMovesThroughTheMessageQueueLandExactlyOnTheEnds) {
     release();
     EXPECT_EQ(countOf(begin), 1);
     EXPECT_EQ(countOf(end), 1);
-    EXPECT_TRUE(pumpUntil([&] { return knob()->value == 0.0f; }));
+    EXPECT_TRUE(pumpUntil([&] { return knob()->value() == 0.0f; }));
 
     // Fine mode, one pixel at a time: 400 pixels are exactly a tenth.
     postedY = 40;
@@ -139,7 +137,7 @@ TEST_F(KnobTest, RightClickDuringADragSetsTheMiddleAndEndsTheEdit) {
     moveTo(40 - 100);
     SendMessageA(hwnd, WM_RBUTTONDOWN, MK_RBUTTON, MAKELPARAM(40, 40));
     EXPECT_EQ(f.plug->getParameter(Orvalt::kInput), 0.5f);
-    EXPECT_EQ(knob()->dragging, 0);
+    EXPECT_FALSE(knob()->isDragging());
     EXPECT_NE(GetCapture(), hwnd);
     EXPECT_EQ(opcodes(), (std::vector<int>{begin, automate, automate, end}));
     EXPECT_EQ(editCalls()[2].value, 0.5f);
@@ -164,9 +162,9 @@ TEST_F(KnobTest, OneWheelNotchMovesAFiftiethOrAFiveHundredthFine) {
         SCOPED_TRACE(fineKey);
         keys[fineKey] = 0x80;
         SetKeyboardState(keys);
-        const float before = knob()->value;
+        const float before = knob()->value();
         SendMessageA(hwnd, WM_MOUSEWHEEL, MAKEWPARAM(0, 120), 0);
-        EXPECT_NEAR(knob()->value - before, 0.005f, 1e-6f);
+        EXPECT_NEAR(knob()->value() - before, 0.005f, 1e-6f);
         keys[fineKey] = 0;
     }
     SetKeyboardState(keys);
@@ -200,35 +198,32 @@ TEST_F(KnobTest, AValueComingBackDoesNotDisturbARunningDrag) {
 
 namespace {
 
-// What the knob's top 56 rows must show: the editor's picture under it, the
-// scale, and the two frames around its value blended, tinted unless hovered.
-std::vector<uint32_t> expectedKnobTop(EditorFixture& f, HWND knobWindow, float value, bool hovered) {
-    RECT r;
-    GetWindowRect(knobWindow, &r);
-    MapWindowPoints(HWND_DESKTOP, f.window()->hwnd, reinterpret_cast<POINT*>(&r), 2);
-    std::vector<uint32_t> pixels(80 * 80);
-    for (int y = 0; y < 80; ++y)
-        for (int x = 0; x < 80; ++x) pixels[y * 80 + x] = f.editorPixel(r.left + x, r.top + y);
-    QuillBLT::Surface expected(pixels.data(), 80, 80, 80);
-    const QuillBLT::Surface* atlas = QuillBLT::commonTextures();
-    QuillBLT::composite(expected, 0, 0, 80, 74, *atlas, 320, 6);
-    const PlugEdit::FrameBlend frames = PlugEdit::framesForValue(value);
-    QuillBLT::compositeFrameBlend(expected, *atlas, PlugEdit::frameX(frames.first), PlugEdit::frameY(frames.first),
-                                  frames.weight, *atlas, PlugEdit::frameX(frames.second),
-                                  PlugEdit::frameY(frames.second), hovered ? QuillBLT::noTint : 0xFFE0E0E0);
-    pixels.resize(56 * 80);
-    return pixels;
+// The knob's back buffer after a fresh paint.
+const QuillBLT::Surface& paintedKnob(PlugEdit::Knob* knob) {
+    knob->invalidate();
+    UpdateWindow(knob->hwnd());
+    GdiFlush();
+    return knob->backBuffer();
 }
 
-std::vector<uint32_t> knobTop(PlugEdit::Knob* knob) {
-    knob->invalidate();
-    UpdateWindow(knob->hwnd);
-    GdiFlush();
-    std::vector<uint32_t> pixels(56 * 80);
-    for (uint32_t y = 0; y < 56; ++y)
-        for (uint32_t x = 0; x < 80; ++x) pixels[y * 80 + x] = knob->surface.at(x, y);
-    return pixels;
-}
+// Pixels of the input knob at value 0.5 (frames 47 and 48 blended half and
+// half) over the shipped background and atlas, resting and hovered, as
+// 0xAARRGGBB. Read once from the painted knob, when its whole picture equalled
+// the editor picture with the atlas images composited over it by hand.
+struct PinnedPixel {
+    const char* what;
+    uint32_t x, y;
+    uint32_t resting;
+    uint32_t hovered;
+};
+const PinnedPixel knobPixels[] = {
+    {"editor picture in the corner", 0, 0, 0x00113737, 0x00113737},
+    {"scale dot at the top, never tinted", 39, 7, 0xFFAAC8C3, 0xFFAAC8C3},
+    {"body centre", 40, 34, 0xFF3A4143, 0xFF424A4C},
+    {"pointer, bright in frame 47, dark in 48", 39, 21, 0xFFB3B9B5, 0xFFCCD2CE},
+    {"pointer's other side, dark in 47, bright in 48", 41, 22, 0xFF5A6263, 0xFF677071},
+    {"half-transparent rim over the editor picture", 25, 21, 0x68494932, 0x68524F35},
+};
 
 }  // namespace
 
@@ -238,11 +233,16 @@ TEST_F(KnobTest, PaintsTheScaleAndTheBlendedFramesOverTheEditorPicture) {
     SendMessageA(hwnd, WM_MOUSELEAVE, 0, 0);
     SendMessageA(hwnd, PlugEdit::msgShowValue, PlugEdit::floatBits(0.5f), 0);  // frames 47 and 48, weight 128
     pump(20);
-    ASSERT_EQ(knob()->hovered, 0);
+    ASSERT_FALSE(knob()->isHovered());
     ASSERT_NE(QuillBLT::commonTextures(), nullptr);
-    EXPECT_TRUE(knobTop(knob()) == expectedKnobTop(f, hwnd, 0.5f, false));
+    const QuillBLT::Surface& resting = paintedKnob(knob());
+    ASSERT_EQ(resting.width, 80u);
+    for (const PinnedPixel& p : knobPixels)
+        EXPECT_EQ(resting.at(p.x, p.y), p.resting) << p.what << std::hex << ": 0x" << resting.at(p.x, p.y);
 
     SendMessageA(hwnd, WM_MOUSEMOVE, 0, MAKELPARAM(40, 40));  // hover: untinted, brighter
-    ASSERT_EQ(knob()->hovered, 1);
-    EXPECT_TRUE(knobTop(knob()) == expectedKnobTop(f, hwnd, 0.5f, true));
+    ASSERT_TRUE(knob()->isHovered());
+    const QuillBLT::Surface& hovered = paintedKnob(knob());
+    for (const PinnedPixel& p : knobPixels)
+        EXPECT_EQ(hovered.at(p.x, p.y), p.hovered) << p.what << std::hex << ": 0x" << hovered.at(p.x, p.y);
 }

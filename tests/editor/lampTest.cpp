@@ -43,12 +43,12 @@ void publish(OrvaltEdit* edit, float left, float right) {
 TEST(Lamps, TheBackgroundIsTheTealPanelWithDarkWells) {
     EditorFixture f;
     ASSERT_TRUE(f.openEditor());
-    ASSERT_NE(f.window()->background, nullptr);
+    ASSERT_NE(WidgetProbe::background(*f.window()), nullptr);
     BITMAP info{};
-    GetObjectA(f.window()->background, sizeof info, &info);
+    GetObjectA(WidgetProbe::background(*f.window()), sizeof info, &info);
     EXPECT_EQ(info.bmWidth, 410);
     EXPECT_EQ(info.bmHeight, 100);
-    const std::vector<uint32_t> bg = backgroundPixels(f.window()->background);
+    const std::vector<uint32_t> bg = backgroundPixels(WidgetProbe::background(*f.window()));
     ASSERT_EQ(bg.size(), 410u * 100u);
     auto closeTo = [](uint32_t p, int r, int g, int b, int tolerance) {
         return std::abs(static_cast<int>((p >> 16) & 0xFF) - r) <= tolerance &&
@@ -63,7 +63,7 @@ TEST(Lamps, TheBackgroundIsTheTealPanelWithDarkWells) {
 TEST(Lamps, LevelZeroLeavesTheBackgroundAndAQuarterAdds102Red) {
     EditorFixture f;
     ASSERT_TRUE(f.openEditor());
-    const std::vector<uint32_t> bg = backgroundPixels(f.window()->background);
+    const std::vector<uint32_t> bg = backgroundPixels(WidgetProbe::background(*f.window()));
     ASSERT_EQ(bg.size(), 410u * 100u);
     publish(f.editor(), 0.0f, 0.0f);
     pump(60);
@@ -72,7 +72,7 @@ TEST(Lamps, LevelZeroLeavesTheBackgroundAndAQuarterAdds102Red) {
             ASSERT_EQ(f.editorPixel(x, y) & 0x00FFFFFF, bg[y * 410 + x]) << x << "," << y;
 
     publish(f.editor(), 0.25f, 0.0f);
-    ASSERT_TRUE(pumpUntil([&] { return f.editor()->clipLevel[0] == 0.25f; }));
+    ASSERT_TRUE(pumpUntil([&] { return f.editor()->clipLevel(0) == 0.25f; }));
     pump(40);
     const uint32_t lit = f.editorPixel(352, 48);
     const uint32_t under = bg[48 * 410 + 352];
@@ -91,7 +91,7 @@ TEST(Lamps, ClippingAudioReachesTheEditorWithinAFewTicks) {
     for (int round = 0; round < 40 && !lit; ++round) {
         f.processLoud(4);  // about 46 ms of audio per round
         pump(20);
-        lit = f.editor()->clipLevel[0] > 0.0f && f.editor()->clipLevel[1] > 0.0f;
+        lit = f.editor()->clipLevel(0) > 0.0f && f.editor()->clipLevel(1) > 0.0f;
     }
     EXPECT_TRUE(lit);
 }

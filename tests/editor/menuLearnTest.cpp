@@ -16,7 +16,7 @@ protected:
         knobWindow = f.control(Orvalt::kInput);
     }
     void rightClickKnob() { SendMessageA(knobWindow, WM_RBUTTONDOWN, MK_RBUTTON, MAKELPARAM(40, 40)); }
-    void clickEditor(int x, int y) { SendMessageA(f.window()->hwnd, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(x, y)); }
+    void clickEditor(int x, int y) { SendMessageA(f.window()->hwnd(), WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(x, y)); }
 
     EditorFixture f;
     HWND knobWindow = nullptr;
@@ -48,14 +48,14 @@ TEST_F(MenuTest, LearningController7BindsItAndTheMenuShowsTheMapping) {
     chooseNext(0x8004);
     rightClickKnob();
     pump(30);
-    EXPECT_EQ(f.knob(Orvalt::kInput)->learning, 1);
+    EXPECT_TRUE(f.knob(Orvalt::kInput)->isLearning());
     EXPECT_EQ(f.plug->getLearnTarget(), Orvalt::kInput);
 
     f.sendController(1, 7, 100);
     EXPECT_EQ(f.plug->getMidiKey(Orvalt::kInput), static_cast<int16_t>(0xB007));
     EXPECT_EQ(f.plug->getLearnTarget(), -1);
-    EXPECT_TRUE(pumpUntil([&] { return f.knob(Orvalt::kInput)->learning == 0; }));
-    EXPECT_FALSE(f.window()->learning);
+    EXPECT_TRUE(pumpUntil([&] { return !f.knob(Orvalt::kInput)->isLearning(); }));
+    EXPECT_FALSE(f.window()->learnPending());
 
     rightClickKnob();
     EXPECT_EQ(lastMenu().texts[3], "MIDI &Unlearn (chan:1, cc:7)");
@@ -68,18 +68,18 @@ TEST_F(MenuTest, LearningController7BindsItAndTheMenuShowsTheMapping) {
 }
 
 TEST_F(MenuTest, ALearnOnAnotherControlReplacesThePendingOne) {
-    SendMessageA(f.window()->hwnd, PlugEdit::msgLearn, Orvalt::kInput, 0);
-    SendMessageA(f.window()->hwnd, PlugEdit::msgLearn, Orvalt::kDrive, 0);
-    EXPECT_EQ(f.knob(Orvalt::kInput)->learning, 0);
-    EXPECT_EQ(f.knob(Orvalt::kDrive)->learning, 1);
+    SendMessageA(f.window()->hwnd(), PlugEdit::msgLearn, Orvalt::kInput, 0);
+    SendMessageA(f.window()->hwnd(), PlugEdit::msgLearn, Orvalt::kDrive, 0);
+    EXPECT_FALSE(f.knob(Orvalt::kInput)->isLearning());
+    EXPECT_TRUE(f.knob(Orvalt::kDrive)->isLearning());
     EXPECT_EQ(f.plug->getLearnTarget(), Orvalt::kDrive);
-    SendMessageA(f.window()->hwnd, PlugEdit::msgUnlearn, Orvalt::kBass, 0);  // cancels the learn
-    EXPECT_EQ(f.knob(Orvalt::kDrive)->learning, 0);
+    SendMessageA(f.window()->hwnd(), PlugEdit::msgUnlearn, Orvalt::kBass, 0);  // cancels the learn
+    EXPECT_FALSE(f.knob(Orvalt::kDrive)->isLearning());
     EXPECT_EQ(f.plug->getLearnTarget(), -1);
 }
 
 TEST_F(MenuTest, ClosingWhileLearningResetsTheLearnTarget) {
-    SendMessageA(f.window()->hwnd, PlugEdit::msgLearn, Orvalt::kBass, 0);
+    SendMessageA(f.window()->hwnd(), PlugEdit::msgLearn, Orvalt::kBass, 0);
     ASSERT_EQ(f.plug->getLearnTarget(), Orvalt::kBass);
     f.closeEditor();
     EXPECT_EQ(f.plug->getLearnTarget(), -1);
@@ -87,12 +87,12 @@ TEST_F(MenuTest, ClosingWhileLearningResetsTheLearnTarget) {
 
 TEST_F(MenuTest, EditorMessagesWithIndicesOutsideTheTableAreIgnored) {
     for (UINT message = PlugEdit::msgSetValue; message <= PlugEdit::msgResetDefault; ++message) {
-        SendMessageA(f.window()->hwnd, message, 7, PlugEdit::floatBits(0.5f));
-        SendMessageA(f.window()->hwnd, message, static_cast<WPARAM>(-1), 0);
-        SendMessageA(f.window()->hwnd, message, 0x7FFFFFFF, 0);
+        SendMessageA(f.window()->hwnd(), message, 7, PlugEdit::floatBits(0.5f));
+        SendMessageA(f.window()->hwnd(), message, static_cast<WPARAM>(-1), 0);
+        SendMessageA(f.window()->hwnd(), message, 0x7FFFFFFF, 0);
     }
     EXPECT_TRUE(editCalls().empty());
-    EXPECT_FALSE(f.window()->learning);
+    EXPECT_FALSE(f.window()->learnPending());
     EXPECT_EQ(f.plug->getLearnTarget(), -1);
 }
 
@@ -108,10 +108,10 @@ TEST_F(MenuTest, TheBackgroundMenuOpensOnlyInTheBottomRightCorner) {
     EXPECT_EQ(m.ids, (std::vector<UINT>{0x8007u, 0u}));
     EXPECT_EQ(m.flags, static_cast<UINT>(TPM_CENTERALIGN | TPM_VERPOSANIMATION));
     RECT r;
-    GetWindowRect(f.window()->hwnd, &r);
+    GetWindowRect(f.window()->hwnd(), &r);
     EXPECT_EQ(m.x, r.right - 45);
     EXPECT_EQ(m.y, r.bottom);
-    EXPECT_EQ(m.owner, f.window()->hwnd);
+    EXPECT_EQ(m.owner, f.window()->hwnd());
 }
 
 TEST_F(MenuTest, SaveDefaultsAnsweredOkWritesTheFileAndCancelDoesNot) {

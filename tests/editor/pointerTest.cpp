@@ -12,9 +12,8 @@ using namespace editortest;
 
 namespace {
 
-// Starts the Linux xdotool from inside Wine (Wine runs Unix programs given by path)
-// and gives the X server time to deliver the events.
-bool xdotool(const std::string& arguments) {
+// Starts the Linux xdotool from inside Wine (Wine runs Unix programs given by path).
+bool startXdotool(const std::string& arguments) {
     std::string command = "/usr/bin/xdotool " + arguments;
     STARTUPINFOA startup{};
     startup.cb = sizeof startup;
@@ -23,6 +22,12 @@ bool xdotool(const std::string& arguments) {
         return false;
     if (process.hProcess) CloseHandle(process.hProcess);
     if (process.hThread) CloseHandle(process.hThread);
+    return true;
+}
+
+// Runs xdotool and gives the X server time to deliver the events.
+bool xdotool(const std::string& arguments) {
+    if (!startXdotool(arguments)) return false;
     pump(250);
     return true;
 }
@@ -57,14 +62,7 @@ bool cursorAt(int x, int y) {
 // Runs an xdotool chain of moves that ends at (x, y) and pumps messages until
 // the pointer got there, so the moves are delivered as they come.
 bool movePointerAlong(const std::string& chain, int x, int y) {
-    std::string command = "/usr/bin/xdotool " + chain;
-    STARTUPINFOA startup{};
-    startup.cb = sizeof startup;
-    PROCESS_INFORMATION process{};
-    if (!CreateProcessA(nullptr, &command[0], nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup, &process))
-        return false;
-    if (process.hProcess) CloseHandle(process.hProcess);
-    if (process.hThread) CloseHandle(process.hThread);
+    if (!startXdotool(chain)) return false;
     const bool arrived = pumpUntil([&] { return cursorAt(x, y); }, 20000);
     pump(100);
     return arrived;
@@ -85,17 +83,17 @@ TEST(RealPointer, DraggingAKnobWithTheXPointerTurnsItAndTheHostHearsTheEdit) {
     ASSERT_TRUE(pumpUntil([&] { return cursorAt(x, y); }));
     editCalls().clear();
     xdotool("mousedown 1");
-    EXPECT_TRUE(pumpUntil([&] { return f.knob(Orvalt::kDrive)->dragging == 1; }));
+    EXPECT_TRUE(pumpUntil([&] { return f.knob(Orvalt::kDrive)->isDragging(); }));
     xdotool("mousemove " + std::to_string(x) + " " + std::to_string(y + 100));
     xdotool("mouseup 1");
-    EXPECT_TRUE(pumpUntil([&] { return f.knob(Orvalt::kDrive)->dragging == 0; }));
+    EXPECT_TRUE(pumpUntil([&] { return !f.knob(Orvalt::kDrive)->isDragging(); }));
 
     EXPECT_NEAR(f.plug->getParameter(Orvalt::kDrive), 0.75f, 1e-5f);
     ASSERT_GE(editCalls().size(), 3u);
     EXPECT_EQ(editCalls().front().opcode, audioMasterBeginEdit);
     EXPECT_EQ(editCalls().back().opcode, audioMasterEndEdit);
     for (const EditCall& c : editCalls()) EXPECT_EQ(c.index, Orvalt::kDrive);
-    EXPECT_TRUE(pumpUntil([&] { return f.knob(Orvalt::kDrive)->value == f.plug->getParameter(Orvalt::kDrive); }));
+    EXPECT_TRUE(pumpUntil([&] { return f.knob(Orvalt::kDrive)->value() == f.plug->getParameter(Orvalt::kDrive); }));
 }
 
 TEST(RealPointer, TheOpenedEditorIsSavedAsAPicture) {
@@ -112,8 +110,8 @@ TEST(RealPointer, TheOpenedEditorIsSavedAsAPicture) {
         f.editor()->sharedTaken = false;
         f.editor()->unlock();
     }
-    ASSERT_TRUE(pumpUntil([&] { return f.editor()->clipLevel[0] == 0.7f; }));
-    RedrawWindow(f.window()->hwnd, nullptr, nullptr, RDW_INVALIDATE | RDW_ALLCHILDREN | RDW_UPDATENOW);
+    ASSERT_TRUE(pumpUntil([&] { return f.editor()->clipLevel(0) == 0.7f; }));
+    RedrawWindow(f.window()->hwnd(), nullptr, nullptr, RDW_INVALIDATE | RDW_ALLCHILDREN | RDW_UPDATENOW);
     pump(100);
     const std::string path = std::string("Z:") + ORVALT_BINARY_DIR + "/tests/editor/editor-screenshot.png";
     std::vector<uint32_t> pixels = composeEditorPicture(f.window());
@@ -142,7 +140,7 @@ TEST(RealPointer, AOnePixelAtATimeDragOfFourHundredPixelsReachesExactlyOne) {
     ASSERT_TRUE(pumpUntil([&] { return cursorAt(x, y); }));
     editCalls().clear();
     xdotool("mousedown 1");
-    ASSERT_TRUE(pumpUntil([&] { return f.knob(Orvalt::kInput)->dragging == 1; }));
+    ASSERT_TRUE(pumpUntil([&] { return f.knob(Orvalt::kInput)->isDragging(); }));
     ASSERT_TRUE(movePointerAlong(onePixelMoves(x, y, y - 400), x, y - 400));
     EXPECT_EQ(f.plug->getParameter(Orvalt::kInput), 1.0f);
     ASSERT_TRUE(movePointerAlong(onePixelMoves(x, y - 400, y - 450), x, y - 450));
@@ -150,7 +148,7 @@ TEST(RealPointer, AOnePixelAtATimeDragOfFourHundredPixelsReachesExactlyOne) {
     ASSERT_TRUE(movePointerAlong(onePixelMoves(x, y - 450, y - 449), x, y - 449));
     EXPECT_EQ(f.plug->getParameter(Orvalt::kInput), 1.0f - 1.0f / 400.0f);
     xdotool("mouseup 1");
-    EXPECT_TRUE(pumpUntil([&] { return f.knob(Orvalt::kInput)->dragging == 0; }));
+    EXPECT_TRUE(pumpUntil([&] { return !f.knob(Orvalt::kInput)->isDragging(); }));
     size_t automations = 0;
     for (const EditCall& c : editCalls()) automations += c.opcode == audioMasterAutomate;
     std::printf("a drag of 451 one-pixel pointer moves arrived as %zu value changes\n", automations);

@@ -9,22 +9,22 @@ namespace editortest {
 
 std::vector<uint32_t> composeEditorPicture(PlugEdit::EditWin* window) {
     GdiFlush();
-    const QuillBLT::Surface& base = window->surface;
+    const QuillBLT::Surface& base = window->backBuffer();
     if (!base.pixels) return {};
     std::vector<uint32_t> out(base.width * base.height);
     for (uint32_t y = 0; y < base.height; ++y)
         for (uint32_t x = 0; x < base.width; ++x) out[y * base.width + x] = base.at(x, y) & 0x00FFFFFF;
-    for (HWND child = GetWindow(window->hwnd, GW_CHILD); child; child = GetWindow(child, GW_HWNDNEXT)) {
+    for (HWND child = GetWindow(window->hwnd(), GW_CHILD); child; child = GetWindow(child, GW_HWNDNEXT)) {
         WinWrap::WinControl* control = WinWrap::WinControl::fromWindow(child);
-        if (!control || !control->surface.pixels) continue;
+        if (!control || !control->backBuffer().pixels) continue;
         RECT r;
         GetWindowRect(child, &r);
-        MapWindowPoints(HWND_DESKTOP, window->hwnd, reinterpret_cast<POINT*>(&r), 2);
-        for (uint32_t y = 0; y < control->surface.height; ++y)
-            for (uint32_t x = 0; x < control->surface.width; ++x) {
+        MapWindowPoints(HWND_DESKTOP, window->hwnd(), reinterpret_cast<POINT*>(&r), 2);
+        for (uint32_t y = 0; y < control->backBuffer().height; ++y)
+            for (uint32_t x = 0; x < control->backBuffer().width; ++x) {
                 const long tx = r.left + static_cast<long>(x), ty = r.top + static_cast<long>(y);
                 if (tx >= 0 && ty >= 0 && tx < static_cast<long>(base.width) && ty < static_cast<long>(base.height))
-                    out[ty * base.width + tx] = control->surface.at(x, y) & 0x00FFFFFF;
+                    out[ty * base.width + tx] = control->backBuffer().at(x, y) & 0x00FFFFFF;
             }
     }
     return out;

@@ -30,7 +30,7 @@ protected:
 }  // namespace
 
 TEST_F(SwitchTest, AClickSendsTheOtherValueAndShowsItOnlyWhenItReturns) {
-    ASSERT_EQ(warm()->on, 0);
+    ASSERT_FALSE(warm()->isOn());
     click();
     ASSERT_EQ(editCalls().size(), 3u);
     EXPECT_EQ(editCalls()[0].opcode, audioMasterBeginEdit);
@@ -38,23 +38,23 @@ TEST_F(SwitchTest, AClickSendsTheOtherValueAndShowsItOnlyWhenItReturns) {
     EXPECT_EQ(editCalls()[1].index, Orvalt::kWarm);
     EXPECT_EQ(editCalls()[1].value, 1.0f);
     EXPECT_EQ(editCalls()[2].opcode, audioMasterEndEdit);
-    EXPECT_EQ(warm()->on, 0);  // not yet: the value has not come back
-    EXPECT_TRUE(pumpUntil([&] { return warm()->on == 1; }));
+    EXPECT_FALSE(warm()->isOn());  // not yet: the value has not come back
+    EXPECT_TRUE(pumpUntil([&] { return warm()->isOn(); }));
 
     editCalls().clear();
     click();
     EXPECT_EQ(editCalls()[1].value, 0.0f);
-    EXPECT_TRUE(pumpUntil([&] { return warm()->on == 0; }));
+    EXPECT_TRUE(pumpUntil([&] { return !warm()->isOn(); }));
 }
 
 TEST_F(SwitchTest, HalfShowsOffAndAnythingAboveShowsOn) {
     show(0.51f);
-    EXPECT_EQ(warm()->on, 1);
+    EXPECT_TRUE(warm()->isOn());
     show(0.5f);
-    EXPECT_EQ(warm()->on, 0);
+    EXPECT_FALSE(warm()->isOn());
     show(1.0f);
     show(std::numeric_limits<float>::quiet_NaN());
-    EXPECT_EQ(warm()->on, 0);
+    EXPECT_FALSE(warm()->isOn());
 }
 
 TEST_F(SwitchTest, TheMenuOffersBothStatesAndChoosingOneSetsItAtOnce) {
@@ -74,28 +74,28 @@ TEST_F(SwitchTest, TheMenuOffersBothStatesAndChoosingOneSetsItAtOnce) {
     EXPECT_EQ(m.y, r.bottom);
     EXPECT_EQ(m.owner, hwnd);
     pump(20);  // the choice arrives as WM_COMMAND
-    EXPECT_EQ(warm()->on, 1);
+    EXPECT_TRUE(warm()->isOn());
     ASSERT_EQ(editCalls().size(), 3u);
     EXPECT_EQ(editCalls()[1].value, 1.0f);
 }
 
 TEST_F(SwitchTest, AClickWhileLearningOnlyCancelsTheLearn) {
-    SendMessageA(f.window()->hwnd, PlugEdit::msgLearn, Orvalt::kWarm, 0);
-    EXPECT_EQ(warm()->learning, 1);
+    SendMessageA(f.window()->hwnd(), PlugEdit::msgLearn, Orvalt::kWarm, 0);
+    EXPECT_TRUE(warm()->isLearning());
     EXPECT_EQ(f.plug->getLearnTarget(), Orvalt::kWarm);
     click();
-    EXPECT_EQ(warm()->learning, 0);
+    EXPECT_FALSE(warm()->isLearning());
     EXPECT_EQ(f.plug->getLearnTarget(), -1);
     EXPECT_TRUE(editCalls().empty());
 }
 
 TEST_F(SwitchTest, TheLineIsCentredWithTheCaptionLeftAndTheStateRight) {
-    ASSERT_TRUE(pumpUntil([&] { return f.onOff(Orvalt::kMakeup)->on == 0; }));
+    ASSERT_TRUE(pumpUntil([&] { return !f.onOff(Orvalt::kMakeup)->isOn(); }));
     PlugEdit::OnOff* makeup = f.onOff(Orvalt::kMakeup);
     makeup->invalidate();
-    UpdateWindow(makeup->hwnd);
+    UpdateWindow(makeup->hwnd());
     GdiFlush();
-    const QuillBLT::Surface& s = makeup->surface;
+    const QuillBLT::Surface& s = makeup->backBuffer();
     ASSERT_EQ(s.width, 80u);
     int captionLeft = 80, captionRight = -1, stateLeft = 80, stateRight = -1;
     for (uint32_t y = 0; y < s.height; ++y)
@@ -161,13 +161,13 @@ TEST_F(SwitchTest, TheStateWordIsDrawnWholeNotCutAtItsAdvanceWidth) {
     for (float value : {0.0f, 1.0f}) {
         const char* word = value > 0.5f ? "on" : "off";
         SCOPED_TRACE(word);
-        SendMessageA(makeup->hwnd, PlugEdit::msgShowValue, PlugEdit::floatBits(value), 0);
-        ASSERT_EQ(makeup->hovered, 0);
+        SendMessageA(makeup->hwnd(), PlugEdit::msgShowValue, PlugEdit::floatBits(value), 0);
+        ASSERT_FALSE(makeup->isHovered());
         makeup->invalidate();
-        UpdateWindow(makeup->hwnd);
+        UpdateWindow(makeup->hwnd());
         GdiFlush();
-        const QuillBLT::Surface& s = makeup->surface;
-        const int ink = inkOf(f.window()->smallFont, word);
+        const QuillBLT::Surface& s = makeup->backBuffer();
+        const int ink = inkOf(f.window()->smallTextFont(), word);
         ASSERT_GT(ink, 0);
         EXPECT_EQ(whitePixels(s.pixels, s.width * s.height), ink);
     }

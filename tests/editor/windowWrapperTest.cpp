@@ -21,7 +21,7 @@ struct Parent {
     Parent()
         : control((platform::setModuleHandle(GetModuleHandleA(nullptr)),
                    new CountingControl(topLevelWindow(), 10, 5, 120, 90, WS_VISIBLE))),
-          hwnd(control->hwnd) {}
+          hwnd(control->hwnd()) {}
     ~Parent() {
         if (IsWindow(hwnd)) DestroyWindow(hwnd);
     }
@@ -51,20 +51,20 @@ TEST(WindowWrapper, PaintsOnlyWhenMarkedAndCopiesTheBackBufferOtherwise) {
     UpdateWindow(p.hwnd);
     pump(30);
     EXPECT_EQ(p.control->paints, 1);
-    ASSERT_NE(p.control->memoryDC, nullptr);
-    EXPECT_EQ(p.control->surface.width, 120u);
-    EXPECT_EQ(p.control->surface.height, 90u);
-    EXPECT_EQ(p.control->surface.stride, 120u);
-    EXPECT_EQ(p.control->surface.pixels, p.control->bits);
+    ASSERT_NE(WidgetProbe::memoryDC(*p.control), nullptr);
+    EXPECT_EQ(p.control->backBuffer().width, 120u);
+    EXPECT_EQ(p.control->backBuffer().height, 90u);
+    EXPECT_EQ(p.control->backBuffer().stride, 120u);
+    EXPECT_EQ(p.control->backBuffer().pixels, WidgetProbe::bits(*p.control));
 
     RedrawWindow(p.hwnd, nullptr, nullptr, RDW_INVALIDATE | RDW_UPDATENOW);  // uncovered, not stale
     EXPECT_EQ(p.control->paints, 1);
     p.control->invalidate();
     UpdateWindow(p.hwnd);
     EXPECT_EQ(p.control->paints, 2);
-    EXPECT_EQ(p.control->needsPaint, 0);
+    EXPECT_FALSE(WidgetProbe::needsPaint(*p.control));
 
-    p.control->needsPaint = 1;
+    WidgetProbe::markStale(*p.control);
     SendMessageA(p.hwnd, WM_PAINT, 0, 0);  // no update region: nothing happens
     EXPECT_EQ(p.control->paints, 2);
 }
@@ -75,18 +75,18 @@ TEST(WindowWrapper, AResizedWindowKeepsItsFirstBackBuffer) {
     SetWindowPos(p.hwnd, nullptr, 0, 0, 200, 150, SWP_NOMOVE | SWP_NOZORDER);
     p.control->invalidate();
     UpdateWindow(p.hwnd);
-    EXPECT_EQ(p.control->width, 200);
-    EXPECT_EQ(p.control->height, 150);
-    EXPECT_EQ(p.control->surface.width, 120u);
-    EXPECT_EQ(p.control->surface.height, 90u);
+    EXPECT_EQ(p.control->width(), 200);
+    EXPECT_EQ(p.control->height(), 150);
+    EXPECT_EQ(p.control->backBuffer().width, 120u);
+    EXPECT_EQ(p.control->backBuffer().height, 90u);
 }
 
 TEST(WindowWrapper, AnUnhandledWheelIsNotPassedUp) {
     Parent p;
     CountingControl* child = new CountingControl(p.hwnd, 5, 5, 20, 20, WS_VISIBLE);
-    EXPECT_EQ(SendMessageA(child->hwnd, WM_MOUSEWHEEL, MAKEWPARAM(0, 120), 0), 0);
-    EXPECT_EQ(GetWindowLongA(child->hwnd, GWL_STYLE) & WS_CHILD, WS_CHILD);
-    EXPECT_EQ(child->x, 5);
+    EXPECT_EQ(SendMessageA(child->hwnd(), WM_MOUSEWHEEL, MAKEWPARAM(0, 120), 0), 0);
+    EXPECT_EQ(GetWindowLongA(child->hwnd(), GWL_STYLE) & WS_CHILD, WS_CHILD);
+    EXPECT_EQ(child->x(), 5);
 }
 
 TEST(WindowWrapper, DestroyingTheParentDeletesEveryChildObjectOnce) {
@@ -94,7 +94,7 @@ TEST(WindowWrapper, DestroyingTheParentDeletesEveryChildObjectOnce) {
     {
         Parent p;
         HWND children[3];
-        for (int i = 0; i < 3; ++i) children[i] = (new CountingControl(p.hwnd, 10 * i, 0, 10, 10, WS_VISIBLE))->hwnd;
+        for (int i = 0; i < 3; ++i) children[i] = (new CountingControl(p.hwnd, 10 * i, 0, 10, 10, WS_VISIBLE))->hwnd();
         UpdateWindow(p.hwnd);
         EXPECT_EQ(WinWrap::WinControl::liveCount(), before + 4);
         DestroyWindow(p.hwnd);
@@ -122,7 +122,7 @@ TEST(WindowWrapper, AFailedClassRegistrationWarnsAndTheNextControlRetries) {
     ASSERT_NE(RegisterClassExA(&blocker), 0);
 
     CountingControl* failed = new CountingControl(topLevelWindow(), 0, 0, 10, 10, WS_VISIBLE);
-    EXPECT_EQ(failed->hwnd, nullptr);
+    EXPECT_EQ(failed->hwnd(), nullptr);
     EXPECT_EQ(WinWrap::windowClassAtom, 0);
     char expected[96];
     std::snprintf(expected, sizeof expected, "Couldn't create a wrapper windowclass (hInstance: %x)",

@@ -4,6 +4,7 @@
 #include <cstdlib>
 #include <filesystem>
 
+#include "tests/support/sameElements.h"
 #include "tools/vsthost/vsthost.h"
 
 namespace {
@@ -45,8 +46,8 @@ TEST(BinaryState, ChunksHaveTheirSizesAndHeader) {
     ASSERT_EQ(preset.size(), 96u);
     ASSERT_EQ(bank.size(), 530u);
     const std::vector<uint8_t> start = {0x75, 0x3D, 0x8C, 0x28, 5, 0, 0, 0, 4, 'O', 'r', 'v', 'a', 'l', 't', 0};
-    EXPECT_TRUE(std::equal(start.begin(), start.end(), preset.begin()));
-    EXPECT_TRUE(std::equal(start.begin(), start.end(), bank.begin()));
+    EXPECT_TRUE(sameElements(start, std::vector<uint8_t>(preset.begin(), preset.begin() + start.size())));
+    EXPECT_TRUE(sameElements(start, std::vector<uint8_t>(bank.begin(), bank.begin() + start.size())));
 }
 
 TEST(BinaryState, BankLoadMakesSixtyThreeAutomateCalls) {
@@ -118,5 +119,7 @@ TEST(BinaryState, LearnedBindingTravelsInThePreset) {
     EXPECT_EQ(plugin->getParameter(3), 1.0f);
     std::vector<uint8_t> after = plugin->getChunk(true);
     EXPECT_EQ(after[40 + 4 * 3 + 3], 0xFA);
-    EXPECT_TRUE(std::equal(preset.begin() + 68, preset.end(), after.begin() + 68)) << "the binding is unchanged";
+    EXPECT_TRUE(sameElements(std::vector<uint8_t>(preset.begin() + 68, preset.end()),
+                             std::vector<uint8_t>(after.begin() + 68, after.end())))
+        << "the binding is unchanged";
 }
