@@ -10,6 +10,7 @@
 #include <cmath>
 #include <cstring>
 #include <limits>
+#include <string>
 
 #include "product/RoundingGuard.h"
 #include "tests/chain/ChainTestSupport.h"
@@ -283,14 +284,18 @@ TEST(ReferenceChain, OutputAndEveryStateMatchTheStraightforwardChainAfterEveryBl
                     expected.left[i] = static_cast<float>(expected.left[i]);
                     expected.right[i] = static_cast<float>(expected.right[i]);
                 }
-                ASSERT_TRUE(sameBits(got.left[i], expected.left[i]) && sameBits(got.right[i], expected.right[i]))
+                ASSERT_EQ(bitsOf(got.left[i]), bitsOf(expected.left[i]))
                     << "scenario " << scenario << " block " << block << " (" << n << " frames, "
-                    << (single ? "single" : "double") << ") frame " << i << ": " << got.left[i] << ", "
-                    << got.right[i] << " vs " << expected.left[i] << ", " << expected.right[i];
+                    << (single ? "single" : "double") << ") frame " << i << ": " << got.left[i] << " vs "
+                    << expected.left[i];
+                ASSERT_EQ(bitsOf(got.right[i]), bitsOf(expected.right[i]))
+                    << "scenario " << scenario << " block " << block << " (" << n << " frames, "
+                    << (single ? "single" : "double") << ") frame " << i << ": " << got.right[i] << " vs "
+                    << expected.right[i];
             }
             const std::vector<double> state = probe.fullState(), expectedState = reference.fullState();
             for (size_t v = 0; v < state.size(); ++v)
-                ASSERT_TRUE(sameBits(state[v], expectedState[v]))
+                ASSERT_EQ(bitsOf(state[v]), bitsOf(expectedState[v]))
                     << "scenario " << scenario << " block " << block << ": state value " << v << " is " << state[v]
                     << ", expected " << expectedState[v];
             done += n;
@@ -332,8 +337,8 @@ TEST(ReferenceChain, SaturatorAndClipperBuildingBlocksFollowTheRuleAtTheirEdges)
             for (int c = 0; c < 2; ++c) {
                 const double h = flush(c ? right : left);
                 const double sat = h / (1 + static_cast<double>(0.01f) * std::fabs(h));
-                EXPECT_TRUE(sameBits(prevOut[c], sat) && sameBits(change[c], sat - 0.0))
-                    << "saturating " << (c ? right : left) << " gives " << prevOut[c];
+                EXPECT_EQ(bitsOf(prevOut[c]), bitsOf(sat)) << "saturating " << (c ? right : left);
+                EXPECT_EQ(bitsOf(change[c]), bitsOf(sat - 0.0)) << "change when saturating " << (c ? right : left);
             }
             // Clipper with L = 1 and make-up, from a state with some history.
             for (double envelope : envelopes) {
@@ -364,10 +369,15 @@ TEST(ReferenceChain, SaturatorAndClipperBuildingBlocksFollowTheRuleAtTheirEdges)
                     double a = 0.5 * (h2[c] + u);
                     if (a > h1[c]) a = h1[c];
                     const double expected = a * delay[c] * k.limitGain;
-                    EXPECT_TRUE(sameBits(out[c], expected) && sameBits(s.clipEnvelope[c], t) &&
-                                sameBits(s.gainHistory1[c], u) && sameBits(s.gainHistory2[c], h1[c]) &&
-                                sameBits(s.limiterDelay[c], m) && levels[c] == peak)
-                        << "clipping " << m << " from envelope " << envelope << " gives " << out[c];
+                    const auto where = [&] {
+                        return "clipping " + std::to_string(m) + " from envelope " + std::to_string(envelope);
+                    };
+                    EXPECT_EQ(bitsOf(out[c]), bitsOf(expected)) << where() << ": output";
+                    EXPECT_EQ(bitsOf(s.clipEnvelope[c]), bitsOf(t)) << where() << ": envelope";
+                    EXPECT_EQ(bitsOf(s.gainHistory1[c]), bitsOf(u)) << where() << ": gain history 1";
+                    EXPECT_EQ(bitsOf(s.gainHistory2[c]), bitsOf(h1[c])) << where() << ": gain history 2";
+                    EXPECT_EQ(bitsOf(s.limiterDelay[c]), bitsOf(m)) << where() << ": delay";
+                    EXPECT_EQ(levels[c], peak) << where() << ": peak";
                 }
             }
         }
