@@ -16,51 +16,27 @@ constexpr VstInt32 kWheelValue = fourCharCode("Whee");
 
 Plug::Plug(audioMasterCallback audioMaster, const char* name, VstInt32 programCount, VstInt32 paramCount)
     : AudioEffectX(audioMaster, programCount, paramCount), pluginName(name) {
-    params.params = new Param[static_cast<size_t>(paramCount)];
+    params.params = std::make_unique<Param[]>(static_cast<size_t>(paramCount));
     params.count = static_cast<uint32_t>(paramCount);
     params.allDirty = 1;
     cEffect.flags |= effFlagsCanReplacing | effFlagsProgramChunks | effFlagsCanDoubleReplacing;
-    setNumInputs(2 * inputPairCount);
-    setNumOutputs(2 * outputPairCount);
+    setNumInputs(kChannels);
+    setNumOutputs(kChannels);
 
-    programs = new Program[static_cast<size_t>(programCount)];
-    for (VstInt32 p = 0; p < programCount; ++p) programs[p].values = nullptr;
-    try {
-        for (VstInt32 p = 0; p < programCount; ++p) {
-            programs[p].values = new float[static_cast<size_t>(paramCount)];
-            snapshotProgram(p);
-            std::memset(programs[p].name, 0, sizeof(programs[p].name));
-            std::snprintf(programs[p].name, sizeof(programs[p].name), "Init %d", static_cast<int>(p + 1));
-        }
-        const size_t channels = static_cast<size_t>(2 * inputPairCount);
-        const size_t outChannels = static_cast<size_t>(2 * outputPairCount);
-        inputBuffers = new double*[channels]();
-        inputCursor = new double*[channels]();
-        outputBuffers = new double*[outChannels]();
-        outputCursor = new double*[outChannels]();
-    } catch (...) {
-        for (VstInt32 p = 0; p < programCount; ++p) delete[] programs[p].values;
-        delete[] programs;
-        delete[] inputBuffers;
-        delete[] inputCursor;
-        delete[] outputBuffers;
-        delete[] params.params;
-        throw;
+    programs.resize(static_cast<size_t>(programCount));
+    for (VstInt32 p = 0; p < programCount; ++p) {
+        programs[p].values.resize(static_cast<size_t>(paramCount));
+        snapshotProgram(p);
+        std::memset(programs[p].name, 0, sizeof(programs[p].name));
+        std::snprintf(programs[p].name, sizeof(programs[p].name), "Init %d", static_cast<int>(p + 1));
     }
 }
 
 Plug::~Plug() {
-    // The editor goes first: closing an open window still talks to the tables below.
+    // The editor goes first: closing an open window still talks to the tables,
+    // which the members' own destructors free after this body.
     delete editor;
     editor = nullptr;
-    delete[] planarBlock;
-    for (VstInt32 p = 0; p < numPrograms; ++p) delete[] programs[p].values;
-    delete[] programs;
-    delete[] inputBuffers;
-    delete[] outputBuffers;
-    delete[] inputCursor;
-    delete[] outputCursor;
-    delete[] params.params;
 }
 
 void Plug::setParameter(VstInt32 index, float value) {
@@ -129,19 +105,20 @@ VstIntPtr Plug::vendorSpecific(VstInt32 index, VstIntPtr value, void*, float opt
     return platform::forwardMouseWheel(opt);
 }
 
-static bool fillPin(VstInt32 index, VstInt32 pairs, const char* pairName, VstPinProperties* properties) {
-    if (index < 0 || index / 2 >= pairs || !properties) return false;
-    std::snprintf(properties->label, sizeof(properties->label), "%s %s", pairName, (index & 1) ? "R" : "L");
+// Both pins of the one stereo pair, in and out: "Main L" and "Main R".
+static bool fillPin(VstInt32 index, VstPinProperties* properties) {
+    if (index < 0 || index >= Plug::kChannels || !properties) return false;
+    std::snprintf(properties->label, sizeof(properties->label), "Main %s", (index & 1) ? "R" : "L");
     properties->flags = kVstPinIsActive | kVstPinIsStereo;
     return true;
 }
 
 bool Plug::getInputProperties(VstInt32 index, VstPinProperties* properties) {
-    return fillPin(index, inputPairCount, index >= 0 ? inputPairName(index / 2) : "", properties);
+    return fillPin(index, properties);
 }
 
 bool Plug::getOutputProperties(VstInt32 index, VstPinProperties* properties) {
-    return fillPin(index, outputPairCount, index >= 0 ? outputPairName(index / 2) : "", properties);
+    return fillPin(index, properties);
 }
 
 }  // namespace PlugCore

@@ -5,6 +5,7 @@
 #include <atomic>
 #include <cstddef>
 #include <cstdint>
+#include <memory>
 #include <new>
 #include <string>
 #include <vector>
@@ -25,7 +26,7 @@ struct BlockTiming {
 // A named snapshot of every parameter value.
 struct Program {
     char name[24];
-    float* values;
+    std::vector<float> values;  // one per parameter
 };
 
 // What a product tells its editor framework: size, background, controls, shared block.
@@ -41,9 +42,12 @@ struct EditorLayout {
 // Instances sit on a 16-byte boundary (aligned new picks that up from here).
 class alignas(16) Plug : public AudioEffectX, public IParamCook {
 public:
+    // The frame's channels: one stereo pair in, one out.
+    static constexpr VstInt32 kChannels = 2;
+
     // [UI thread, creation] May allocate; throws std::bad_alloc.
     Plug(audioMasterCallback audioMaster, const char* pluginName, VstInt32 numPrograms, VstInt32 numParams);
-    // [UI thread] Editor first, then the buffers and tables.
+    // [UI thread] Deletes the editor first; the members free themselves after it.
     ~Plug() override;
 
     // The 32-bit Windows runtime's malloc gives only 8-byte alignment while the
@@ -147,9 +151,6 @@ public:
     uint16_t getBendRange() const { return bendRange; }
 
     // --- product operations ---
-    // [UI thread] Pin names.
-    virtual const char* inputPairName(VstInt32) { return "Main"; }
-    virtual const char* outputPairName(VstInt32) { return "Main"; }
     // [UI thread, suspended] Rate-dependent constants (from resume).
     virtual void sampleRateChanged() = 0;
     // [UI thread, suspended] Clears the signal state (from resume).
@@ -157,9 +158,6 @@ public:
     // [audio thread] One sub-block; returns whether the beat clock runs while the transport stops.
     virtual bool processBlock(bool paramsChanged, const BlockTiming* timing, double* const* in,
                               double* const* out, VstInt32 frames) = 0;
-    virtual bool processBlockPairs(bool, const BlockTiming*, void* const*, void* const*, VstInt32) {
-        return false;
-    }
     // [any thread] Display text of a value.
     virtual void formatParameter(VstInt32 index, char* text, float value) = 0;
     // [UI thread, suspended] Samples of latency reported at resume.
@@ -181,7 +179,6 @@ protected:
     virtual void afterLearnTargetRead(int32_t) {}
 
 private:
-    struct EventCursor;
     template <typename T>
     void runFrame(T** inputs, T** outputs, VstInt32 sampleFrames, bool accumulate);
     template <typename T>
@@ -190,7 +187,7 @@ private:
     bool ensureBuffers();
     void allocateBuffers(VstInt32 frames);
     void fetchTiming();
-    void runPiece(double* const* out, VstInt32 offset, VstInt32 frames, bool lastPiece, EventCursor& cursor);
+    void runPiece(double* const* out, VstInt32 offset, VstInt32 frames, bool lastPiece, int& nextEvent);
     void runSubBlock(double* const* out, VstInt32 start, VstInt32 length);
     int dispatchEvents(int index);
     void handleMidi(const VstMidiEvent& event);
@@ -201,16 +198,13 @@ private:
     const char* pluginName;
 
     // processing frame
-    double* planarBlock = nullptr;
+    std::unique_ptr<double[]> planarBlock;  // every channel buffer, inputs first
     VstInt32 bufferFrames = 0;  // frames per channel buffer in planarBlock
     bool lazyAllocationSpent = false;  // the process calls have had their one allocation attempt
-    double** inputBuffers = nullptr;
-    double** outputBuffers = nullptr;
-    double** inputCursor = nullptr;
-    double** outputCursor = nullptr;
-    VstInt32 inputPairCount = 1;
-    VstInt32 outputPairCount = 1;
-    bool pairMode = false;
+    double* inputBuffers[kChannels] = {};
+    double* outputBuffers[kChannels] = {};
+    double* inputCursor[kChannels] = {};
+    double* outputCursor[kChannels] = {};
     bool sampleRateDirty = true;
     VstEvents* pendingEvents = nullptr;
     double beatPosition = 0.0;
@@ -227,7 +221,7 @@ protected:
 
     // programs and chunk
     std::vector<uint8_t> chunkBuffer;
-    Program* programs = nullptr;
+    std::vector<Program> programs;
 
     ParamTable params;
 };
