@@ -12,20 +12,29 @@ namespace PlugCore {
 namespace {
 constexpr VstInt32 kWheelSelector = fourCharCode("stCA");
 constexpr VstInt32 kWheelValue = fourCharCode("Whee");
+
+// A product that left its name or maker out gets empty texts, never a null one.
+ProductInfo withTexts(ProductInfo product) {
+    if (!product.name) product.name = "";
+    if (!product.maker) product.maker = "";
+    return product;
+}
 }  // namespace
 
-Plug::Plug(audioMasterCallback audioMaster, const char* name, VstInt32 programCount, VstInt32 paramCount)
-    : AudioEffectX(audioMaster, programCount, paramCount), pluginName(name) {
-    params.params = std::make_unique<Param[]>(static_cast<size_t>(paramCount));
-    params.count = static_cast<uint32_t>(paramCount);
+Plug::Plug(audioMasterCallback audioMaster, const ProductInfo& product)
+    : AudioEffectX(audioMaster, product.programCount, product.paramCount), identity(withTexts(product)) {
+    params.params = std::make_unique<Param[]>(static_cast<size_t>(identity.paramCount));
+    params.count = static_cast<uint32_t>(identity.paramCount);
     params.allDirty = 1;
+    setUniqueID(identity.uniqueId);
+    cEffect.version = identity.version;
     cEffect.flags |= effFlagsCanReplacing | effFlagsProgramChunks | effFlagsCanDoubleReplacing;
     setNumInputs(kChannels);
     setNumOutputs(kChannels);
 
-    programs.resize(static_cast<size_t>(programCount));
-    for (VstInt32 p = 0; p < programCount; ++p) {
-        programs[p].values.resize(static_cast<size_t>(paramCount));
+    programs.resize(static_cast<size_t>(identity.programCount));
+    for (VstInt32 p = 0; p < identity.programCount; ++p) {
+        programs[p].values.resize(static_cast<size_t>(identity.paramCount));
         snapshotProgram(p);
         std::memset(programs[p].name, 0, sizeof(programs[p].name));
         std::snprintf(programs[p].name, sizeof(programs[p].name), "Init %d", static_cast<int>(p + 1));
@@ -64,7 +73,8 @@ void Plug::getParameterLabel(VstInt32 index, char* text) {
 }
 
 void Plug::getParameterDisplay(VstInt32 index, char* text) {
-    if (text && static_cast<uint32_t>(index) < params.count) formatParameter(index, text, getParameter(index));
+    if (text && static_cast<uint32_t>(index) < params.count)
+        formatParameter(index, text, kVstMaxParamStrLen, getParameter(index));
 }
 
 bool Plug::cookParameter(int32_t, float) { return true; }
@@ -84,17 +94,17 @@ void Plug::initParameter(VstInt32 index, const char* name, const char* label, fl
 }
 
 bool Plug::getEffectName(char* text) {
-    std::strcpy(text, pluginName);
+    std::strcpy(text, identity.name);
     return true;
 }
 
 bool Plug::getVendorString(char* text) {
-    std::strcpy(text, "Quillmarsh");
+    std::strcpy(text, identity.maker);
     return true;
 }
 
 bool Plug::getProductString(char* text) {
-    std::snprintf(text, kVstMaxProductStrLen, "Quillmarsh %s", pluginName);
+    std::snprintf(text, kVstMaxProductStrLen, "%s %s", identity.maker, identity.name);
     return true;
 }
 

@@ -12,6 +12,7 @@
 
 #include "host/AudioEffectX.h"
 #include "plugcore/ParamTable.h"
+#include "plugcore/ProductInfo.h"
 
 namespace PlugCore {
 
@@ -29,24 +30,15 @@ struct Program {
     std::vector<float> values;  // one per parameter
 };
 
-// What a product tells its editor framework: size, background, controls, shared block.
-struct EditorLayout {
-    int32_t width;
-    int32_t height;
-    uint32_t controlCount;
-    int32_t backgroundId;
-    uint32_t sharedSize;
-    uint32_t captionColour;  // 0x00BBGGRR
-};
-
 // Instances sit on a 16-byte boundary (aligned new picks that up from here).
 class alignas(16) Plug : public AudioEffectX, public IParamCook {
 public:
     // The frame's channels: one stereo pair in, one out.
     static constexpr VstInt32 kChannels = 2;
 
-    // [UI thread, creation] May allocate; throws std::bad_alloc.
-    Plug(audioMasterCallback audioMaster, const char* pluginName, VstInt32 numPrograms, VstInt32 numParams);
+    // [UI thread, creation] Takes the product's identity, program and parameter
+    // counts from `product` (kept as a copy). May allocate; throws std::bad_alloc.
+    Plug(audioMasterCallback audioMaster, const ProductInfo& product);
     // [UI thread] Deletes the editor first; the members free themselves after it.
     ~Plug() override;
 
@@ -70,7 +62,9 @@ public:
     // [UI thread] The poll step for the editor.
     void pollParameters(IParamNotify* notify) { PlugCore::pollParameters(params, notify); }
     ParamTable& parameterTable() { return params; }
-    const char* getPluginName() const { return pluginName; }
+    // [any thread] Fixed at construction.
+    const ProductInfo& productInfo() const { return identity; }
+    const char* getPluginName() const { return identity.name; }
 
     // --- processing frame ---
     // [UI thread, suspended] setBlockSize allocates the planar buffers; resume
@@ -158,8 +152,9 @@ public:
     // [audio thread] One sub-block; returns whether the beat clock runs while the transport stops.
     virtual bool processBlock(bool paramsChanged, const BlockTiming* timing, double* const* in,
                               double* const* out, VstInt32 frames) = 0;
-    // [any thread] Display text of a value.
-    virtual void formatParameter(VstInt32 index, char* text, float value) = 0;
+    // [any thread] Display text of a value, cut to fit textSize bytes with its
+    // terminator (the host's display call gives kVstMaxParamStrLen).
+    virtual void formatParameter(VstInt32 index, char* text, size_t textSize, float value) = 0;
     // [UI thread, suspended] Samples of latency reported at resume.
     virtual VstInt32 getLatency() { return 0; }
     // [audio thread]
@@ -195,7 +190,7 @@ private:
     void reportChunkError(const char* reason);
     bool acceptForeignName(const char* storedName);
 
-    const char* pluginName;
+    const ProductInfo identity;
 
     // processing frame
     std::unique_ptr<double[]> planarBlock;  // every channel buffer, inputs first

@@ -81,7 +81,7 @@ void Knob::showMenu() {
         PlugCore::Plug* plug = editor->plugin();
         const PlugCore::ParamTable& table = plug->parameterTable();
         const bool inTable = index >= 0 && static_cast<uint32_t>(index) < table.count;
-        plug->formatParameter(index, shown, inTable ? table.params[index].defaultValue : 0.0f);
+        plug->formatParameter(index, shown, sizeof shown, inTable ? table.params[index].defaultValue : 0.0f);
         plug->getParameterLabel(index, label);
     }
     char resetEntry[160];
