@@ -47,7 +47,7 @@ void Plug::writeChunk(std::vector<uint8_t>& out, bool isPreset) {
     out.push_back(tagPluginName);
     char name[kPluginNameBody] = {};
     // A name of 31 characters or more fills the field without a terminator.
-    std::memcpy(name, pluginName, strnlen(pluginName, sizeof(name)));
+    std::memcpy(name, identity.name, strnlen(identity.name, sizeof(name)));
     out.insert(out.end(), name, name + sizeof(name));
 
     if (!isPreset) {
@@ -78,7 +78,7 @@ VstInt32 Plug::getChunk(void** data, bool isPreset) {
 void Plug::reportChunkError(const char* reason) {
     char caption[96];
     char text[160];
-    std::snprintf(caption, sizeof(caption), "%s error", pluginName);
+    std::snprintf(caption, sizeof(caption), "%s error", identity.name);
     std::snprintf(text, sizeof(text), "Error loading chunk: %s", reason);
     platform::showError(caption, text);
 }
@@ -86,7 +86,7 @@ void Plug::reportChunkError(const char* reason) {
 bool Plug::acceptForeignName(const char* storedName) {
     char text[128];
     std::snprintf(text, sizeof(text), "Trying to load a preset for \"%.30s\"\nDo you want to continue?", storedName);
-    return platform::askYesNo(pluginName, text);
+    return platform::askYesNo(identity.name, text);
 }
 
 VstInt32 Plug::setChunk(void* data, VstInt32 byteSize, bool) {
@@ -147,7 +147,7 @@ VstInt32 Plug::setChunk(void* data, VstInt32 byteSize, bool) {
                 break;
             case tagPluginName: {
                 const char* stored = reinterpret_cast<const char*>(body);
-                if (std::strncmp(stored, pluginName, kPluginNameBody) != 0 && !acceptForeignName(stored)) return 0;
+                if (std::strncmp(stored, identity.name, kPluginNameBody) != 0 && !acceptForeignName(stored)) return 0;
                 break;
             }
             default: break;

@@ -1,5 +1,5 @@
 // The per-user defaults file: the bank form of the state chunk, kept in
-// <settings folder>/Quillmarsh/<plug-in name>.defaults, read by every new
+// <settings folder>/<maker>/<plug-in name>.defaults, read by every new
 // instance and written when the user saves new defaults.
 #include <cmath>
 #include <string>
@@ -12,19 +12,21 @@ namespace PlugCore {
 
 namespace {
 
-constexpr const char* kMakerFolder = "Quillmarsh";
 // Anything this large is not one of ours.
 constexpr size_t kMaxDefaultsSize = 1048576;
 
-bool makerFolder(std::string& folder) {
+// The folder that holds the defaults file; null when found, else why not.
+const char* makerFolder(const ProductInfo& product, std::string& folder) {
+    // Without both names the file would land beside other makers' folders.
+    if (!*product.maker || !*product.name) return "the plug-in names no maker or no name";
     std::string settings;
-    if (!platform::settingsFolder(settings)) return false;
-    folder = platform::joinPath(settings, kMakerFolder);
-    return true;
+    if (!platform::settingsFolder(settings)) return "no per-user settings folder was found";
+    folder = platform::joinPath(settings, product.maker);
+    return nullptr;
 }
 
-std::string defaultsFile(const std::string& folder, const char* pluginName) {
-    return platform::joinPath(folder, std::string(pluginName) + ".defaults");
+std::string defaultsFile(const std::string& folder, const ProductInfo& product) {
+    return platform::joinPath(folder, std::string(product.name) + ".defaults");
 }
 
 }  // namespace
@@ -40,9 +42,9 @@ void Plug::loadDefaults() {
     for (VstInt32 p = 0; p < numPrograms; ++p) snapshotProgram(p);
 
     std::string folder;
-    if (!makerFolder(folder)) return;
+    if (makerFolder(identity, folder)) return;
     std::vector<unsigned char> bytes;
-    if (platform::readFile(defaultsFile(folder, pluginName), bytes, kMaxDefaultsSize) != platform::ReadResult::ok)
+    if (platform::readFile(defaultsFile(folder, identity), bytes, kMaxDefaultsSize) != platform::ReadResult::ok)
         return;
     setChunk(bytes.data(), static_cast<VstInt32>(bytes.size()), false);
     adoptCurrentAsDefaults(params);
@@ -53,14 +55,14 @@ bool Plug::saveDefaults(SaveFailure* failure) {
     writeChunk(bytes, false);
 
     std::string folder;
-    if (!makerFolder(folder)) {
-        if (failure) *failure = {defaultsFile(kMakerFolder, pluginName), "no per-user settings folder was found"};
+    if (const char* missing = makerFolder(identity, folder)) {
+        if (failure) *failure = {defaultsFile(identity.maker, identity), missing};
         return false;
     }
     platform::createFolder(folder);  // usually there already
     // The old file is replaced only once the new one is complete, so a full
     // disk or a crash mid-write never leaves a damaged file behind.
-    const std::string file = defaultsFile(folder, pluginName);
+    const std::string file = defaultsFile(folder, identity);
     std::string reason;
     if (!platform::writeFileReplacing(file, bytes.data(), bytes.size(), &reason)) {
         if (failure) *failure = {file, reason};

@@ -4,6 +4,7 @@
 
 #include <atomic>
 #include <cstdint>
+#include <memory>
 
 namespace PlugCore {
 
@@ -18,7 +19,7 @@ struct Param {
 };
 
 struct ParamTable {
-    Param* params = nullptr;
+    std::unique_ptr<Param[]> params;
     uint32_t count = 0;
     uint8_t allDirty = 1;
 };

@@ -12,55 +12,40 @@ namespace PlugCore {
 namespace {
 constexpr VstInt32 kWheelSelector = fourCharCode("stCA");
 constexpr VstInt32 kWheelValue = fourCharCode("Whee");
+
+// A product that left its name or maker out gets empty texts, never a null one.
+ProductInfo withTexts(ProductInfo product) {
+    if (!product.name) product.name = "";
+    if (!product.maker) product.maker = "";
+    return product;
+}
 }  // namespace
 
-Plug::Plug(audioMasterCallback audioMaster, const char* name, VstInt32 programCount, VstInt32 paramCount)
-    : AudioEffectX(audioMaster, programCount, paramCount), pluginName(name) {
-    params.params = new Param[static_cast<size_t>(paramCount)];
-    params.count = static_cast<uint32_t>(paramCount);
+Plug::Plug(audioMasterCallback audioMaster, const ProductInfo& product)
+    : AudioEffectX(audioMaster, product.programCount, product.paramCount), identity(withTexts(product)) {
+    params.params = std::make_unique<Param[]>(static_cast<size_t>(identity.paramCount));
+    params.count = static_cast<uint32_t>(identity.paramCount);
     params.allDirty = 1;
+    setUniqueID(identity.uniqueId);
+    cEffect.version = identity.version;
     cEffect.flags |= effFlagsCanReplacing | effFlagsProgramChunks | effFlagsCanDoubleReplacing;
-    setNumInputs(2 * inputPairCount);
-    setNumOutputs(2 * outputPairCount);
+    setNumInputs(kChannels);
+    setNumOutputs(kChannels);
 
-    programs = new Program[static_cast<size_t>(programCount)];
-    for (VstInt32 p = 0; p < programCount; ++p) programs[p].values = nullptr;
-    try {
-        for (VstInt32 p = 0; p < programCount; ++p) {
-            programs[p].values = new float[static_cast<size_t>(paramCount)];
-            snapshotProgram(p);
-            std::memset(programs[p].name, 0, sizeof(programs[p].name));
-            std::snprintf(programs[p].name, sizeof(programs[p].name), "Init %d", static_cast<int>(p + 1));
-        }
-        const size_t channels = static_cast<size_t>(2 * inputPairCount);
-        const size_t outChannels = static_cast<size_t>(2 * outputPairCount);
-        inputBuffers = new double*[channels]();
-        inputCursor = new double*[channels]();
-        outputBuffers = new double*[outChannels]();
-        outputCursor = new double*[outChannels]();
-    } catch (...) {
-        for (VstInt32 p = 0; p < programCount; ++p) delete[] programs[p].values;
-        delete[] programs;
-        delete[] inputBuffers;
-        delete[] inputCursor;
-        delete[] outputBuffers;
-        delete[] params.params;
-        throw;
+    programs.resize(static_cast<size_t>(identity.programCount));
+    for (VstInt32 p = 0; p < identity.programCount; ++p) {
+        programs[p].values.resize(static_cast<size_t>(identity.paramCount));
+        snapshotProgram(p);
+        std::memset(programs[p].name, 0, sizeof(programs[p].name));
+        std::snprintf(programs[p].name, sizeof(programs[p].name), "Init %d", static_cast<int>(p + 1));
     }
 }
 
 Plug::~Plug() {
-    // The editor goes first: closing an open window still talks to the tables below.
+    // The editor goes first: closing an open window still talks to the tables,
+    // which the members' own destructors free after this body.
     delete editor;
     editor = nullptr;
-    delete[] planarBlock;
-    for (VstInt32 p = 0; p < numPrograms; ++p) delete[] programs[p].values;
-    delete[] programs;
-    delete[] inputBuffers;
-    delete[] outputBuffers;
-    delete[] inputCursor;
-    delete[] outputCursor;
-    delete[] params.params;
 }
 
 void Plug::setParameter(VstInt32 index, float value) {
@@ -88,7 +73,8 @@ void Plug::getParameterLabel(VstInt32 index, char* text) {
 }
 
 void Plug::getParameterDisplay(VstInt32 index, char* text) {
-    if (text && static_cast<uint32_t>(index) < params.count) formatParameter(index, text, getParameter(index));
+    if (text && static_cast<uint32_t>(index) < params.count)
+        formatParameter(index, text, kVstMaxParamStrLen, getParameter(index));
 }
 
 bool Plug::cookParameter(int32_t, float) { return true; }
@@ -108,17 +94,17 @@ void Plug::initParameter(VstInt32 index, const char* name, const char* label, fl
 }
 
 bool Plug::getEffectName(char* text) {
-    std::strcpy(text, pluginName);
+    std::strcpy(text, identity.name);
     return true;
 }
 
 bool Plug::getVendorString(char* text) {
-    std::strcpy(text, "Quillmarsh");
+    std::strcpy(text, identity.maker);
     return true;
 }
 
 bool Plug::getProductString(char* text) {
-    std::snprintf(text, kVstMaxProductStrLen, "Quillmarsh %s", pluginName);
+    std::snprintf(text, kVstMaxProductStrLen, "%s %s", identity.maker, identity.name);
     return true;
 }
 
@@ -129,19 +115,20 @@ VstIntPtr Plug::vendorSpecific(VstInt32 index, VstIntPtr value, void*, float opt
     return platform::forwardMouseWheel(opt);
 }
 
-static bool fillPin(VstInt32 index, VstInt32 pairs, const char* pairName, VstPinProperties* properties) {
-    if (index < 0 || index / 2 >= pairs || !properties) return false;
-    std::snprintf(properties->label, sizeof(properties->label), "%s %s", pairName, (index & 1) ? "R" : "L");
+// Both pins of the one stereo pair, in and out: "Main L" and "Main R".
+static bool fillPin(VstInt32 index, VstPinProperties* properties) {
+    if (index < 0 || index >= Plug::kChannels || !properties) return false;
+    std::snprintf(properties->label, sizeof(properties->label), "Main %s", (index & 1) ? "R" : "L");
     properties->flags = kVstPinIsActive | kVstPinIsStereo;
     return true;
 }
 
 bool Plug::getInputProperties(VstInt32 index, VstPinProperties* properties) {
-    return fillPin(index, inputPairCount, index >= 0 ? inputPairName(index / 2) : "", properties);
+    return fillPin(index, properties);
 }
 
 bool Plug::getOutputProperties(VstInt32 index, VstPinProperties* properties) {
-    return fillPin(index, outputPairCount, index >= 0 ? outputPairName(index / 2) : "", properties);
+    return fillPin(index, properties);
 }
 
 }  // namespace PlugCore

@@ -5,12 +5,14 @@
 #include <atomic>
 #include <cstddef>
 #include <cstdint>
+#include <memory>
 #include <new>
 #include <string>
 #include <vector>
 
 #include "host/AudioEffectX.h"
 #include "plugcore/ParamTable.h"
+#include "plugcore/ProductInfo.h"
 
 namespace PlugCore {
 
@@ -25,25 +27,19 @@ struct BlockTiming {
 // A named snapshot of every parameter value.
 struct Program {
     char name[24];
-    float* values;
-};
-
-// What a product tells its editor framework: size, background, controls, shared block.
-struct EditorLayout {
-    int32_t width;
-    int32_t height;
-    uint32_t controlCount;
-    int32_t backgroundId;
-    uint32_t sharedSize;
-    uint32_t captionColour;  // 0x00BBGGRR
+    std::vector<float> values;  // one per parameter
 };
 
 // Instances sit on a 16-byte boundary (aligned new picks that up from here).
 class alignas(16) Plug : public AudioEffectX, public IParamCook {
 public:
-    // [UI thread, creation] May allocate; throws std::bad_alloc.
-    Plug(audioMasterCallback audioMaster, const char* pluginName, VstInt32 numPrograms, VstInt32 numParams);
-    // [UI thread] Editor first, then the buffers and tables.
+    // The frame's channels: one stereo pair in, one out.
+    static constexpr VstInt32 kChannels = 2;
+
+    // [UI thread, creation] Takes the product's identity, program and parameter
+    // counts from `product` (kept as a copy). May allocate; throws std::bad_alloc.
+    Plug(audioMasterCallback audioMaster, const ProductInfo& product);
+    // [UI thread] Deletes the editor first; the members free themselves after it.
     ~Plug() override;
 
     // The 32-bit Windows runtime's malloc gives only 8-byte alignment while the
@@ -66,7 +62,9 @@ public:
     // [UI thread] The poll step for the editor.
     void pollParameters(IParamNotify* notify) { PlugCore::pollParameters(params, notify); }
     ParamTable& parameterTable() { return params; }
-    const char* getPluginName() const { return pluginName; }
+    // [any thread] Fixed at construction.
+    const ProductInfo& productInfo() const { return identity; }
+    const char* getPluginName() const { return identity.name; }
 
     // --- processing frame ---
     // [UI thread, suspended] setBlockSize allocates the planar buffers; resume
@@ -147,9 +145,6 @@ public:
     uint16_t getBendRange() const { return bendRange; }
 
     // --- product operations ---
-    // [UI thread] Pin names.
-    virtual const char* inputPairName(VstInt32) { return "Main"; }
-    virtual const char* outputPairName(VstInt32) { return "Main"; }
     // [UI thread, suspended] Rate-dependent constants (from resume).
     virtual void sampleRateChanged() = 0;
     // [UI thread, suspended] Clears the signal state (from resume).
@@ -157,11 +152,9 @@ public:
     // [audio thread] One sub-block; returns whether the beat clock runs while the transport stops.
     virtual bool processBlock(bool paramsChanged, const BlockTiming* timing, double* const* in,
                               double* const* out, VstInt32 frames) = 0;
-    virtual bool processBlockPairs(bool, const BlockTiming*, void* const*, void* const*, VstInt32) {
-        return false;
-    }
-    // [any thread] Display text of a value.
-    virtual void formatParameter(VstInt32 index, char* text, float value) = 0;
+    // [any thread] Display text of a value, cut to fit textSize bytes with its
+    // terminator (the host's display call gives kVstMaxParamStrLen).
+    virtual void formatParameter(VstInt32 index, char* text, size_t textSize, float value) = 0;
     // [UI thread, suspended] Samples of latency reported at resume.
     virtual VstInt32 getLatency() { return 0; }
     // [audio thread]
@@ -181,7 +174,6 @@ protected:
     virtual void afterLearnTargetRead(int32_t) {}
 
 private:
-    struct EventCursor;
     template <typename T>
     void runFrame(T** inputs, T** outputs, VstInt32 sampleFrames, bool accumulate);
     template <typename T>
@@ -190,7 +182,7 @@ private:
     bool ensureBuffers();
     void allocateBuffers(VstInt32 frames);
     void fetchTiming();
-    void runPiece(double* const* out, VstInt32 offset, VstInt32 frames, bool lastPiece, EventCursor& cursor);
+    void runPiece(double* const* out, VstInt32 offset, VstInt32 frames, bool lastPiece, int& nextEvent);
     void runSubBlock(double* const* out, VstInt32 start, VstInt32 length);
     int dispatchEvents(int index);
     void handleMidi(const VstMidiEvent& event);
@@ -198,19 +190,16 @@ private:
     void reportChunkError(const char* reason);
     bool acceptForeignName(const char* storedName);
 
-    const char* pluginName;
+    const ProductInfo identity;
 
     // processing frame
-    double* planarBlock = nullptr;
+    std::unique_ptr<double[]> planarBlock;  // every channel buffer, inputs first
     VstInt32 bufferFrames = 0;  // frames per channel buffer in planarBlock
     bool lazyAllocationSpent = false;  // the process calls have had their one allocation attempt
-    double** inputBuffers = nullptr;
-    double** outputBuffers = nullptr;
-    double** inputCursor = nullptr;
-    double** outputCursor = nullptr;
-    VstInt32 inputPairCount = 1;
-    VstInt32 outputPairCount = 1;
-    bool pairMode = false;
+    double* inputBuffers[kChannels] = {};
+    double* outputBuffers[kChannels] = {};
+    double* inputCursor[kChannels] = {};
+    double* outputCursor[kChannels] = {};
     bool sampleRateDirty = true;
     VstEvents* pendingEvents = nullptr;
     double beatPosition = 0.0;
@@ -227,7 +216,7 @@ protected:
 
     // programs and chunk
     std::vector<uint8_t> chunkBuffer;
-    Program* programs = nullptr;
+    std::vector<Program> programs;
 
     ParamTable params;
 };

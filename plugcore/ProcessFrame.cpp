@@ -37,10 +37,6 @@ void cleanInto(const T* source, double* destination, VstInt32 frames) {
 
 }  // namespace
 
-struct Plug::EventCursor {
-    int next = 0;
-};
-
 void Plug::setSampleRate(float rate) {
     sampleRate = rate;
     sampleRateDirty = true;
@@ -55,18 +51,18 @@ void Plug::setBlockSize(VstInt32 size) {
 }
 
 void Plug::allocateBuffers(VstInt32 frames) {
-    delete[] planarBlock;
-    planarBlock = nullptr;
+    planarBlock.reset();
     bufferFrames = 0;
-    const uint64_t channels = static_cast<uint64_t>(2 * (inputPairCount + outputPairCount));
-    const uint64_t count = channels * static_cast<uint64_t>(frames);
+    const uint64_t count = static_cast<uint64_t>(2 * kChannels) * static_cast<uint64_t>(frames);
     if (frames <= 0 || count * sizeof(double) > UINT32_MAX) return;  // treated as allocation failure
-    planarBlock = new (std::nothrow) double[static_cast<size_t>(count)];
+    planarBlock.reset(new (std::nothrow) double[static_cast<size_t>(count)]);
     if (!planarBlock) return;
     bufferFrames = frames;
-    for (VstInt32 k = 0; k < 2 * inputPairCount; ++k) inputBuffers[k] = planarBlock + k * static_cast<size_t>(frames);
-    for (VstInt32 j = 0; j < 2 * outputPairCount; ++j)
-        outputBuffers[j] = planarBlock + (2 * inputPairCount + j) * static_cast<size_t>(frames);
+    const size_t stride = static_cast<size_t>(frames);
+    for (VstInt32 k = 0; k < kChannels; ++k) {
+        inputBuffers[k] = planarBlock.get() + k * stride;
+        outputBuffers[k] = planarBlock.get() + (kChannels + k) * stride;
+    }
 }
 
 // One attempt only: an allocation that failed would fail again, and trying on
@@ -117,18 +113,14 @@ void Plug::fetchTiming() {
 template <typename T>
 bool Plug::channelsPresent(T** inputs, T** outputs) const {
     if (!inputs || !outputs) return false;
-    for (VstInt32 k = 0; k < 2 * inputPairCount; ++k)
-        if (!inputs[k]) return false;
-    for (VstInt32 j = 0; j < 2 * outputPairCount; ++j)
-        if (!outputs[j]) return false;
+    for (VstInt32 k = 0; k < kChannels; ++k)
+        if (!inputs[k] || !outputs[k]) return false;
     return true;
 }
 
 template <typename T>
 void Plug::runFrame(T** inputs, T** outputs, VstInt32 sampleFrames, bool accumulate) {
     constexpr bool isDouble = sizeof(T) == sizeof(double);
-    const VstInt32 inChannels = 2 * inputPairCount;
-    const VstInt32 outChannels = 2 * outputPairCount;
     if (sampleFrames < 0) {  // not a block at all: nothing is read, not even the events
         pendingEvents = nullptr;
         return;
@@ -139,25 +131,27 @@ void Plug::runFrame(T** inputs, T** outputs, VstInt32 sampleFrames, bool accumul
         handleEventsWithoutAudio();
         // A call that cannot run leaves silence, never what the host's buffers held before.
         if (sampleFrames > 0 && outputs && !accumulate)
-            for (VstInt32 j = 0; j < outChannels; ++j)
+            for (VstInt32 j = 0; j < kChannels; ++j)
                 if (outputs[j]) std::fill(outputs[j], outputs[j] + sampleFrames, T(0));
         return;
     }
     fetchTiming();
-    EventCursor cursor;
-    double* hostOut[8];
+    int nextEvent = 0;
+    double* hostOut[kChannels];
     for (VstInt32 offset = 0; offset < sampleFrames; offset += bufferFrames) {
         const VstInt32 frames = std::min(bufferFrames, sampleFrames - offset);
-        for (VstInt32 k = 0; k < inChannels; ++k) cleanInto(inputs[k] + offset, inputBuffers[k], frames);
+        for (VstInt32 k = 0; k < kChannels; ++k) cleanInto(inputs[k] + offset, inputBuffers[k], frames);
+        // The double path writes straight into the host's buffers; the single
+        // path goes through ours and is converted below.
         double* const* out = outputBuffers;
         if constexpr (isDouble) {
-            for (VstInt32 j = 0; j < outChannels; ++j) hostOut[j] = reinterpret_cast<double*>(outputs[j]) + offset;
+            for (VstInt32 j = 0; j < kChannels; ++j) hostOut[j] = outputs[j] + offset;
             out = hostOut;
         }
-        runPiece(out, offset, frames, offset + frames >= sampleFrames, cursor);
+        runPiece(out, offset, frames, offset + frames >= sampleFrames, nextEvent);
         if constexpr (!isDouble) {
-            for (VstInt32 j = 0; j < outChannels; ++j) {
-                float* host = reinterpret_cast<float*>(outputs[j]) + offset;
+            for (VstInt32 j = 0; j < kChannels; ++j) {
+                float* host = outputs[j] + offset;
                 const double* mine = outputBuffers[j];
                 if (accumulate)
                     for (VstInt32 i = 0; i < frames; ++i) host[i] = static_cast<float>(host[i] + mine[i]);
@@ -173,8 +167,8 @@ void Plug::runFrame(T** inputs, T** outputs, VstInt32 sampleFrames, bool accumul
 // in list order, with no sub-block between them.
 void Plug::handleEventsWithoutAudio() {
     fetchTiming();
-    EventCursor cursor;
-    runPiece(nullptr, 0, 0, true, cursor);
+    int nextEvent = 0;
+    runPiece(nullptr, 0, 0, true, nextEvent);
     pendingEvents = nullptr;
 }
 
@@ -182,41 +176,41 @@ void Plug::handleEventsWithoutAudio() {
 // the whole host block; an event at or beyond this piece's end waits for the
 // next piece, except in the last piece, where events at the end act after the
 // audio and late ones before the last sub-block.
-void Plug::runPiece(double* const* out, VstInt32 offset, VstInt32 frames, bool lastPiece, EventCursor& cursor) {
+void Plug::runPiece(double* const* out, VstInt32 offset, VstInt32 frames, bool lastPiece, int& nextEvent) {
     cookPending = true;
     VstInt32 pos = 0;
     const int count = pendingEvents ? std::max(0, pendingEvents->numEvents) : 0;
-    while (cursor.next < count) {
-        const VstEvent* event = pendingEvents->events[cursor.next];
+    while (nextEvent < count) {
+        const VstEvent* event = pendingEvents->events[nextEvent];
         VstInt32 e = event ? event->deltaFrames - offset : 0;
         if (e < 0) e = 0;
         if (e >= frames && !lastPiece) break;
         if (e > frames) {
-            while (cursor.next < count) cursor.next = dispatchEvents(cursor.next);
+            while (nextEvent < count) nextEvent = dispatchEvents(nextEvent);
             break;
         }
         if (e > pos) {
             runSubBlock(out, pos, e - pos);
             pos = e;
         }
-        cursor.next = dispatchEvents(cursor.next);
+        nextEvent = dispatchEvents(nextEvent);
     }
     if (pos < frames) runSubBlock(out, pos, frames - pos);
 }
 
 void Plug::runSubBlock(double* const* out, VstInt32 start, VstInt32 length) {
-    for (VstInt32 k = 0; k < 2 * inputPairCount; ++k) inputCursor[k] = inputBuffers[k] + start;
-    for (VstInt32 j = 0; j < 2 * outputPairCount; ++j) outputCursor[j] = out[j] + start;
+    for (VstInt32 k = 0; k < kChannels; ++k) {
+        inputCursor[k] = inputBuffers[k] + start;
+        outputCursor[k] = out[k] + start;
+    }
     const bool changed = cookPending ? cookParameters(params, this) : false;
     cookPending = false;
+    const double tempo = frameTempo;
     const double rate = sampleRate;
-    const double beatsPerSample = static_cast<double>(frameTempo) / (rate * 60.0);
-    const BlockTiming timing{frameTempo, beatPosition, beatsPerSample, rate};
+    const double samplesPerMinute = rate * 60.0;
+    const BlockTiming timing{tempo, beatPosition, tempo / samplesPerMinute, rate};
     const bool keepsTime = processBlock(changed, &timing, inputCursor, outputCursor, length);
-    if (keepsTime || framePlaying)
-        beatPosition += length * static_cast<double>(frameTempo) / (rate * 60.0);
-    else
-        beatPosition = 0.0;
+    beatPosition = (keepsTime || framePlaying) ? beatPosition + length * tempo / samplesPerMinute : 0.0;
 }
 
 // Handles the events from index on whose position does not exceed that of

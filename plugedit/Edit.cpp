@@ -9,13 +9,16 @@
 
 namespace PlugEdit {
 
-Edit::Edit(PlugCore::Plug* plugin, const PlugCore::EditorLayout& layout, const char* webHost)
-    : AEffEditor(plugin), SharedBlock(layout.sharedSize), plug(plugin), layoutRecord(&layout), host(webHost) {
+Edit::Edit(PlugCore::Plug* plugin)
+    : AEffEditor(plugin),
+      SharedBlock(plugin->productInfo().editor.sharedSize),
+      plug(plugin),
+      layoutRecord(&plugin->productInfo().editor) {
     rect.top = 0;
     rect.left = 0;
-    rect.bottom = static_cast<VstInt16>(layout.height);
-    rect.right = static_cast<VstInt16>(layout.width);
-    if (plugin) plugin->setEditor(this);
+    rect.bottom = static_cast<VstInt16>(layoutRecord->height);
+    rect.right = static_cast<VstInt16>(layoutRecord->width);
+    plugin->setEditor(this);
 }
 
 Edit::~Edit() {

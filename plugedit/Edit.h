@@ -18,16 +18,16 @@ class EditWin;
 
 class Edit : public AEffEditor, public PlugCore::IParamNotify, public PlugCore::SharedBlock {
 public:
-    // [UI thread] Makes itself the plug-in's editor. webHost is the vendor's
-    // web host name shown and opened by the background menu (e.g. "www.example.com").
-    Edit(PlugCore::Plug* plugin, const PlugCore::EditorLayout& layout, const char* webHost);
+    // [UI thread] Makes itself the plug-in's editor, laid out as the plug-in's
+    // product record says; its web host is what the background menu shows and opens.
+    explicit Edit(PlugCore::Plug* plugin);
     // [UI thread] Closes an open window first.
     ~Edit() override;
 
     AudioEffect* getEffect() const { return effect; }
     PlugCore::Plug* plugin() const { return plug; }
     const PlugCore::EditorLayout& layout() const { return *layoutRecord; }
-    const char* webHost() const { return host; }
+    const char* webHost() const { return plug->productInfo().webHost; }
 
     // [UI thread] The layout's size.
     bool getRect(ERect** rect) override;
@@ -66,7 +66,6 @@ private:
 
     PlugCore::Plug* const plug;
     const PlugCore::EditorLayout* const layoutRecord;
-    const char* const host;
     ERect rect;
     bool openFlag = false;
     bool uiHoldsLock = false;  // open/close hold the lock while windows come and go

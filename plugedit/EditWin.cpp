@@ -14,10 +14,10 @@ EditWin::EditWin(const PlugCore::EditorLayout& editorLayout, Edit* editor, HWND 
     if (!hwnd()) return;  // nothing to hang widgets on; the opener deletes us
     createFonts();
     if (layout->controlCount != 0) {
-        controls = new HWND[layout->controlCount]();
+        controls.assign(layout->controlCount, nullptr);
         owner->createControls(this);
     }
-    if (layout->sharedSize != 0) sharedCopy = new uint8_t[layout->sharedSize]();
+    sharedCopy.assign(layout->sharedSize, 0);
     timerRunning = false;
     learning = false;
     if (layout->backgroundId != 0) background = loadBackground(layout->backgroundId);
@@ -31,8 +31,6 @@ EditWin::~EditWin() {
     if (largeFont) DeleteObject(largeFont);
     if (background) DeleteObject(background);
     owner->windowDestroyed();
-    delete[] controls;
-    delete[] sharedCopy;
 }
 
 PlugCore::Plug* EditWin::plugin() const { return owner->plugin(); }
@@ -59,7 +57,7 @@ void EditWin::addControl(int32_t index, WinWrap::WinControl* widget) {
         delete widget;  // the wrapper never frees an object without a window
         return;
     }
-    if (index < 0 || static_cast<uint32_t>(index) >= layout->controlCount || !controls) {
+    if (index < 0 || static_cast<size_t>(index) >= controls.size()) {
         DestroyWindow(widget->hwnd());
         return;
     }
@@ -70,7 +68,7 @@ void EditWin::addControl(int32_t index, WinWrap::WinControl* widget) {
 }
 
 HWND EditWin::control(int32_t index) const {
-    if (!controls || index < 0 || static_cast<uint32_t>(index) >= layout->controlCount) return nullptr;
+    if (index < 0 || static_cast<size_t>(index) >= controls.size()) return nullptr;
     return controls[index];
 }
 
@@ -112,7 +110,8 @@ void EditWin::paint(HWND window, HDC memory) {
 
 void EditWin::timerTick() {
     // Repaint unless a new block was taken and the product says it changes nothing.
-    if (!sharedCopy || !owner->takeShared(sharedCopy) || owner->takeSharedData(sharedCopy)) invalidate();
+    if (sharedCopy.empty() || !owner->takeShared(sharedCopy.data()) || owner->takeSharedData(sharedCopy.data()))
+        invalidate();
     plugin()->pollParameters(owner);
 }
 

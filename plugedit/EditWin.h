@@ -7,6 +7,7 @@
 
 #include <atomic>
 #include <cstdint>
+#include <vector>
 
 #include "plugcore/Plug.h"
 #include "winwrap/WinControl.h"
@@ -62,10 +63,10 @@ private:
     std::atomic<bool> learning{false};   // a learn request is pending for learnIndex
     std::atomic<int32_t> learnIndex{0};  // the pending or last learn request
     Edit* const owner;
-    HWND* controls = nullptr;  // one per parameter index, filled by addControl
+    std::vector<HWND> controls;  // one per parameter index, filled by addControl
     HBITMAP background = nullptr;
     bool timerRunning = false;
-    uint8_t* sharedCopy = nullptr;  // the window's private copy of the shared block
+    std::vector<uint8_t> sharedCopy;  // the window's private copy of the shared block
     const PlugCore::EditorLayout* const layout;
     HFONT smallFont = nullptr;
     HFONT smallUnderlinedFont = nullptr;

@@ -78,7 +78,7 @@ void Knob::showContextMenu() {
         PlugCore::Plug* plug = editor->plugin();
         const PlugCore::ParamTable& table = plug->parameterTable();
         const bool inTable = parameter >= 0 && static_cast<uint32_t>(parameter) < table.count;
-        plug->formatParameter(parameter, shown, inTable ? table.params[parameter].defaultValue : 0.0f);
+        plug->formatParameter(parameter, shown, sizeof shown, inTable ? table.params[parameter].defaultValue : 0.0f);
         plug->getParameterLabel(parameter, label);
     }
     char resetEntry[160];

@@ -19,10 +19,11 @@ public:
     bool processBlock(bool paramsChanged, const PlugCore::BlockTiming* timing, double* const* in,
                       double* const* out, VstInt32 frames) override;
     // [any thread]
-    void formatParameter(VstInt32 index, char* text, float value) override;
+    void formatParameter(VstInt32 index, char* text, size_t textSize, float value) override;
     VstInt32 getLatency() override { return 1; }
 
-    const PlugCore::EditorLayout& layout() const { return editorDescription; }
+    // Who this product is, in one place: what the framework tells hosts, users and the file system.
+    static const PlugCore::ProductInfo& product();
 
 private:
     friend struct OrvaltChainProbe;  // tests read the designed coefficients
@@ -58,5 +59,4 @@ private:
     int32_t meterPeriod = 0;
     double smoothingCoefficient = 0.0;
     float meterPeak[2] = {};
-    PlugCore::EditorLayout editorDescription{};
 };

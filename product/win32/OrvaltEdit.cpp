@@ -14,7 +14,6 @@ namespace {
 
 const char* const stateWords[2] = {"off", "on"};
 const char* const menuWords[2] = {"disabled", "enabled"};
-const char* const webHostName = "www.quillmarsh.com";
 
 struct SwitchRow {
     int32_t index;
@@ -51,9 +50,9 @@ constexpr int knobSize = 80;
 }  // namespace
 
 OrvaltEdit::OrvaltEdit(Orvalt* plugin)
-    : Edit(plugin, plugin->layout(), webHostName),
-      canvas(static_cast<uint32_t>(plugin->layout().width), static_cast<uint32_t>(plugin->layout().height)),
-      coverage(static_cast<uint32_t>(plugin->layout().width), static_cast<uint32_t>(plugin->layout().height)) {}
+    : Edit(plugin),
+      canvas(static_cast<uint32_t>(layout().width), static_cast<uint32_t>(layout().height)),
+      coverage(static_cast<uint32_t>(layout().width), static_cast<uint32_t>(layout().height)) {}
 
 OrvaltEdit::~OrvaltEdit() = default;
 

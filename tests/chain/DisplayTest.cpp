@@ -11,7 +11,7 @@ namespace {
 
 std::string display(Orvalt& plugin, int index, float value) {
     char text[64] = "unwritten";
-    plugin.formatParameter(index, text, value);
+    plugin.formatParameter(index, text, sizeof text, value);
     return text;
 }
 
@@ -51,5 +51,25 @@ TEST(Display, DefaultsThroughTheHostCall) {
         char text[64] = "unwritten";
         plugin->getParameterDisplay(p, text);
         EXPECT_STREQ(text, defaults[p]) << p;
+    }
+}
+
+// The product writes no further than the size it is given, terminator
+// included; the host call gives the interface's display-text limit.
+TEST(Display, TextsStayInsideTheGivenBuffer) {
+    auto plugin = makeOrvalt();
+    const char* cutToFour[] = {"+0.", "off", "-10", "+0.", "off", "-20", "off"};
+    for (int p = 0; p < Orvalt::kNumParams; ++p) {
+        char text[16];
+        std::memset(text, '#', sizeof text);
+        plugin->formatParameter(p, text, 4, 0.0f);
+        EXPECT_STREQ(text, cutToFour[p]) << p;
+        for (size_t i = 4; i < sizeof text; ++i) EXPECT_EQ(text[i], '#') << p << " byte " << i;
+        std::memset(text, '#', sizeof text);
+        plugin->formatParameter(p, text, 0, 0.0f);
+        EXPECT_EQ(text[0], '#') << p << ": nothing fits in no room";
+        std::memset(text, '#', sizeof text);
+        plugin->getParameterDisplay(p, text);
+        for (size_t i = kVstMaxParamStrLen; i < sizeof text; ++i) EXPECT_EQ(text[i], '#') << p << " byte " << i;
     }
 }

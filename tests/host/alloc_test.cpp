@@ -1,6 +1,7 @@
 // No heap allocation on the audio thread. The one stated exception: a host
 // that never sends a block size gets the buffers allocated in a process call,
-// tried once per switch-on.
+// tried once per switch-on. And a construction that runs out of memory gives
+// back everything it took.
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -21,10 +22,13 @@ namespace {
 std::atomic<bool> counting{false};
 std::atomic<int> allocations{0};
 std::atomic<size_t> refuseAbove{SIZE_MAX};  // nothrow requests above this size fail, like a full heap
+std::atomic<int> failAt{0};     // while counting, this throwing allocation (1 for the first) fails; 0 never
+std::atomic<int> releases{0};   // while counting
 }  // namespace
 
 void* operator new(std::size_t size) {
-    if (counting.load(std::memory_order_relaxed)) allocations.fetch_add(1);
+    if (counting.load(std::memory_order_relaxed) && allocations.fetch_add(1) + 1 == failAt.load())
+        throw std::bad_alloc();
     if (void* p = std::malloc(size ? size : 1)) return p;
     throw std::bad_alloc();
 }
@@ -35,10 +39,13 @@ void* operator new(std::size_t size, const std::nothrow_t&) noexcept {
     return std::malloc(size ? size : 1);
 }
 void* operator new[](std::size_t size, const std::nothrow_t& t) noexcept { return operator new(size, t); }
-void operator delete(void* p) noexcept { std::free(p); }
-void operator delete[](void* p) noexcept { std::free(p); }
-void operator delete(void* p, std::size_t) noexcept { std::free(p); }
-void operator delete[](void* p, std::size_t) noexcept { std::free(p); }
+void operator delete(void* p) noexcept {
+    if (p && counting.load(std::memory_order_relaxed)) releases.fetch_add(1);
+    std::free(p);
+}
+void operator delete[](void* p) noexcept { operator delete(p); }
+void operator delete(void* p, std::size_t) noexcept { operator delete(p); }
+void operator delete[](void* p, std::size_t) noexcept { operator delete(p); }
 
 namespace {
 
@@ -135,6 +142,31 @@ TEST(AudioThread, MissingBuffersAreAskedForOnceNotAtEveryCall) {
     EXPECT_NE(l[63], 0.0f);
     AEffect* e = plugin->getAeffect();
     e->dispatcher(e, effClose, 0, 0, nullptr, 0.0f);
+}
+
+// Every allocation of the construction is made to fail in turn: each time the
+// members built so far free themselves, nothing twice and nothing left over.
+TEST(Construction, RunningOutOfMemoryAtAnyStepGivesEverythingBack) {
+    bool built = false;
+    int steps = 0;
+    for (int n = 1; !built && n < 10000; ++n) {
+        allocations = 0;
+        releases = 0;
+        failAt = n;
+        counting = true;
+        try {
+            delete new Orvalt(host);
+            built = true;
+        } catch (const std::bad_alloc&) {
+        }
+        counting = false;
+        failAt = 0;
+        const int taken = allocations.load() - (built ? 0 : 1);  // the refused one was never given
+        EXPECT_EQ(taken, releases.load()) << "allocation " << n << " refused";
+        steps = n;
+    }
+    EXPECT_TRUE(built);
+    EXPECT_GT(steps, 8) << "the parameter table and the eight programs are allocated one by one";
 }
 
 }  // namespace

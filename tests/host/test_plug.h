@@ -24,8 +24,22 @@ public:
         return opcode == audioMasterVersion ? 2400 : 0;
     }
 
-    explicit TestPlug(audioMasterCallback master = quietHost, bool keepsTime = true)
-        : Plug(master, "TestPlug", 2, 3), keepsTime(keepsTime) {
+    // A product of another maker, so that nothing of Orvalt's identity can hide in the framework.
+    static PlugCore::ProductInfo product() {
+        PlugCore::ProductInfo p;
+        p.name = "TestPlug";
+        p.maker = "Fenwright";
+        p.webHost = "fenwright.example";
+        p.uniqueId = fourCharCode("tStP");
+        p.version = 3;
+        p.programCount = 2;
+        p.paramCount = 3;
+        return p;
+    }
+
+    explicit TestPlug(audioMasterCallback master = quietHost, bool keepsTime = true,
+                      const PlugCore::ProductInfo& info = product())
+        : Plug(master, info), keepsTime(keepsTime) {
         initParameter(0, "alpha", "dB", 0.25f);
         initParameter(1, "beta", "", 0.5f);
         initParameter(2, "gamma", "", 1.0f);
@@ -44,8 +58,8 @@ public:
         }
         return keepsTime;
     }
-    void formatParameter(VstInt32 index, char* text, float value) override {
-        std::snprintf(text, 16, "%d:%.3f", index, value);
+    void formatParameter(VstInt32 index, char* text, size_t size, float value) override {
+        std::snprintf(text, size, "%d:%.3f", index, value);
     }
     void noteOn(VstInt32 note, VstInt32 velocity) override { calls.push_back({'n', note, velocity}); }
     void noteOff(VstInt32 note, VstInt32 velocity) override { calls.push_back({'f', note, velocity}); }
