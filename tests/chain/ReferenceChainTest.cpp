@@ -10,6 +10,8 @@
 #include <cmath>
 #include <cstring>
 #include <limits>
+#include <tuple>
+#include <utility>
 
 #include "product/RoundingGuard.h"
 #include "tests/chain/ChainTestSupport.h"
@@ -283,14 +285,15 @@ TEST(ReferenceChain, OutputAndEveryStateMatchTheStraightforwardChainAfterEveryBl
                     expected.left[i] = static_cast<float>(expected.left[i]);
                     expected.right[i] = static_cast<float>(expected.right[i]);
                 }
-                ASSERT_TRUE(sameBits(got.left[i], expected.left[i]) && sameBits(got.right[i], expected.right[i]))
+                ASSERT_EQ(std::make_pair(bitsOf(got.left[i]), bitsOf(got.right[i])),
+                          std::make_pair(bitsOf(expected.left[i]), bitsOf(expected.right[i])))
                     << "scenario " << scenario << " block " << block << " (" << n << " frames, "
                     << (single ? "single" : "double") << ") frame " << i << ": " << got.left[i] << ", "
                     << got.right[i] << " vs " << expected.left[i] << ", " << expected.right[i];
             }
             const std::vector<double> state = probe.fullState(), expectedState = reference.fullState();
             for (size_t v = 0; v < state.size(); ++v)
-                ASSERT_TRUE(sameBits(state[v], expectedState[v]))
+                ASSERT_EQ(bitsOf(state[v]), bitsOf(expectedState[v]))
                     << "scenario " << scenario << " block " << block << ": state value " << v << " is " << state[v]
                     << ", expected " << expectedState[v];
             done += n;
@@ -332,7 +335,7 @@ TEST(ReferenceChain, SaturatorAndClipperBuildingBlocksFollowTheRuleAtTheirEdges)
             for (int c = 0; c < 2; ++c) {
                 const double h = flush(c ? right : left);
                 const double sat = h / (1 + static_cast<double>(0.01f) * std::fabs(h));
-                EXPECT_TRUE(sameBits(prevOut[c], sat) && sameBits(change[c], sat - 0.0))
+                EXPECT_EQ(std::make_pair(bitsOf(prevOut[c]), bitsOf(change[c])), std::make_pair(bitsOf(sat), bitsOf(sat - 0.0)))
                     << "saturating " << (c ? right : left) << " gives " << prevOut[c];
             }
             // Clipper with L = 1 and make-up, from a state with some history.
@@ -364,9 +367,9 @@ TEST(ReferenceChain, SaturatorAndClipperBuildingBlocksFollowTheRuleAtTheirEdges)
                     double a = 0.5 * (h2[c] + u);
                     if (a > h1[c]) a = h1[c];
                     const double expected = a * delay[c] * k.limitGain;
-                    EXPECT_TRUE(sameBits(out[c], expected) && sameBits(s.clipEnvelope[c], t) &&
-                                sameBits(s.gainHistory1[c], u) && sameBits(s.gainHistory2[c], h1[c]) &&
-                                sameBits(s.limiterDelay[c], m) && levels[c] == peak)
+                    EXPECT_EQ(std::make_tuple(bitsOf(out[c]), bitsOf(s.clipEnvelope[c]), bitsOf(s.gainHistory1[c]),
+                                              bitsOf(s.gainHistory2[c]), bitsOf(s.limiterDelay[c]), levels[c]),
+                              std::make_tuple(bitsOf(expected), bitsOf(t), bitsOf(u), bitsOf(h1[c]), bitsOf(m), peak))
                         << "clipping " << m << " from envelope " << envelope << " gives " << out[c];
                 }
             }
