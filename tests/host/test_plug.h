@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "plugcore/Plug.h"
+#include "tests/support/testHosts.h"
 
 struct RecordedBlock {
     bool paramsChanged;
@@ -20,11 +21,7 @@ struct RecordedCall {
 
 class TestPlug : public PlugCore::Plug {
 public:
-    static VstIntPtr VSTCALLBACK quietHost(AEffect*, VstInt32 opcode, VstInt32, VstIntPtr, void*, float) {
-        return opcode == audioMasterVersion ? 2400 : 0;
-    }
-
-    explicit TestPlug(audioMasterCallback master = quietHost, bool keepsTime = true)
+    explicit TestPlug(audioMasterCallback master = testhosts::quietHost, bool keepsTime = true)
         : Plug(master, "TestPlug", 2, 3), keepsTime(keepsTime) {
         initParameter(0, "alpha", "dB", 0.25f);
         initParameter(1, "beta", "", 0.5f);
