@@ -11,18 +11,18 @@ namespace Png {
 // position with `bitEnd` to tell real bits from padding.
 class BitReader {
 public:
-    BitReader(const unsigned char* data, size_t size) : data_(data), size_(size), bitEnd(size * 8) {}
+    BitReader(const unsigned char* data, size_t size) : bytes(data), byteCount(size), bitEnd(size * 8) {}
 
     // The next 32 bits (at least 25 of them meaningful when the input lasts).
     uint32_t peek() const {
         const size_t byte = bitPos >> 3;
         uint64_t word = 0;
-        if (byte + 8 <= size_) {
-            const unsigned char* p = data_ + byte;
+        if (byte + 8 <= byteCount) {
+            const unsigned char* p = bytes + byte;
             word = uint64_t(p[0]) | uint64_t(p[1]) << 8 | uint64_t(p[2]) << 16 | uint64_t(p[3]) << 24 |
                    uint64_t(p[4]) << 32 | uint64_t(p[5]) << 40 | uint64_t(p[6]) << 48 | uint64_t(p[7]) << 56;
         } else {
-            for (size_t i = 0; byte + i < size_ && i < 8; ++i) word |= uint64_t(data_[byte + i]) << (8 * i);
+            for (size_t i = 0; byte + i < byteCount && i < 8; ++i) word |= uint64_t(bytes[byte + i]) << (8 * i);
         }
         return static_cast<uint32_t>(word >> (bitPos & 7));
     }
@@ -41,13 +41,13 @@ public:
     void alignToByte() { bitPos = (bitPos + 7) & ~size_t(7); }
 
     size_t bytePos() const { return bitPos >> 3; }
-    const unsigned char* data() const { return data_; }
-    size_t size() const { return size_; }
+    const unsigned char* data() const { return bytes; }
+    size_t size() const { return byteCount; }
     void setBytePos(size_t pos) { bitPos = pos * 8; }
 
 private:
-    const unsigned char* data_;
-    size_t size_;
+    const unsigned char* bytes;
+    size_t byteCount;
 
 public:
     const size_t bitEnd;

@@ -40,7 +40,7 @@ int HuffmanCode::leaveTree(BitReader& in, uint32_t bits) const {
     while (depth < maxCodeLength) {
         prefix = prefix << 1 | ((bits >> depth) & 1);
         ++depth;
-        if (prefix << (maxCodeLength - depth) >= usedSpace_) break;
+        if (prefix << (maxCodeLength - depth) >= filledSpace) break;
     }
     if (!in.has(depth)) return errSymbolInputEnd;
     in.skip(depth);
@@ -69,24 +69,24 @@ int HuffmanCode::build(const unsigned char* lengths, unsigned count) {
         nextCode[len] = code;
     }
 
-    usedSpace_ = usedSpace;
-    primaryBits_ = std::min(maxLength, maxPrimaryBits);
-    primaryMask_ = (1u << primaryBits_) - 1;
-    const uint32_t primarySize = 1u << primaryBits_;
-    table_.assign(primarySize, 0);
+    filledSpace = usedSpace;
+    primaryBits = std::min(maxLength, maxPrimaryBits);
+    primaryMask = (1u << primaryBits) - 1;
+    const uint32_t primarySize = 1u << primaryBits;
+    lookupTable.assign(primarySize, 0);
 
     // Each second-level table is as wide as the longest code under its prefix
     // needs, so many codes just over the first level cost a few entries each.
     unsigned char prefixWidth[1u << maxPrimaryBits];
-    if (maxLength > primaryBits_) {
+    if (maxLength > primaryBits) {
         std::fill(prefixWidth, prefixWidth + primarySize, 0);
         uint32_t code[maxCodeLength + 2];
         std::copy(nextCode, nextCode + maxCodeLength + 2, code);
         for (unsigned symbol = 0; symbol < count; ++symbol) {
             const unsigned len = lengths[symbol];
-            if (len <= primaryBits_) continue;
-            unsigned char& width = prefixWidth[reverseBits(code[len]++, len) & primaryMask_];
-            width = static_cast<unsigned char>(std::max<unsigned>(width, len - primaryBits_));
+            if (len <= primaryBits) continue;
+            unsigned char& width = prefixWidth[reverseBits(code[len]++, len) & primaryMask];
+            width = static_cast<unsigned char>(std::max<unsigned>(width, len - primaryBits));
         }
     }
 
@@ -95,19 +95,19 @@ int HuffmanCode::build(const unsigned char* lengths, unsigned count) {
         if (len == 0) continue;
         const uint32_t streamBits = reverseBits(nextCode[len]++, len);
         const uint32_t entry = symbol | uint32_t(len) << 16;
-        if (len <= primaryBits_) {
-            for (uint32_t i = streamBits; i < primarySize; i += 1u << len) table_[i] = entry;
+        if (len <= primaryBits) {
+            for (uint32_t i = streamBits; i < primarySize; i += 1u << len) lookupTable[i] = entry;
             continue;
         }
-        const uint32_t prefix = streamBits & primaryMask_;
+        const uint32_t prefix = streamBits & primaryMask;
         const unsigned width = prefixWidth[prefix];
-        if (table_[prefix] == 0) {
-            table_[prefix] = subtableFlag | uint32_t(width) << 16 | static_cast<uint32_t>(table_.size());
-            table_.resize(table_.size() + (size_t(1) << width), 0);
+        if (lookupTable[prefix] == 0) {
+            lookupTable[prefix] = subtableFlag | uint32_t(width) << 16 | static_cast<uint32_t>(lookupTable.size());
+            lookupTable.resize(lookupTable.size() + (size_t(1) << width), 0);
         }
-        const uint32_t offset = table_[prefix] & 0xFFFF;
-        for (uint32_t i = streamBits >> primaryBits_; i < (1u << width); i += 1u << (len - primaryBits_))
-            table_[offset + i] = entry;
+        const uint32_t offset = lookupTable[prefix] & 0xFFFF;
+        for (uint32_t i = streamBits >> primaryBits; i < (1u << width); i += 1u << (len - primaryBits))
+            lookupTable[offset + i] = entry;
     }
     return ok;
 }

@@ -23,9 +23,9 @@ public:
     // Decodes one symbol into `symbol`; returns 0, errSymbolInputEnd or errSymbolNotInCode.
     int decode(BitReader& in, unsigned& symbol) const {
         const uint32_t bits = in.peek();
-        uint32_t entry = table_[bits & primaryMask_];
+        uint32_t entry = lookupTable[bits & primaryMask];
         if (entry & subtableFlag)
-            entry = table_[(entry & 0xFFFF) + ((bits >> primaryBits_) & ((1u << (entry >> 16 & 0xF)) - 1))];
+            entry = lookupTable[(entry & 0xFFFF) + ((bits >> primaryBits) & ((1u << (entry >> 16 & 0xF)) - 1))];
         if (entry == 0) return leaveTree(in, bits);
         const unsigned depth = entry >> 16;
         if (!in.has(depth)) return errSymbolInputEnd;
@@ -43,10 +43,10 @@ private:
     // Entry: 0 for bits outside the code; else bits 0-15 the symbol and bits
     // 16-19 its length, or subtableFlag with the subtable's offset in bits 0-15
     // and its index width in bits 16-19.
-    std::vector<uint32_t> table_ = std::vector<uint32_t>(1, 0);
-    unsigned primaryBits_ = 0;
-    uint32_t primaryMask_ = 0;
-    uint32_t usedSpace_ = 0;  // code space the codes fill, in units of 2^-15, from its low end
+    std::vector<uint32_t> lookupTable = std::vector<uint32_t>(1, 0);
+    unsigned primaryBits = 0;
+    uint32_t primaryMask = 0;
+    uint32_t filledSpace = 0;  // code space the codes fill, in units of 2^-15, from its low end
 };
 
 }  // namespace Png

@@ -42,64 +42,64 @@ const FixedCodes& fixedCodes() {
 class Inflater {
 public:
     Inflater(std::vector<unsigned char>& out, const unsigned char* input, size_t size, size_t maxOutput)
-        : in_(input, size), out_(out), maxOutput_(maxOutput) {}
+        : in(input, size), outputBytes(out), outputLimit(maxOutput) {}
 
     int run() {
-        out_.clear();
+        outputBytes.clear();
         int error = ok;
         for (bool final = false; !final && error == ok;) {
-            if (!in_.has(3)) return errBlockHeaderEnd;
-            final = in_.read(1) != 0;
-            switch (in_.read(2)) {
+            if (!in.has(3)) return errBlockHeaderEnd;
+            final = in.read(1) != 0;
+            switch (in.read(2)) {
                 case 0: error = storedBlock(); break;
                 case 1: error = codedBlock(fixedCodes().literal, fixedCodes().distance); break;
                 case 2: error = dynamicBlock(); break;
                 default: return errBlockType;
             }
         }
-        out_.resize(written_);
+        outputBytes.resize(written);
         return error;
     }
 
 private:
     // Makes room for `count` more output bytes.
     bool reserve(size_t count) {
-        if (written_ + count <= out_.size()) return true;
-        if (count > maxOutput_ - written_) return false;
-        size_t grown = std::max<size_t>({out_.size() * 2, written_ + count, 4096});
-        out_.resize(std::min(grown, maxOutput_));
+        if (written + count <= outputBytes.size()) return true;
+        if (count > outputLimit - written) return false;
+        size_t grown = std::max<size_t>({outputBytes.size() * 2, written + count, 4096});
+        outputBytes.resize(std::min(grown, outputLimit));
         return true;
     }
 
     int storedBlock() {
-        in_.alignToByte();
-        if (!in_.has(32)) return errBlockHeaderEnd;
-        const uint32_t length = in_.read(16);
-        const uint32_t inverted = in_.read(16);
+        in.alignToByte();
+        if (!in.has(32)) return errBlockHeaderEnd;
+        const uint32_t length = in.read(16);
+        const uint32_t inverted = in.read(16);
         if (length + inverted != 65535) return errStoredLength;
-        if (!in_.has(size_t(length) * 8)) return errStoredPastInput;
+        if (!in.has(size_t(length) * 8)) return errStoredPastInput;
         if (!reserve(length)) return errImageDataLong;
-        if (length != 0) std::memcpy(out_.data() + written_, in_.data() + in_.bytePos(), length);
-        written_ += length;
-        in_.skip(length * 8);
+        if (length != 0) std::memcpy(outputBytes.data() + written, in.data() + in.bytePos(), length);
+        written += length;
+        in.skip(length * 8);
         return ok;
     }
 
     int dynamicBlock() {
-        if (!in_.has(14)) return errDynamicHeaderEnd;
-        const unsigned literalCount = in_.read(5) + 257;
-        const unsigned distanceCount = in_.read(5) + 1;
-        const unsigned codeLengthCount = in_.read(4) + 4;
-        if (!in_.has(3 * codeLengthCount)) return errDynamicHeaderEnd;
+        if (!in.has(14)) return errDynamicHeaderEnd;
+        const unsigned literalCount = in.read(5) + 257;
+        const unsigned distanceCount = in.read(5) + 1;
+        const unsigned codeLengthCount = in.read(4) + 4;
+        if (!in.has(3 * codeLengthCount)) return errDynamicHeaderEnd;
         unsigned char codeLengthLengths[19] = {};
-        for (unsigned i = 0; i < codeLengthCount; ++i) codeLengthLengths[codeLengthOrder[i]] = in_.read(3);
-        if (int error = codeLength_.build(codeLengthLengths, 19)) return error;
+        for (unsigned i = 0; i < codeLengthCount; ++i) codeLengthLengths[codeLengthOrder[i]] = in.read(3);
+        if (int error = codeLengthCode.build(codeLengthLengths, 19)) return error;
 
         unsigned char lengths[288 + 32] = {};
         const unsigned total = literalCount + distanceCount;
         for (unsigned i = 0; i < total;) {
             unsigned symbol = 0;
-            if (int error = codeLength_.decode(in_, symbol)) return error;
+            if (int error = codeLengthCode.decode(in, symbol)) return error;
             if (symbol < 16) {
                 lengths[i++] = static_cast<unsigned char>(symbol);
                 continue;
@@ -109,62 +109,62 @@ private:
             static const int pastEnd[3] = {errRepeatPastLengths, errZeroRunPastLengths, errLongZeroRunPastLengths};
             const unsigned kind = symbol - 16;
             if (kind == 0 && i == 0) return errRepeatWithoutLength;
-            if (!in_.has(extraBits[kind])) return errRepeatInputEnd;
-            const unsigned repeat = base[kind] + in_.read(extraBits[kind]);
+            if (!in.has(extraBits[kind])) return errRepeatInputEnd;
+            const unsigned repeat = base[kind] + in.read(extraBits[kind]);
             if (i + repeat > total) return pastEnd[kind];
             const unsigned char value = kind == 0 ? lengths[i - 1] : 0;
             std::fill(lengths + i, lengths + i + repeat, value);
             i += repeat;
         }
         if (lengths[256] == 0) return errNoEndOfBlock;
-        if (int error = literal_.build(lengths, literalCount)) return error;
-        if (int error = distance_.build(lengths + literalCount, distanceCount)) return error;
-        return codedBlock(literal_, distance_);
+        if (int error = literalCode.build(lengths, literalCount)) return error;
+        if (int error = distanceCode.build(lengths + literalCount, distanceCount)) return error;
+        return codedBlock(literalCode, distanceCode);
     }
 
     int codedBlock(const HuffmanCode& literal, const HuffmanCode& distance) {
         for (;;) {
             unsigned symbol = 0;
-            if (int error = literal.decode(in_, symbol)) return error;
+            if (int error = literal.decode(in, symbol)) return error;
             if (symbol < 256) {
-                if (written_ == out_.size() && !reserve(1)) return errImageDataLong;
-                out_[written_++] = static_cast<unsigned char>(symbol);
+                if (written == outputBytes.size() && !reserve(1)) return errImageDataLong;
+                outputBytes[written++] = static_cast<unsigned char>(symbol);
                 continue;
             }
             if (symbol == 256) return ok;
             if (symbol > 285) continue;  // 286 and 287 carry no meaning
 
             const unsigned lengthIndex = symbol - 257;
-            if (!in_.has(lengthExtra[lengthIndex])) return errBlockDataEnd;
-            const size_t length = lengthBase[lengthIndex] + in_.read(lengthExtra[lengthIndex]);
-            if (in_.exhausted()) return errBlockDataEnd;
+            if (!in.has(lengthExtra[lengthIndex])) return errBlockDataEnd;
+            const size_t length = lengthBase[lengthIndex] + in.read(lengthExtra[lengthIndex]);
+            if (in.exhausted()) return errBlockDataEnd;
             unsigned distanceSymbol = 0;
-            if (int error = distance.decode(in_, distanceSymbol)) return error;
+            if (int error = distance.decode(in, distanceSymbol)) return error;
             if (distanceSymbol > 29) return errDistanceSymbol;
-            if (!in_.has(distanceExtra[distanceSymbol])) return errBlockDataEnd;
-            const size_t back = distanceBase[distanceSymbol] + in_.read(distanceExtra[distanceSymbol]);
-            if (back > written_) return errDistanceTooFar;
+            if (!in.has(distanceExtra[distanceSymbol])) return errBlockDataEnd;
+            const size_t back = distanceBase[distanceSymbol] + in.read(distanceExtra[distanceSymbol]);
+            if (back > written) return errDistanceTooFar;
             if (!reserve(length)) return errImageDataLong;
 
-            unsigned char* to = out_.data() + written_;
+            unsigned char* to = outputBytes.data() + written;
             const unsigned char* from = to - back;
             if (back >= length) {
                 std::memcpy(to, from, length);
             } else {
                 for (size_t k = 0; k < length; ++k) to[k] = from[k];  // overlapping: repeats the last bytes
             }
-            written_ += length;
+            written += length;
         }
     }
 
-    BitReader in_;
-    std::vector<unsigned char>& out_;
-    size_t written_ = 0;
-    size_t maxOutput_;
+    BitReader in;
+    std::vector<unsigned char>& outputBytes;
+    size_t written = 0;
+    size_t outputLimit;
     // Rebuilt for every dynamic block; each keeps its storage from block to block.
-    HuffmanCode codeLength_;
-    HuffmanCode literal_;
-    HuffmanCode distance_;
+    HuffmanCode codeLengthCode;
+    HuffmanCode literalCode;
+    HuffmanCode distanceCode;
 };
 
 }  // namespace

@@ -5,10 +5,10 @@
 
 #include "png/inflate.h"
 #include "png/png.h"
-#include "support/libpng_io.h"
-#include "support/png_builder.h"
-#include "support/reference_inflate.h"
-#include "support/suite_files.h"
+#include "tests/support/png/libpng_io.h"
+#include "tests/support/png/png_builder.h"
+#include "tests/support/png/reference_inflate.h"
+#include "tests/support/png/suite_files.h"
 
 using namespace PngTest;
 using Bytes = std::vector<unsigned char>;

@@ -4,7 +4,7 @@
 #include <vector>
 
 #include "png/inflate.h"
-#include "support/reference_inflate.h"
+#include "tests/support/png/reference_inflate.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     const size_t limit = size_t(1) << 24;

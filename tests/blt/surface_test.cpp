@@ -4,8 +4,8 @@
 #include "blt/atlas.h"
 #include "blt/surface.h"
 #include "png/errors.h"
-#include "support/png_builder.h"
-#include "support/suite_files.h"
+#include "tests/support/png/png_builder.h"
+#include "tests/support/png/suite_files.h"
 
 using namespace QuillBLT;
 using PngTest::Bytes;

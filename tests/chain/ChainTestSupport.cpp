@@ -4,11 +4,9 @@
 #include <cstdlib>
 #include <string>
 
-namespace {
+#include "tests/support/testHosts.h"
 
-VstIntPtr VSTCALLBACK testHost(AEffect*, VstInt32 opcode, VstInt32, VstIntPtr, void*, float) {
-    return opcode == audioMasterVersion ? 2400 : 0;
-}
+namespace {
 
 // The constructor reads the per-user defaults file; point it at an empty
 // folder so no user file leaks into the tests.
@@ -76,7 +74,7 @@ void setParameters(Orvalt& plugin, std::initializer_list<std::pair<int, float>> 
 
 std::unique_ptr<Orvalt> makeOrvalt(float rate, VstInt32 blockSize,
                                    std::initializer_list<std::pair<int, float>> parameters) {
-    auto plugin = std::make_unique<Orvalt>(testHost);
+    auto plugin = std::make_unique<Orvalt>(testhosts::quietHost);
     plugin->setSampleRate(rate);
     plugin->setBlockSize(blockSize);
     setParameters(*plugin, parameters);

@@ -5,6 +5,7 @@
 #include <string>
 
 #include "editorHarness.h"
+#include "tests/support/testHosts.h"
 
 using namespace editortest;
 
@@ -12,14 +13,10 @@ namespace {
 
 const std::string dllPath = std::string("Z:") + ORVALT_BINARY_DIR + "/product/Orvalt.dll";
 
-VstIntPtr VSTCALLBACK quietHost(AEffect*, VstInt32 opcode, VstInt32, VstIntPtr, void*, float) {
-    return opcode == audioMasterVersion ? 2400 : 0;
-}
-
 AEffect* createFrom(HMODULE library) {
     using Entry = AEffect*(VSTCALLBACK*)(audioMasterCallback);
     auto entry = reinterpret_cast<Entry>(reinterpret_cast<void*>(GetProcAddress(library, "VSTPluginMain")));
-    return entry ? entry(quietHost) : nullptr;
+    return entry ? entry(testhosts::quietHost) : nullptr;
 }
 
 bool classRegistered(HMODULE library) {

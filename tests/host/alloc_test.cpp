@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "product/Orvalt.h"
+#include "tests/support/testHosts.h"
 
 // This file replaces the global new and delete with malloc and free; the
 // compiler cannot see that they belong together.
@@ -50,16 +51,16 @@ void operator delete[](void* p, std::size_t) noexcept { operator delete(p); }
 namespace {
 
 VstTimeInfo timeInfo{};
-VstIntPtr VSTCALLBACK host(AEffect*, VstInt32 opcode, VstInt32, VstIntPtr, void*, float) {
-    if (opcode == audioMasterVersion) return 2400;
-    if (opcode == audioMasterGetTime) return reinterpret_cast<VstIntPtr>(&timeInfo);
-    return 0;
+// A host that hands out timeInfo whenever the plug-in asks for the time.
+Orvalt* createWithHostTime() {
+    testhosts::setHostTime(&timeInfo);
+    return new Orvalt(testhosts::timeHost);
 }
 
 TEST(AudioThread, ProcessingAllocatesNothingOnceABlockSizeWasSent) {
     timeInfo.tempo = 128;
     timeInfo.flags = kVstTempoValid | kVstTransportPlaying | kVstPpqPosValid;
-    auto* plugin = new Orvalt(host);
+    auto* plugin = createWithHostTime();
     plugin->setSampleRate(44100.0f);
     plugin->setBlockSize(256);
     plugin->resume();
@@ -106,7 +107,7 @@ TEST(AudioThread, ProcessingAllocatesNothingOnceABlockSizeWasSent) {
 // in the audio thread; when the heap cannot give them, the calls play silence
 // and do not ask again at every call. Switching on again earns one new attempt.
 TEST(AudioThread, MissingBuffersAreAskedForOnceNotAtEveryCall) {
-    auto* plugin = new Orvalt(host);
+    auto* plugin = createWithHostTime();
     plugin->setSampleRate(44100.0f);
     std::vector<float> l(64), r(64);
     float* io[2] = {l.data(), r.data()};
@@ -155,7 +156,7 @@ TEST(Construction, RunningOutOfMemoryAtAnyStepGivesEverythingBack) {
         failAt = n;
         counting = true;
         try {
-            delete new Orvalt(host);
+            delete new Orvalt(testhosts::quietHost);
             built = true;
         } catch (const std::bad_alloc&) {
         }

@@ -9,16 +9,14 @@
 
 #include "product/Orvalt.h"
 #include "test_plug.h"
+#include "tests/support/testHosts.h"
 #include "tools/vsthost/vsthost.h"
 
 namespace {
 
-VstTimeInfo* hostTime = nullptr;
-VstIntPtr VSTCALLBACK timeHost(AEffect*, VstInt32 opcode, VstInt32, VstIntPtr, void*, float) {
-    if (opcode == audioMasterVersion) return 2400;
-    if (opcode == audioMasterGetTime) return reinterpret_cast<VstIntPtr>(hostTime);
-    return 0;
-}
+using testhosts::quietHost;
+using testhosts::setHostTime;
+using testhosts::timeHost;
 
 // MIDI events in the host's layout, with their positions kept for the comparisons below.
 struct Events {
@@ -56,7 +54,7 @@ std::unique_ptr<TestPlug> preparedPlug(VstInt32 blockSize = 128, bool keepsTime 
 }
 
 TEST(Frame, BlockWithoutEventsIsOneSubBlockAndFirstCookIsAChange) {
-    hostTime = nullptr;
+    setHostTime(nullptr);
     auto plug = preparedPlug();
     Stereo in(128, 0.5), out(128);
     plug->processDoubleReplacing(in.get(), out.get(), 128);
@@ -73,7 +71,7 @@ TEST(Frame, BlockWithoutEventsIsOneSubBlockAndFirstCookIsAChange) {
 }
 
 TEST(Frame, EventsAtZeroZeroAndSixtyFourSplitTheBlock) {
-    hostTime = nullptr;
+    setHostTime(nullptr);
     auto plug = preparedPlug();
     Stereo in(128), out(128);
     Events ev;
@@ -91,7 +89,7 @@ TEST(Frame, EventsAtZeroZeroAndSixtyFourSplitTheBlock) {
 }
 
 TEST(Frame, EventAtTheEndActsAfterAndLateEventsBeforeTheLastSubBlock) {
-    hostTime = nullptr;
+    setHostTime(nullptr);
     auto plug = preparedPlug();
     Stereo in(128), out(128);
     Events ev;
@@ -126,7 +124,7 @@ TEST(Frame, EventAtTheEndActsAfterAndLateEventsBeforeTheLastSubBlock) {
 }
 
 TEST(Frame, NoteOnWithZeroVelocityIsANoteOffWithVelocityHundred) {
-    hostTime = nullptr;
+    setHostTime(nullptr);
     auto plug = preparedPlug();
     Stereo in(16), out(16);
     Events ev;
@@ -146,7 +144,7 @@ TEST(Frame, NoteOnWithZeroVelocityIsANoteOffWithVelocityHundred) {
 }
 
 TEST(Frame, InputIsCleanedBeforeTheProductSeesIt) {
-    hostTime = nullptr;
+    setHostTime(nullptr);
     auto plug = preparedPlug();
     const double nan = std::numeric_limits<double>::quiet_NaN();
     const double inf = std::numeric_limits<double>::infinity();
@@ -165,7 +163,7 @@ TEST(Frame, InputIsCleanedBeforeTheProductSeesIt) {
 }
 
 TEST(Frame, ReplacingAndAccumulatingSinglePrecision) {
-    hostTime = nullptr;
+    setHostTime(nullptr);
     auto plug = preparedPlug();
     plug->gain = 0.5;
     StereoF in(64, 0.5f), out(64, 1.0f);
@@ -179,7 +177,7 @@ TEST(Frame, ReplacingAndAccumulatingSinglePrecision) {
 }
 
 TEST(Frame, HostileCallsRunNoSubBlockAndLeaveNoStaleOutput) {
-    hostTime = nullptr;
+    setHostTime(nullptr);
     auto plug = preparedPlug();
     Stereo in(8, 1.0), out(8, 3.0);
     plug->processDoubleReplacing(in.get(), out.get(), 0);
@@ -220,7 +218,7 @@ std::vector<std::pair<char, int>> story(const TestPlug& plug) {
 // Some hosts deliver events in zero-length calls between the normal ones,
 // with or without buffers; every process entry point handles them there.
 TEST(Frame, ZeroLengthCallsBetweenNormalOnesHandleTheirEvents) {
-    hostTime = nullptr;
+    setHostTime(nullptr);
     for (int entry = 0; entry < 3; ++entry) {
         for (bool withBuffers : {true, false}) {
             auto plug = preparedPlug(64);
@@ -261,7 +259,7 @@ TEST(Frame, ZeroLengthCallsBetweenNormalOnesHandleTheirEvents) {
 // effSetBlockSize with a size whose buffers cannot be had: the outputs must
 // not keep whatever the host's buffers held, and events still act.
 TEST(Frame, BlockSizeWithoutMemoryPlaysSilenceAndStillHandlesEvents) {
-    hostTime = nullptr;
+    setHostTime(nullptr);
     auto plug = preparedPlug(64);
     plug->setBlockSize(200000000);
     Stereo in(64, 0.5), out(64, 7.0);
@@ -289,7 +287,7 @@ TEST(Frame, TempoAndBeatPositionFromTheHost) {
     time.tempo = 140.3;
     time.ppqPos = 8.0;
     time.flags = kVstTempoValid | kVstPpqPosValid | kVstTransportPlaying;
-    hostTime = &time;
+    setHostTime(&time);
     auto plug = preparedPlug(256);
     Stereo in(256), out(256);
     Events ev;
@@ -303,11 +301,11 @@ TEST(Frame, TempoAndBeatPositionFromTheHost) {
     EXPECT_EQ(plug->blocks[0].timing.beatsPerSample, tempo / (48000.0 * 60.0));
     EXPECT_EQ(plug->blocks[0].timing.beatPosition, 8.0);
     EXPECT_EQ(plug->blocks[1].timing.beatPosition, 8.0 + 100 * tempo / (48000.0 * 60.0));
-    hostTime = nullptr;
+    setHostTime(nullptr);
 }
 
 TEST(Frame, WithoutHostTimingTempoIs120AndTheClockRunsForThisProduct) {
-    hostTime = nullptr;
+    setHostTime(nullptr);
     auto plug = preparedPlug(128, true);
     Stereo in(128), out(128);
     plug->processDoubleReplacing(in.get(), out.get(), 128);
@@ -320,13 +318,13 @@ TEST(Frame, WithoutHostTimingTempoIs120AndTheClockRunsForThisProduct) {
     stopped.tempo = 90.0;
     stopped.ppqPos = 4.0;
     stopped.flags = kVstTempoValid | kVstPpqPosValid;  // transport stopped: ppqPos ignored
-    hostTime = &stopped;
+    setHostTime(&stopped);
     auto idle = preparedPlug(128, false);
     idle->processDoubleReplacing(in.get(), out.get(), 128);
     idle->processDoubleReplacing(in.get(), out.get(), 128);
     EXPECT_EQ(idle->blocks[0].timing.tempo, 90.0);
     EXPECT_EQ(idle->blocks[1].timing.beatPosition, 0.0) << "a stopped product's clock returns to 0";
-    hostTime = nullptr;
+    setHostTime(nullptr);
 }
 
 // Absolute sample positions of the note events and the total audio, as the product saw them.
@@ -344,7 +342,7 @@ std::vector<std::pair<int, int>> notePositions(const TestPlug& plug) {
 }
 
 TEST(Frame, LongerBlocksAreProcessedInPiecesWithEventsInPlace) {
-    hostTime = nullptr;
+    setHostTime(nullptr);
     for (int total : {65, 192, 200}) {
         auto pieces = preparedPlug(64);
         auto announced = preparedPlug(64);
@@ -370,16 +368,12 @@ TEST(Frame, LongerBlocksAreProcessedInPiecesWithEventsInPlace) {
     }
 }
 
-VstIntPtr VSTCALLBACK plainHost(AEffect*, VstInt32 opcode, VstInt32, VstIntPtr, void*, float) {
-    return opcode == audioMasterVersion ? 2400 : 0;
-}
-
 TEST(Frame, LongerBlocksGiveTheSameAudioAsAnnouncedBlocks) {
-    hostTime = nullptr;
+    setHostTime(nullptr);
     std::mt19937 rng(7);
     std::uniform_real_distribution<float> noise(-2.0f, 2.0f);
     for (bool warm : {false, true}) {
-        Orvalt whole(plainHost), split(plainHost);
+        Orvalt whole(quietHost), split(quietHost);
         for (Orvalt* o : {&whole, &split}) {
             o->setParameter(Orvalt::kWarm, warm ? 1.0f : 0.0f);
             o->setParameter(Orvalt::kLimit, 0.3f);

@@ -7,8 +7,11 @@
 #include "platform/platform.h"
 #include "product/Orvalt.h"
 #include "test_plug.h"
+#include "tests/support/testHosts.h"
 
 namespace {
+
+using testhosts::quietHost;
 
 int destroyed = 0;
 
@@ -18,13 +21,9 @@ public:
     ~CountedOrvalt() override { ++destroyed; }
 };
 
-VstIntPtr VSTCALLBACK plainHost(AEffect*, VstInt32 opcode, VstInt32, VstIntPtr, void*, float) {
-    return opcode == audioMasterVersion ? 2400 : 0;
-}
-
 TEST(Lifecycle, CloseAnswersOneAndDestroysTheInstanceOnce) {
     destroyed = 0;
-    auto* plugin = new CountedOrvalt(plainHost);
+    auto* plugin = new CountedOrvalt(quietHost);
     AEffect* e = plugin->getAeffect();
     EXPECT_EQ(e->object, plugin);
     EXPECT_EQ(reinterpret_cast<uintptr_t>(plugin) % 16, 0u);
@@ -33,7 +32,7 @@ TEST(Lifecycle, CloseAnswersOneAndDestroysTheInstanceOnce) {
 }
 
 TEST(Lifecycle, ProductStartsFromItsDefaults) {
-    Orvalt o(plainHost);
+    Orvalt o(quietHost);
     const float defaults[] = {0, 0, 1, 0, 1, 1, 0};
     for (int i = 0; i < 7; ++i) {
         EXPECT_EQ(o.getParameter(i), defaults[i]);
@@ -104,7 +103,7 @@ TEST(Lifecycle, AnotherProductKeepsItsOwnMakerAndIdentity) {
     PlugCore::ProductInfo forgetful = TestPlug::product();
     forgetful.name = nullptr;
     forgetful.maker = nullptr;
-    TestPlug nameless(TestPlug::quietHost, true, forgetful);
+    TestPlug nameless(quietHost, true, forgetful);
     ASSERT_TRUE(nameless.getVendorString(text));
     EXPECT_STREQ(text, "");
     ASSERT_TRUE(nameless.getEffectName(text));

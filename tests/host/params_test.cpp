@@ -8,12 +8,17 @@
 #include <limits>
 #include <string>
 #include <thread>
-#include <tuple>
 
 #include "product/Orvalt.h"
 #include "test_plug.h"
+#include "tests/support/testHosts.h"
 
 namespace {
+
+using testhosts::HostCall;
+using testhosts::hostCalls;
+using testhosts::quietHost;
+using testhosts::recordingHost;
 
 struct Notify : PlugCore::IParamNotify {
     bool accept = true;
@@ -76,15 +81,11 @@ TEST(ParameterTable, NonNumbersStoreZeroSoEveryReaderAgrees) {
     EXPECT_EQ(plug.getParameter(2), 0.0f);
 }
 
-VstIntPtr VSTCALLBACK plainHost(AEffect*, VstInt32 opcode, VstInt32, VstIntPtr, void*, float) {
-    return opcode == audioMasterVersion ? 2400 : 0;
-}
-
 // A host's automation thread sends NaN and infinities while the audio thread
 // processes and the editor's timer polls: no reader ever sees a non-number,
 // the sound stays finite, and once the sender stops the poll falls quiet.
 TEST(ParameterTable, NonNumbersFromAnotherThreadNeverReachAnyReader) {
-    Orvalt plug(plainHost);
+    Orvalt plug(quietHost);
     plug.setSampleRate(44100.0f);
     plug.setBlockSize(64);
     plug.resume();
@@ -217,49 +218,41 @@ TEST(ParameterTable, ResumeMakesTheNextCookVisitEverything) {
     EXPECT_EQ(cook.visited, (std::vector<int>{0, 1, 2}));
 }
 
-VstIntPtr VSTCALLBACK recordingHost(AEffect*, VstInt32 opcode, VstInt32 index, VstIntPtr, void*, float opt);
-std::vector<std::tuple<VstInt32, VstInt32, float>> hostCalls;
-VstIntPtr VSTCALLBACK recordingHost(AEffect*, VstInt32 opcode, VstInt32 index, VstIntPtr, void*, float opt) {
-    if (opcode == audioMasterVersion) return 2400;
-    hostCalls.emplace_back(opcode, index, opt);
-    return 0;
-}
-
 TEST(ParameterTable, AutomatedSetTellsTheHostTheUnclampedValue) {
     TestPlug plug(recordingHost);
-    hostCalls.clear();
+    hostCalls().clear();
     plug.setParameterAutomated(1, 1.25f);
     EXPECT_EQ(plug.getParameter(1), 1.0f);
-    ASSERT_EQ(hostCalls.size(), 1u);
-    EXPECT_EQ(hostCalls[0], std::make_tuple(audioMasterAutomate, 1, 1.25f));
-    hostCalls.clear();
+    ASSERT_EQ(hostCalls().size(), 1u);
+    EXPECT_EQ(hostCalls()[0], (HostCall{audioMasterAutomate, 1, 1.25f}));
+    hostCalls().clear();
     plug.setParameter(1, 0.5f);
-    EXPECT_TRUE(hostCalls.empty()) << "a host's own change is not echoed";
+    EXPECT_TRUE(hostCalls().empty()) << "a host's own change is not echoed";
 }
 
 TEST(ParameterTable, ResetToDefaultRestoresTheDefaultAndTellsTheHost) {
     TestPlug plug(recordingHost);
     plug.setParameter(0, 0.9f);
-    hostCalls.clear();
+    hostCalls().clear();
     plug.resetToDefault(0);
     EXPECT_EQ(plug.getParameter(0), 0.25f);
-    ASSERT_EQ(hostCalls.size(), 1u);
-    EXPECT_EQ(hostCalls[0], std::make_tuple(audioMasterAutomate, 0, 0.25f));
-    hostCalls.clear();
+    ASSERT_EQ(hostCalls().size(), 1u);
+    EXPECT_EQ(hostCalls()[0], (HostCall{audioMasterAutomate, 0, 0.25f}));
+    hostCalls().clear();
     plug.resetToDefault(9);
-    ASSERT_EQ(hostCalls.size(), 1u);
-    EXPECT_EQ(std::get<2>(hostCalls[0]), 0.0f);
+    ASSERT_EQ(hostCalls().size(), 1u);
+    EXPECT_EQ(hostCalls()[0].opt, 0.0f);
 }
 
 TEST(ParameterTable, BeginAndEndEditReachTheHost) {
     TestPlug plug(recordingHost);
-    hostCalls.clear();
+    hostCalls().clear();
     plug.beginEdit(2);
     plug.endEdit(2);
-    ASSERT_EQ(hostCalls.size(), 2u);
-    EXPECT_EQ(std::get<0>(hostCalls[0]), audioMasterBeginEdit);
-    EXPECT_EQ(std::get<1>(hostCalls[0]), 2);
-    EXPECT_EQ(std::get<0>(hostCalls[1]), audioMasterEndEdit);
+    ASSERT_EQ(hostCalls().size(), 2u);
+    EXPECT_EQ(hostCalls()[0].opcode, audioMasterBeginEdit);
+    EXPECT_EQ(hostCalls()[0].index, 2);
+    EXPECT_EQ(hostCalls()[1].opcode, audioMasterEndEdit);
 }
 
 TEST(HostCallWrappers, AnswerDefaultsWithoutAHostCallback) {

@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "plugcore/Plug.h"
+#include "tests/support/testHosts.h"
 
 struct RecordedBlock {
     bool paramsChanged;
@@ -20,10 +21,6 @@ struct RecordedCall {
 
 class TestPlug : public PlugCore::Plug {
 public:
-    static VstIntPtr VSTCALLBACK quietHost(AEffect*, VstInt32 opcode, VstInt32, VstIntPtr, void*, float) {
-        return opcode == audioMasterVersion ? 2400 : 0;
-    }
-
     // A product of another maker, so that nothing of Orvalt's identity can hide in the framework.
     static PlugCore::ProductInfo product() {
         PlugCore::ProductInfo p;
@@ -37,7 +34,7 @@ public:
         return p;
     }
 
-    explicit TestPlug(audioMasterCallback master = quietHost, bool keepsTime = true,
+    explicit TestPlug(audioMasterCallback master = testhosts::quietHost, bool keepsTime = true,
                       const PlugCore::ProductInfo& info = product())
         : Plug(master, info), keepsTime(keepsTime) {
         initParameter(0, "alpha", "dB", 0.25f);

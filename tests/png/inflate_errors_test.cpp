@@ -4,8 +4,8 @@
 #include <algorithm>
 
 #include "png/inflate.h"
-#include "support/png_builder.h"
-#include "support/reference_inflate.h"
+#include "tests/support/png/png_builder.h"
+#include "tests/support/png/reference_inflate.h"
 
 using namespace PngTest;
 using Png::inflateZlib;

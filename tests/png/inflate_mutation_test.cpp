@@ -5,9 +5,9 @@
 #include <random>
 
 #include "png/inflate.h"
-#include "support/png_builder.h"
-#include "support/reference_inflate.h"
-#include "support/suite_files.h"
+#include "tests/support/png/png_builder.h"
+#include "tests/support/png/reference_inflate.h"
+#include "tests/support/png/suite_files.h"
 
 using namespace PngTest;
 

@@ -5,7 +5,7 @@
 #include <random>
 
 #include "png/png.h"
-#include "support/png_builder.h"
+#include "tests/support/png/png_builder.h"
 
 using namespace PngTest;
 

@@ -4,7 +4,7 @@
 #include <cstring>
 
 #include "png/png.h"
-#include "support/png_builder.h"
+#include "tests/support/png/png_builder.h"
 
 using namespace PngTest;
 

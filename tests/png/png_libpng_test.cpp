@@ -4,10 +4,10 @@
 
 #include <random>
 
-#include "tests/support/sameElements.h"
 #include "png/png.h"
-#include "support/libpng_io.h"
-#include "support/suite_files.h"
+#include "tests/support/png/libpng_io.h"
+#include "tests/support/png/suite_files.h"
+#include "tests/support/sameElements.h"
 
 using namespace PngTest;
 using Bytes = std::vector<unsigned char>;

@@ -5,7 +5,7 @@
 
 #include "png/png.h"
 #include "sha256.h"
-#include "support/suite_files.h"
+#include "tests/support/png/suite_files.h"
 
 using namespace PngTest;
 

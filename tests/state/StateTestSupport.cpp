@@ -30,23 +30,6 @@ SettingsSandbox sandbox;
 
 }  // namespace
 
-std::vector<HostCall>& hostCalls() {
-    static std::vector<HostCall> calls;
-    return calls;
-}
-
-VstIntPtr VSTCALLBACK recordingHost(AEffect*, VstInt32 opcode, VstInt32 index, VstIntPtr, void*, float opt) {
-    if (opcode == audioMasterVersion) return 2400;
-    hostCalls().push_back({opcode, index, opt});
-    return 0;
-}
-
-size_t countHostCalls(VstInt32 opcode) {
-    size_t n = 0;
-    for (const HostCall& call : hostCalls()) n += call.opcode == opcode;
-    return n;
-}
-
 DialogRecorder::DialogRecorder(bool yes) : answerYes(yes), previous(platform::setDialogHandler(this)) {}
 DialogRecorder::~DialogRecorder() { platform::setDialogHandler(previous); }
 

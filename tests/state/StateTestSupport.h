@@ -1,4 +1,4 @@
-// Shared helpers of the state tests: a recording host callback, a dialog
+// Shared helpers of the state tests: the recording host, a dialog
 // handler that records every box and answers questions, a probe Orvalt that
 // counts the product operations MIDI reaches, and chunk building.
 #pragma once
@@ -11,20 +11,15 @@
 
 #include "platform/platform.h"
 #include "product/Orvalt.h"
+#include "tests/support/testHosts.h"
 
 namespace statetest {
 
-// --- host side ---
-struct HostCall {
-    VstInt32 opcode;
-    VstInt32 index;
-    float opt;
-};
-// The callback every test instance is created with; records each call.
-VstIntPtr VSTCALLBACK recordingHost(AEffect* effect, VstInt32 opcode, VstInt32 index, VstIntPtr value, void* ptr,
-                                    float opt);
-std::vector<HostCall>& hostCalls();
-size_t countHostCalls(VstInt32 opcode);
+// --- host side: every test instance is created with the recording host ---
+using testhosts::countHostCalls;
+using testhosts::HostCall;
+using testhosts::hostCalls;
+using testhosts::recordingHost;
 
 // --- dialogs ---
 struct Dialog {

@@ -49,15 +49,15 @@ protected:
         REQUIRE_PLUGIN(toolstest::orvaltPlugin());
         char pattern[] = "/tmp/orvalt-render-test-XXXXXX";
         ASSERT_TRUE(mkdtemp(pattern));
-        dir_ = pattern;
+        dir = pattern;
     }
     void TearDown() override {
-        if (!dir_.empty()) std::system(("rm -rf '" + dir_ + "'").c_str());
+        if (!dir.empty()) std::system(("rm -rf '" + dir + "'").c_str());
     }
-    std::string path(const std::string& name) const { return dir_ + "/" + name; }
+    std::string path(const std::string& name) const { return dir + "/" + name; }
     std::set<std::string> files() const {
         std::set<std::string> names;
-        if (DIR* d = opendir(dir_.c_str())) {
+        if (DIR* d = opendir(dir.c_str())) {
             while (dirent* e = readdir(d))
                 if (std::string(e->d_name) != "." && std::string(e->d_name) != "..") names.insert(e->d_name);
             closedir(d);
@@ -99,7 +99,7 @@ protected:
         std::ifstream in(path(name), std::ios::binary);
         return std::vector<uint8_t>(std::istreambuf_iterator<char>(in), {});
     }
-    std::string dir_;
+    std::string dir;
 };
 
 const char* const passThrough = "--set warm=off --set clip=off";
@@ -201,7 +201,7 @@ TEST_F(RenderCli, FailuresExitWithTheirCodesAndLeaveNoOutput) {
         {"--dither rectangular " + in + " " + out, 2, "--dither"},
         // Two options naming one file, by the same or another spelling: refused before anything is written.
         {in + " " + in, 2, "INPUT and OUTPUT name the same file"},
-        {in + " " + dir_ + "/./in.wav", 2, "INPUT and OUTPUT name the same file"},
+        {in + " " + dir + "/./in.wav", 2, "INPUT and OUTPUT name the same file"},
         {in + " " + out + " --svg " + out, 2, "OUTPUT and --svg"},
         {in + " " + out + " --svg " + in, 2, "INPUT and --svg"},
         {in + " " + out + " --save-preset " + out, 2, "OUTPUT and --save-preset"},

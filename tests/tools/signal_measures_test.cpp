@@ -106,12 +106,12 @@ protected:
     void SetUp() override {
         char pattern[] = "/tmp/orvalt-writer-test-XXXXXX";
         ASSERT_TRUE(mkdtemp(pattern));
-        dir_ = pattern;
+        dir = pattern;
     }
-    void TearDown() override { std::system(("rm -rf '" + dir_ + "'").c_str()); }
+    void TearDown() override { std::system(("rm -rf '" + dir + "'").c_str()); }
     std::vector<double> writeAndRead(render::SampleFormat format, render::Dither dither, const std::vector<double>& left,
                                      std::vector<double>& stored, uint64_t& clipped, uint64_t& notFinite) {
-        const std::string path = dir_ + "/out.wav";
+        const std::string path = dir + "/out.wav";
         {
             render::AtomicOutput output(path);
             render::AudioWriter writer(output, format, dither, 48000.0);
@@ -133,7 +133,7 @@ protected:
         for (size_t i = 0; i < data.size(); i += 2) back.push_back(data[i]);
         return back;
     }
-    std::string dir_;
+    std::string dir;
 };
 
 TEST_F(SampleFormatWriter, IntegerFormatsRoundHoldAtFullScaleAndCountWhatTheyHeld) {

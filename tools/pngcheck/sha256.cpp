@@ -23,7 +23,7 @@ inline uint32_t rotr(uint32_t x, unsigned n) { return (x >> n) | (x << (32 - n))
 }  // namespace
 
 Sha256::Sha256()
-    : state_{0x6a09e667, 0xbb67ae85, 0x3c6ef372, 0xa54ff53a, 0x510e527f, 0x9b05688c, 0x1f83d9ab, 0x5be0cd19} {}
+    : state{0x6a09e667, 0xbb67ae85, 0x3c6ef372, 0xa54ff53a, 0x510e527f, 0x9b05688c, 0x1f83d9ab, 0x5be0cd19} {}
 
 void Sha256::compress(const unsigned char* block) {
     uint32_t w[64];
@@ -35,45 +35,45 @@ void Sha256::compress(const unsigned char* block) {
         const uint32_t s1 = rotr(w[i - 2], 17) ^ rotr(w[i - 2], 19) ^ (w[i - 2] >> 10);
         w[i] = w[i - 16] + s0 + w[i - 7] + s1;
     }
-    uint32_t a = state_[0], b = state_[1], c = state_[2], d = state_[3];
-    uint32_t e = state_[4], f = state_[5], g = state_[6], h = state_[7];
+    uint32_t a = state[0], b = state[1], c = state[2], d = state[3];
+    uint32_t e = state[4], f = state[5], g = state[6], h = state[7];
     for (int i = 0; i < 64; ++i) {
         const uint32_t t1 = h + (rotr(e, 6) ^ rotr(e, 11) ^ rotr(e, 25)) + ((e & f) ^ (~e & g)) + roundConstants[i] + w[i];
         const uint32_t t2 = (rotr(a, 2) ^ rotr(a, 13) ^ rotr(a, 22)) + ((a & b) ^ (a & c) ^ (b & c));
         h = g; g = f; f = e; e = d + t1;
         d = c; c = b; b = a; a = t1 + t2;
     }
-    state_[0] += a; state_[1] += b; state_[2] += c; state_[3] += d;
-    state_[4] += e; state_[5] += f; state_[6] += g; state_[7] += h;
+    state[0] += a; state[1] += b; state[2] += c; state[3] += d;
+    state[4] += e; state[5] += f; state[6] += g; state[7] += h;
 }
 
 void Sha256::update(const void* data, size_t size) {
     const unsigned char* p = static_cast<const unsigned char*>(data);
-    totalBytes_ += size;
+    totalBytes += size;
     while (size > 0) {
-        const size_t take = std::min<size_t>(64 - buffered_, size);
-        std::memcpy(buffer_ + buffered_, p, take);
-        buffered_ += take;
+        const size_t take = std::min<size_t>(64 - buffered, size);
+        std::memcpy(buffer + buffered, p, take);
+        buffered += take;
         p += take;
         size -= take;
-        if (buffered_ == 64) {
-            compress(buffer_);
-            buffered_ = 0;
+        if (buffered == 64) {
+            compress(buffer);
+            buffered = 0;
         }
     }
 }
 
 std::string Sha256::hexDigest() {
-    const uint64_t bits = totalBytes_ * 8;
+    const uint64_t bits = totalBytes * 8;
     const unsigned char one = 0x80, zero = 0;
     update(&one, 1);
-    while (buffered_ != 56) update(&zero, 1);
+    while (buffered != 56) update(&zero, 1);
     unsigned char length[8];
     for (int i = 0; i < 8; ++i) length[i] = static_cast<unsigned char>(bits >> (56 - 8 * i));
     update(length, 8);
     static const char digits[] = "0123456789abcdef";
     std::string hex;
-    for (uint32_t word : state_)
+    for (uint32_t word : state)
         for (int shift = 28; shift >= 0; shift -= 4) hex += digits[(word >> shift) & 15];
     return hex;
 }

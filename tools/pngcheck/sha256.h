@@ -16,10 +16,10 @@ public:
 
 private:
     void compress(const unsigned char* block);
-    uint32_t state_[8];
-    unsigned char buffer_[64];
-    size_t buffered_ = 0;
-    uint64_t totalBytes_ = 0;
+    uint32_t state[8];
+    unsigned char buffer[64];
+    size_t buffered = 0;
+    uint64_t totalBytes = 0;
 };
 
 std::string sha256Hex(const void* data, size_t size);

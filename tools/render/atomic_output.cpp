@@ -65,7 +65,7 @@ void removeTemporariesOnSignal() {
     sigaction(SIGTERM, &action, nullptr);
 }
 
-AtomicOutput::AtomicOutput(const std::string& target) : target_(target) {
+AtomicOutput::AtomicOutput(const std::string& target) : targetPath(target) {
     if (target.empty() || target.back() == '/')
         throw RenderError(exitOutput, "output path '" + target + "' names no file");
     struct stat info;
@@ -75,40 +75,40 @@ AtomicOutput::AtomicOutput(const std::string& target) : target_(target) {
     // A device or pipe (/dev/stdout) is written directly: renaming over it
     // would replace the device node with a file.
     if (exists && !S_ISREG(info.st_mode)) {
-        descriptor_ = open(target.c_str(), O_WRONLY | O_CLOEXEC);
-        if (descriptor_ < 0) throw RenderError(exitOutput, "cannot write " + target + ": " + std::strerror(errno));
+        fileDescriptor = open(target.c_str(), O_WRONLY | O_CLOEXEC);
+        if (fileDescriptor < 0) throw RenderError(exitOutput, "cannot write " + target + ": " + std::strerror(errno));
         return;
     }
     // Hidden name in the same folder, so the final rename never crosses file systems.
     std::string pattern = folderOf(target) + "/." + fileNameOf(target) + ".tmp-XXXXXX";
     std::vector<char> name(pattern.begin(), pattern.end());
     name.push_back('\0');
-    descriptor_ = mkstemp(name.data());
-    if (descriptor_ < 0)
+    fileDescriptor = mkstemp(name.data());
+    if (fileDescriptor < 0)
         throw RenderError(exitOutput, "cannot write " + target + ": " + std::strerror(errno));
-    temporary_ = name.data();
-    slot_ = publish(temporary_);
+    temporaryFile = name.data();
+    cleanupSlot = publish(temporaryFile);
     // mkstemp makes the file private; give it the permissions a new file gets.
     mode_t mask = umask(0);
     umask(mask);
-    fchmod(descriptor_, 0666 & ~mask);
+    fchmod(fileDescriptor, 0666 & ~mask);
 }
 
 AtomicOutput::~AtomicOutput() {
-    withdraw(slot_);
-    if (descriptor_ >= 0) close(descriptor_);
-    if (!committed_ && !temporary_.empty()) unlink(temporary_.c_str());
+    withdraw(cleanupSlot);
+    if (fileDescriptor >= 0) close(fileDescriptor);
+    if (!committed && !temporaryFile.empty()) unlink(temporaryFile.c_str());
 }
 
 int AtomicOutput::releaseDescriptor() {
-    int fd = descriptor_;
-    descriptor_ = -1;
+    int fd = fileDescriptor;
+    fileDescriptor = -1;
     return fd;
 }
 
 void AtomicOutput::writeAll(const std::vector<unsigned char>& bytes) {
     int fd = releaseDescriptor();
-    if (fd < 0) throw RenderError(exitOutput, "cannot write " + target_ + ": already written");
+    if (fd < 0) throw RenderError(exitOutput, "cannot write " + targetPath + ": already written");
     size_t done = 0;
     while (done < bytes.size()) {
         ssize_t n = write(fd, bytes.data() + done, bytes.size() - done);
@@ -116,27 +116,27 @@ void AtomicOutput::writeAll(const std::vector<unsigned char>& bytes) {
         if (n <= 0) {
             std::string reason = std::strerror(errno);
             close(fd);
-            throw RenderError(exitOutput, "cannot write " + target_ + ": " + reason);
+            throw RenderError(exitOutput, "cannot write " + targetPath + ": " + reason);
         }
         done += static_cast<size_t>(n);
     }
-    if (close(fd) != 0) throw RenderError(exitOutput, "cannot write " + target_ + ": " + std::strerror(errno));
+    if (close(fd) != 0) throw RenderError(exitOutput, "cannot write " + targetPath + ": " + std::strerror(errno));
 }
 
 void AtomicOutput::commit() {
-    if (descriptor_ >= 0) {
-        close(descriptor_);
-        descriptor_ = -1;
+    if (fileDescriptor >= 0) {
+        close(fileDescriptor);
+        fileDescriptor = -1;
     }
-    withdraw(slot_);
-    slot_ = -1;
-    if (temporary_.empty()) {  // written directly
-        committed_ = true;
+    withdraw(cleanupSlot);
+    cleanupSlot = -1;
+    if (temporaryFile.empty()) {  // written directly
+        committed = true;
         return;
     }
-    if (std::rename(temporary_.c_str(), target_.c_str()) != 0)
-        throw RenderError(exitOutput, "cannot write " + target_ + ": " + std::strerror(errno));
-    committed_ = true;
+    if (std::rename(temporaryFile.c_str(), targetPath.c_str()) != 0)
+        throw RenderError(exitOutput, "cannot write " + targetPath + ": " + std::strerror(errno));
+    committed = true;
 }
 
 }  // namespace render

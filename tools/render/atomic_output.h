@@ -20,8 +20,8 @@ public:
     AtomicOutput(const AtomicOutput&) = delete;
     AtomicOutput& operator=(const AtomicOutput&) = delete;
 
-    const std::string& target() const { return target_; }
-    const std::string& temporaryPath() const { return temporary_; }
+    const std::string& target() const { return targetPath; }
+    const std::string& temporaryPath() const { return temporaryFile; }
     // The open descriptor of the temporary file; ownership passes to the caller.
     int releaseDescriptor();
     // Writes all bytes to the temporary file (closing it). Throws on failure.
@@ -30,11 +30,11 @@ public:
     void commit();
 
 private:
-    int slot_ = -1;  // in the list the signal handler clears
-    std::string target_;
-    std::string temporary_;
-    int descriptor_ = -1;
-    bool committed_ = false;
+    int cleanupSlot = -1;  // in the list the signal handler clears
+    std::string targetPath;
+    std::string temporaryFile;
+    int fileDescriptor = -1;
+    bool committed = false;
 };
 
 // Installs handlers for SIGINT and SIGTERM that remove the temporary files of

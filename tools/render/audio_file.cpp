@@ -137,17 +137,17 @@ struct AudioReader::File {
     std::vector<double> interleaved;
 };
 
-AudioReader::AudioReader(const std::string& path) : file_(new File), path_(path) {
+AudioReader::AudioReader(const std::string& path) : soundFile(new File), filePath(path) {
     SF_INFO info{};
-    file_->handle.reset(sf_open(path.c_str(), SFM_READ, &info));
-    if (!file_->handle) throw RenderError(exitInput, "cannot read " + path + ": " + sf_strerror(nullptr));
+    soundFile->handle.reset(sf_open(path.c_str(), SFM_READ, &info));
+    if (!soundFile->handle) throw RenderError(exitInput, "cannot read " + path + ": " + sf_strerror(nullptr));
     if (info.channels < 1 || info.channels > 2)
         throw RenderError(exitInput, path + " has " + std::to_string(info.channels) +
                                          " channels; only mono and stereo files can be rendered");
     if (info.samplerate <= 0) throw RenderError(exitInput, path + " has no valid sample rate");
-    sampleRate_ = info.samplerate;
-    channels_ = info.channels;
-    declaredFrames_ = headerFrames(file_->handle.get(), info);
+    fileSampleRate = info.samplerate;
+    channelCount = info.channels;
+    declaredFrameCount = headerFrames(soundFile->handle.get(), info);
 }
 
 AudioReader::~AudioReader() = default;
@@ -156,24 +156,24 @@ size_t AudioReader::read(double* left, double* right, size_t frames) {
     size_t done = 0;
     while (done < frames) {
         const size_t want = std::min(chunkFrames, frames - done);
-        file_->interleaved.resize(want * static_cast<size_t>(channels_));
+        soundFile->interleaved.resize(want * static_cast<size_t>(channelCount));
         // Float files keep values beyond full scale; integer files are read as -1..1.
-        sf_count_t got = sf_readf_double(file_->handle.get(), file_->interleaved.data(), static_cast<sf_count_t>(want));
-        if (sf_error(file_->handle.get()) != SF_ERR_NO_ERROR)
-            throw RenderError(exitInput, "cannot read " + path_ + ": " + sf_strerror(file_->handle.get()));
+        sf_count_t got = sf_readf_double(soundFile->handle.get(), soundFile->interleaved.data(), static_cast<sf_count_t>(want));
+        if (sf_error(soundFile->handle.get()) != SF_ERR_NO_ERROR)
+            throw RenderError(exitInput, "cannot read " + filePath + ": " + sf_strerror(soundFile->handle.get()));
         if (got <= 0) break;
-        const double* x = file_->interleaved.data();
+        const double* x = soundFile->interleaved.data();
         for (sf_count_t i = 0; i < got; ++i, ++done) {
             double l = *x++;
-            double r = channels_ == 2 ? *x++ : l;
+            double r = channelCount == 2 ? *x++ : l;
             if (!std::isfinite(l) || !std::isfinite(r))
-                throw RenderError(exitInput, path_ + " holds samples that are not finite numbers");
+                throw RenderError(exitInput, filePath + " holds samples that are not finite numbers");
             left[done] = l;
             right[done] = r;
         }
         if (static_cast<size_t>(got) < want) break;
     }
-    framesRead_ += static_cast<int64_t>(done);
+    readFrameCount += static_cast<int64_t>(done);
     return done;
 }
 
@@ -188,67 +188,67 @@ struct AudioWriter::File {
 };
 
 AudioWriter::AudioWriter(AtomicOutput& output, SampleFormat format, Dither dither, double sampleRate)
-    : file_(new File), target_(output.target()), format_(format), dither_(dithers(format, dither)) {
-    SF_INFO info = outputInfo(target_, format, sampleRate);
-    file_->handle.reset(sf_open_fd(output.releaseDescriptor(), SFM_WRITE, &info, SF_TRUE));
-    if (!file_->handle) throw RenderError(exitOutput, "cannot write " + target_ + ": " + sf_strerror(nullptr));
+    : soundFile(new File), targetPath(output.target()), sampleFormat(format), ditherOn(dithers(format, dither)) {
+    SF_INFO info = outputInfo(targetPath, format, sampleRate);
+    soundFile->handle.reset(sf_open_fd(output.releaseDescriptor(), SFM_WRITE, &info, SF_TRUE));
+    if (!soundFile->handle) throw RenderError(exitOutput, "cannot write " + targetPath + ": " + sf_strerror(nullptr));
 }
 
 AudioWriter::~AudioWriter() = default;
 
 // Uniform in [0, 1) from a 64-bit linear congruential generator's top bits.
 double AudioWriter::nextNoise() {
-    noise_ = noise_ * 6364136223846793005ull + 1442695040888963407ull;
-    return static_cast<double>(noise_ >> 11) / 9007199254740992.0;
+    noiseState = noiseState * 6364136223846793005ull + 1442695040888963407ull;
+    return static_cast<double>(noiseState >> 11) / 9007199254740992.0;
 }
 
 void AudioWriter::write(const double* left, const double* right, size_t frames, double* storedLeft,
                         double* storedRight) {
-    if (!file_->handle) throw RenderError(exitOutput, "cannot write " + target_ + ": already closed");
-    const int bits = bitsOf(format_);
+    if (!soundFile->handle) throw RenderError(exitOutput, "cannot write " + targetPath + ": already closed");
+    const int bits = bitsOf(sampleFormat);
     const double scale = bits ? std::ldexp(1.0, bits - 1) : 1.0;
     const double highest = scale - 1.0, lowest = -scale;
     const int shift = 32 - bits;
     const double* source[2] = {left, right};
     double* stored[2] = {storedLeft, storedRight};
-    if (bits) file_->integers.resize(frames * 2);
-    else file_->floats.resize(frames * 2);
+    if (bits) soundFile->integers.resize(frames * 2);
+    else soundFile->floats.resize(frames * 2);
     for (size_t i = 0; i < frames; ++i) {
         for (int c = 0; c < 2; ++c) {
             double x = source[c][i];
             if (!std::isfinite(x)) {
-                ++notFinite_;
+                ++notFiniteCount;
                 x = 0.0;
             }
             double value;
             if (bits) {
                 // TPDF: two uniform values, one LSB wide each, make a triangle two LSB wide.
-                double y = x * scale + (dither_ ? nextNoise() - nextNoise() : 0.0);
+                double y = x * scale + (ditherOn ? nextNoise() - nextNoise() : 0.0);
                 double q = std::floor(y + 0.5);
                 if (q > highest || q < lowest) {
-                    ++clipped_;
+                    ++clipped;
                     q = std::clamp(q, lowest, highest);
                 }
-                file_->integers[2 * i + static_cast<size_t>(c)] = static_cast<int>(static_cast<int64_t>(q) * (int64_t(1) << shift));
+                soundFile->integers[2 * i + static_cast<size_t>(c)] = static_cast<int>(static_cast<int64_t>(q) * (int64_t(1) << shift));
                 value = q / scale;
             } else {
                 float f = static_cast<float>(x);
-                file_->floats[2 * i + static_cast<size_t>(c)] = f;
+                soundFile->floats[2 * i + static_cast<size_t>(c)] = f;
                 value = f;
             }
             if (stored[c]) stored[c][i] = value;
         }
     }
-    sf_count_t written = bits ? sf_writef_int(file_->handle.get(), file_->integers.data(), static_cast<sf_count_t>(frames))
-                              : sf_writef_float(file_->handle.get(), file_->floats.data(), static_cast<sf_count_t>(frames));
+    sf_count_t written = bits ? sf_writef_int(soundFile->handle.get(), soundFile->integers.data(), static_cast<sf_count_t>(frames))
+                              : sf_writef_float(soundFile->handle.get(), soundFile->floats.data(), static_cast<sf_count_t>(frames));
     if (written != static_cast<sf_count_t>(frames))
-        throw RenderError(exitOutput, "cannot write " + target_ + ": " + sf_strerror(file_->handle.get()));
+        throw RenderError(exitOutput, "cannot write " + targetPath + ": " + sf_strerror(soundFile->handle.get()));
 }
 
 void AudioWriter::close() {
-    if (!file_->handle) return;
-    if (sf_close(file_->handle.release()) != 0)  // writes the final header
-        throw RenderError(exitOutput, "cannot write " + target_ + ": closing failed");
+    if (!soundFile->handle) return;
+    if (sf_close(soundFile->handle.release()) != 0)  // writes the final header
+        throw RenderError(exitOutput, "cannot write " + targetPath + ": closing failed");
 }
 
 }  // namespace render

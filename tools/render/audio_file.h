@@ -30,24 +30,24 @@ public:
     AudioReader(const AudioReader&) = delete;
     AudioReader& operator=(const AudioReader&) = delete;
 
-    double sampleRate() const { return sampleRate_; }
-    int channels() const { return channels_; }
+    double sampleRate() const { return fileSampleRate; }
+    int channels() const { return channelCount; }
     // The length the file's header declares; more than it holds when the
     // file was cut short.
-    int64_t declaredFrames() const { return declaredFrames_; }
-    int64_t framesRead() const { return framesRead_; }
+    int64_t declaredFrames() const { return declaredFrameCount; }
+    int64_t framesRead() const { return readFrameCount; }
     // Up to frames frames into left and right; 0 at the end. Throws
     // RenderError(exitInput) on a read error or a sample that is not finite.
     size_t read(double* left, double* right, size_t frames);
 
 private:
     struct File;
-    std::unique_ptr<File> file_;
-    std::string path_;
-    double sampleRate_ = 0;
-    int channels_ = 0;
-    int64_t declaredFrames_ = 0;
-    int64_t framesRead_ = 0;
+    std::unique_ptr<File> soundFile;
+    std::string filePath;
+    double fileSampleRate = 0;
+    int channelCount = 0;
+    int64_t declaredFrameCount = 0;
+    int64_t readFrameCount = 0;
 };
 
 // Checks that the file name's extension (.wav, .flac, .aif, .aiff) can hold
@@ -72,19 +72,19 @@ public:
     // Writes the final header. Throws RenderError(exitOutput).
     void close();
     // Samples (each channel counted) the integer format held at full scale.
-    uint64_t clippedByFormat() const { return clipped_; }
+    uint64_t clippedByFormat() const { return clipped; }
     // Samples that were not finite numbers, written as 0.
-    uint64_t notFinite() const { return notFinite_; }
+    uint64_t notFinite() const { return notFiniteCount; }
 
 private:
     struct File;
-    std::unique_ptr<File> file_;
-    std::string target_;
-    SampleFormat format_;
-    bool dither_;
-    uint64_t noise_ = 0x0D17BE55EEDull;  // fixed seed: the same bytes on every run
-    uint64_t clipped_ = 0;
-    uint64_t notFinite_ = 0;
+    std::unique_ptr<File> soundFile;
+    std::string targetPath;
+    SampleFormat sampleFormat;
+    bool ditherOn;
+    uint64_t noiseState = 0x0D17BE55EEDull;  // fixed seed: the same bytes on every run
+    uint64_t clipped = 0;
+    uint64_t notFiniteCount = 0;
     double nextNoise();
 };
 

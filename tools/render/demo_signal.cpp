@@ -29,14 +29,14 @@ double nextNoise(uint64_t& state) {
 }  // namespace
 
 DemoSignal::DemoSignal(double sampleRate)
-    : sampleRate_(sampleRate), total_(static_cast<size_t>(std::lround(demoSeconds * sampleRate))) {}
+    : signalRate(sampleRate), total(static_cast<size_t>(std::lround(demoSeconds * sampleRate))) {}
 
 size_t DemoSignal::generate(double* left, double* right, size_t frames) {
     const double sweepStart = 4.0, sweepLength = 3.5, f0 = 30.0, f1 = 15000.0;
     const double sweepRate = std::log(f1 / f0);
     size_t done = 0;
-    for (; done < frames && position_ < total_; ++done, ++position_) {
-        double t = static_cast<double>(position_) / sampleRate_;
+    for (; done < frames && position < total; ++done, ++position) {
+        double t = static_cast<double>(position) / signalRate;
         int beatIndex = static_cast<int>(t / beat);
         double inBeat = t - beatIndex * beat;
 
@@ -45,10 +45,10 @@ size_t DemoSignal::generate(double* left, double* right, size_t frames) {
         double b = 0.3 * bass(t, bar % 2 == 0 ? 55.0 : 41.2) * (0.6 + 0.4 * std::exp(-inBeat / 0.2));
 
         double s = 0.0;
-        double white = nextNoise(noise_);
+        double white = nextNoise(noiseState);
         if (beatIndex % 2 == 1) {
-            snareBody_ = 0.7 * snareBody_ + 0.3 * white;  // a little low-passed body under the hiss
-            s = 0.6 * (0.6 * white + 0.8 * snareBody_) * std::exp(-inBeat / 0.12);
+            snareBody = 0.7 * snareBody + 0.3 * white;  // a little low-passed body under the hiss
+            s = 0.6 * (0.6 * white + 0.8 * snareBody) * std::exp(-inBeat / 0.12);
         }
 
         double sweep = 0.0;

@@ -17,16 +17,16 @@ constexpr double demoSeconds = 8.0;
 class DemoSignal {
 public:
     explicit DemoSignal(double sampleRate);
-    size_t totalFrames() const { return total_; }
+    size_t totalFrames() const { return total; }
     // Up to frames frames; 0 at the end.
     size_t generate(double* left, double* right, size_t frames);
 
 private:
-    double sampleRate_;
-    size_t total_;
-    size_t position_ = 0;
-    uint64_t noise_ = 0x5eed0f0a1ull;  // a small fixed noise source, independent of the library's
-    double snareBody_ = 0.0;
+    double signalRate;
+    size_t total;
+    size_t position = 0;
+    uint64_t noiseState = 0x5eed0f0a1ull;  // a small fixed noise source, independent of the library's
+    double snareBody = 0.0;
 };
 
 // The whole demo at once.

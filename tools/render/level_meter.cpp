@@ -46,39 +46,39 @@ double loudnessRange(std::vector<double> energies) {
 }  // namespace
 
 LevelMeter::LevelMeter(int channels, double sampleRate)
-    : loudness_(new Loudness),
-      channels_(channels == 1 ? 1 : 2),
+    : loudnessMeter(new Loudness),
+      channelCount(channels == 1 ? 1 : 2),
       // The same whole frames libebur128 takes for a 100 ms window.
-      framesPer100ms_(std::max<size_t>(1, static_cast<size_t>(std::lround(sampleRate)) / 10)) {
-    ebur128_state*& state_ = loudness_->state;
-    state_ = ebur128_init(static_cast<unsigned>(channels_), static_cast<unsigned long>(std::lround(sampleRate)),
+      framesPer100ms(std::max<size_t>(1, static_cast<size_t>(std::lround(sampleRate)) / 10)) {
+    ebur128_state*& meterState = loudnessMeter->state;
+    meterState = ebur128_init(static_cast<unsigned>(channelCount), static_cast<unsigned long>(std::lround(sampleRate)),
                           EBUR128_MODE_I | EBUR128_MODE_TRUE_PEAK);
-    if (!state_) throw RenderError(exitFailure, "cannot set up the loudness meter at " + std::to_string(sampleRate) + " Hz");
+    if (!meterState) throw RenderError(exitFailure, "cannot set up the loudness meter at " + std::to_string(sampleRate) + " Hz");
 }
 
 LevelMeter::~LevelMeter() = default;
 
 void LevelMeter::add(const double* left, const double* right, size_t frames) {
-    interleaved_.resize(frames * static_cast<size_t>(channels_));
-    double peak = running_.samplePeak;
+    interleaved.resize(frames * static_cast<size_t>(channelCount));
+    double peak = running.samplePeak;
     uint64_t over = 0;
     for (size_t i = 0; i < frames; ++i) {
-        if (channels_ == 1) {
-            interleaved_[i] = left[i];
+        if (channelCount == 1) {
+            interleaved[i] = left[i];
         } else {
-            interleaved_[2 * i] = left[i];
-            interleaved_[2 * i + 1] = right[i];
+            interleaved[2 * i] = left[i];
+            interleaved[2 * i + 1] = right[i];
         }
     }
-    for (double x : interleaved_) {
+    for (double x : interleaved) {
         double magnitude = std::fabs(x);
         peak = std::max(peak, magnitude);
         over += magnitude >= 1.0;
     }
-    running_.samplePeak = peak;
-    running_.overFullScale += over;
-    running_.frames += frames;
-    feed(interleaved_.data(), frames);
+    running.samplePeak = peak;
+    running.overFullScale += over;
+    running.frames += frames;
+    feed(interleaved.data(), frames);
 }
 
 // Hands the frames to libebur128 in pieces that end on each 100 ms mark,
@@ -87,38 +87,38 @@ void LevelMeter::add(const double* left, const double* right, size_t frames) {
 // times a second would sum thirty times more samples than the audio holds.
 void LevelMeter::feed(const double* frames, size_t count) {
     while (count > 0) {
-        const uint64_t done = running_.frames - count;
-        const size_t toMark = framesPer100ms_ - static_cast<size_t>(done % framesPer100ms_);
+        const uint64_t done = running.frames - count;
+        const size_t toMark = framesPer100ms - static_cast<size_t>(done % framesPer100ms);
         const size_t n = std::min(count, toMark);
-        ebur128_add_frames_double(loudness_->state, frames, n);
-        frames += n * static_cast<size_t>(channels_);
+        ebur128_add_frames_double(loudnessMeter->state, frames, n);
+        frames += n * static_cast<size_t>(channelCount);
         count -= n;
-        const uint64_t tenths = (done + n) / framesPer100ms_;
+        const uint64_t tenths = (done + n) / framesPer100ms;
         if (n == toMark) {
             double lufs = 0.0;
-            double energy = ebur128_loudness_window(loudness_->state, 100, &lufs) == EBUR128_SUCCESS && std::isfinite(lufs)
+            double energy = ebur128_loudness_window(loudnessMeter->state, 100, &lufs) == EBUR128_SUCCESS && std::isfinite(lufs)
                                 ? energyOf(lufs)
                                 : 0.0;
-            tenthEnergies_[static_cast<size_t>((tenths - 1) % shortTermTenths)] = energy;
+            tenthEnergies[static_cast<size_t>((tenths - 1) % shortTermTenths)] = energy;
             if (tenths >= shortTermTenths) {
                 double sum = 0.0;
-                for (double e : tenthEnergies_) sum += e;
-                shortTermEnergies_.push_back(sum / double(shortTermTenths));
+                for (double e : tenthEnergies) sum += e;
+                shortTermEnergies.push_back(sum / double(shortTermTenths));
             }
         }
     }
 }
 
 LevelFigures LevelMeter::figures() const {
-    LevelFigures f = running_;
-    ebur128_state* state_ = loudness_->state;
+    LevelFigures f = running;
+    ebur128_state* meterState = loudnessMeter->state;
     const double minusInfinity = -std::numeric_limits<double>::infinity();
-    if (ebur128_loudness_global(state_, &f.integratedLufs) != EBUR128_SUCCESS) f.integratedLufs = minusInfinity;
-    f.loudnessRange = loudnessRange(shortTermEnergies_);
+    if (ebur128_loudness_global(meterState, &f.integratedLufs) != EBUR128_SUCCESS) f.integratedLufs = minusInfinity;
+    f.loudnessRange = loudnessRange(shortTermEnergies);
     f.truePeak = 0.0;
-    for (int c = 0; c < channels_; ++c) {
+    for (int c = 0; c < channelCount; ++c) {
         double peak = 0.0;
-        if (ebur128_true_peak(state_, static_cast<unsigned>(c), &peak) == EBUR128_SUCCESS)
+        if (ebur128_true_peak(meterState, static_cast<unsigned>(c), &peak) == EBUR128_SUCCESS)
             f.truePeak = std::max(f.truePeak, peak);
     }
     // The true peak of the reconstructed signal is never below a sample.

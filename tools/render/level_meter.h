@@ -36,15 +36,15 @@ public:
 
 private:
     struct Loudness;  // the libebur128 state
-    std::unique_ptr<Loudness> loudness_;
-    int channels_;
+    std::unique_ptr<Loudness> loudnessMeter;
+    int channelCount;
     void feed(const double* frames, size_t count);
-    std::vector<double> interleaved_;
-    size_t framesPer100ms_;
+    std::vector<double> interleaved;
+    size_t framesPer100ms;
     static constexpr size_t shortTermTenths = 30;  // the 3 s window in 100 ms pieces
-    double tenthEnergies_[shortTermTenths] = {};
-    std::vector<double> shortTermEnergies_;  // one every 100 ms once 3 s have passed
-    LevelFigures running_;
+    double tenthEnergies[shortTermTenths] = {};
+    std::vector<double> shortTermEnergies;  // one every 100 ms once 3 s have passed
+    LevelFigures running;
 };
 
 }  // namespace render

@@ -44,10 +44,10 @@ bool leadingNumber(const std::string& text, double& number, std::string& rest) {
 
 class DisplayProbe {
 public:
-    DisplayProbe(vsthost::Plugin& plugin, int index) : plugin_(plugin), index_(index) {}
+    DisplayProbe(vsthost::Plugin& plugin, int index) : hostedPlugin(plugin), parameterIndex(index) {}
     std::string text(float v) {
-        plugin_.setParameter(index_, v);
-        return plugin_.parameterDisplay(index_);
+        hostedPlugin.setParameter(parameterIndex, v);
+        return hostedPlugin.parameterDisplay(parameterIndex);
     }
     bool number(float v, double& out) {
         std::string rest;
@@ -55,8 +55,8 @@ public:
     }
 
 private:
-    vsthost::Plugin& plugin_;
-    int index_;
+    vsthost::Plugin& hostedPlugin;
+    int parameterIndex;
 };
 
 std::string describeTexts(const std::vector<std::string>& texts) {

@@ -76,31 +76,31 @@ class StandardErrorCatch {
 public:
     StandardErrorCatch() {
         std::fflush(stderr);
-        file_ = std::tmpfile();
-        saved_ = dup(2);
-        if (file_ && saved_ >= 0) dup2(fileno(file_), 2);
+        captureFile = std::tmpfile();
+        savedStderr = dup(2);
+        if (captureFile && savedStderr >= 0) dup2(fileno(captureFile), 2);
     }
     ~StandardErrorCatch() { release(); }
     std::string release() {
         std::string text;
-        if (saved_ < 0) return text;
+        if (savedStderr < 0) return text;
         std::fflush(stderr);
-        dup2(saved_, 2);
-        close(saved_);
-        saved_ = -1;
-        if (!file_) return text;
-        std::rewind(file_);
+        dup2(savedStderr, 2);
+        close(savedStderr);
+        savedStderr = -1;
+        if (!captureFile) return text;
+        std::rewind(captureFile);
         char buffer[512];
         size_t n;
-        while ((n = std::fread(buffer, 1, sizeof buffer, file_)) > 0 && text.size() < 4096) text.append(buffer, n);
-        std::fclose(file_);
-        file_ = nullptr;
+        while ((n = std::fread(buffer, 1, sizeof buffer, captureFile)) > 0 && text.size() < 4096) text.append(buffer, n);
+        std::fclose(captureFile);
+        captureFile = nullptr;
         return text;
     }
 
 private:
-    FILE* file_ = nullptr;
-    int saved_ = -1;
+    FILE* captureFile = nullptr;
+    int savedStderr = -1;
 };
 
 // The message's distinct lines joined into one (both scratch instances may

@@ -9,21 +9,21 @@
 
 namespace render {
 
-PluginSetup::PluginSetup(const RenderOptions& options) : options_(options) {
+PluginSetup::PluginSetup(const RenderOptions& options) : renderOptions(options) {
     std::string error;
-    library_ = vsthost::Library::load(options.pluginPath, error);
-    if (!library_) throw RenderError(exitPlugin, error);
+    pluginLibrary = vsthost::Library::load(options.pluginPath, error);
+    if (!pluginLibrary) throw RenderError(exitPlugin, error);
 }
 
 std::unique_ptr<vsthost::Plugin> PluginSetup::openInstance(double sampleRate) {
     vsthost::HostOptions hostOptions;
     hostOptions.sampleRate = static_cast<float>(sampleRate);
-    hostOptions.blockSize = options_.blockSize;
+    hostOptions.blockSize = renderOptions.blockSize;
     hostOptions.logCapacity = 4096;  // a long render only counts its time requests
     auto host = std::make_shared<vsthost::Host>(hostOptions);
     host->calls().setRecording(false);
     std::string error;
-    auto plugin = vsthost::Plugin::create(library_, host, error);
+    auto plugin = vsthost::Plugin::create(pluginLibrary, host, error);
     if (!plugin) throw RenderError(exitPlugin, error);
     if (plugin->effect()->numInputs < 0 || plugin->effect()->numOutputs < 1 || plugin->effect()->numInputs > 64 ||
         plugin->effect()->numOutputs > 64)
@@ -31,26 +31,26 @@ std::unique_ptr<vsthost::Plugin> PluginSetup::openInstance(double sampleRate) {
                                           std::to_string(plugin->effect()->numOutputs) + " outputs");
     plugin->open();
     plugin->dispatch(effSetSampleRate, 0, 0, nullptr, static_cast<float>(sampleRate));
-    plugin->dispatch(effSetBlockSize, 0, options_.blockSize);
-    plugin->dispatch(effSetProcessPrecision, 0, options_.doublePrecision ? 1 : 0);
+    plugin->dispatch(effSetBlockSize, 0, renderOptions.blockSize);
+    plugin->dispatch(effSetProcessPrecision, 0, renderOptions.doublePrecision ? 1 : 0);
     return plugin;
 }
 
 std::unique_ptr<vsthost::Plugin> PluginSetup::createInstance(double sampleRate) {
     auto plugin = openInstance(sampleRate);
-    if (!resolved_) {
-        if (!options_.presetPath.empty()) {
-            preset_ = readPresetFor(*plugin, options_.presetPath);
-            checkPresetTaken([&] { return openInstance(sampleRate); }, preset_, options_.presetPath);
-            hasPreset_ = true;
+    if (!resolved) {
+        if (!renderOptions.presetPath.empty()) {
+            presetFile = readPresetFor(*plugin, renderOptions.presetPath);
+            checkPresetTaken([&] { return openInstance(sampleRate); }, presetFile, renderOptions.presetPath);
+            hasPreset = true;
         }
     }
-    if (hasPreset_) applyPreset(*plugin, preset_);
-    if (!resolved_) {
+    if (hasPreset) applyPreset(*plugin, presetFile);
+    if (!resolved) {
         resolveAssignments(*plugin);
-        resolved_ = true;
+        resolved = true;
     } else {
-        for (const auto& [index, value] : values_) plugin->setParameter(index, value);
+        for (const auto& [index, value] : parameterSettings) plugin->setParameter(index, value);
     }
     plugin->resume();
     plugin->startProcess();
@@ -58,7 +58,7 @@ std::unique_ptr<vsthost::Plugin> PluginSetup::createInstance(double sampleRate) 
 }
 
 void PluginSetup::resolveAssignments(vsthost::Plugin& plugin) {
-    for (const ParameterAssignment& a : options_.assignments) {
+    for (const ParameterAssignment& a : renderOptions.assignments) {
         int index = findParameter(plugin, a.name);
         float value;
         if (a.raw) {
@@ -72,7 +72,7 @@ void PluginSetup::resolveAssignments(vsthost::Plugin& plugin) {
         } else {
             value = valueForText(plugin, index, a.value);
         }
-        values_.emplace_back(index, value);
+        parameterSettings.emplace_back(index, value);
     }
 }
 

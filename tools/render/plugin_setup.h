@@ -30,12 +30,12 @@ private:
     // Created, opened, told the rate, block size and precision; nothing else.
     std::unique_ptr<vsthost::Plugin> openInstance(double sampleRate);
     void resolveAssignments(vsthost::Plugin& plugin);
-    const RenderOptions& options_;
-    std::shared_ptr<vsthost::Library> library_;
-    bool resolved_ = false;
-    bool hasPreset_ = false;
-    PresetFile preset_;
-    std::vector<std::pair<int, float>> values_;  // parameter index, normalized value
+    const RenderOptions& renderOptions;
+    std::shared_ptr<vsthost::Library> pluginLibrary;
+    bool resolved = false;
+    bool hasPreset = false;
+    PresetFile presetFile;
+    std::vector<std::pair<int, float>> parameterSettings;  // parameter index, normalized value
 };
 
 }  // namespace render

@@ -19,12 +19,12 @@ constexpr size_t bankFutureBytes = 128;  // version 2: currentProgram, then zero
 // Reads big-endian fields and remembers whether any read ran past the end.
 class Reader {
 public:
-    explicit Reader(const std::vector<uint8_t>& bytes) : bytes_(bytes) {}
+    explicit Reader(const std::vector<uint8_t>& bytes) : source(bytes) {}
     int32_t int32() {
         if (!has(4)) return 0;
-        uint32_t v = (uint32_t(bytes_[pos_]) << 24) | (uint32_t(bytes_[pos_ + 1]) << 16) |
-                     (uint32_t(bytes_[pos_ + 2]) << 8) | uint32_t(bytes_[pos_ + 3]);
-        pos_ += 4;
+        uint32_t v = (uint32_t(source[pos]) << 24) | (uint32_t(source[pos + 1]) << 16) |
+                     (uint32_t(source[pos + 2]) << 8) | uint32_t(source[pos + 3]);
+        pos += 4;
         return static_cast<int32_t>(v);
     }
     float float32() {
@@ -35,24 +35,24 @@ public:
     }
     const uint8_t* take(size_t n) {
         if (!has(n)) return nullptr;
-        const uint8_t* p = bytes_.data() + pos_;
-        pos_ += n;
+        const uint8_t* p = source.data() + pos;
+        pos += n;
         return p;
     }
-    size_t remaining() const { return bytes_.size() - pos_; }
-    bool truncated() const { return truncated_; }
+    size_t remaining() const { return source.size() - pos; }
+    bool truncated() const { return ranOut; }
 
 private:
     bool has(size_t n) {
-        if (truncated_ || bytes_.size() - pos_ < n) {
-            truncated_ = true;
+        if (ranOut || source.size() - pos < n) {
+            ranOut = true;
             return false;
         }
         return true;
     }
-    const std::vector<uint8_t>& bytes_;
-    size_t pos_ = 0;
-    bool truncated_ = false;
+    const std::vector<uint8_t>& source;
+    size_t pos = 0;
+    bool ranOut = false;
 };
 
 void putInt32(std::vector<uint8_t>& out, int32_t value) {

@@ -7,17 +7,17 @@ namespace render {
 
 constexpr int barWidth = 40;
 
-ProgressBar::ProgressBar(bool enabled) : shown_(enabled && isatty(fileno(stderr))) {}
+ProgressBar::ProgressBar(bool enabled) : shown(enabled && isatty(fileno(stderr))) {}
 
 ProgressBar::~ProgressBar() {
     finish();
 }
 
 void ProgressBar::update(double fraction) {
-    if (!shown_) return;
+    if (!shown) return;
     int percent = static_cast<int>(fraction * 100.0 + 0.5);
-    if (percent == lastPercent_) return;
-    lastPercent_ = percent;
+    if (percent == lastPercent) return;
+    lastPercent = percent;
     int filled = percent * barWidth / 100;
     char bar[barWidth + 1];
     for (int i = 0; i < barWidth; ++i) bar[i] = i < filled ? '#' : '.';
@@ -27,10 +27,10 @@ void ProgressBar::update(double fraction) {
 }
 
 void ProgressBar::finish() {
-    if (!shown_ || lastPercent_ < 0) return;
+    if (!shown || lastPercent < 0) return;
     std::fprintf(stderr, "\r%*s\r", barWidth + 20, "");
     std::fflush(stderr);
-    lastPercent_ = -1;
+    lastPercent = -1;
 }
 
 }  // namespace render

@@ -13,8 +13,8 @@ public:
     void finish();
 
 private:
-    bool shown_;
-    int lastPercent_ = -1;
+    bool shown;
+    int lastPercent = -1;
 };
 
 }  // namespace render

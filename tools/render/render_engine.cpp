@@ -41,18 +41,18 @@ template <> float** RenderStream::Buffers::outPointers<float>() { return floatOu
 template <> double** RenderStream::Buffers::outPointers<double>() { return doubleOutPointers.data(); }
 
 RenderStream::RenderStream(vsthost::Plugin& plugin, const EngineSettings& settings, double sampleRate)
-    : plugin_(plugin), settings_(settings), sampleRate_(sampleRate), buffers_(new Buffers) {
+    : hostedPlugin(plugin), engineSettings(settings), engineRate(sampleRate), buffers(new Buffers) {
     const AEffect* effect = plugin.effect();
     if (!effect || effect->numOutputs < 1) throw RenderError(exitPlugin, "the plug-in has no audio outputs");
     if (settings.doublePrecision) {
         if (!(effect->flags & effFlagsCanDoubleReplacing) || !effect->processDoubleReplacing)
             throw RenderError(exitPlugin, "the plug-in cannot process double precision");
-        Buffers::make(buffers_->doubleIn, buffers_->doubleInPointers, effect->numInputs, settings.blockSize);
-        Buffers::make(buffers_->doubleOut, buffers_->doubleOutPointers, effect->numOutputs, settings.blockSize);
+        Buffers::make(buffers->doubleIn, buffers->doubleInPointers, effect->numInputs, settings.blockSize);
+        Buffers::make(buffers->doubleOut, buffers->doubleOutPointers, effect->numOutputs, settings.blockSize);
     } else {
         if (!effect->processReplacing) throw RenderError(exitPlugin, "the plug-in has no processReplacing");
-        Buffers::make(buffers_->floatIn, buffers_->floatInPointers, effect->numInputs, settings.blockSize);
-        Buffers::make(buffers_->floatOut, buffers_->floatOutPointers, effect->numOutputs, settings.blockSize);
+        Buffers::make(buffers->floatIn, buffers->floatInPointers, effect->numInputs, settings.blockSize);
+        Buffers::make(buffers->floatOut, buffers->floatOutPointers, effect->numOutputs, settings.blockSize);
     }
     VstTimeInfo time{};
     time.sampleRate = sampleRate;
@@ -64,28 +64,28 @@ RenderStream::RenderStream(vsthost::Plugin& plugin, const EngineSettings& settin
 }
 
 RenderStream::~RenderStream() {
-    plugin_.host().setTimeInfo(nullptr);
+    hostedPlugin.host().setTimeInfo(nullptr);
 }
 
 void RenderStream::settle(double seconds) {
-    const size_t total = std::max(settleMinimumFrames, static_cast<size_t>(std::ceil(seconds * sampleRate_)));
-    const size_t chunk = static_cast<size_t>(settings_.blockSize);
-    buffers_->silence.assign(chunk, 0.0);
+    const size_t total = std::max(settleMinimumFrames, static_cast<size_t>(std::ceil(seconds * engineRate)));
+    const size_t chunk = static_cast<size_t>(engineSettings.blockSize);
+    buffers->silence.assign(chunk, 0.0);
     std::vector<double> discard(chunk);
-    const double* zero = buffers_->silence.data();
+    const double* zero = buffers->silence.data();
     for (size_t done = 0; done < total; done += chunk) {
         size_t n = std::min(chunk, total - done);
         process(zero, zero, discard.data(), discard.data(), n);
     }
-    VstTimeInfo time = *plugin_.host().timeInfo();
+    VstTimeInfo time = *hostedPlugin.host().timeInfo();
     time.samplePos = 0.0;
     time.flags |= kVstTransportChanged;
-    plugin_.host().setTimeInfo(&time);
+    hostedPlugin.host().setTimeInfo(&time);
 }
 
 void RenderStream::process(const double* inLeft, const double* inRight, double* outLeft, double* outRight,
                            size_t frames) {
-    if (settings_.doublePrecision)
+    if (engineSettings.doublePrecision)
         run<double>(inLeft, inRight, outLeft, outRight, frames);
     else
         run<float>(inLeft, inRight, outLeft, outRight, frames);
@@ -94,34 +94,34 @@ void RenderStream::process(const double* inLeft, const double* inRight, double* 
 template <typename Sample>
 void RenderStream::run(const double* inLeft, const double* inRight, double* outLeft, double* outRight,
                        size_t frames) {
-    const AEffect* effect = plugin_.effect();
-    auto& in = buffers_->in<Sample>();
-    auto& out = buffers_->out<Sample>();
+    const AEffect* effect = hostedPlugin.effect();
+    auto& in = buffers->in<Sample>();
+    auto& out = buffers->out<Sample>();
     const double* source[2] = {inLeft, inRight};
     double* target[2] = {outLeft, outRight};
     using Clock = std::chrono::steady_clock;
-    for (size_t start = 0; start < frames; start += static_cast<size_t>(settings_.blockSize)) {
-        const int n = static_cast<int>(std::min(static_cast<size_t>(settings_.blockSize), frames - start));
+    for (size_t start = 0; start < frames; start += static_cast<size_t>(engineSettings.blockSize)) {
+        const int n = static_cast<int>(std::min(static_cast<size_t>(engineSettings.blockSize), frames - start));
         for (int c = 0; c < effect->numInputs; ++c) {
             const double* x = source[std::min(c, 1)] + start;
             std::copy(x, x + n, in[static_cast<size_t>(c)].begin());
         }
         auto begin = Clock::now();
         if constexpr (sizeof(Sample) == sizeof(double))
-            plugin_.processDoubleReplacing(buffers_->inPointers<double>(), buffers_->outPointers<double>(), n);
+            hostedPlugin.processDoubleReplacing(buffers->inPointers<double>(), buffers->outPointers<double>(), n);
         else
-            plugin_.processReplacing(buffers_->inPointers<float>(), buffers_->outPointers<float>(), n);
-        inside_ += Clock::now() - begin;
+            hostedPlugin.processReplacing(buffers->inPointers<float>(), buffers->outPointers<float>(), n);
+        timeInside += Clock::now() - begin;
         for (int c = 0; c < 2; ++c) {
             const auto& result = out[static_cast<size_t>(std::min(c, static_cast<int>(out.size()) - 1))];
             std::copy(result.begin(), result.begin() + n, target[c] + start);
         }
-        plugin_.host().advanceTime(n);
+        hostedPlugin.host().advanceTime(n);
     }
 }
 
 double RenderStream::pluginSeconds() const {
-    return std::chrono::duration<double>(inside_).count();
+    return std::chrono::duration<double>(timeInside).count();
 }
 
 double renderThrough(vsthost::Plugin& plugin, const AudioData& input, AudioData& output,

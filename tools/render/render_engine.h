@@ -49,11 +49,11 @@ private:
     template <typename Sample>
     void run(const double* inLeft, const double* inRight, double* outLeft, double* outRight, size_t frames);
     struct Buffers;
-    vsthost::Plugin& plugin_;
-    EngineSettings settings_;
-    double sampleRate_;
-    std::unique_ptr<Buffers> buffers_;
-    std::chrono::steady_clock::duration inside_{};
+    vsthost::Plugin& hostedPlugin;
+    EngineSettings engineSettings;
+    double engineRate;
+    std::unique_ptr<Buffers> buffers;
+    std::chrono::steady_clock::duration timeInside{};
 };
 
 // Renders all of input into output (same length and rate) after settling

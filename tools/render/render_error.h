@@ -19,11 +19,11 @@ enum ExitCode {
 
 class RenderError : public std::runtime_error {
 public:
-    RenderError(ExitCode code, const std::string& message) : std::runtime_error(message), code_(code) {}
-    ExitCode code() const { return code_; }
+    RenderError(ExitCode code, const std::string& message) : std::runtime_error(message), exitCode(code) {}
+    ExitCode code() const { return exitCode; }
 
 private:
-    ExitCode code_;
+    ExitCode exitCode;
 };
 
 }  // namespace render

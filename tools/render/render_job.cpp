@@ -36,28 +36,28 @@ class Source {
 public:
     explicit Source(const RenderOptions& options) {
         if (options.demo) {
-            demo_ = std::make_unique<DemoSignal>(options.demoRate);
-            rate_ = options.demoRate;
+            demoSignal = std::make_unique<DemoSignal>(options.demoRate);
+            sourceRate = options.demoRate;
         } else {
-            reader_ = std::make_unique<AudioReader>(options.inputPath);
-            rate_ = reader_->sampleRate();
+            reader = std::make_unique<AudioReader>(options.inputPath);
+            sourceRate = reader->sampleRate();
         }
     }
-    double sampleRate() const { return rate_; }
-    int channels() const { return reader_ ? reader_->channels() : 2; }
-    int64_t declaredFrames() const { return reader_ ? reader_->declaredFrames() : static_cast<int64_t>(demo_->totalFrames()); }
-    int64_t framesRead() const { return read_; }
+    double sampleRate() const { return sourceRate; }
+    int channels() const { return reader ? reader->channels() : 2; }
+    int64_t declaredFrames() const { return reader ? reader->declaredFrames() : static_cast<int64_t>(demoSignal->totalFrames()); }
+    int64_t framesRead() const { return framesSoFar; }
     size_t read(double* left, double* right, size_t frames) {
-        size_t n = reader_ ? reader_->read(left, right, frames) : demo_->generate(left, right, frames);
-        read_ += static_cast<int64_t>(n);
+        size_t n = reader ? reader->read(left, right, frames) : demoSignal->generate(left, right, frames);
+        framesSoFar += static_cast<int64_t>(n);
         return n;
     }
 
 private:
-    std::unique_ptr<AudioReader> reader_;
-    std::unique_ptr<DemoSignal> demo_;
-    double rate_ = 0;
-    int64_t read_ = 0;
+    std::unique_ptr<AudioReader> reader;
+    std::unique_ptr<DemoSignal> demoSignal;
+    double sourceRate = 0;
+    int64_t framesSoFar = 0;
 };
 
 // Every output file of the run, held as temporaries until all are complete.

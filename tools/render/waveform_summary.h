@@ -19,17 +19,17 @@ class WaveformSummary {
 public:
     explicit WaveformSummary(size_t columns);
     void add(const double* left, const double* right, size_t frames);
-    uint64_t frames() const { return frames_; }
+    uint64_t frames() const { return frameCount; }
     // The stream in exactly count columns, the first at time 0 and the last
     // ending at the stream's end; empty when nothing was added.
     std::vector<WaveColumn> columns(size_t count) const;
 
 private:
     void halve();
-    size_t capacity_;
-    uint64_t stretch_ = 1;     // frames per entry
-    uint64_t frames_ = 0;
-    std::vector<WaveColumn> entries_;  // the last one may be partly filled
+    size_t capacity;
+    uint64_t framesPerEntry = 1;
+    uint64_t frameCount = 0;
+    std::vector<WaveColumn> entries;  // the last one may be partly filled
 };
 
 }  // namespace render

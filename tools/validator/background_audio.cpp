@@ -3,26 +3,26 @@
 namespace validator {
 
 BackgroundAudio::BackgroundAudio(Rig& rig, int blockFrames)
-    : rig_(rig), in_(inputSignal(rig, blockFrames, 140)), thread_([this] { run(); }) {}
+    : testRig(rig), testInput(inputSignal(rig, blockFrames, 140)), audioThread([this] { run(); }) {}
 
 void BackgroundAudio::run() {
-    const int frames = in_.frames();
-    while (!stopping_.load(std::memory_order_acquire)) {
-        Signal out = rig_.render(in_, {frames});
+    const int frames = testInput.frames();
+    while (!stopping.load(std::memory_order_acquire)) {
+        Signal out = testRig.render(testInput, {frames});
         std::string bad = firstNonFinite(out);
-        if (!bad.empty() && problem_.empty()) problem_ = "block " + std::to_string(blocks()) + ": " + bad;
-        blocks_.fetch_add(1, std::memory_order_relaxed);
+        if (!bad.empty() && firstProblem.empty()) firstProblem = "block " + std::to_string(blocks()) + ": " + bad;
+        blockCount.fetch_add(1, std::memory_order_relaxed);
     }
 }
 
 void BackgroundAudio::waitForBlocks(int more) {
     const int target = blocks() + more;
-    while (blocks() < target && thread_.joinable()) std::this_thread::yield();
+    while (blocks() < target && audioThread.joinable()) std::this_thread::yield();
 }
 
 void BackgroundAudio::stop() {
-    stopping_.store(true, std::memory_order_release);
-    if (thread_.joinable()) thread_.join();
+    stopping.store(true, std::memory_order_release);
+    if (audioThread.joinable()) audioThread.join();
 }
 
 }  // namespace validator

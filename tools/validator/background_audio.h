@@ -21,18 +21,18 @@ public:
     // [UI thread] Stops and joins; the results below are final afterwards.
     void stop();
 
-    int blocks() const { return blocks_.load(std::memory_order_relaxed); }
+    int blocks() const { return blockCount.load(std::memory_order_relaxed); }
     // The first non-finite output ("" when none). Read only after stop().
-    const std::string& problem() const { return problem_; }
+    const std::string& problem() const { return firstProblem; }
 
 private:
     void run();
-    Rig& rig_;
-    Signal in_;
-    std::atomic<bool> stopping_{false};
-    std::atomic<int> blocks_{0};
-    std::string problem_;
-    std::thread thread_;
+    Rig& testRig;
+    Signal testInput;
+    std::atomic<bool> stopping{false};
+    std::atomic<int> blockCount{0};
+    std::string firstProblem;
+    std::thread audioThread;
 };
 
 }  // namespace validator

@@ -33,20 +33,20 @@ public:
             return RegisterClassA(&c);
         }();
         (void)registered;
-        window_ = CreateWindowExA(0, "vstvalidateEditorParent", "vstvalidate", WS_OVERLAPPEDWINDOW | WS_VISIBLE,
+        parentWindow = CreateWindowExA(0, "vstvalidateEditorParent", "vstvalidate", WS_OVERLAPPEDWINDOW | WS_VISIBLE,
                                   40, 40, 640, 360, nullptr, nullptr, GetModuleHandleA(nullptr), nullptr);
     }
     ~ParentWindow() {
-        if (window_) DestroyWindow(window_);
+        if (parentWindow) DestroyWindow(parentWindow);
         pumpMessages();
     }
-    HWND handle() const { return window_; }
+    HWND handle() const { return parentWindow; }
 
     // Sizes the window around the editor's rectangle.
     void fit(const ERect& r) {
         RECT box = {0, 0, r.right - r.left, r.bottom - r.top};
         AdjustWindowRect(&box, WS_OVERLAPPEDWINDOW, FALSE);
-        SetWindowPos(window_, nullptr, 0, 0, box.right - box.left, box.bottom - box.top, SWP_NOMOVE | SWP_NOZORDER);
+        SetWindowPos(parentWindow, nullptr, 0, 0, box.right - box.left, box.bottom - box.top, SWP_NOMOVE | SWP_NOZORDER);
     }
 
     static void pumpMessages() {
@@ -58,7 +58,7 @@ public:
     }
 
 private:
-    HWND window_ = nullptr;
+    HWND parentWindow = nullptr;
 };
 
 // Pumps messages and sends effEditIdle for about ms milliseconds.

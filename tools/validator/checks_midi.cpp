@@ -11,25 +11,25 @@ namespace {
 
 class EventPlayer {
 public:
-    EventPlayer(Rig& rig, int maxFrames) : rig_(rig), in_(inputSignal(rig, maxFrames, 130)) {}
+    EventPlayer(Rig& rig, int maxFrames) : testRig(rig), testInput(inputSignal(rig, maxFrames, 130)) {}
 
     // One block of frames with the list sent just before it; "" or a problem.
     std::string play(RawEventList& events, int frames) {
-        rig_.sendEvents(events.get());
-        Signal block(rig_.inputCount(), frames);
-        for (int c = 0; c < rig_.inputCount(); ++c)
-            std::copy(in_.channels[c].begin(), in_.channels[c].begin() + frames, block.channels[c].begin());
-        std::string bad = firstNonFinite(rig_.render(block, {frames}));
-        ++blocks_;
-        return bad.empty() ? "" : "block " + std::to_string(blocks_) + " with " + std::to_string(events.size()) +
+        testRig.sendEvents(events.get());
+        Signal block(testRig.inputCount(), frames);
+        for (int c = 0; c < testRig.inputCount(); ++c)
+            std::copy(testInput.channels[c].begin(), testInput.channels[c].begin() + frames, block.channels[c].begin());
+        std::string bad = firstNonFinite(testRig.render(block, {frames}));
+        ++blockCount;
+        return bad.empty() ? "" : "block " + std::to_string(blockCount) + " with " + std::to_string(events.size()) +
                                       " events: " + bad;
     }
-    int blocks() const { return blocks_; }
+    int blocks() const { return blockCount; }
 
 private:
-    Rig& rig_;
-    Signal in_;
-    int blocks_ = 0;
+    Rig& testRig;
+    Signal testInput;
+    int blockCount = 0;
 };
 
 CheckResult midiFuzz(Context& context) {

@@ -15,33 +15,33 @@ namespace {
 
 class ChunkFeeder {
 public:
-    ChunkFeeder(Rig& rig) : rig_(rig), in_(inputSignal(rig, 256, 120)) {}
+    ChunkFeeder(Rig& rig) : testRig(rig), testInput(inputSignal(rig, 256, 120)) {}
 
     // Loads bytes (never through a null pointer, even when empty); every 16th
     // load is followed by audio. Returns a problem or "".
     std::string load(const std::vector<uint8_t>& bytes, bool preset, const char* what) {
         std::vector<uint8_t> copy = bytes;
         copy.push_back(0);  // a valid address even for 0 bytes
-        rig_.plugin().dispatch(effSetChunk, preset ? 1 : 0, static_cast<VstIntPtr>(bytes.size()), copy.data());
-        ++loads_;
-        if (loads_ % 16 != 0) return {};
+        testRig.plugin().dispatch(effSetChunk, preset ? 1 : 0, static_cast<VstIntPtr>(bytes.size()), copy.data());
+        ++loadCount;
+        if (loadCount % 16 != 0) return {};
         return afterLoad(what);
     }
 
     std::string afterLoad(const char* what) {
-        std::string bad = firstNonFinite(rig_.render(in_, {256}));
+        std::string bad = firstNonFinite(testRig.render(testInput, {256}));
         if (!bad.empty()) return std::string("after ") + what + ": output has " + bad;
-        for (float v : rig_.parameters())
+        for (float v : testRig.parameters())
             if (!(v >= 0.0f && v <= 1.0f)) return std::string("after ") + what + ": a parameter reads " + std::to_string(v);
         return {};
     }
 
-    int loads() const { return loads_; }
+    int loads() const { return loadCount; }
 
 private:
-    Rig& rig_;
-    Signal in_;
-    int loads_ = 0;
+    Rig& testRig;
+    Signal testInput;
+    int loadCount = 0;
 };
 
 CheckResult stateFuzz(Context& context) {

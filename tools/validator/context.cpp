@@ -2,11 +2,11 @@
 
 namespace validator {
 
-Context::Context(std::string pluginPath, Options options) : path_(std::move(pluginPath)), options_(options) {}
+Context::Context(std::string pluginPath, Options options) : libraryPath(std::move(pluginPath)), checkOptions(options) {}
 
 std::shared_ptr<vsthost::Library> Context::library(std::string& error) {
-    if (!library_) library_ = vsthost::Library::load(path_, error);
-    return library_;
+    if (!pluginLibrary) pluginLibrary = vsthost::Library::load(libraryPath, error);
+    return pluginLibrary;
 }
 
 }  // namespace validator

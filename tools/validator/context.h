@@ -29,26 +29,26 @@ class Context {
 public:
     Context(std::string pluginPath, Options options);
 
-    const std::string& pluginPath() const { return path_; }
-    const Options& options() const { return options_; }
-    bool quick() const { return options_.quick; }
+    const std::string& pluginPath() const { return libraryPath; }
+    const Options& options() const { return checkOptions; }
+    bool quick() const { return checkOptions.quick; }
     // Scales an iteration count down in quick mode (never below one).
-    int count(int full, int quick) const { return options_.quick ? quick : full; }
+    int count(int full, int quick) const { return checkOptions.quick ? quick : full; }
 
     // [UI thread] The library, loaded on first use; null with a reason when it
     // cannot be loaded.
     std::shared_ptr<vsthost::Library> library(std::string& error);
     // [UI thread] Forgets the library; it is unloaded once no instance uses it.
-    void dropLibrary() { library_.reset(); }
+    void dropLibrary() { pluginLibrary.reset(); }
 
-    void setProcessObserver(ProcessObserver* observer) { observer_ = observer; }
-    ProcessObserver* processObserver() const { return observer_; }
+    void setProcessObserver(ProcessObserver* observer) { activeObserver = observer; }
+    ProcessObserver* processObserver() const { return activeObserver; }
 
 private:
-    std::string path_;
-    Options options_;
-    std::shared_ptr<vsthost::Library> library_;
-    ProcessObserver* observer_ = nullptr;
+    std::string libraryPath;
+    Options checkOptions;
+    std::shared_ptr<vsthost::Library> pluginLibrary;
+    ProcessObserver* activeObserver = nullptr;
 };
 
 }  // namespace validator

@@ -9,14 +9,14 @@
 namespace validator {
 
 void RawEventList::clear() {
-    slots_.clear();
+    slots.clear();
 }
 
 void RawEventList::addMidi(VstInt32 deltaFrames, uint8_t status, uint8_t data1, uint8_t data2) {
     Slot slot{};
     const VstMidiEvent e = vsthost::makeMidiEvent(deltaFrames, status, data1, data2);
     std::memcpy(slot.bytes, &e, sizeof e);
-    slots_.push_back(std::move(slot));
+    slots.push_back(std::move(slot));
 }
 
 void RawEventList::addRandom(VstInt32 deltaFrames, std::mt19937& random) {
@@ -54,29 +54,29 @@ void RawEventList::addRandom(VstInt32 deltaFrames, std::mt19937& random) {
         for (char& b : e.data) b = static_cast<char>(random());
         std::memcpy(slot.bytes, &e, sizeof e);
     }
-    slots_.push_back(std::move(slot));
+    slots.push_back(std::move(slot));
 }
 
 VstEvents* RawEventList::get() {
-    pointers_.clear();
-    for (Slot& slot : slots_) {
+    pointers.clear();
+    for (Slot& slot : slots) {
         VstInt32 type;
         std::memcpy(&type, slot.bytes, sizeof type);
         if (type == kVstSysExType && !slot.dump.empty()) {
             char* dump = slot.dump.data();
             std::memcpy(slot.bytes + offsetof(VstMidiSysexEvent, sysexDump), &dump, sizeof dump);
         }
-        pointers_.push_back(reinterpret_cast<VstEvent*>(slot.bytes));
+        pointers.push_back(reinterpret_cast<VstEvent*>(slot.bytes));
     }
-    const size_t count = std::max<size_t>(pointers_.size(), 2);
-    header_.assign(offsetof(VstEvents, events) + count * sizeof(VstEvent*) + alignof(VstEvents), 0);
-    size_t misalign = reinterpret_cast<uintptr_t>(header_.data()) % alignof(VstEvents);
-    unsigned char* base = header_.data() + (misalign ? alignof(VstEvents) - misalign : 0);
+    const size_t count = std::max<size_t>(pointers.size(), 2);
+    header.assign(offsetof(VstEvents, events) + count * sizeof(VstEvent*) + alignof(VstEvents), 0);
+    size_t misalign = reinterpret_cast<uintptr_t>(header.data()) % alignof(VstEvents);
+    unsigned char* base = header.data() + (misalign ? alignof(VstEvents) - misalign : 0);
     VstEvents* list = reinterpret_cast<VstEvents*>(base);
-    list->numEvents = static_cast<VstInt32>(pointers_.size());
+    list->numEvents = static_cast<VstInt32>(pointers.size());
     list->reserved = 0;
-    if (!pointers_.empty())
-        std::memcpy(base + offsetof(VstEvents, events), pointers_.data(), pointers_.size() * sizeof(VstEvent*));
+    if (!pointers.empty())
+        std::memcpy(base + offsetof(VstEvents, events), pointers.data(), pointers.size() * sizeof(VstEvent*));
     return list;
 }
 

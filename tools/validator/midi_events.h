@@ -29,7 +29,7 @@ public:
     // Adds one random event at deltaFrames: mostly MIDI with random bytes,
     // some SysEx, some of unknown types.
     void addRandom(VstInt32 deltaFrames, std::mt19937& random);
-    size_t size() const { return slots_.size(); }
+    size_t size() const { return slots.size(); }
     // The list; valid until the next change. Events are in the order added.
     VstEvents* get();
 
@@ -39,9 +39,9 @@ private:
                                                                                     : sizeof(VstEvent)];
         std::vector<char> dump;
     };
-    std::vector<Slot> slots_;
-    std::vector<VstEvent*> pointers_;
-    std::vector<unsigned char> header_;
+    std::vector<Slot> slots;
+    std::vector<VstEvent*> pointers;
+    std::vector<unsigned char> header;
 };
 
 // Sorted random frame positions in [0, frames).

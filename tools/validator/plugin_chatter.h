@@ -29,7 +29,7 @@ public:
 
 private:
     struct State;
-    State* state_;
+    State* state;
 };
 
 }  // namespace validator

@@ -36,26 +36,26 @@ struct PluginChatter::State {
     long start = 0;
 };
 
-PluginChatter::PluginChatter() : state_(new State) {
+PluginChatter::PluginChatter() : state(new State) {
     FILE* f = captureFile();
     if (!f) return;
     std::fflush(stderr);
-    state_->start = lseek(fileno(f), 0, SEEK_END);
-    state_->savedError = dup(STDERR_FILENO);
-    if (state_->savedError >= 0) dup2(fileno(f), STDERR_FILENO);
+    state->start = lseek(fileno(f), 0, SEEK_END);
+    state->savedError = dup(STDERR_FILENO);
+    if (state->savedError >= 0) dup2(fileno(f), STDERR_FILENO);
 }
 
 PluginChatter::~PluginChatter() {
-    if (state_->savedError >= 0) {
+    if (state->savedError >= 0) {
         std::fflush(stderr);
-        dup2(state_->savedError, STDERR_FILENO);
-        close(state_->savedError);
+        dup2(state->savedError, STDERR_FILENO);
+        close(state->savedError);
     }
-    delete state_;
+    delete state;
 }
 
 std::string PluginChatter::summary() {
-    std::string text = readCapture(state_->start, 1 << 20);
+    std::string text = readCapture(state->start, 1 << 20);
     if (text.empty()) return {};
     size_t lines = 0;
     for (char c : text) lines += c == '\n';

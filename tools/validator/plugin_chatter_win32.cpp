@@ -90,10 +90,10 @@ struct PluginChatter::State {
     HHOOK hook = nullptr;
 };
 
-PluginChatter::PluginChatter() : state_(new State) {
-    state_->hook = SetWindowsHookExA(WH_CALLWNDPROCRET, answerBeforeShowing, nullptr, GetCurrentThreadId());
+PluginChatter::PluginChatter() : state(new State) {
+    state->hook = SetWindowsHookExA(WH_CALLWNDPROCRET, answerBeforeShowing, nullptr, GetCurrentThreadId());
     std::lock_guard<std::mutex> guard(watcherMutex);
-    state_->answeredBefore = boxesAnswered.load();
+    state->answeredBefore = boxesAnswered.load();
     if (activeChatters++ == 0) {
         firstBoxText.clear();
         watching.store(true);
@@ -111,12 +111,12 @@ PluginChatter::~PluginChatter() {
         }
     }
     if (finished.joinable()) finished.join();
-    if (state_->hook) UnhookWindowsHookEx(state_->hook);
-    delete state_;
+    if (state->hook) UnhookWindowsHookEx(state->hook);
+    delete state;
 }
 
 std::string PluginChatter::summary() {
-    int n = boxesAnswered.load() - state_->answeredBefore;
+    int n = boxesAnswered.load() - state->answeredBefore;
     if (n <= 0) return {};
     std::string text;
     {

@@ -20,15 +20,15 @@ VstTimeInfo playingTransport(float rate) {
 
 class Gate {
 public:
-    explicit Gate(ProcessObserver* o) : observer_(o) {
-        if (observer_) observer_->enter();
+    explicit Gate(ProcessObserver* o) : observer(o) {
+        if (observer) observer->enter();
     }
     ~Gate() {
-        if (observer_) observer_->leave();
+        if (observer) observer->leave();
     }
 
 private:
-    ProcessObserver* observer_;
+    ProcessObserver* observer;
 };
 
 template <typename T>
@@ -63,13 +63,13 @@ std::unique_ptr<Rig> Rig::create(Context& context, std::string& error) {
     auto plugin = vsthost::Plugin::create(library, host, error);
     if (!plugin) return nullptr;
     std::unique_ptr<Rig> rig(new Rig());
-    rig->context_ = &context;
-    rig->plugin_ = std::move(plugin);
-    AEffect* e = rig->plugin_->effect();
-    rig->inputs_ = e->numInputs;
-    rig->outputs_ = e->numOutputs;
-    rig->flags_ = e->flags;
-    rig->plugin_->open();
+    rig->checkContext = &context;
+    rig->hostedPlugin = std::move(plugin);
+    AEffect* e = rig->hostedPlugin->effect();
+    rig->inputChannels = e->numInputs;
+    rig->outputChannels = e->numOutputs;
+    rig->effectFlags = e->flags;
+    rig->hostedPlugin->open();
     return rig;
 }
 
@@ -80,15 +80,15 @@ std::unique_ptr<Rig> Rig::createPrepared(Context& context, std::string& error, f
 }
 
 void Rig::setSampleRate(float rate) {
-    sampleRate_ = rate;
+    currentSampleRate = rate;
     VstTimeInfo t = playingTransport(rate);
-    plugin_->host().setTimeInfo(&t);
-    plugin_->dispatch(effSetSampleRate, 0, 0, nullptr, rate);
+    hostedPlugin->host().setTimeInfo(&t);
+    hostedPlugin->dispatch(effSetSampleRate, 0, 0, nullptr, rate);
 }
 
 void Rig::setBlockSize(int frames) {
-    blockSize_ = frames;
-    plugin_->dispatch(effSetBlockSize, 0, frames);
+    currentBlockSize = frames;
+    hostedPlugin->dispatch(effSetBlockSize, 0, frames);
 }
 
 void Rig::prepare(float rate, int frames) {
@@ -98,28 +98,28 @@ void Rig::prepare(float rate, int frames) {
 }
 
 void Rig::processFloat(float** inputs, float** outputs, int frames) {
-    Gate gate(context_->processObserver());
-    AEffect* e = plugin_->effect();
+    Gate gate(checkContext->processObserver());
+    AEffect* e = hostedPlugin->effect();
     if (e->processReplacing) {
         e->processReplacing(e, inputs, outputs, frames);
     } else if (e->process) {
         // Only the old accumulating call: the host clears the outputs first.
-        for (int j = 0; j < outputs_; ++j) std::fill(outputs[j], outputs[j] + frames, 0.0f);
+        for (int j = 0; j < outputChannels; ++j) std::fill(outputs[j], outputs[j] + frames, 0.0f);
         e->process(e, inputs, outputs, frames);
     }
 }
 
 bool Rig::processDouble(double** inputs, double** outputs, int frames) {
-    AEffect* e = plugin_->effect();
-    if (!(flags_ & effFlagsCanDoubleReplacing) || !e->processDoubleReplacing) return false;
-    Gate gate(context_->processObserver());
+    AEffect* e = hostedPlugin->effect();
+    if (!(effectFlags & effFlagsCanDoubleReplacing) || !e->processDoubleReplacing) return false;
+    Gate gate(checkContext->processObserver());
     e->processDoubleReplacing(e, inputs, outputs, frames);
     return true;
 }
 
 void Rig::sendEvents(VstEvents* events) {
-    Gate gate(context_->processObserver());
-    plugin_->dispatch(effProcessEvents, 0, 0, events);
+    Gate gate(checkContext->processObserver());
+    hostedPlugin->dispatch(effProcessEvents, 0, 0, events);
 }
 
 template <typename T, typename Process>
@@ -157,18 +157,18 @@ SignalD Rig::renderDouble(const SignalD& in, const std::vector<int>& blockSizes,
 }
 
 std::vector<float> Rig::parameters() {
-    std::vector<float> values(static_cast<size_t>(std::max(0, plugin_->numParams())));
-    for (size_t i = 0; i < values.size(); ++i) values[i] = plugin_->getParameter(static_cast<VstInt32>(i));
+    std::vector<float> values(static_cast<size_t>(std::max(0, hostedPlugin->numParams())));
+    for (size_t i = 0; i < values.size(); ++i) values[i] = hostedPlugin->getParameter(static_cast<VstInt32>(i));
     return values;
 }
 
 void Rig::setParameters(const std::vector<float>& values) {
-    for (size_t i = 0; i < values.size(); ++i) plugin_->setParameter(static_cast<VstInt32>(i), values[i]);
+    for (size_t i = 0; i < values.size(); ++i) hostedPlugin->setParameter(static_cast<VstInt32>(i), values[i]);
 }
 
 std::vector<float> Rig::randomizeParameters(std::mt19937& random) {
     std::uniform_real_distribution<float> unit(0.0f, 1.0f);
-    std::vector<float> values(static_cast<size_t>(std::max(0, plugin_->numParams())));
+    std::vector<float> values(static_cast<size_t>(std::max(0, hostedPlugin->numParams())));
     for (float& v : values) v = unit(random);
     setParameters(values);
     return values;

@@ -23,20 +23,20 @@ public:
     static std::unique_ptr<Rig> createPrepared(Context& context, std::string& error, float sampleRate = 44100.0f,
                                                int blockSize = 512);
 
-    vsthost::Plugin& plugin() { return *plugin_; }
-    AEffect* effect() { return plugin_->effect(); }
-    int inputCount() const { return inputs_; }
-    int outputCount() const { return outputs_; }
-    int blockSize() const { return blockSize_; }
-    float sampleRate() const { return sampleRate_; }
-    bool hasFlag(VstInt32 flag) const { return (flags_ & flag) != 0; }
+    vsthost::Plugin& plugin() { return *hostedPlugin; }
+    AEffect* effect() { return hostedPlugin->effect(); }
+    int inputCount() const { return inputChannels; }
+    int outputCount() const { return outputChannels; }
+    int blockSize() const { return currentBlockSize; }
+    float sampleRate() const { return currentSampleRate; }
+    bool hasFlag(VstInt32 flag) const { return (effectFlags & flag) != 0; }
 
     // [UI thread] Host settings, each one dispatcher call.
     void setSampleRate(float rate);
     void setBlockSize(int frames);
     void prepare(float rate, int frames);  // rate, size, then switched on
-    void suspend() { plugin_->suspend(); }
-    void resume() { plugin_->resume(); }
+    void suspend() { hostedPlugin->suspend(); }
+    void resume() { hostedPlugin->resume(); }
 
     // [audio thread] The raw entry points, each inside the observer's gate.
     void processFloat(float** inputs, float** outputs, int frames);
@@ -57,13 +57,13 @@ public:
 
 private:
     Rig() = default;
-    Context* context_ = nullptr;
-    std::unique_ptr<vsthost::Plugin> plugin_;
-    int inputs_ = 0;
-    int outputs_ = 0;
-    VstInt32 flags_ = 0;
-    int blockSize_ = 0;
-    float sampleRate_ = 0.0f;
+    Context* checkContext = nullptr;
+    std::unique_ptr<vsthost::Plugin> hostedPlugin;
+    int inputChannels = 0;
+    int outputChannels = 0;
+    VstInt32 effectFlags = 0;
+    int currentBlockSize = 0;
+    float currentSampleRate = 0.0f;
 };
 
 // Comparisons between instances need settings under which two fresh

@@ -5,47 +5,47 @@
 namespace vsthost {
 
 CallLog::CallLog(size_t capacity) {
-    calls_.reserve(capacity);
-    for (auto& c : counts_) c.store(0, std::memory_order_relaxed);
+    callRecords.reserve(capacity);
+    for (auto& c : opcodeCounts) c.store(0, std::memory_order_relaxed);
 }
 
 void CallLog::record(const HostCall& call) {
     if (call.opcode >= 0 && call.opcode < countedOpcodes)
-        counts_[call.opcode].fetch_add(1, std::memory_order_relaxed);
-    if (!recording_.load(std::memory_order_relaxed)) return;
-    std::lock_guard<std::mutex> guard(mutex_);
-    if (calls_.size() < calls_.capacity())
-        calls_.push_back(call);
+        opcodeCounts[call.opcode].fetch_add(1, std::memory_order_relaxed);
+    if (!recordingOn.load(std::memory_order_relaxed)) return;
+    std::lock_guard<std::mutex> guard(callsMutex);
+    if (callRecords.size() < callRecords.capacity())
+        callRecords.push_back(call);
     else
-        dropped_.fetch_add(1, std::memory_order_relaxed);
+        droppedCount.fetch_add(1, std::memory_order_relaxed);
 }
 
 std::vector<HostCall> CallLog::snapshot() const {
-    std::lock_guard<std::mutex> guard(mutex_);
-    return calls_;
+    std::lock_guard<std::mutex> guard(callsMutex);
+    return callRecords;
 }
 
 std::vector<HostCall> CallLog::withOpcode(VstInt32 opcode) const {
-    std::lock_guard<std::mutex> guard(mutex_);
+    std::lock_guard<std::mutex> guard(callsMutex);
     std::vector<HostCall> result;
-    for (const HostCall& call : calls_)
+    for (const HostCall& call : callRecords)
         if (call.opcode == opcode) result.push_back(call);
     return result;
 }
 
 size_t CallLog::count(VstInt32 opcode) const {
-    if (opcode >= 0 && opcode < countedOpcodes) return counts_[opcode].load(std::memory_order_relaxed);
-    std::lock_guard<std::mutex> guard(mutex_);  // rare opcodes: count what was kept
+    if (opcode >= 0 && opcode < countedOpcodes) return opcodeCounts[opcode].load(std::memory_order_relaxed);
+    std::lock_guard<std::mutex> guard(callsMutex);  // rare opcodes: count what was kept
     size_t n = 0;
-    for (const HostCall& call : calls_) n += call.opcode == opcode;
+    for (const HostCall& call : callRecords) n += call.opcode == opcode;
     return n;
 }
 
 void CallLog::clear() {
-    std::lock_guard<std::mutex> guard(mutex_);
-    calls_.clear();  // keeps the capacity
-    dropped_.store(0, std::memory_order_relaxed);
-    for (auto& c : counts_) c.store(0, std::memory_order_relaxed);
+    std::lock_guard<std::mutex> guard(callsMutex);
+    callRecords.clear();  // keeps the capacity
+    droppedCount.store(0, std::memory_order_relaxed);
+    for (auto& c : opcodeCounts) c.store(0, std::memory_order_relaxed);
 }
 
 }  // namespace vsthost

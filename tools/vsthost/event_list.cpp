@@ -19,32 +19,32 @@ VstMidiEvent makeMidiEvent(VstInt32 deltaFrames, unsigned char status, unsigned 
 }
 
 void EventList::addMidi(VstInt32 deltaFrames, unsigned char status, unsigned char data1, unsigned char data2) {
-    events_.push_back(makeMidiEvent(deltaFrames, status, data1, data2));
+    eventRecords.push_back(makeMidiEvent(deltaFrames, status, data1, data2));
 }
 
 void EventList::reserve(size_t events) {
-    events_.reserve(events);
-    storage_.reserve(sizeof(VstEvents) + events * sizeof(VstEvent*) + alignof(VstEvents));
+    eventRecords.reserve(events);
+    eventsBlock.reserve(sizeof(VstEvents) + events * sizeof(VstEvent*) + alignof(VstEvents));
 }
 
 void EventList::clear() {
-    events_.clear();
+    eventRecords.clear();
 }
 
 VstEvents* EventList::get() {
     // The record declares two pointers; a longer list extends the array past it.
-    size_t pointers = events_.size() > 2 ? events_.size() : 2;
+    size_t pointers = eventRecords.size() > 2 ? eventRecords.size() : 2;
     size_t bytes = offsetof(VstEvents, events) + pointers * sizeof(VstEvent*);
-    storage_.assign(bytes + alignof(VstEvents), 0);
-    void* raw = storage_.data();
-    size_t space = storage_.size();
+    eventsBlock.assign(bytes + alignof(VstEvents), 0);
+    void* raw = eventsBlock.data();
+    size_t space = eventsBlock.size();
     auto* list = static_cast<VstEvents*>(std::align(alignof(VstEvents), bytes, raw, space));
-    list->numEvents = static_cast<VstInt32>(events_.size());
+    list->numEvents = static_cast<VstInt32>(eventRecords.size());
     list->reserved = 0;
     // Written bytewise: indexing past the declared two entries is not allowed.
     auto* slots = reinterpret_cast<unsigned char*>(list) + offsetof(VstEvents, events);
-    for (size_t i = 0; i < events_.size(); ++i) {
-        VstEvent* event = reinterpret_cast<VstEvent*>(&events_[i]);
+    for (size_t i = 0; i < eventRecords.size(); ++i) {
+        VstEvent* event = reinterpret_cast<VstEvent*>(&eventRecords[i]);
         std::memcpy(slots + i * sizeof(VstEvent*), &event, sizeof(event));
     }
     return list;

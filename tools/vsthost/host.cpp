@@ -6,31 +6,31 @@
 
 namespace vsthost {
 
-Host::Host(const HostOptions& options) : options_(options), log_(options.logCapacity) {}
+Host::Host(const HostOptions& options) : hostOptions(options), callLog(options.logCapacity) {}
 
 void Host::setTimeInfo(const VstTimeInfo* info) {
     if (info) {
-        time_ = *info;
-        hasTime_ = true;
+        timeRecord = *info;
+        hasTime = true;
     } else {
-        hasTime_ = false;
+        hasTime = false;
     }
 }
 
 void Host::advanceTime(VstInt32 frames) {
-    if (hasTime_) time_.samplePos += frames;
+    if (hasTime) timeRecord.samplePos += frames;
 }
 
 VstIntPtr Host::answer(AEffect*, VstInt32 opcode, VstInt32, VstIntPtr, void* ptr, float) {
     switch (opcode) {
     case audioMasterVersion:
-        return options_.versionAnswer;
+        return hostOptions.versionAnswer;
     case audioMasterGetTime:
-        return hasTime_ ? reinterpret_cast<VstIntPtr>(&time_) : 0;
+        return hasTime ? reinterpret_cast<VstIntPtr>(&timeRecord) : 0;
     case audioMasterGetSampleRate:
-        return static_cast<VstIntPtr>(options_.sampleRate);
+        return static_cast<VstIntPtr>(hostOptions.sampleRate);
     case audioMasterGetBlockSize:
-        return options_.blockSize;
+        return hostOptions.blockSize;
     case audioMasterGetVendorString:
         if (ptr) std::strcpy(static_cast<char*>(ptr), "Quillmarsh");
         return ptr ? 1 : 0;
@@ -61,7 +61,7 @@ VstIntPtr VSTCALLBACK Host::callback(AEffect* effect, VstInt32 opcode, VstInt32 
         return opcode == audioMasterVersion ? 2400 : 0;
     }
     VstIntPtr result = host->answer(effect, opcode, index, value, ptr, opt);
-    host->log_.record(HostCall{effect, opcode, index, value, ptr, opt, result});
+    host->callLog.record(HostCall{effect, opcode, index, value, ptr, opt, result});
     return result;
 }
 

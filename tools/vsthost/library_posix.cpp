@@ -15,12 +15,12 @@ std::shared_ptr<Library> Library::load(const std::string& path, std::string& err
         return nullptr;
     }
     std::shared_ptr<Library> library(new Library());
-    library->path_ = path;
-    library->handle_ = handle;
+    library->libraryPath = path;
+    library->moduleHandle = handle;
     for (const char* name : {"VSTPluginMain", "main"}) {
         if (void* symbol = dlsym(handle, name)) {
-            library->entry_ = reinterpret_cast<EntryFunction>(symbol);
-            library->entryName_ = name;
+            library->entryFunction = reinterpret_cast<EntryFunction>(symbol);
+            library->entrySymbol = name;
             return library;
         }
     }
@@ -29,7 +29,7 @@ std::shared_ptr<Library> Library::load(const std::string& path, std::string& err
 }
 
 Library::~Library() {
-    if (handle_) dlclose(handle_);
+    if (moduleHandle) dlclose(moduleHandle);
 }
 
 }  // namespace vsthost

@@ -13,12 +13,12 @@ std::shared_ptr<Library> Library::load(const std::string& path, std::string& err
         return nullptr;
     }
     std::shared_ptr<Library> library(new Library());
-    library->path_ = path;
-    library->handle_ = module;
+    library->libraryPath = path;
+    library->moduleHandle = module;
     for (const char* name : {"VSTPluginMain", "main"}) {
         if (FARPROC symbol = GetProcAddress(module, name)) {
-            library->entry_ = reinterpret_cast<EntryFunction>(reinterpret_cast<void*>(symbol));
-            library->entryName_ = name;
+            library->entryFunction = reinterpret_cast<EntryFunction>(reinterpret_cast<void*>(symbol));
+            library->entrySymbol = name;
             return library;
         }
     }
@@ -27,7 +27,7 @@ std::shared_ptr<Library> Library::load(const std::string& path, std::string& err
 }
 
 Library::~Library() {
-    if (handle_) FreeLibrary(static_cast<HMODULE>(handle_));
+    if (moduleHandle) FreeLibrary(static_cast<HMODULE>(moduleHandle));
 }
 
 }  // namespace vsthost

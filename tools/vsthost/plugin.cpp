@@ -37,9 +37,9 @@ std::unique_ptr<Plugin> Plugin::create(std::shared_ptr<Library> library, std::sh
         return nullptr;
     }
     std::unique_ptr<Plugin> plugin(new Plugin());
-    plugin->library_ = std::move(library);
-    plugin->host_ = std::move(host);
-    plugin->effect_ = effect;
+    plugin->pluginLibrary = std::move(library);
+    plugin->pluginHost = std::move(host);
+    plugin->effectRecord = effect;
     return plugin;
 }
 
@@ -48,8 +48,8 @@ Plugin::~Plugin() {
 }
 
 VstIntPtr Plugin::dispatch(VstInt32 opcode, VstInt32 index, VstIntPtr value, void* ptr, float opt) {
-    if (!effect_) return 0;
-    return effect_->dispatcher(effect_, opcode, index, value, ptr, opt);
+    if (!effectRecord) return 0;
+    return effectRecord->dispatcher(effectRecord, opcode, index, value, ptr, opt);
 }
 
 void Plugin::open() {
@@ -80,9 +80,9 @@ void Plugin::suspend() {
 }
 
 void Plugin::close() {
-    if (!effect_) return;
-    AEffect* effect = effect_;
-    effect_ = nullptr;
+    if (!effectRecord) return;
+    AEffect* effect = effectRecord;
+    effectRecord = nullptr;
     effect->dispatcher(effect, effClose, 0, 0, nullptr, 0.0f);
     // Forgotten only now: the plug-in may call the host while closing.
     registry::remove(effect);
@@ -124,28 +124,28 @@ VstIntPtr Plugin::setChunk(const std::vector<uint8_t>& chunk, bool preset) {
 }
 
 void Plugin::setParameter(VstInt32 index, float value) {
-    if (effect_ && effect_->setParameter) effect_->setParameter(effect_, index, value);
+    if (effectRecord && effectRecord->setParameter) effectRecord->setParameter(effectRecord, index, value);
 }
 
 float Plugin::getParameter(VstInt32 index) {
-    return effect_ && effect_->getParameter ? effect_->getParameter(effect_, index) : 0.0f;
+    return effectRecord && effectRecord->getParameter ? effectRecord->getParameter(effectRecord, index) : 0.0f;
 }
 
 bool Plugin::processReplacing(float** inputs, float** outputs, VstInt32 frames) {
-    if (!effect_ || !effect_->processReplacing) return false;
-    effect_->processReplacing(effect_, inputs, outputs, frames);
+    if (!effectRecord || !effectRecord->processReplacing) return false;
+    effectRecord->processReplacing(effectRecord, inputs, outputs, frames);
     return true;
 }
 
 bool Plugin::processDoubleReplacing(double** inputs, double** outputs, VstInt32 frames) {
-    if (!effect_ || !effect_->processDoubleReplacing) return false;
-    effect_->processDoubleReplacing(effect_, inputs, outputs, frames);
+    if (!effectRecord || !effectRecord->processDoubleReplacing) return false;
+    effectRecord->processDoubleReplacing(effectRecord, inputs, outputs, frames);
     return true;
 }
 
 bool Plugin::process(float** inputs, float** outputs, VstInt32 frames) {
-    if (!effect_ || !effect_->process) return false;
-    effect_->process(effect_, inputs, outputs, frames);
+    if (!effectRecord || !effectRecord->process) return false;
+    effectRecord->process(effectRecord, inputs, outputs, frames);
     return true;
 }
 

@@ -44,17 +44,17 @@ public:
     Library(const Library&) = delete;
     Library& operator=(const Library&) = delete;
 
-    const std::string& path() const { return path_; }
-    EntryFunction entry() const { return entry_; }
+    const std::string& path() const { return libraryPath; }
+    EntryFunction entry() const { return entryFunction; }
     // "VSTPluginMain" or "main": the name the entry was found under.
-    const std::string& entryName() const { return entryName_; }
+    const std::string& entryName() const { return entrySymbol; }
 
 private:
     Library() = default;
-    std::string path_;
-    std::string entryName_;
-    void* handle_ = nullptr;
-    EntryFunction entry_ = nullptr;
+    std::string libraryPath;
+    std::string entrySymbol;
+    void* moduleHandle = nullptr;
+    EntryFunction entryFunction = nullptr;
 };
 
 // One call the plug-in made into the host callback.
@@ -85,19 +85,19 @@ public:
     // including those that no longer fit into the record.
     size_t count(VstInt32 opcode) const;
     // [any thread] Calls that arrived while the record was full.
-    size_t dropped() const { return dropped_.load(std::memory_order_relaxed); }
+    size_t dropped() const { return droppedCount.load(std::memory_order_relaxed); }
     // [any thread] Forgets every call and resets the counts.
     void clear();
     // [any thread] Off: calls are still answered and counted, but not stored.
-    void setRecording(bool on) { recording_.store(on, std::memory_order_relaxed); }
+    void setRecording(bool on) { recordingOn.store(on, std::memory_order_relaxed); }
 
 private:
     static constexpr int countedOpcodes = 64;
-    mutable std::mutex mutex_;
-    std::vector<HostCall> calls_;  // reserved once, never grown
-    std::atomic<size_t> dropped_{0};
-    std::atomic<size_t> counts_[countedOpcodes];
-    std::atomic<bool> recording_{true};
+    mutable std::mutex callsMutex;
+    std::vector<HostCall> callRecords;  // reserved once, never grown
+    std::atomic<size_t> droppedCount{0};
+    std::atomic<size_t> opcodeCounts[countedOpcodes];
+    std::atomic<bool> recordingOn{true};
 };
 
 struct HostOptions {
@@ -122,7 +122,7 @@ public:
     Host& operator=(const Host&) = delete;
 
     // [UI thread] Changes the answer to audioMasterVersion for later creations.
-    void setVersionAnswer(VstIntPtr answer) { options_.versionAnswer = answer; }
+    void setVersionAnswer(VstIntPtr answer) { hostOptions.versionAnswer = answer; }
     // [UI thread] Time record given to audioMasterGetTime; null makes the host
     // answer null. The record is copied. Do not call while an instance of this
     // host is processing (the plug-in may hold the pointer during the block).
@@ -131,10 +131,10 @@ public:
     // process calls, as a playing host does). Nothing when there is no record.
     void advanceTime(VstInt32 frames);
     // [any thread] The current time record, or null.
-    const VstTimeInfo* timeInfo() const { return hasTime_ ? &time_ : nullptr; }
+    const VstTimeInfo* timeInfo() const { return hasTime ? &timeRecord : nullptr; }
 
-    CallLog& calls() { return log_; }
-    const HostOptions& options() const { return options_; }
+    CallLog& calls() { return callLog; }
+    const HostOptions& options() const { return hostOptions; }
 
     // The callback handed to every entry. Finds the Host of the calling
     // instance; calls from unknown effects are answered as a default host would.
@@ -143,10 +143,10 @@ public:
 
 private:
     VstIntPtr answer(AEffect* effect, VstInt32 opcode, VstInt32 index, VstIntPtr value, void* ptr, float opt);
-    HostOptions options_;
-    CallLog log_;
-    VstTimeInfo time_{};
-    bool hasTime_ = false;
+    HostOptions hostOptions;
+    CallLog callLog;
+    VstTimeInfo timeRecord{};
+    bool hasTime = false;
 };
 
 // One MIDI message as the interface's event record, at deltaFrames into a block.
@@ -164,13 +164,13 @@ public:
     void clear();
     // Room for this many events: a reused list then never allocates.
     void reserve(size_t events);
-    size_t size() const { return events_.size(); }
+    size_t size() const { return eventRecords.size(); }
     // The VstEvents record built from the added events.
     VstEvents* get();
 
 private:
-    std::vector<VstMidiEvent> events_;
-    std::vector<unsigned char> storage_;  // VstEvents header plus the pointer array
+    std::vector<VstMidiEvent> eventRecords;
+    std::vector<unsigned char> eventsBlock;  // VstEvents header plus the pointer array
 };
 
 // One plug-in instance, created through the library's entry with the Host's
@@ -186,10 +186,10 @@ public:
     Plugin(const Plugin&) = delete;
     Plugin& operator=(const Plugin&) = delete;
 
-    AEffect* effect() const { return effect_; }
-    Host& host() const { return *host_; }
-    std::shared_ptr<Host> sharedHost() const { return host_; }
-    Library& library() const { return *library_; }
+    AEffect* effect() const { return effectRecord; }
+    Host& host() const { return *pluginHost; }
+    std::shared_ptr<Host> sharedHost() const { return pluginHost; }
+    Library& library() const { return *pluginLibrary; }
 
     // [UI thread] Raw dispatcher call. 0 after close().
     VstIntPtr dispatch(VstInt32 opcode, VstInt32 index = 0, VstIntPtr value = 0, void* ptr = nullptr,
@@ -204,7 +204,7 @@ public:
     void startProcess();                            // effStartProcess (some plug-ins wait for it)
     void stopProcess();                             // effStopProcess
     void close();                                   // effClose; the instance is gone afterwards
-    bool isClosed() const { return effect_ == nullptr; }
+    bool isClosed() const { return effectRecord == nullptr; }
 
     // [UI thread] Identity and texts. Each text call hands the plug-in a
     // zeroed buffer much larger than the nominal limit and cuts at the first NUL.
@@ -217,10 +217,10 @@ public:
     std::string parameterLabel(VstInt32 index);
     std::string parameterDisplay(VstInt32 index);
     VstIntPtr canDo(const char* text);
-    VstInt32 numParams() const { return effect_ ? effect_->numParams : 0; }
-    VstInt32 numPrograms() const { return effect_ ? effect_->numPrograms : 0; }
-    VstInt32 uniqueID() const { return effect_ ? effect_->uniqueID : 0; }
-    VstInt32 latency() const { return effect_ ? effect_->initialDelay : 0; }
+    VstInt32 numParams() const { return effectRecord ? effectRecord->numParams : 0; }
+    VstInt32 numPrograms() const { return effectRecord ? effectRecord->numPrograms : 0; }
+    VstInt32 uniqueID() const { return effectRecord ? effectRecord->uniqueID : 0; }
+    VstInt32 latency() const { return effectRecord ? effectRecord->initialDelay : 0; }
 
     // [UI thread] The plug-in's state chunk (index 1 asks for a preset, 0 for a
     // bank); empty when it gives none. setChunk passes the bytes with effSetChunk.
@@ -242,9 +242,9 @@ public:
 
 private:
     Plugin() = default;
-    std::shared_ptr<Library> library_;
-    std::shared_ptr<Host> host_;
-    AEffect* effect_ = nullptr;
+    std::shared_ptr<Library> pluginLibrary;
+    std::shared_ptr<Host> pluginHost;
+    AEffect* effectRecord = nullptr;
 };
 
 // Four characters of a unique ID, most significant byte first; bytes outside

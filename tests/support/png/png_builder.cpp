@@ -8,9 +8,9 @@ namespace PngTest {
 
 void BitWriter::bits(uint32_t value, unsigned count) {
     for (unsigned i = 0; i < count; ++i) {
-        if (used_ == 0) bytes.push_back(0);
-        bytes.back() |= static_cast<unsigned char>(((value >> i) & 1) << used_);
-        used_ = (used_ + 1) & 7;
+        if (usedBits == 0) bytes.push_back(0);
+        bytes.back() |= static_cast<unsigned char>(((value >> i) & 1) << usedBits);
+        usedBits = (usedBits + 1) & 7;
     }
 }
 
@@ -18,7 +18,7 @@ void BitWriter::code(uint32_t c, unsigned length) {
     for (int i = int(length) - 1; i >= 0; --i) bits((c >> i) & 1, 1);
 }
 
-void BitWriter::alignToByte() { used_ = 0; }
+void BitWriter::alignToByte() { usedBits = 0; }
 
 void BitWriter::fixedLiteral(unsigned s) {
     if (s < 144) code(0x30 + s, 8);
@@ -196,17 +196,17 @@ std::vector<uint32_t> canonicalCodes(const std::vector<unsigned>& lengths) {
 
 DynamicHeader::DynamicHeader(BitWriter& w, bool final, unsigned literalCount, unsigned distanceCount,
                              const std::vector<unsigned>& codeLengthLengths)
-    : w_(w), lengths_(codeLengthLengths), codes_(canonicalCodes(codeLengthLengths)) {
+    : bitWriter(w), codeLengths(codeLengthLengths), codeWords(canonicalCodes(codeLengthLengths)) {
     static const unsigned order[19] = {16, 17, 18, 0, 8, 7, 9, 6, 10, 5, 11, 4, 12, 3, 13, 2, 14, 1, 15};
     unsigned used = 4;
     for (unsigned i = 0; i < 19; ++i)
-        if (lengths_[order[i]]) used = std::max(used, i + 1);
+        if (codeLengths[order[i]]) used = std::max(used, i + 1);
     w.bits(final ? 1 : 0, 1);
     w.bits(2, 2);
     w.bits(literalCount - 257, 5);
     w.bits(distanceCount - 1, 5);
     w.bits(used - 4, 4);
-    for (unsigned i = 0; i < used; ++i) w.bits(lengths_[order[i]], 3);
+    for (unsigned i = 0; i < used; ++i) w.bits(codeLengths[order[i]], 3);
 }
 
 void dynamicBlock(BitWriter& w, bool final, const std::vector<unsigned>& literalLengths,

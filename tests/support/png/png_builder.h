@@ -21,7 +21,7 @@ public:
     Bytes bytes;
 
 private:
-    unsigned used_ = 0;  // bits used in the last byte
+    unsigned usedBits = 0;  // bits used in the last byte
 };
 
 uint32_t crc32(const unsigned char* data, size_t size);
@@ -68,12 +68,12 @@ public:
     // codeLengthLengths: 19 lengths indexed by code-length symbol.
     DynamicHeader(BitWriter& w, bool final, unsigned literalCount, unsigned distanceCount,
                   const std::vector<unsigned>& codeLengthLengths);
-    void sym(unsigned symbol) { w_.code(codes_[symbol], lengths_[symbol]); }
+    void sym(unsigned symbol) { bitWriter.code(codeWords[symbol], codeLengths[symbol]); }
 
 private:
-    BitWriter& w_;
-    std::vector<unsigned> lengths_;
-    std::vector<uint32_t> codes_;
+    BitWriter& bitWriter;
+    std::vector<unsigned> codeLengths;
+    std::vector<uint32_t> codeWords;
 };
 
 // A dynamic block with these code lengths (the code-length code made up to
