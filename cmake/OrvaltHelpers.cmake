@@ -26,7 +26,7 @@ function(orvalt_add_gtest name)
   add_executable(${name} ${T_SOURCES})
   if(ORVALT_WINDOWS)
     # A crash ends the test at once instead of waiting in Wine's crash debugger.
-    target_sources(${name} PRIVATE ${CMAKE_SOURCE_DIR}/tests/support/win32_crash_exit.cpp)
+    target_sources(${name} PRIVATE ${CMAKE_SOURCE_DIR}/tests/support/win32CrashExit.cpp)
   endif()
   target_link_libraries(${name} PRIVATE ${T_LIBS} GTest::gtest GTest::gtest_main)
   target_compile_definitions(${name} PRIVATE ORVALT_SOURCE_DIR="${CMAKE_SOURCE_DIR}"

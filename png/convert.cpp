@@ -2,7 +2,7 @@
 #include <cstring>
 
 #include "png/errors.h"
-#include "png/image_layout.h"
+#include "png/imageLayout.h"
 
 namespace Png {
 

@@ -4,7 +4,7 @@
 #include <cstdint>
 #include <vector>
 
-#include "png/bit_reader.h"
+#include "png/bitReader.h"
 #include "png/errors.h"
 
 namespace Png {

@@ -4,7 +4,7 @@
 #include <algorithm>
 #include <cstring>
 
-#include "png/bit_reader.h"
+#include "png/bitReader.h"
 #include "png/huffman.h"
 
 namespace Png {

@@ -3,7 +3,7 @@
 
 #include <cstring>
 
-#include "png/image_layout.h"
+#include "png/imageLayout.h"
 #include "png/inflate.h"
 
 namespace Png {

@@ -115,7 +115,7 @@ package_stage() {
   fi
   grep -E '^dist/' "$logs/package.log" | sed 's/^/   /'
   start_xvfb package
-  if bash tests/package/check_archives.sh "$root/dist" "$root/build/package-check" >"$logs/package-check.log" 2>&1; then
+  if bash tests/package/checkArchives.sh "$root/dist" "$root/build/package-check" >"$logs/package-check.log" 2>&1; then
     passed=$((passed + 1))
   else
     failed=$((failed + 1)); failures+=("package: archive check (see $logs/package-check.log)")

@@ -2,7 +2,7 @@
 // installed third-party VST 2.4 limiters, all through vsthost on the same
 // signal and block sizes. Runs are interleaved and repeated, and the median
 // is kept, so a busy machine disturbs every contender alike.
-#include "tools/render/demo_signal.h"
+#include "tools/render/demoSignal.h"
 #include "tools/vsthost/vsthost.h"
 
 #include <algorithm>

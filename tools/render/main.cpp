@@ -1,8 +1,8 @@
 // orvalt-render: renders audio through a VST 2.4 plug-in from the command line.
-#include "tools/render/atomic_output.h"
-#include "tools/render/render_error.h"
-#include "tools/render/render_job.h"
-#include "tools/render/render_options.h"
+#include "tools/render/atomicOutput.h"
+#include "tools/render/renderError.h"
+#include "tools/render/renderJob.h"
+#include "tools/render/renderOptions.h"
 
 #include <cstdio>
 #include <exception>

@@ -1,6 +1,6 @@
 #include "tools/validator/runner.h"
 
-#include "tools/validator/plugin_chatter.h"
+#include "tools/validator/pluginChatter.h"
 
 #include <algorithm>
 #include <exception>

@@ -1,5 +1,5 @@
 // The host callback: finds the Host of the calling instance, answers, records.
-#include "tools/vsthost/host_registry.h"
+#include "tools/vsthost/hostRegistry.h"
 #include "tools/vsthost/vsthost.h"
 
 #include <cstring>

@@ -1,6 +1,6 @@
 // One plug-in instance: creation through the entry, and thin wrappers around
 // the effect record's functions.
-#include "tools/vsthost/host_registry.h"
+#include "tools/vsthost/hostRegistry.h"
 #include "tools/vsthost/vsthost.h"
 
 namespace vsthost {

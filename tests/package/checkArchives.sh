@@ -1,0 +1,73 @@
+#!/usr/bin/env bash
+# The release archives as a user gets them: exactly the promised entries, with
+# fixed owners, permissions and times; unpacked into a scratch folder, every
+# plug-in loads from there. The Linux plug-in through the shipped tools; each
+# Windows DLL passes the export, import and version checks and, under Wine in a
+# prefix of its own architecture, tells orvalt-info.exe of its own width the
+# same identity, parameters and programs as the Linux plug-in (which lacks
+# only the editor).
+# Usage: checkArchives.sh <dist folder> <scratch folder>
+# (orvalt-info.exe comes from build/package/{win32,win64}, made by scripts/package.sh).
+set -eu
+root=$(cd "$(dirname "$0")/../.." && pwd)
+dist=$(cd "$1" && pwd)
+scratch=$2
+version=$(head -n 1 "$root/VERSION")
+zip=$dist/Orvalt-$version-windows.zip
+tgz=$dist/Orvalt-$version-linux-x86_64.tar.gz
+failures=0
+check() {  # check <description> <command...>
+  local what=$1; shift
+  if "$@"; then echo "ok   $what"; else echo "FAIL $what"; failures=$((failures + 1)); fi
+}
+same() { [ "$1" = "$2" ] || { echo "     got:      $1"; echo "     expected: $2"; return 1; }; }
+
+check "zip entries" same "$(unzip -Z1 "$zip" | tr '\n' ' ')" "32-bit/Orvalt.dll 64-bit/Orvalt.dll INSTALL.txt "
+check "tar entries" same "$(tar -tzf "$tgz" | tr '\n' ' ')" \
+  "INSTALL.txt Orvalt.so orvalt-info orvalt-render vstvalidate "
+# Owner 0/0, one time stamp for every entry, programs executable and texts not.
+check "tar owners, modes and times" same \
+  "$(tar -tvzf "$tgz" --numeric-owner --full-time | awk '{print $1, $2, $4, $5}' | sort -u | tr '\n' ';')" \
+  "$(tar -tvzf "$tgz" --numeric-owner --full-time | awk 'NR==1{t=$4" "$5} END{
+     print "-rw-r--r-- 0/0 " t ";-rwxr-xr-x 0/0 " t ";"}')"
+# The Windows files are data: no execute bits, one time stamp.
+check "zip modes and times" same "$(unzip -Z -T "$zip" | awk '/^-/{print $1, $7}' | sort -u | wc -l)" "1"
+check "zip modes" same "$(unzip -Z -T "$zip" | awk '/^-/{print $1}' | sort -u)" "-rw-r--r--"
+
+rm -rf "$scratch"
+mkdir -p "$scratch/windows" "$scratch/linux"
+scratch=$(cd "$scratch" && pwd)
+unzip -q "$zip" -d "$scratch/windows"
+tar -xzf "$tgz" -C "$scratch/linux"
+cd "$scratch/linux"
+
+linux_info=$(./orvalt-info ./Orvalt.so)
+echo "$linux_info" | sed -n '1,4p' | sed 's/^/     /'
+check "orvalt-info loads Orvalt.so" grep -q '^name: *Orvalt$' <<<"$linux_info"
+check "orvalt-render renders the demo through Orvalt.so" \
+  ./orvalt-render --plugin ./Orvalt.so --quiet --demo "$scratch/demo.wav"
+check "the demo output exists" test -s "$scratch/demo.wav"
+validate() { ./vstvalidate --quick ./Orvalt.so >"$scratch/validate.log" 2>&1 || { tail -n 5 "$scratch/validate.log"; false; }; }
+check "vstvalidate --quick passes Orvalt.so" validate
+check "INSTALL.txt names this version" grep -q "Orvalt $version " INSTALL.txt
+
+for arch in win32 win64; do
+  bits=${arch#win}-bit
+  dll=$scratch/windows/$bits/Orvalt.dll
+  check "$bits/Orvalt.dll tables" bash "$root/tests/host/checkDllTables.sh" "$dll" "$arch" "$root/VERSION"
+  exe=$root/build/package/$arch/tools/vstinfo/orvalt-info.exe
+  windows_info=$(WINEPREFIX="$scratch/wineprefix-$arch" bash "$root/scripts/wine-run.sh" --arch "$arch" \
+                 "$exe" "Z:$dll" | tr -d '\r') || true
+  WINEPREFIX="$scratch/wineprefix-$arch" wineserver -k 2>/dev/null || true
+  # Only the editor flag differs: the Linux plug-in has no editor.
+  check "$bits/Orvalt.dll under Wine ($arch) says what Orvalt.so says" \
+    same "$(sed '1d;/^flags:/d' <<<"$windows_info")" "$(sed '1d;/^flags:/d' <<<"$linux_info")"
+  check "$bits/Orvalt.dll has its editor" \
+    same "$(grep '^flags:' <<<"$windows_info")" "flags:       0x1031 HasEditor CanReplacing ProgramChunks CanDoubleReplacing"
+  eval "info_$arch=\$windows_info"
+done
+check "both DLLs say the same" same "$(sed 1d <<<"$info_win32")" "$(sed 1d <<<"$info_win64")"
+check "INSTALL.txt (Windows) names this version" grep -q "Orvalt $version " "$scratch/windows/INSTALL.txt"
+
+echo "$failures failed"
+[ "$failures" -eq 0 ]

@@ -1,0 +1,144 @@
+// Nothing on the audio thread allocates, locks, waits, touches files or
+// sleeps: proven by running every check of the validator on Orvalt with the
+// audio-thread watch around each process call. The detector is proven first,
+// on deliberate calls in this test and inside a dlopen'ed plug-in.
+#include "tests/realtime/audioThreadWatch.h"
+#include "tools/validator/check.h"
+#include "tools/validator/context.h"
+#include "tools/validator/rig.h"
+#include "tools/validator/runner.h"
+
+#include <gtest/gtest.h>
+
+#include <atomic>
+#include <cstdlib>
+#include <fcntl.h>
+#include <mutex>
+#include <thread>
+#include <unistd.h>
+
+namespace {
+
+// Arms the watch for the lifetime of the object, from a clean count.
+struct Armed {
+    Armed() {
+        rtwatch::reset();
+        rtwatch::arm(true);
+    }
+    ~Armed() { rtwatch::arm(false); }
+};
+
+class WatchProcessCalls : public validator::ProcessObserver {
+public:
+    void enter() override { rtwatch::enterSection(); }
+    void leave() override { rtwatch::leaveSection(); }
+};
+
+// Keeps the optimiser from removing a deliberate allocation.
+void* volatile keep;
+
+TEST(AudioThreadWatch, CountsDeliberateCallsInsideASection) {
+    Armed armed;
+    std::mutex m;
+    rtwatch::enterSection();
+    keep = std::malloc(32);
+    std::free(keep);
+    int* volatile p = new int(3);
+    delete p;
+    m.lock();
+    m.unlock();
+    int fd = open("/dev/null", O_WRONLY);
+    rtwatch::leaveSection();
+    rtwatch::Counts c = rtwatch::counts();
+    EXPECT_EQ(c[rtwatch::Sin::allocation], 2u) << c.describe();
+    EXPECT_EQ(c[rtwatch::Sin::release], 2u);
+    EXPECT_EQ(c[rtwatch::Sin::lock], 1u);
+    EXPECT_EQ(c[rtwatch::Sin::file], 1u);
+    if (fd >= 0) close(fd);
+}
+
+TEST(AudioThreadWatch, IgnoresCallsOutsideASectionAndOnOtherThreads) {
+    std::atomic<int> step{0};
+    std::thread other([&] {  // allocates while the main thread is in a section
+        while (step.load() != 1) std::this_thread::yield();
+        keep = std::malloc(64);
+        std::free(keep);
+        step.store(2);
+    });
+    Armed armed;
+    keep = std::malloc(32);  // not in a section
+    std::free(keep);
+    rtwatch::enterSection();
+    step.store(1);
+    while (step.load() != 2) std::this_thread::yield();
+    rtwatch::leaveSection();
+    rtwatch::arm(false);
+    other.join();
+    EXPECT_EQ(rtwatch::counts()[rtwatch::Sin::allocation], 0u) << rtwatch::counts().describe();
+}
+
+std::unique_ptr<validator::Rig> preparedRig(validator::Context& context) {
+    std::string error;
+    auto rig = validator::Rig::createPrepared(context, error, 44100.0f, 256);
+    EXPECT_TRUE(rig) << error;
+    return rig;
+}
+
+TEST(AudioThreadWatch, SeesCallsMadeInsideADlopenedPlugin) {
+    WatchProcessCalls watch;
+    validator::Context sinner(FAKE_SINS_PATH, {});
+    sinner.setProcessObserver(&watch);
+    auto rig = preparedRig(sinner);
+    ASSERT_TRUE(rig);
+    {
+        Armed armed;
+        rig->render(validator::inputSignal(*rig, 1024, 1), {256});
+        rtwatch::Counts c = rtwatch::counts();
+        EXPECT_EQ(c[rtwatch::Sin::allocation], 4u) << c.describe();  // one per block
+        EXPECT_EQ(c[rtwatch::Sin::lock], 4u);
+        EXPECT_GE(c[rtwatch::Sin::file], 8u);  // open and close
+    }
+    validator::Context clean(FAKE_CORRECT_PATH, {});
+    clean.setProcessObserver(&watch);
+    auto cleanRig = preparedRig(clean);
+    ASSERT_TRUE(cleanRig);
+    Armed armed;
+    cleanRig->render(validator::inputSignal(*cleanRig, 1024, 1), {256});
+    EXPECT_EQ(rtwatch::counts().total(), 0u) << rtwatch::counts().describe();
+}
+
+// Every check of the validator, in this process, with the watch on every
+// process call and event delivery.
+TEST(OrvaltAudioThread, NeverAllocatesLocksOrTouchesFilesInAnyValidatorCheck) {
+    WatchProcessCalls watch;
+    validator::Context context(ORVALT_PLUGIN_PATH, {});
+    context.setProcessObserver(&watch);
+    for (const validator::Check& check : validator::allChecks()) {
+        // Processing before the first switch-on may allocate the buffers
+        // once, lazily; it has its own test below.
+        if (std::string(check.name) == "process-before-resume") continue;
+        Armed armed;
+        validator::CheckResult r = validator::runCheck(check, context);
+        EXPECT_NE(r.outcome, validator::Outcome::fail) << check.name << ": " << r.detail;
+        EXPECT_EQ(rtwatch::counts().total(), 0u) << check.name << ": " << rtwatch::counts().describe();
+    }
+}
+
+TEST(OrvaltAudioThread, ProcessingBeforeSwitchOnAllocatesOnceAtMost) {
+    WatchProcessCalls watch;
+    validator::Context context(ORVALT_PLUGIN_PATH, {});
+    context.setProcessObserver(&watch);
+    std::string error;
+    auto rig = validator::Rig::create(context, error);
+    ASSERT_TRUE(rig) << error;
+    Armed armed;
+    rig->render(validator::testSignal(2, 2048, 44100.0, 1), {256});
+    rtwatch::Counts c = rtwatch::counts();
+    EXPECT_LE(c[rtwatch::Sin::allocation], 1u) << c.describe();
+    EXPECT_EQ(c[rtwatch::Sin::release] + c[rtwatch::Sin::lock] + c[rtwatch::Sin::wait] + c[rtwatch::Sin::file] +
+                  c[rtwatch::Sin::sleep],
+              0u)
+        << c.describe();
+}
+
+}  // namespace

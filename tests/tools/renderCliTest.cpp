@@ -1,0 +1,526 @@
+// The orvalt-render command, run as a user runs it, on real files.
+#include "tests/tools/pluginPaths.h"
+#include "tools/render/audioData.h"
+#include "tools/render/audioFile.h"
+#include "tools/render/presetFile.h"
+
+#include <gtest/gtest.h>
+#include <nlohmann/json.hpp>
+#include <sndfile.h>
+
+#include <cmath>
+#include <csignal>
+#include <cstdio>
+#include <dirent.h>
+#include <fstream>
+#include <functional>
+#include <iterator>
+#include <set>
+#include <sys/stat.h>
+#include <sys/wait.h>
+#include <thread>
+#include <unistd.h>
+
+namespace {
+
+struct CommandResult {
+    int code;
+    std::string output;  // standard output and error together
+};
+
+// Standard output and error together, or standard output alone.
+CommandResult runRender(const std::string& arguments, bool withErrors = true) {
+    std::string command = std::string(ORVALT_RENDER_EXE) + " " + arguments + (withErrors ? " 2>&1" : " 2>/dev/null");
+    CommandResult run{-1, ""};
+    FILE* pipe = popen(command.c_str(), "r");
+    if (!pipe) return run;
+    char buffer[4096];
+    size_t n;
+    while ((n = fread(buffer, 1, sizeof buffer, pipe)) > 0) run.output.append(buffer, n);
+    int status = pclose(pipe);
+    run.code = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+    return run;
+}
+
+// A fresh folder per test; the listing shows what a run left behind.
+class RenderCli : public ::testing::Test {
+protected:
+    void SetUp() override {
+        REQUIRE_PLUGIN(toolstest::orvaltPlugin());
+        char pattern[] = "/tmp/orvalt-render-test-XXXXXX";
+        ASSERT_TRUE(mkdtemp(pattern));
+        dir = pattern;
+    }
+    void TearDown() override {
+        if (!dir.empty()) std::system(("rm -rf '" + dir + "'").c_str());
+    }
+    std::string path(const std::string& name) const { return dir + "/" + name; }
+    std::set<std::string> files() const {
+        std::set<std::string> names;
+        if (DIR* d = opendir(dir.c_str())) {
+            while (dirent* e = readdir(d))
+                if (std::string(e->d_name) != "." && std::string(e->d_name) != "..") names.insert(e->d_name);
+            closedir(d);
+        }
+        return names;
+    }
+    // A float WAV with a known ramp-and-sine signal.
+    void writeInput(const std::string& name, int channels, size_t frames) {
+        writeSignal(name, channels, 48000, frames, [](size_t n, int c) {
+            return c == 0 ? 0.4f * std::sin(0.01f * n) : -0.3f + 0.0005f * static_cast<float>(n % 1000);
+        });
+    }
+    // A WAV of any signal, value(frame, channel).
+    void writeSignal(const std::string& name, int channels, int rate, size_t frames,
+                     const std::function<double(size_t, int)>& value, int subtype = SF_FORMAT_FLOAT) {
+        SF_INFO info{};
+        info.samplerate = rate;
+        info.channels = channels;
+        info.format = SF_FORMAT_WAV | subtype;
+        SNDFILE* f = sf_open(path(name).c_str(), SFM_WRITE, &info);
+        ASSERT_TRUE(f);
+        std::vector<double> data;
+        for (size_t n = 0; n < frames; ++n)
+            for (int c = 0; c < channels; ++c) data.push_back(value(n, c));
+        sf_writef_double(f, data.data(), static_cast<sf_count_t>(frames));
+        sf_close(f);
+    }
+    std::vector<float> readFrames(const std::string& name, SF_INFO& info) {
+        info = SF_INFO{};
+        SNDFILE* f = sf_open(path(name).c_str(), SFM_READ, &info);
+        EXPECT_TRUE(f) << name;
+        if (!f) return {};
+        std::vector<float> data(static_cast<size_t>(info.frames * info.channels));
+        sf_readf_float(f, data.data(), info.frames);
+        sf_close(f);
+        return data;
+    }
+    std::vector<uint8_t> bytesOf(const std::string& name) {
+        std::ifstream in(path(name), std::ios::binary);
+        return std::vector<uint8_t>(std::istreambuf_iterator<char>(in), {});
+    }
+    std::string dir;
+};
+
+const char* const passThrough = "--set warm=off --set clip=off";
+
+TEST_F(RenderCli, StereoRoundTripIsTheInputDelayedByOneSample) {
+    writeInput("in.wav", 2, 3000);
+    CommandResult run = runRender(std::string(passThrough) + " --bits float --block 64 " + path("in.wav") + " " + path("out.wav"));
+    ASSERT_EQ(run.code, 0) << run.output;
+    EXPECT_NE(run.output.find("latency:          1 sample"), std::string::npos) << run.output;
+    SF_INFO in, out;
+    std::vector<float> a = readFrames("in.wav", in), b = readFrames("out.wav", out);
+    ASSERT_EQ(out.frames, 3000);
+    EXPECT_EQ(out.channels, 2);
+    EXPECT_EQ(out.samplerate, 48000);
+    EXPECT_EQ(out.format, SF_FORMAT_WAV | SF_FORMAT_FLOAT);
+    EXPECT_EQ(b[0], 0.0f);
+    EXPECT_EQ(b[1], 0.0f);
+    for (size_t n = 1; n < 3000; ++n) {
+        ASSERT_EQ(b[2 * n], a[2 * (n - 1)]) << n;
+        ASSERT_EQ(b[2 * n + 1], a[2 * (n - 1) + 1]) << n;
+    }
+    EXPECT_EQ(files(), (std::set<std::string>{"in.wav", "out.wav"}));
+}
+
+TEST_F(RenderCli, MonoPlaysOnBothChannelsAndCompensationRemovesTheDelay) {
+    writeInput("mono.wav", 1, 1000);
+    CommandResult run = runRender(std::string(passThrough) + " --bits float --precision double --compensate " + path("mono.wav") +
+                        " " + path("out.aiff"));
+    ASSERT_EQ(run.code, 0) << run.output;
+    SF_INFO in, out;
+    std::vector<float> a = readFrames("mono.wav", in), b = readFrames("out.aiff", out);
+    ASSERT_EQ(out.frames, 1000);
+    EXPECT_EQ(out.format & SF_FORMAT_TYPEMASK, SF_FORMAT_AIFF);
+    for (size_t n = 0; n < 1000; ++n) {
+        ASSERT_EQ(b[2 * n], a[n]) << n;
+        ASSERT_EQ(b[2 * n + 1], a[n]) << n;
+    }
+}
+
+TEST_F(RenderCli, DemoWritesInputBesideOutputAndReportsLevels) {
+    CommandResult run = runRender("--bits 16 --demo --svg " + path("demo.svg") + " " + path("demo.flac"));
+    ASSERT_EQ(run.code, 0) << run.output;
+    EXPECT_EQ(files(), (std::set<std::string>{"demo.flac", "demo-input.wav", "demo.svg"}));
+    SF_INFO out, in;
+    readFrames("demo.flac", out);
+    readFrames("demo-input.wav", in);
+    EXPECT_EQ(out.format, SF_FORMAT_FLAC | SF_FORMAT_PCM_16);
+    EXPECT_EQ(in.format, SF_FORMAT_WAV | SF_FORMAT_FLOAT);
+    EXPECT_EQ(out.frames, 8 * 44100);
+    for (const char* line : {"input peak:", "input loudness:", "output peak:", "output loudness:", "at/over 0 dBFS:",
+                             "format clipping:", "16-bit with TPDF dither", "speed:", "real time end to end"})
+        EXPECT_NE(run.output.find(line), std::string::npos) << line;
+    std::vector<uint8_t> svg = bytesOf("demo.svg");
+    std::string text(svg.begin(), svg.end());
+    EXPECT_EQ(text.rfind("<svg", 0), 0u);
+    EXPECT_NE(text.find("</svg>"), std::string::npos);
+    // The settings in the title, time ticks to the end (0 .. 8 s) and dB ticks.
+    EXPECT_NE(text.find("input +0.00 dB, warm off, limit 0.00 dB"), std::string::npos);
+    EXPECT_NE(text.find(">8 s</text>"), std::string::npos);
+    EXPECT_NE(text.find(">-6</text>"), std::string::npos);
+    EXPECT_NE(text.find("paint-order=\"stroke\""), std::string::npos);  // labels keep a halo over the waves
+
+    // The demo input renders to the same output as the demo itself.
+    CommandResult again = runRender("--bits 16 " + path("demo-input.wav") + " " + path("again.flac"));
+    ASSERT_EQ(again.code, 0) << again.output;
+    EXPECT_EQ(bytesOf("again.flac"), bytesOf("demo.flac"));
+}
+
+TEST_F(RenderCli, FailuresExitWithTheirCodesAndLeaveNoOutput) {
+    writeInput("in.wav", 2, 100);
+    std::ofstream(path("text.fxp")) << "this is not a preset";
+    const std::string in = path("in.wav"), out = path("out.wav");
+    struct Case {
+        std::string arguments;
+        int code;
+        const char* message;
+    } cases[] = {
+        {path("missing.wav") + " " + out, 4, "cannot read"},
+        {path("text.fxp") + " " + out, 4, "cannot read"},  // not audio
+        {"--set volume=3 " + in + " " + out, 3, "unknown parameter 'volume'"},
+        {"--set limit=-30 " + in + " " + out, 3, "out of range"},
+        {"--set input=25 " + in + " " + out, 3, "out of range"},
+        {"--set warm=maybe " + in + " " + out, 3, "not a value of warm"},
+        {"--set-raw 2=1.5 " + in + " " + out, 3, "from 0 to 1"},
+        {in + " " + path("out.mp3"), 5, "unsupported output format"},
+        {"--bits float " + in + " " + path("out.flac"), 5, "cannot store float"},
+        {in + " " + path("no-folder/out.wav"), 5, "cannot write"},
+        {"--preset " + path("text.fxp") + " " + in + " " + out, 6, "not a VST preset"},
+        {"--preset " + path("absent.fxp") + " " + in + " " + out, 6, "cannot read preset"},
+        {"--plugin /no/such.so " + in + " " + out, 7, "cannot load"},
+        {"--block 0 " + in + " " + out, 2, "--block"},
+        {"--rate 48000 " + in + " " + out, 2, "--rate"},
+        {"--precision quad " + in + " " + out, 2, "--precision"},
+        {"--frobnicate " + in + " " + out, 2, "unknown option"},
+        {"", 2, "no OUTPUT"},
+        {in, 2, "no OUTPUT given"},  // forgotten OUTPUT: the input is not the demo's target
+        {"--demo " + in + " " + out, 2, "give only OUTPUT"},
+        {"--dither tpdf --bits float " + in + " " + out, 2, "--dither"},
+        {"--dither rectangular " + in + " " + out, 2, "--dither"},
+        // Two options naming one file, by the same or another spelling: refused before anything is written.
+        {in + " " + in, 2, "INPUT and OUTPUT name the same file"},
+        {in + " " + dir + "/./in.wav", 2, "INPUT and OUTPUT name the same file"},
+        {in + " " + out + " --svg " + out, 2, "OUTPUT and --svg"},
+        {in + " " + out + " --svg " + in, 2, "INPUT and --svg"},
+        {in + " " + out + " --save-preset " + out, 2, "OUTPUT and --save-preset"},
+        {in + " " + out + " --json " + in, 2, "INPUT and --json"},
+        {in + " " + out + " --save-bank " + path("b.fxb") + " --save-preset " + path("b.fxb"), 2, "--save-preset and --save-bank"},
+        {"--preset " + path("text.fxp") + " " + in + " " + path("text.fxp"), 2, "--preset and OUTPUT"},
+        {"--demo " + path("d.wav") + " --svg " + path("d-input.wav"), 2, "the demo input and --svg"},
+        // Steps that fail after the audio is rendered leave nothing either.
+        {in + " " + out + " --save-preset " + path("no-folder/x.fxp"), 5, "cannot write"},
+        {in + " " + out + " --svg /dev/full", 5, "cannot write /dev/full"},
+        {in + " " + out + " --json /dev/full", 5, "cannot write /dev/full"},
+    };
+    const std::vector<uint8_t> inputBytes = bytesOf("in.wav");
+    for (const Case& c : cases) {
+        CommandResult run = runRender(c.arguments);
+        EXPECT_EQ(run.code, c.code) << c.arguments << "\n" << run.output;
+        EXPECT_NE(run.output.find(c.message), std::string::npos) << c.arguments << "\n" << run.output;
+        EXPECT_EQ(std::count(run.output.begin(), run.output.end(), '\n'), 1) << "one line: " << run.output;
+        EXPECT_EQ(files(), (std::set<std::string>{"in.wav", "text.fxp"})) << c.arguments;
+        EXPECT_EQ(bytesOf("in.wav"), inputBytes) << c.arguments;
+    }
+    CommandResult help = runRender("--help");
+    EXPECT_EQ(help.code, 0);
+    EXPECT_NE(help.output.find("6 preset file unreadable"), std::string::npos);
+    EXPECT_NE(help.output.find("dithers 16-bit output"), std::string::npos);
+    CommandResult version = runRender("--version");
+    EXPECT_EQ(version.code, 0);
+    EXPECT_EQ(version.output.rfind("orvalt-render 1.", 0), 0u) << version.output;
+}
+
+TEST_F(RenderCli, LinksToTheInputAreRefusedAndTheInputKeepsItsBytes) {
+    writeInput("in.wav", 2, 500);
+    const std::vector<uint8_t> before = bytesOf("in.wav");
+    ASSERT_EQ(symlink(path("in.wav").c_str(), path("soft.wav").c_str()), 0);
+    ASSERT_EQ(link(path("in.wav").c_str(), path("hard.wav").c_str()), 0);
+    ASSERT_EQ(mkdir(path("sub").c_str(), 0755), 0);
+    for (const std::string& target : {path("soft.wav"), path("hard.wav"), path("sub/../in.wav")}) {
+        CommandResult run = runRender(path("in.wav") + " " + target);
+        EXPECT_EQ(run.code, 2) << target << "\n" << run.output;
+        EXPECT_NE(run.output.find("name the same file"), std::string::npos) << run.output;
+        run = runRender(path("in.wav") + " " + path("out.wav") + " --svg " + target);
+        EXPECT_EQ(run.code, 2) << target << "\n" << run.output;
+    }
+    // Two outputs not yet there, one through the subfolder.
+    CommandResult run = runRender(path("in.wav") + " " + path("new.wav") + " --json " + path("sub/../new.wav"));
+    EXPECT_EQ(run.code, 2) << run.output;
+    EXPECT_EQ(bytesOf("in.wav"), before);
+    EXPECT_EQ(files(), (std::set<std::string>{"in.wav", "soft.wav", "hard.wav", "sub"}));
+}
+
+TEST_F(RenderCli, InterruptedRunsLeaveNothingBehind) {
+    // Long enough to be caught while writing: 60 s, one sample per process call.
+    writeSignal("long.wav", 2, 48000, 48000 * 60, [](size_t n, int) { return 0.5 * std::sin(0.05 * double(n)); });
+    for (int signal : {SIGINT, SIGTERM}) {
+        pid_t child = fork();
+        ASSERT_GE(child, 0);
+        if (child == 0) {
+            execl(ORVALT_RENDER_EXE, ORVALT_RENDER_EXE, "--quiet", "--block", "1", "--svg", path("out.svg").c_str(),
+                  path("long.wav").c_str(), path("out.wav").c_str(), static_cast<char*>(nullptr));
+            _exit(99);
+        }
+        // Wait until the audio temporary holds data, then interrupt.
+        bool writing = false;
+        for (int i = 0; i < 3000 && !writing; ++i) {
+            std::this_thread::sleep_for(std::chrono::milliseconds(5));
+            for (const std::string& name : files()) {
+                struct stat info;
+                if (name.rfind(".out.wav.tmp-", 0) == 0 && stat(path(name).c_str(), &info) == 0 && info.st_size > 100000)
+                    writing = true;
+            }
+        }
+        EXPECT_TRUE(writing);
+        kill(child, signal);
+        int status = 0;
+        waitpid(child, &status, 0);
+        ASSERT_TRUE(WIFEXITED(status)) << status;
+        EXPECT_EQ(WEXITSTATUS(status), signal == SIGINT ? 130 : 143);
+        EXPECT_EQ(files(), (std::set<std::string>{"long.wav"})) << signal;
+    }
+}
+
+TEST_F(RenderCli, PresetsRoundTripAndCarryTheSettings) {
+    CommandResult save = runRender("--set limit=-3 --set warm=on --save-preset " + path("a.fxp") + " --save-bank " + path("a.fxb"));
+    ASSERT_EQ(save.code, 0) << save.output;
+    render::PresetFile program, bank;
+    std::string error;
+    ASSERT_TRUE(render::parsePresetFile(bytesOf("a.fxp"), program, error)) << error;
+    EXPECT_EQ(program.kind, render::PresetKind::programChunk);
+    EXPECT_EQ(program.fxID, 0x6F52764C);
+    EXPECT_EQ(program.fxVersion, 1);
+    EXPECT_EQ(program.programName, "Init 1");
+    ASSERT_EQ(program.chunk.size(), 96u);
+    EXPECT_EQ(std::vector<uint8_t>(program.chunk.begin(), program.chunk.begin() + 9),
+              (std::vector<uint8_t>{0x75, 0x3D, 0x8C, 0x28, 5, 0, 0, 0, 4}));
+    ASSERT_TRUE(render::parsePresetFile(bytesOf("a.fxb"), bank, error)) << error;
+    EXPECT_EQ(bank.kind, render::PresetKind::bankChunk);
+    EXPECT_EQ(bank.count, 8);
+    EXPECT_EQ(bank.chunk.size(), 530u);
+
+    // Loaded into a fresh instance and saved again: the same bytes.
+    for (const char* name : {"a.fxp", "a.fxb"}) {
+        bool isBank = std::string(name) == "a.fxb";
+        std::string again = isBank ? "b.fxb" : "b.fxp";
+        CommandResult reload = runRender("--preset " + path(name) + (isBank ? " --save-bank " : " --save-preset ") + path(again));
+        ASSERT_EQ(reload.code, 0) << reload.output;
+        EXPECT_EQ(bytesOf(again), bytesOf(name)) << name;
+    }
+    // And the settings come back as the plug-in shows them.
+    CommandResult rendered = runRender("--preset " + path("a.fxp") + " --demo " + path("out.wav"));
+    ASSERT_EQ(rendered.code, 0) << rendered.output;
+    EXPECT_NE(rendered.output.find("warm on, limit -3.00 dB"), std::string::npos) << rendered.output;
+}
+
+TEST_F(RenderCli, PresetOfAnotherPluginIsRefusedAndChangesNothing) {
+    ASSERT_EQ(runRender("--save-preset " + path("a.fxp")).code, 0);
+    std::vector<uint8_t> foreign = bytesOf("a.fxp");
+    foreign[16] = 'Z', foreign[17] = 'M', foreign[18] = 'X', foreign[19] = '2';
+    std::ofstream(path("foreign.fxp"), std::ios::binary).write(reinterpret_cast<const char*>(foreign.data()),
+                                                             static_cast<std::streamsize>(foreign.size()));
+    CommandResult run = runRender("--preset " + path("foreign.fxp") + " --save-preset " + path("b.fxp"));
+    EXPECT_EQ(run.code, 6) << run.output;
+    EXPECT_NE(run.output.find("'ZMX2'"), std::string::npos) << run.output;
+    EXPECT_NE(run.output.find("'oRvL'"), std::string::npos) << run.output;
+    EXPECT_EQ(files(), (std::set<std::string>{"a.fxp", "foreign.fxp"}));
+}
+
+}  // namespace
+
+namespace {
+
+const double pi = 3.14159265358979323846;
+
+// The render's JSON report from standard output.
+nlohmann::json jsonOf(const CommandResult& run) {
+    try {
+        return nlohmann::json::parse(run.output);
+    } catch (const std::exception& e) {
+        ADD_FAILURE() << e.what() << "\n" << run.output;
+        return {};
+    }
+}
+
+TEST_F(RenderCli, PresetsThePluginDoesNotTakeAreRefusedBeforeAnythingIsWritten) {
+    ASSERT_EQ(runRender("--set limit=-3 --save-preset " + path("a.fxp")).code, 0);
+    const std::vector<uint8_t> good = bytesOf("a.fxp");
+    writeInput("in.wav", 2, 100);
+    auto variant = [&](const std::string& name, const std::function<void(std::vector<uint8_t>&)>& change) {
+        std::vector<uint8_t> bytes = good;
+        change(bytes);
+        std::ofstream(path(name), std::ios::binary).write(reinterpret_cast<const char*>(bytes.data()),
+                                                        static_cast<std::streamsize>(bytes.size()));
+    };
+    variant("header.fxp", [](std::vector<uint8_t>& b) { b[60] ^= 0xFF; });  // the chunk's own header
+    variant("record.fxp", [](std::vector<uint8_t>& b) { b[60 + 8 + 32 + 4 * 2] = 0x09; });  // an unknown record mid-way
+    variant("relabelled.fxp", [](std::vector<uint8_t>& b) { b[8] = 'F', b[9] = 'x', b[10] = 'C', b[11] = 'k'; });
+    struct Case {
+        const char* file;
+        const char* message;
+    } cases[] = {
+        {"header.fxp", "did not take this preset (it said: Orvalt error: Error loading chunk: Invalid header)"},
+        {"record.fxp", "Chunk appears corrupted"},
+        {"relabelled.fxp", "relabelled.fxp"},
+    };
+    const std::set<std::string> before = files();
+    for (const Case& c : cases) {
+        CommandResult run = runRender("--preset " + path(c.file) + " " + path("in.wav") + " " + path("out.wav") +
+                                      " --save-preset " + path("b.fxp"));
+        EXPECT_EQ(run.code, 6) << c.file << "\n" << run.output;
+        EXPECT_NE(run.output.find(c.message), std::string::npos) << run.output;
+        EXPECT_EQ(std::count(run.output.begin(), run.output.end(), '\n'), 1) << "one line: " << run.output;
+        EXPECT_EQ(files(), before) << c.file;
+    }
+    // The good one is still taken.
+    CommandResult run = runRender("--preset " + path("a.fxp") + " " + path("in.wav") + " " + path("out.wav"));
+    EXPECT_EQ(run.code, 0) << run.output;
+    EXPECT_NE(run.output.find("limit -3.00 dB"), std::string::npos) << run.output;
+}
+
+TEST_F(RenderCli, SettingsAreInForceFromTheFirstSample) {
+    // -20 dBFS at 1 kHz, starting away from zero, through +12 dB of input gain.
+    writeSignal("sine.wav", 2, 48000, 4800, [](size_t n, int) { return 0.1 * std::sin(2 * pi * 1000.0 * n / 48000.0 + 1.0); });
+    CommandResult run = runRender("--set input=12 --set clip=off --compensate --bits float " + path("sine.wav") + " " +
+                                  path("gain.wav"));
+    ASSERT_EQ(run.code, 0) << run.output;
+    SF_INFO info;
+    std::vector<float> in = readFrames("sine.wav", info), out = readFrames("gain.wav", info);
+    ASSERT_EQ(out.size(), in.size());
+    const double gain = std::pow(10.0, 12.0 / 20.0);
+    for (size_t i : {size_t(0), size_t(1), size_t(48), size_t(2400), in.size() - 2}) {
+        ASSERT_GT(std::fabs(in[i]), 0.01f) << i;
+        EXPECT_NEAR(out[i] / in[i], gain, gain * 1e-6) << "sample " << i / 2;
+    }
+
+    // Every stage and smoother at once: the output from sample 0 is that of an
+    // instance that has run with these settings for ten seconds.
+    const std::string settings = "--set input=6 --set drive=-6 --set warm=on --set bass=6 --set limit=-3 --set makeup=on "
+                                 "--compensate --bits float ";
+    auto music = [](size_t n, int c) {
+        double t = double(n) / 48000.0;
+        return (0.5 + 0.4 * std::sin(2 * pi * 3 * t)) * std::sin(2 * pi * (c ? 97.0 : 55.0) * t) + 0.2 * std::sin(2 * pi * 1234.0 * t);
+    };
+    const size_t frames = 24000, lead = 480000;
+    writeSignal("music.wav", 2, 48000, frames, music);
+    writeSignal("late.wav", 2, 48000, lead + frames, [&](size_t n, int c) { return n < lead ? 0.0 : music(n - lead, c); });
+    ASSERT_EQ(runRender(settings + path("music.wav") + " " + path("music-out.wav")).code, 0);
+    ASSERT_EQ(runRender(settings + path("late.wav") + " " + path("late-out.wav")).code, 0);
+    std::vector<float> early = readFrames("music-out.wav", info), late = readFrames("late-out.wav", info);
+    ASSERT_EQ(late.size(), 2 * (lead + frames));
+    EXPECT_EQ(early, std::vector<float>(late.begin() + 2 * lead, late.end()));
+    EXPECT_NE(*std::max_element(early.begin(), early.end()), 0.0f);
+}
+
+TEST_F(RenderCli, IntegerOutputThatClipsIsReportedAsWritten) {
+    // +6 dBFS with the clipper off: the plug-in gives levels a 24-bit file cannot hold.
+    writeSignal("hot.wav", 2, 48000, 48000, [](size_t n, int) { return 2.0 * std::sin(2 * pi * 441.0 * n / 48000.0); });
+    CommandResult run = runRender("--set clip=off --json " + path("hot.json") + " " + path("hot.wav") + " " + path("out.wav"));
+    ASSERT_EQ(run.code, 0) << run.output;
+    SF_INFO info;
+    std::vector<float> out = readFrames("out.wav", info);
+    size_t held = 0;
+    for (float x : out) held += x >= 8388607.0f / 8388608.0f || x <= -1.0f;
+    ASSERT_GT(held, 1000u);
+    EXPECT_NE(run.output.find("orvalt-render: warning: the 24-bit format clipped " + std::to_string(held) +
+                              " samples at full scale"), std::string::npos) << run.output;
+    EXPECT_NE(run.output.find("--bits float"), std::string::npos);
+    EXPECT_NE(run.output.find("output peak:      +0.00 dBFS sample"), std::string::npos) << run.output;
+    EXPECT_NE(run.output.find("format clipping:  " + std::to_string(held) + " samples held"), std::string::npos);
+    std::ifstream jsonFile(path("hot.json"));
+    nlohmann::json report = nlohmann::json::parse(jsonFile);
+    EXPECT_EQ(report["output"]["samples_clipped_by_format"], held);
+    EXPECT_LE(report["output"]["sample_peak_dbfs"].get<double>(), 0.0);
+    EXPECT_GT(report["output"]["plugin_samples_at_or_over_0dbfs"].get<double>(), double(held) * 0.9);
+
+    // In float nothing is held, and the report says +6 dBFS.
+    run = runRender("--set clip=off --bits float " + path("hot.wav") + " " + path("float.wav"));
+    ASSERT_EQ(run.code, 0) << run.output;
+    EXPECT_EQ(run.output.find("warning"), std::string::npos) << run.output;
+    EXPECT_NE(run.output.find("output peak:      +6.02 dBFS sample"), std::string::npos) << run.output;
+}
+
+TEST_F(RenderCli, CutShortInputRendersWhatIsThereAndSaysSo) {
+    writeSignal("cut.wav", 2, 48000, 10000, [](size_t n, int) { return 0.25 * std::sin(0.01 * n); }, SF_FORMAT_PCM_16);
+    ASSERT_EQ(truncate(path("cut.wav").c_str(), 44 + 5000 * 4), 0);
+    CommandResult run = runRender(path("cut.wav") + " " + path("out.wav"));
+    ASSERT_EQ(run.code, 0) << run.output;
+    EXPECT_NE(run.output.find("warning: " + path("cut.wav") + " is shorter than its header declares: rendered the "
+                              "5000 frames (0.10 s) it holds of 10000 frames (0.21 s) declared"),
+              std::string::npos) << run.output;
+    SF_INFO info;
+    readFrames("out.wav", info);
+    EXPECT_EQ(info.frames, 5000);
+    // A whole file says nothing of the kind.
+    writeInput("whole.wav", 2, 1000);
+    EXPECT_EQ(runRender(path("whole.wav") + " " + path("out2.wav")).output.find("warning"), std::string::npos);
+}
+
+TEST_F(RenderCli, JsonReportHoldsTheFiguresForScripts) {
+    writeSignal("quiet.wav", 1, 44100, 44100, [](size_t, int) { return 0.0; });
+    CommandResult run = runRender("--json - " + path("quiet.wav") + " " + path("out.flac"), false);
+    ASSERT_EQ(run.code, 0) << run.output;
+    nlohmann::json report = jsonOf(run);  // standard output holds the JSON alone
+    for (const char* side : {"input", "output"}) {
+        for (const char* key : {"sample_peak_dbfs", "true_peak_dbtp", "integrated_lufs"}) {
+            ASSERT_TRUE(report[side].contains(key)) << side << " " << key;
+            EXPECT_TRUE(report[side][key].is_null()) << side << " " << key;  // silence: minus infinity
+        }
+        EXPECT_TRUE(report[side]["loudness_range_lu"].is_number()) << side;
+        EXPECT_EQ(report[side]["frames"], 44100) << side;
+    }
+    EXPECT_EQ(report["input"]["channels"], 1);
+    EXPECT_EQ(report["latency_samples"], 1);
+    EXPECT_EQ(report["sample_rate"], 44100.0);
+    EXPECT_EQ(report["output"]["format"], "24-bit");
+    EXPECT_EQ(report["settings"]["limit"]["display"], "0.00 dB");
+    EXPECT_EQ(report["settings"]["warm"]["normalized"], 0.0);
+    EXPECT_EQ(report["settings"].size(), 7u);
+    EXPECT_TRUE(report["seconds"]["end_to_end"].is_number());
+}
+
+// ffmpeg's ebur128 filter: integrated loudness, loudness range and true peak.
+struct IndependentReading {
+    double integrated = NAN, range = NAN, truePeak = NAN;
+};
+
+IndependentReading ffmpegReading(const std::string& file) {
+    IndependentReading r;
+    std::string command = "ffmpeg -nostats -hide_banner -i '" + file + "' -af ebur128=peak=true -f null - 2>&1";
+    FILE* pipe = popen(command.c_str(), "r");
+    if (!pipe) return r;
+    char line[512];
+    while (std::fgets(line, sizeof line, pipe)) {
+        std::sscanf(line, " I: %lf LUFS", &r.integrated);
+        std::sscanf(line, " LRA: %lf LU", &r.range);
+        std::sscanf(line, " Peak: %lf dBFS", &r.truePeak);
+    }
+    pclose(pipe);
+    return r;
+}
+
+TEST_F(RenderCli, LoudnessAgreesWithAnIndependentMeter) {
+    if (std::system("ffmpeg -version >/dev/null 2>&1") != 0) GTEST_SKIP() << "ffmpeg not installed";
+    // Twenty seconds whose level swells and falls, so the loudness range is not zero.
+    writeSignal("music.wav", 2, 48000, 48000 * 20, [](size_t n, int c) {
+        double t = double(n) / 48000.0;
+        double swell = 0.15 + 0.6 * (0.5 + 0.5 * std::sin(2 * pi * t / 9.0));
+        return swell * (0.5 * std::sin(2 * pi * (c ? 220.0 : 110.0) * t) + 0.3 * std::sin(2 * pi * 3150.0 * t + c));
+    });
+    CommandResult run = runRender("--set input=9 --json - " + path("music.wav") + " " + path("out.wav"), false);
+    ASSERT_EQ(run.code, 0) << run.output;
+    nlohmann::json report = jsonOf(run);
+    for (const char* side : {"input", "output"}) {
+        IndependentReading meter = ffmpegReading(path(side == std::string("input") ? "music.wav" : "out.wav"));
+        ASSERT_FALSE(std::isnan(meter.integrated) || std::isnan(meter.range) || std::isnan(meter.truePeak)) << side;
+        // ffmpeg prints one decimal: 0.05 of rounding inside the 0.1 LU allowed.
+        EXPECT_NEAR(report[side]["integrated_lufs"].get<double>(), meter.integrated, 0.1) << side;
+        EXPECT_NEAR(report[side]["loudness_range_lu"].get<double>(), meter.range, 0.1) << side;
+        EXPECT_NEAR(report[side]["true_peak_dbtp"].get<double>(), meter.truePeak, 0.3) << side;
+        EXPECT_GT(report[side]["loudness_range_lu"].get<double>(), 1.0) << side;
+    }
+}
+
+}  // namespace

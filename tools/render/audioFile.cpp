@@ -1,0 +1,254 @@
+#include "tools/render/audioFile.h"
+
+#include "tools/render/atomicOutput.h"
+#include "tools/render/renderError.h"
+
+#include <sndfile.h>
+
+#include <algorithm>
+#include <cctype>
+#include <cmath>
+#include <cstring>
+#include <vector>
+
+namespace render {
+namespace {
+
+constexpr size_t chunkFrames = 4096;
+
+std::string lowerExtension(const std::string& path) {
+    size_t dot = path.find_last_of('.');
+    size_t slash = path.find_last_of('/');
+    if (dot == std::string::npos || (slash != std::string::npos && dot < slash)) return "";
+    std::string ext = path.substr(dot + 1);
+    for (char& c : ext) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+    return ext;
+}
+
+int containerFor(const std::string& path) {
+    std::string ext = lowerExtension(path);
+    if (ext == "wav") return SF_FORMAT_WAV;
+    if (ext == "flac") return SF_FORMAT_FLAC;
+    if (ext == "aif" || ext == "aiff") return SF_FORMAT_AIFF;
+    throw RenderError(exitOutput, "unsupported output format '" + (ext.empty() ? path : "." + ext) +
+                                      "' (use .wav, .flac, .aif or .aiff)");
+}
+
+int subtypeFor(SampleFormat format) {
+    switch (format) {
+    case SampleFormat::pcm16: return SF_FORMAT_PCM_16;
+    case SampleFormat::pcm24: return SF_FORMAT_PCM_24;
+    case SampleFormat::pcm32: return SF_FORMAT_PCM_32;
+    case SampleFormat::float32: return SF_FORMAT_FLOAT;
+    }
+    return SF_FORMAT_PCM_24;
+}
+
+int bitsOf(SampleFormat format) {
+    switch (format) {
+    case SampleFormat::pcm16: return 16;
+    case SampleFormat::pcm24: return 24;
+    case SampleFormat::pcm32: return 32;
+    case SampleFormat::float32: return 0;
+    }
+    return 0;
+}
+
+SF_INFO outputInfo(const std::string& path, SampleFormat format, double sampleRate) {
+    SF_INFO info{};
+    info.samplerate = static_cast<int>(std::lround(sampleRate));
+    info.channels = 2;
+    info.format = containerFor(path) | subtypeFor(format);
+    if (!sf_format_check(&info))
+        throw RenderError(exitOutput, std::string("the ") + lowerExtension(path) + " format cannot store " +
+                                          sampleFormatName(format) + " samples at " +
+                                          std::to_string(info.samplerate) + " Hz");
+    return info;
+}
+
+// Bytes per frame of the uncompressed sample types; 0 when not fixed.
+int64_t bytesPerFrame(const SF_INFO& info) {
+    switch (info.format & SF_FORMAT_SUBMASK) {
+    case SF_FORMAT_PCM_S8:
+    case SF_FORMAT_PCM_U8: return info.channels;
+    case SF_FORMAT_PCM_16: return 2 * info.channels;
+    case SF_FORMAT_PCM_24: return 3 * info.channels;
+    case SF_FORMAT_PCM_32:
+    case SF_FORMAT_FLOAT: return 4 * info.channels;
+    case SF_FORMAT_DOUBLE: return 8 * info.channels;
+    default: return 0;
+    }
+}
+
+// libsndfile reads a cut-short WAV or AIFF as far as it goes and notes the
+// header's figure in its log ("data : 40000 (should be 20000)"); the
+// declared length comes from there.
+int64_t headerFrames(SNDFILE* file, const SF_INFO& info) {
+    std::vector<char> log(16384, '\0');
+    sf_command(file, SFC_GET_LOG_INFO, log.data(), static_cast<int>(log.size() - 1));
+    const int64_t frameBytes = bytesPerFrame(info);
+    for (const char* line = log.data(); *line;) {
+        const char* end = std::strchr(line, '\n');
+        std::string text(line, end ? static_cast<size_t>(end - line) : std::strlen(line));
+        long long declared = 0, present = 0;
+        char name[8] = {};
+        if (std::sscanf(text.c_str(), "%7s : %lld (should be %lld)", name, &declared, &present) == 3 &&
+            (std::strcmp(name, "data") == 0 || std::strcmp(name, "SSND") == 0) && declared > present && frameBytes > 0)
+            return static_cast<int64_t>(info.frames) + (declared - present) / frameBytes;
+        if (!end) break;
+        line = end + 1;
+    }
+    return info.frames;
+}
+
+struct SndfileCloser {
+    void operator()(SNDFILE* file) const { sf_close(file); }
+};
+using SndfileHandle = std::unique_ptr<SNDFILE, SndfileCloser>;
+
+}  // namespace
+
+bool parseSampleFormat(const std::string& text, SampleFormat& format) {
+    if (text == "16") format = SampleFormat::pcm16;
+    else if (text == "24") format = SampleFormat::pcm24;
+    else if (text == "32") format = SampleFormat::pcm32;
+    else if (text == "float") format = SampleFormat::float32;
+    else return false;
+    return true;
+}
+
+const char* sampleFormatName(SampleFormat format) {
+    switch (format) {
+    case SampleFormat::pcm16: return "16-bit";
+    case SampleFormat::pcm24: return "24-bit";
+    case SampleFormat::pcm32: return "32-bit";
+    case SampleFormat::float32: return "float";
+    }
+    return "?";
+}
+
+bool dithers(SampleFormat format, Dither dither) {
+    if (format == SampleFormat::float32 || dither == Dither::none) return false;
+    return dither == Dither::tpdf || format == SampleFormat::pcm16;
+}
+
+struct AudioReader::File {
+    SndfileHandle handle;
+    std::vector<double> interleaved;
+};
+
+AudioReader::AudioReader(const std::string& path) : soundFile(new File), filePath(path) {
+    SF_INFO info{};
+    soundFile->handle.reset(sf_open(path.c_str(), SFM_READ, &info));
+    if (!soundFile->handle) throw RenderError(exitInput, "cannot read " + path + ": " + sf_strerror(nullptr));
+    if (info.channels < 1 || info.channels > 2)
+        throw RenderError(exitInput, path + " has " + std::to_string(info.channels) +
+                                         " channels; only mono and stereo files can be rendered");
+    if (info.samplerate <= 0) throw RenderError(exitInput, path + " has no valid sample rate");
+    fileSampleRate = info.samplerate;
+    channelCount = info.channels;
+    declaredFrameCount = headerFrames(soundFile->handle.get(), info);
+}
+
+AudioReader::~AudioReader() = default;
+
+size_t AudioReader::read(double* left, double* right, size_t frames) {
+    size_t done = 0;
+    while (done < frames) {
+        const size_t want = std::min(chunkFrames, frames - done);
+        soundFile->interleaved.resize(want * static_cast<size_t>(channelCount));
+        // Float files keep values beyond full scale; integer files are read as -1..1.
+        sf_count_t got = sf_readf_double(soundFile->handle.get(), soundFile->interleaved.data(), static_cast<sf_count_t>(want));
+        if (sf_error(soundFile->handle.get()) != SF_ERR_NO_ERROR)
+            throw RenderError(exitInput, "cannot read " + filePath + ": " + sf_strerror(soundFile->handle.get()));
+        if (got <= 0) break;
+        const double* x = soundFile->interleaved.data();
+        for (sf_count_t i = 0; i < got; ++i, ++done) {
+            double l = *x++;
+            double r = channelCount == 2 ? *x++ : l;
+            if (!std::isfinite(l) || !std::isfinite(r))
+                throw RenderError(exitInput, filePath + " holds samples that are not finite numbers");
+            left[done] = l;
+            right[done] = r;
+        }
+        if (static_cast<size_t>(got) < want) break;
+    }
+    readFrameCount += static_cast<int64_t>(done);
+    return done;
+}
+
+void checkOutputFormat(const std::string& path, SampleFormat format, double sampleRate) {
+    outputInfo(path, format, sampleRate);
+}
+
+struct AudioWriter::File {
+    SndfileHandle handle;
+    std::vector<int> integers;
+    std::vector<float> floats;
+};
+
+AudioWriter::AudioWriter(AtomicOutput& output, SampleFormat format, Dither dither, double sampleRate)
+    : soundFile(new File), targetPath(output.target()), sampleFormat(format), ditherOn(dithers(format, dither)) {
+    SF_INFO info = outputInfo(targetPath, format, sampleRate);
+    soundFile->handle.reset(sf_open_fd(output.releaseDescriptor(), SFM_WRITE, &info, SF_TRUE));
+    if (!soundFile->handle) throw RenderError(exitOutput, "cannot write " + targetPath + ": " + sf_strerror(nullptr));
+}
+
+AudioWriter::~AudioWriter() = default;
+
+// Uniform in [0, 1) from a 64-bit linear congruential generator's top bits.
+double AudioWriter::nextNoise() {
+    noiseState = noiseState * 6364136223846793005ull + 1442695040888963407ull;
+    return static_cast<double>(noiseState >> 11) / 9007199254740992.0;
+}
+
+void AudioWriter::write(const double* left, const double* right, size_t frames, double* storedLeft,
+                        double* storedRight) {
+    if (!soundFile->handle) throw RenderError(exitOutput, "cannot write " + targetPath + ": already closed");
+    const int bits = bitsOf(sampleFormat);
+    const double scale = bits ? std::ldexp(1.0, bits - 1) : 1.0;
+    const double highest = scale - 1.0, lowest = -scale;
+    const int shift = 32 - bits;
+    const double* source[2] = {left, right};
+    double* stored[2] = {storedLeft, storedRight};
+    if (bits) soundFile->integers.resize(frames * 2);
+    else soundFile->floats.resize(frames * 2);
+    for (size_t i = 0; i < frames; ++i) {
+        for (int c = 0; c < 2; ++c) {
+            double x = source[c][i];
+            if (!std::isfinite(x)) {
+                ++notFiniteCount;
+                x = 0.0;
+            }
+            double value;
+            if (bits) {
+                // TPDF: two uniform values, one LSB wide each, make a triangle two LSB wide.
+                double y = x * scale + (ditherOn ? nextNoise() - nextNoise() : 0.0);
+                double q = std::floor(y + 0.5);
+                if (q > highest || q < lowest) {
+                    ++clipped;
+                    q = std::clamp(q, lowest, highest);
+                }
+                soundFile->integers[2 * i + static_cast<size_t>(c)] = static_cast<int>(static_cast<int64_t>(q) * (int64_t(1) << shift));
+                value = q / scale;
+            } else {
+                float f = static_cast<float>(x);
+                soundFile->floats[2 * i + static_cast<size_t>(c)] = f;
+                value = f;
+            }
+            if (stored[c]) stored[c][i] = value;
+        }
+    }
+    sf_count_t written = bits ? sf_writef_int(soundFile->handle.get(), soundFile->integers.data(), static_cast<sf_count_t>(frames))
+                              : sf_writef_float(soundFile->handle.get(), soundFile->floats.data(), static_cast<sf_count_t>(frames));
+    if (written != static_cast<sf_count_t>(frames))
+        throw RenderError(exitOutput, "cannot write " + targetPath + ": " + sf_strerror(soundFile->handle.get()));
+}
+
+void AudioWriter::close() {
+    if (!soundFile->handle) return;
+    if (sf_close(soundFile->handle.release()) != 0)  // writes the final header
+        throw RenderError(exitOutput, "cannot write " + targetPath + ": closing failed");
+}
+
+}  // namespace render

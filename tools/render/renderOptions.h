@@ -1,0 +1,59 @@
+// The renderer's command line.
+#pragma once
+
+#include "tools/render/audioFile.h"
+
+#include <string>
+#include <vector>
+
+namespace render {
+
+// One --set or --set-raw, kept in command-line order.
+struct ParameterAssignment {
+    std::string name;   // parameter name or index
+    std::string value;  // display text, or a normalized number when raw
+    bool raw = false;
+};
+
+struct RenderOptions {
+    std::string pluginPath;
+    std::string inputPath;   // empty: the built-in demo signal (with demo) or nothing
+    std::string outputPath;  // empty: nothing rendered (only presets saved)
+    bool demo = false;       // --demo: render the built-in demo signal
+    std::vector<ParameterAssignment> assignments;
+    std::string presetPath;
+    std::string savePresetPath;
+    std::string saveBankPath;
+    std::string svgPath;
+    std::string jsonPath;  // "-" for standard output
+    int blockSize = 512;
+    bool doublePrecision = false;
+    SampleFormat sampleFormat = SampleFormat::pcm24;
+    Dither dither = Dither::automatic;
+    double demoRate = 44100.0;
+    bool compensateLatency = false;
+    bool quiet = false;
+    bool help = false;
+    bool version = false;
+};
+
+// Every file the run reads or writes, named by its option ("INPUT", "--svg", ...),
+// for the check that no two of them are the same file.
+struct NamedPath {
+    std::string option;
+    std::string path;
+    bool written;
+};
+std::vector<NamedPath> filesOfRun(const RenderOptions& options);
+
+// Where the demo's input signal is written: <OUTPUT stem>-input.wav beside OUTPUT.
+std::string demoInputPath(const std::string& outputPath);
+
+// Parses argv. Throws RenderError(exitUsage) for anything it cannot take.
+// defaultPlugin fills pluginPath when --plugin is not given.
+RenderOptions parseRenderOptions(int argc, const char* const* argv, const std::string& defaultPlugin);
+
+// The --help text.
+std::string renderUsage(const std::string& defaultPlugin);
+
+}  // namespace render
