@@ -43,6 +43,14 @@ struct Buffers {
 using Stereo = Buffers<double>;
 using StereoF = Buffers<float>;
 
+// Every test starts without host timing and leaves none behind, even when an
+// assertion ends it early.
+class Frame : public ::testing::Test {
+protected:
+    void SetUp() override { setHostTime(nullptr); }
+    void TearDown() override { setHostTime(nullptr); }
+};
+
 std::unique_ptr<TestPlug> preparedPlug(VstInt32 blockSize = 128, bool keepsTime = true) {
     auto plug = std::make_unique<TestPlug>(timeHost, keepsTime);
     plug->blocks.reserve(4096);
@@ -53,8 +61,7 @@ std::unique_ptr<TestPlug> preparedPlug(VstInt32 blockSize = 128, bool keepsTime 
     return plug;
 }
 
-TEST(Frame, BlockWithoutEventsIsOneSubBlockAndFirstCookIsAChange) {
-    setHostTime(nullptr);
+TEST_F(Frame, BlockWithoutEventsIsOneSubBlockAndFirstCookIsAChange) {
     auto plug = preparedPlug();
     Stereo in(128, 0.5), out(128);
     plug->processDoubleReplacing(in.get(), out.get(), 128);
@@ -70,8 +77,7 @@ TEST(Frame, BlockWithoutEventsIsOneSubBlockAndFirstCookIsAChange) {
     EXPECT_EQ(plug->rateChanges, 1);
 }
 
-TEST(Frame, EventsAtZeroZeroAndSixtyFourSplitTheBlock) {
-    setHostTime(nullptr);
+TEST_F(Frame, EventsAtZeroZeroAndSixtyFourSplitTheBlock) {
     auto plug = preparedPlug();
     Stereo in(128), out(128);
     Events ev;
@@ -88,8 +94,7 @@ TEST(Frame, EventsAtZeroZeroAndSixtyFourSplitTheBlock) {
     EXPECT_FALSE(plug->blocks[1].paramsChanged);
 }
 
-TEST(Frame, EventAtTheEndActsAfterAndLateEventsBeforeTheLastSubBlock) {
-    setHostTime(nullptr);
+TEST_F(Frame, EventAtTheEndActsAfterAndLateEventsBeforeTheLastSubBlock) {
     auto plug = preparedPlug();
     Stereo in(128), out(128);
     Events ev;
@@ -123,8 +128,7 @@ TEST(Frame, EventAtTheEndActsAfterAndLateEventsBeforeTheLastSubBlock) {
     EXPECT_EQ(plug->calls.size(), 1u) << "the event list is consumed by one process call";
 }
 
-TEST(Frame, NoteOnWithZeroVelocityIsANoteOffWithVelocityHundred) {
-    setHostTime(nullptr);
+TEST_F(Frame, NoteOnWithZeroVelocityIsANoteOffWithVelocityHundred) {
     auto plug = preparedPlug();
     Stereo in(16), out(16);
     Events ev;
@@ -143,8 +147,7 @@ TEST(Frame, NoteOnWithZeroVelocityIsANoteOffWithVelocityHundred) {
     EXPECT_EQ(plug->calls.size(), 3u);
 }
 
-TEST(Frame, InputIsCleanedBeforeTheProductSeesIt) {
-    setHostTime(nullptr);
+TEST_F(Frame, InputIsCleanedBeforeTheProductSeesIt) {
     auto plug = preparedPlug();
     const double nan = std::numeric_limits<double>::quiet_NaN();
     const double inf = std::numeric_limits<double>::infinity();
@@ -162,8 +165,7 @@ TEST(Frame, InputIsCleanedBeforeTheProductSeesIt) {
     EXPECT_EQ(outF.left[3], 0.0f) << "single precision NaN reaches the product as 0 too";
 }
 
-TEST(Frame, ReplacingAndAccumulatingSinglePrecision) {
-    setHostTime(nullptr);
+TEST_F(Frame, ReplacingAndAccumulatingSinglePrecision) {
     auto plug = preparedPlug();
     plug->gain = 0.5;
     StereoF in(64, 0.5f), out(64, 1.0f);
@@ -176,8 +178,7 @@ TEST(Frame, ReplacingAndAccumulatingSinglePrecision) {
     EXPECT_EQ(acc.right[0], 1.25f);
 }
 
-TEST(Frame, HostileCallsRunNoSubBlockAndLeaveNoStaleOutput) {
-    setHostTime(nullptr);
+TEST_F(Frame, HostileCallsRunNoSubBlockAndLeaveNoStaleOutput) {
     auto plug = preparedPlug();
     Stereo in(8, 1.0), out(8, 3.0);
     plug->processDoubleReplacing(in.get(), out.get(), 0);
@@ -217,8 +218,7 @@ std::vector<std::pair<char, int>> story(const TestPlug& plug) {
 
 // Some hosts deliver events in zero-length calls between the normal ones,
 // with or without buffers; every process entry point handles them there.
-TEST(Frame, ZeroLengthCallsBetweenNormalOnesHandleTheirEvents) {
-    setHostTime(nullptr);
+TEST_F(Frame, ZeroLengthCallsBetweenNormalOnesHandleTheirEvents) {
     for (int entry = 0; entry < 3; ++entry) {
         for (bool withBuffers : {true, false}) {
             auto plug = preparedPlug(64);
@@ -258,8 +258,7 @@ TEST(Frame, ZeroLengthCallsBetweenNormalOnesHandleTheirEvents) {
 
 // effSetBlockSize with a size whose buffers cannot be had: the outputs must
 // not keep whatever the host's buffers held, and events still act.
-TEST(Frame, BlockSizeWithoutMemoryPlaysSilenceAndStillHandlesEvents) {
-    setHostTime(nullptr);
+TEST_F(Frame, BlockSizeWithoutMemoryPlaysSilenceAndStillHandlesEvents) {
     auto plug = preparedPlug(64);
     plug->setBlockSize(200000000);
     Stereo in(64, 0.5), out(64, 7.0);
@@ -282,7 +281,7 @@ TEST(Frame, BlockSizeWithoutMemoryPlaysSilenceAndStillHandlesEvents) {
     EXPECT_EQ(outF.left[63], 0.5f) << "a block size that fits brings the sound back";
 }
 
-TEST(Frame, TempoAndBeatPositionFromTheHost) {
+TEST_F(Frame, TempoAndBeatPositionFromTheHost) {
     VstTimeInfo time{};
     time.tempo = 140.3;
     time.ppqPos = 8.0;
@@ -301,11 +300,9 @@ TEST(Frame, TempoAndBeatPositionFromTheHost) {
     EXPECT_EQ(plug->blocks[0].timing.beatsPerSample, tempo / (48000.0 * 60.0));
     EXPECT_EQ(plug->blocks[0].timing.beatPosition, 8.0);
     EXPECT_EQ(plug->blocks[1].timing.beatPosition, 8.0 + 100 * tempo / (48000.0 * 60.0));
-    setHostTime(nullptr);
 }
 
-TEST(Frame, WithoutHostTimingTempoIs120AndTheClockRunsForThisProduct) {
-    setHostTime(nullptr);
+TEST_F(Frame, WithoutHostTimingTempoIs120AndTheClockRunsForThisProduct) {
     auto plug = preparedPlug(128, true);
     Stereo in(128), out(128);
     plug->processDoubleReplacing(in.get(), out.get(), 128);
@@ -324,7 +321,6 @@ TEST(Frame, WithoutHostTimingTempoIs120AndTheClockRunsForThisProduct) {
     idle->processDoubleReplacing(in.get(), out.get(), 128);
     EXPECT_EQ(idle->blocks[0].timing.tempo, 90.0);
     EXPECT_EQ(idle->blocks[1].timing.beatPosition, 0.0) << "a stopped product's clock returns to 0";
-    setHostTime(nullptr);
 }
 
 // Absolute sample positions of the note events and the total audio, as the product saw them.
@@ -341,8 +337,7 @@ std::vector<std::pair<int, int>> notePositions(const TestPlug& plug) {
     return out;
 }
 
-TEST(Frame, LongerBlocksAreProcessedInPiecesWithEventsInPlace) {
-    setHostTime(nullptr);
+TEST_F(Frame, LongerBlocksAreProcessedInPiecesWithEventsInPlace) {
     for (int total : {65, 192, 200}) {
         auto pieces = preparedPlug(64);
         auto announced = preparedPlug(64);
@@ -368,8 +363,7 @@ TEST(Frame, LongerBlocksAreProcessedInPiecesWithEventsInPlace) {
     }
 }
 
-TEST(Frame, LongerBlocksGiveTheSameAudioAsAnnouncedBlocks) {
-    setHostTime(nullptr);
+TEST_F(Frame, LongerBlocksGiveTheSameAudioAsAnnouncedBlocks) {
     std::mt19937 rng(7);
     std::uniform_real_distribution<float> noise(-2.0f, 2.0f);
     for (bool warm : {false, true}) {

@@ -24,16 +24,20 @@ public:
     std::vector<int32_t> completed;
 };
 
+// Puts the watcher in place of the plug's editor (the plug owns it from then
+// on) and switches the plug on at 48 kHz with blocks of blockSize.
+void switchOnWatched(ProbeOrvalt& plug, LearnWatcher* watcher, VstInt32 blockSize) {
+    AEffEditor* old = plug.getEditor();
+    plug.setEditor(watcher);
+    delete old;
+    plug.dispatcher(effSetSampleRate, 0, 0, nullptr, 48000.0f);
+    plug.dispatcher(effSetBlockSize, 0, blockSize, nullptr, 0.0f);
+    plug.dispatcher(effMainsChanged, 0, 1, nullptr, 0.0f);
+}
+
 class Midi : public ::testing::Test {
 protected:
-    void SetUp() override {
-        AEffEditor* old = plug.getEditor();
-        plug.setEditor(watcher);
-        delete old;
-        plug.dispatcher(effSetSampleRate, 0, 0, nullptr, 48000.0f);
-        plug.dispatcher(effSetBlockSize, 0, kBlock, nullptr, 0.0f);
-        plug.dispatcher(effMainsChanged, 0, 1, nullptr, 0.0f);
-    }
+    void SetUp() override { switchOnWatched(plug, watcher, kBlock); }
     void TearDown() override { hostCalls().clear(); }
 
     // One block through the real frame with these events.
@@ -138,12 +142,7 @@ TEST(MidiInZeroLengthCalls, EveryKindOfControllerActsBetweenNormalBlocks) {
             SCOPED_TRACE(std::string(c.what) + (withBuffers ? ", with buffers" : ", without buffers"));
             ProbeOrvalt plug;
             auto* watcher = new LearnWatcher;  // owned by plug
-            AEffEditor* old = plug.getEditor();
-            plug.setEditor(watcher);
-            delete old;
-            plug.dispatcher(effSetSampleRate, 0, 0, nullptr, 48000.0f);
-            plug.dispatcher(effSetBlockSize, 0, kBlock, nullptr, 0.0f);
-            plug.dispatcher(effMainsChanged, 0, 1, nullptr, 0.0f);
+            switchOnWatched(plug, watcher, kBlock);
             float left[kBlock] = {}, right[kBlock] = {}, outLeft[kBlock], outRight[kBlock];
             float* in[] = {left, right};
             float* out[] = {outLeft, outRight};
