@@ -147,7 +147,8 @@ public:
     // --- product operations ---
     // [UI thread, suspended] Rate-dependent constants (from resume).
     virtual void sampleRateChanged() = 0;
-    // [UI thread, suspended] Clears the signal state (from resume).
+    // [UI thread, suspended] Clears the signal state (from resume); also [audio
+    // thread] on the all-sound-off controller, so no allocation, lock or wait.
     virtual void resetState() = 0;
     // [audio thread] One sub-block; returns whether the beat clock runs while the transport stops.
     virtual bool processBlock(bool paramsChanged, const BlockTiming* timing, double* const* in,

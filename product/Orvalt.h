@@ -13,9 +13,11 @@ public:
     explicit Orvalt(audioMasterCallback audioMaster);
     ~Orvalt() override;
 
-    // [audio thread]
+    // [UI thread, suspended] From resume.
     void sampleRateChanged() override;
+    // [UI thread at resume; audio thread on "all sound off"]
     void resetState() override;
+    // [audio thread]
     bool processBlock(bool paramsChanged, const PlugCore::BlockTiming* timing, double* const* in,
                       double* const* out, VstInt32 frames) override;
     // [any thread]

@@ -26,6 +26,16 @@ inline void storeFrame(double* left, double* right, VstInt32 i, Pair v) {
     _mm_storeh_pd(right + i, v);
 }
 
+// The two clip peaks ride in the low float lanes of one register during a block.
+inline __m128 loadPeaks(const float* peak) { return _mm_setr_ps(peak[0], peak[1], 0.0f, 0.0f); }
+
+inline void storePeaks(float* peak, __m128 peaks) {
+    float levels[4];
+    _mm_storeu_ps(levels, peaks);
+    peak[0] = levels[0];
+    peak[1] = levels[1];
+}
+
 // True when one more smoothing step changes neither lane.
 inline bool settled(Pair value, double target, double k) {
     return _mm_movemask_pd(_mm_cmpeq_pd(smoothStep(value, both(target), both(k)), value)) == 3;
@@ -96,7 +106,7 @@ template <bool warm, bool clip, bool shortBlock>
     double* const out0 = out[0];
     double* const out1 = out[1];
 
-    __m128 peaks = _mm_setr_ps(meterPeak[0], meterPeak[1], 0.0f, 0.0f);
+    __m128 peaks = loadPeaks(meterPeak);
     int32_t counter = meterCounter;
     const int32_t period = meterPeriod;
     PlugCore::SharedBlock* meterTarget = nullptr;
@@ -122,13 +132,10 @@ template <bool warm, bool clip, bool shortBlock>
         if (counter < INT32_MAX) ++counter;  // saturates instead of overflowing
         // Without an editor there is nobody to hand over to.
         if (counter > period && (!meterTargetKnown || meterTarget)) {
-            float levels[4];
-            _mm_storeu_ps(levels, peaks);
-            meterPeak[0] = levels[0];
-            meterPeak[1] = levels[1];
+            storePeaks(meterPeak, peaks);
             meterCounter = counter;
             meterHandOver(meterTarget, meterTargetKnown);
-            peaks = _mm_setr_ps(meterPeak[0], meterPeak[1], 0.0f, 0.0f);
+            peaks = loadPeaks(meterPeak);
             counter = meterCounter;
         }
     };
@@ -193,10 +200,7 @@ template <bool warm, bool clip, bool shortBlock>
     }
 
     if (!shortBlock) chain = local;
-    float levels[4];
-    _mm_storeu_ps(levels, peaks);
-    meterPeak[0] = levels[0];
-    meterPeak[1] = levels[1];
+    storePeaks(meterPeak, peaks);
     meterCounter = counter;
 }
 
