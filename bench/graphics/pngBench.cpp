@@ -41,28 +41,20 @@ size_t pixelBytes(const Bytes& file) {
     return rgba.size();
 }
 
-void decodeOurs(benchmark::State& state, const std::vector<const Bytes*>& files) {
-    size_t bytes = 0;
-    for (const Bytes* f : files) bytes += pixelBytes(*f);
-    for (auto _ : state) {
-        for (const Bytes* f : files) {
-            Bytes rgba;
-            unsigned w = 0, h = 0;
-            if (Png::decodePng(rgba, w, h, f->data(), f->size()) != 0) state.SkipWithError("decode failed");
-            benchmark::DoNotOptimize(rgba.data());
-        }
-    }
-    state.SetBytesProcessed(int64_t(state.iterations()) * int64_t(bytes));
+// Decodes every file per iteration; throughput counts the decoded RGBA bytes.
+using Decoder = bool (*)(const Bytes& file, Bytes& rgba, unsigned& w, unsigned& h);
+bool decodeWithOurs(const Bytes& f, Bytes& rgba, unsigned& w, unsigned& h) {
+    return Png::decodePng(rgba, w, h, f.data(), f.size()) == 0;
 }
 
-void decodeLibpng(benchmark::State& state, const std::vector<const Bytes*>& files) {
+void decodeWith(benchmark::State& state, Decoder decode, const std::vector<const Bytes*>& files) {
     size_t bytes = 0;
     for (const Bytes* f : files) bytes += pixelBytes(*f);
     for (auto _ : state) {
         for (const Bytes* f : files) {
             Bytes rgba;
             unsigned w = 0, h = 0;
-            if (!readWithLibpng(*f, rgba, w, h)) state.SkipWithError("libpng failed");
+            if (!decode(*f, rgba, w, h)) state.SkipWithError("decode failed");
             benchmark::DoNotOptimize(rgba.data());
         }
     }
@@ -76,19 +68,27 @@ std::vector<const Bytes*> suite() {
     return all;
 }
 
-void BM_DecodeLarge_Ours(benchmark::State& s) { decodeOurs(s, large()); }
-void BM_DecodeLarge_Libpng(benchmark::State& s) { decodeLibpng(s, large()); }
-void BM_DecodeSuite_Ours(benchmark::State& s) { decodeOurs(s, suite()); }
-void BM_DecodeSuite_Libpng(benchmark::State& s) { decodeLibpng(s, suite()); }
+void BM_DecodeLarge_Ours(benchmark::State& s) { decodeWith(s, decodeWithOurs, large()); }
+void BM_DecodeLarge_Libpng(benchmark::State& s) { decodeWith(s, readWithLibpng, large()); }
+void BM_DecodeSuite_Ours(benchmark::State& s) { decodeWith(s, decodeWithOurs, suite()); }
+void BM_DecodeSuite_Libpng(benchmark::State& s) { decodeWith(s, readWithLibpng, suite()); }
 
-void inflateWith(benchmark::State& state, int (*inflate)(Bytes&, const unsigned char*, size_t, size_t)) {
-    const Bytes stream = idatStream(largeImage());
+using Inflater = int (*)(Bytes&, const unsigned char*, size_t, size_t);
+
+// Inflates `stream` once per iteration; returns the size of the inflated output.
+size_t inflateLoop(benchmark::State& state, Inflater inflate, const Bytes& stream) {
     Bytes out;
     for (auto _ : state) {
         if (inflate(out, stream.data(), stream.size(), SIZE_MAX) != 0) state.SkipWithError("inflate failed");
         benchmark::DoNotOptimize(out.data());
     }
-    state.SetBytesProcessed(int64_t(state.iterations()) * int64_t(out.size()));
+    return out.size();
+}
+
+void inflateWith(benchmark::State& state, Inflater inflate) {
+    static const Bytes stream = idatStream(largeImage());
+    const size_t outBytes = inflateLoop(state, inflate, stream);
+    state.SetBytesProcessed(int64_t(state.iterations()) * int64_t(outBytes));
 }
 void BM_InflateLarge_Table(benchmark::State& s) { inflateWith(s, Png::inflateZlib); }
 void BM_InflateLarge_TreeWalk(benchmark::State& s) { inflateWith(s, referenceInflateZlib); }
@@ -107,14 +107,10 @@ Bytes subtableBlocks() {
 // building the codes is nearly all the work. Throughput is input bytes; the
 // table inflater should stay within a small factor of the tree walk here.
 // Argument: 0 for 1-bit codes, 1 for 15-bit codes, 2 for the subtable-heavy blocks above.
-void inflateTinyBlocks(benchmark::State& state, int (*inflate)(Bytes&, const unsigned char*, size_t, size_t)) {
+void inflateTinyBlocks(benchmark::State& state, Inflater inflate) {
     static const Bytes streams[3] = {tinyBlocksStream(65536, false), tinyBlocksStream(65536, true), subtableBlocks()};
     const Bytes& stream = streams[state.range(0)];
-    Bytes out;
-    for (auto _ : state) {
-        if (inflate(out, stream.data(), stream.size(), SIZE_MAX) != 0) state.SkipWithError("inflate failed");
-        benchmark::DoNotOptimize(out.data());
-    }
+    inflateLoop(state, inflate, stream);
     state.SetBytesProcessed(int64_t(state.iterations()) * int64_t(stream.size()));
 }
 void BM_InflateTinyBlocks_Table(benchmark::State& s) { inflateTinyBlocks(s, Png::inflateZlib); }

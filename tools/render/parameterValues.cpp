@@ -69,7 +69,8 @@ std::string describeTexts(const std::vector<std::string>& texts) {
     return list;
 }
 
-// Finds where matches(v) changes between a (matching) and b (not matching).
+// Finds where matches(v) changes between a (matching) and b (not matching),
+// from either side; returns the matching side of the edge.
 template <typename Predicate>
 float boundary(float a, float b, Predicate matches) {
     for (int i = 0; i < bisectionSteps; ++i) {
@@ -178,22 +179,10 @@ float valueForText(vsthost::Plugin& plugin, int index, const std::string& text) 
         }
     }
     // Smallest v showing at least the goal, and largest v showing at most it.
-    float a = 0.0f, b = 1.0f;
-    if (shown(0.0f) >= goal) b = 0.0f;
-    for (int i = 0; i < bisectionSteps && a < b; ++i) {
-        float mid = 0.5f * (a + b);
-        if (mid == a || mid == b) break;
-        (shown(mid) >= goal ? b : a) = mid;
-    }
-    float firstAtLeast = b;
-    a = 0.0f, b = 1.0f;
-    if (shown(1.0f) <= goal) a = 1.0f;
-    for (int i = 0; i < bisectionSteps && a < b; ++i) {
-        float mid = 0.5f * (a + b);
-        if (mid == a || mid == b) break;
-        (shown(mid) <= goal ? a : b) = mid;
-    }
-    float lastAtMost = a;
+    auto atLeast = [&](float v) { return shown(v) >= goal; };
+    auto atMost = [&](float v) { return shown(v) <= goal; };
+    float firstAtLeast = atLeast(0.0f) ? 0.0f : boundary(1.0f, 0.0f, atLeast);
+    float lastAtMost = atMost(1.0f) ? 1.0f : boundary(0.0f, 1.0f, atMost);
     float v = std::clamp(0.5f * (firstAtLeast + lastAtMost), 0.0f, 1.0f);
     plugin.setParameter(index, v);
     return v;

@@ -38,14 +38,12 @@ std::unique_ptr<vsthost::Plugin> PluginSetup::openInstance(double sampleRate) {
 
 std::unique_ptr<vsthost::Plugin> PluginSetup::createInstance(double sampleRate) {
     auto plugin = openInstance(sampleRate);
-    if (!resolved) {
-        if (!renderOptions.presetPath.empty()) {
-            presetFile = readPresetFor(*plugin, renderOptions.presetPath);
-            checkPresetTaken([&] { return openInstance(sampleRate); }, presetFile, renderOptions.presetPath);
-            hasPreset = true;
-        }
+    const bool withPreset = !renderOptions.presetPath.empty();
+    if (withPreset && !resolved) {
+        presetFile = readPresetFor(*plugin, renderOptions.presetPath);
+        checkPresetTaken([&] { return openInstance(sampleRate); }, presetFile, renderOptions.presetPath);
     }
-    if (hasPreset) applyPreset(*plugin, presetFile);
+    if (withPreset) applyPreset(*plugin, presetFile);
     if (!resolved) {
         resolveAssignments(*plugin);
         resolved = true;

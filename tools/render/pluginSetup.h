@@ -33,7 +33,6 @@ private:
     const RenderOptions& renderOptions;
     std::shared_ptr<vsthost::Library> pluginLibrary;
     bool resolved = false;
-    bool hasPreset = false;
     PresetFile presetFile;
     std::vector<std::pair<int, float>> parameterSettings;  // parameter index, normalized value
 };

@@ -4,41 +4,42 @@
 
 #include <algorithm>
 #include <cmath>
+#include <type_traits>
 #include <vector>
 
 namespace render {
 
-struct RenderStream::Buffers {
-    std::vector<std::vector<float>> floatIn, floatOut;
-    std::vector<std::vector<double>> doubleIn, doubleOut;
-    std::vector<float*> floatInPointers, floatOutPointers;
-    std::vector<double*> doubleInPointers, doubleOutPointers;
-    std::vector<double> silence;
+namespace {
 
-    template <typename Sample>
-    static void make(std::vector<std::vector<Sample>>& storage, std::vector<Sample*>& pointers, int channels,
-                     int frames) {
-        storage.assign(static_cast<size_t>(std::max(channels, 1)), std::vector<Sample>(static_cast<size_t>(frames)));
-        for (auto& ch : storage) pointers.push_back(ch.data());
+// One buffer per channel (at least one), and the pointer array the plug-in is handed.
+template <typename Sample>
+struct ChannelBuffers {
+    std::vector<std::vector<Sample>> channel;
+    std::vector<Sample*> pointers;
+
+    void make(int channels, int frames) {
+        channel.assign(static_cast<size_t>(std::max(channels, 1)), std::vector<Sample>(static_cast<size_t>(frames)));
+        for (auto& ch : channel) pointers.push_back(ch.data());
     }
-    template <typename Sample>
-    std::vector<std::vector<Sample>>& in();
-    template <typename Sample>
-    std::vector<std::vector<Sample>>& out();
-    template <typename Sample>
-    Sample** inPointers();
-    template <typename Sample>
-    Sample** outPointers();
 };
 
-template <> std::vector<std::vector<float>>& RenderStream::Buffers::in<float>() { return floatIn; }
-template <> std::vector<std::vector<double>>& RenderStream::Buffers::in<double>() { return doubleIn; }
-template <> std::vector<std::vector<float>>& RenderStream::Buffers::out<float>() { return floatOut; }
-template <> std::vector<std::vector<double>>& RenderStream::Buffers::out<double>() { return doubleOut; }
-template <> float** RenderStream::Buffers::inPointers<float>() { return floatInPointers.data(); }
-template <> double** RenderStream::Buffers::inPointers<double>() { return doubleInPointers.data(); }
-template <> float** RenderStream::Buffers::outPointers<float>() { return floatOutPointers.data(); }
-template <> double** RenderStream::Buffers::outPointers<double>() { return doubleOutPointers.data(); }
+}  // namespace
+
+struct RenderStream::Buffers {
+    ChannelBuffers<float> floatIn, floatOut;
+    ChannelBuffers<double> doubleIn, doubleOut;
+
+    template <typename Sample>
+    ChannelBuffers<Sample>& in() {
+        if constexpr (std::is_same_v<Sample, double>) return doubleIn;
+        else return floatIn;
+    }
+    template <typename Sample>
+    ChannelBuffers<Sample>& out() {
+        if constexpr (std::is_same_v<Sample, double>) return doubleOut;
+        else return floatOut;
+    }
+};
 
 RenderStream::RenderStream(vsthost::Plugin& plugin, const EngineSettings& settings, double sampleRate)
     : hostedPlugin(plugin), engineSettings(settings), engineRate(sampleRate), buffers(new Buffers) {
@@ -47,12 +48,12 @@ RenderStream::RenderStream(vsthost::Plugin& plugin, const EngineSettings& settin
     if (settings.doublePrecision) {
         if (!(effect->flags & effFlagsCanDoubleReplacing) || !effect->processDoubleReplacing)
             throw RenderError(exitPlugin, "the plug-in cannot process double precision");
-        Buffers::make(buffers->doubleIn, buffers->doubleInPointers, effect->numInputs, settings.blockSize);
-        Buffers::make(buffers->doubleOut, buffers->doubleOutPointers, effect->numOutputs, settings.blockSize);
+        buffers->doubleIn.make(effect->numInputs, settings.blockSize);
+        buffers->doubleOut.make(effect->numOutputs, settings.blockSize);
     } else {
         if (!effect->processReplacing) throw RenderError(exitPlugin, "the plug-in has no processReplacing");
-        Buffers::make(buffers->floatIn, buffers->floatInPointers, effect->numInputs, settings.blockSize);
-        Buffers::make(buffers->floatOut, buffers->floatOutPointers, effect->numOutputs, settings.blockSize);
+        buffers->floatIn.make(effect->numInputs, settings.blockSize);
+        buffers->floatOut.make(effect->numOutputs, settings.blockSize);
     }
     VstTimeInfo time{};
     time.sampleRate = sampleRate;
@@ -70,12 +71,11 @@ RenderStream::~RenderStream() {
 void RenderStream::settle(double seconds) {
     const size_t total = std::max(settleMinimumFrames, static_cast<size_t>(std::ceil(seconds * engineRate)));
     const size_t chunk = static_cast<size_t>(engineSettings.blockSize);
-    buffers->silence.assign(chunk, 0.0);
+    const std::vector<double> silence(chunk, 0.0);
     std::vector<double> discard(chunk);
-    const double* zero = buffers->silence.data();
     for (size_t done = 0; done < total; done += chunk) {
         size_t n = std::min(chunk, total - done);
-        process(zero, zero, discard.data(), discard.data(), n);
+        process(silence.data(), silence.data(), discard.data(), discard.data(), n);
     }
     VstTimeInfo time = *hostedPlugin.host().timeInfo();
     time.samplePos = 0.0;
@@ -95,8 +95,10 @@ template <typename Sample>
 void RenderStream::run(const double* inLeft, const double* inRight, double* outLeft, double* outRight,
                        size_t frames) {
     const AEffect* effect = hostedPlugin.effect();
-    auto& in = buffers->in<Sample>();
-    auto& out = buffers->out<Sample>();
+    ChannelBuffers<Sample>& inBuffers = buffers->in<Sample>();
+    ChannelBuffers<Sample>& outBuffers = buffers->out<Sample>();
+    auto& in = inBuffers.channel;
+    const auto& out = outBuffers.channel;
     const double* source[2] = {inLeft, inRight};
     double* target[2] = {outLeft, outRight};
     using Clock = std::chrono::steady_clock;
@@ -107,10 +109,10 @@ void RenderStream::run(const double* inLeft, const double* inRight, double* outL
             std::copy(x, x + n, in[static_cast<size_t>(c)].begin());
         }
         auto begin = Clock::now();
-        if constexpr (sizeof(Sample) == sizeof(double))
-            hostedPlugin.processDoubleReplacing(buffers->inPointers<double>(), buffers->outPointers<double>(), n);
+        if constexpr (std::is_same_v<Sample, double>)
+            hostedPlugin.processDoubleReplacing(inBuffers.pointers.data(), outBuffers.pointers.data(), n);
         else
-            hostedPlugin.processReplacing(buffers->inPointers<float>(), buffers->outPointers<float>(), n);
+            hostedPlugin.processReplacing(inBuffers.pointers.data(), outBuffers.pointers.data(), n);
         timeInside += Clock::now() - begin;
         for (int c = 0; c < 2; ++c) {
             const auto& result = out[static_cast<size_t>(std::min(c, static_cast<int>(out.size()) - 1))];

@@ -1,5 +1,5 @@
 // Simple level measurements of audio held in memory (the streaming
-// measurements of the render report are in level_meter).
+// measurements of the render report are in levelMeter).
 #pragma once
 
 #include "tools/render/audioData.h"
