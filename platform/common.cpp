@@ -2,6 +2,7 @@
 #include "platform/detail.h"
 
 #include <atomic>
+#include <string>
 
 namespace platform {
 
@@ -16,6 +17,10 @@ void spendWriteBudget(long long bytes) {
     if (b >= 0) budget.store(b > bytes ? b - bytes : 0);
 }
 void failWritesAfter(long long bytes) { budget.store(bytes); }
+
+std::string shortWriteReason(size_t written, size_t size) {
+    return "only " + std::to_string(written) + " of " + std::to_string(size) + " bytes could be written";
+}
 
 DialogHandler* setDialogHandler(DialogHandler* handler) { return installedHandler.exchange(handler); }
 

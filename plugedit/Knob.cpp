@@ -35,20 +35,16 @@ void Knob::beginDrag() {
     GetCursorPos(&cursor);
     RECT r;
     GetWindowRect(hwnd(), &r);
-    dragY = cursor.y - r.top;
+    drag = KnobDrag(shownValue, cursor.y - r.top);
     setSystemCursor(IDC_SIZENS);
-    dragValue = shownValue;
-    dragAnchor = DragAnchor{shownValue, dragY, false};
     request(msgBeginEdit);
     invalidate();
 }
 
 void Knob::heldMove(int y, WPARAM keys) {
-    if (y == dragY) return;
-    shownValue = dragStep(dragAnchor, dragValue, dragY, y, (keys & (MK_SHIFT | MK_CONTROL)) != 0);
+    if (y == drag.y) return;
+    shownValue = drag.moveTo(y, (keys & (MK_SHIFT | MK_CONTROL)) != 0);
     request(msgSetValue, static_cast<LPARAM>(floatBits(shownValue)));
-    dragValue = shownValue;
-    dragY = y;
 }
 
 void Knob::endDrag() {

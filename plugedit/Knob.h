@@ -45,9 +45,7 @@ private:
 
     float shownValue = 0.0f;
     bool dragging = false;
-    float dragValue = 0.0f;  // the value reached by the last drag step
-    int32_t dragY = 0;       // the cursor row of the last drag step, in client coordinates
-    DragAnchor dragAnchor;   // the drag's value and row that every step is measured from
+    KnobDrag drag{0.0f, 0};  // cursor rows in client coordinates
 };
 
 }  // namespace PlugEdit

@@ -39,6 +39,21 @@ inline float dragStep(DragAnchor& anchor, float lastValue, int32_t lastY, int32_
     return end;
 }
 
+// A drag in progress: the value and cursor row its last step reached, and the
+// anchor every step is measured from.
+struct KnobDrag {
+    KnobDrag(float start, int32_t row) : value(start), y(row), anchor{start, row, false} {}
+    // One step to cursor row `row`; returns the new value.
+    float moveTo(int32_t row, bool fine) {
+        value = dragStep(anchor, value, y, row, fine);
+        y = row;
+        return value;
+    }
+    float value;
+    int32_t y;
+    DragAnchor anchor;
+};
+
 // One wheel message: 120 per notch, one notch is 0.05 (0.005 fine).
 inline float wheelStep(float value, int delta, bool fine) {
     const float step = fine ? 0.005f : 0.05f;

@@ -75,7 +75,7 @@ bool writeFileReplacing(const std::string& path, const void* data, size_t size, 
             break;
         }
         if (n == 0) {
-            why = "only " + std::to_string(done) + " of " + std::to_string(size) + " bytes could be written";
+            why = shortWriteReason(done, size);
             break;
         }
         spendWriteBudget(n);

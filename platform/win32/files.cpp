@@ -61,44 +61,30 @@ std::string systemMessage(DWORD error) {
 
 bool writeFileReplacing(const std::string& path, const void* data, size_t size, std::string* reason) {
     std::string temp = path + ".tmp";
-    auto fail = [&](const std::string& why) {
-        if (reason) *reason = why;
-        return false;
-    };
     HANDLE f = CreateFileA(temp.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL,
                            nullptr);
-    if (f == INVALID_HANDLE_VALUE) return fail(systemMessage(GetLastError()));
+    if (f == INVALID_HANDLE_VALUE) {
+        if (reason) *reason = systemMessage(GetLastError());
+        return false;
+    }
     size_t allowed = size;
     long long b = writeBudget();
     if (b >= 0 && static_cast<long long>(allowed) > b) allowed = static_cast<size_t>(b);
     DWORD written = 0;
-    DWORD error = 0;
-    BOOL ok = allowed == 0 ? TRUE : WriteFile(f, data, static_cast<DWORD>(allowed), &written, nullptr);
-    if (!ok) error = GetLastError();
+    // The first failure is the one the user is told about.
+    std::string why;
+    if (allowed != 0 && !WriteFile(f, data, static_cast<DWORD>(allowed), &written, nullptr))
+        why = systemMessage(GetLastError());
     spendWriteBudget(written);
-    if (ok && written != size) {
-        ok = FALSE;
-        char text[96];
-        std::snprintf(text, sizeof text, "only %lu of %lu bytes could be written", static_cast<unsigned long>(written),
-                      static_cast<unsigned long>(size));
-        if (reason) *reason = text;
-    }
-    if (ok && !FlushFileBuffers(f)) {
-        ok = FALSE;
-        error = GetLastError();
-    }
-    if (!CloseHandle(f) && ok) {
-        ok = FALSE;
-        error = GetLastError();
-    }
-    if (ok && !MoveFileExA(temp.c_str(), path.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) {
-        ok = FALSE;
-        error = GetLastError();
-    }
-    if (ok) return true;
+    if (why.empty() && written != size) why = shortWriteReason(written, size);
+    if (why.empty() && !FlushFileBuffers(f)) why = systemMessage(GetLastError());
+    if (!CloseHandle(f) && why.empty()) why = systemMessage(GetLastError());
+    if (why.empty() && !MoveFileExA(temp.c_str(), path.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH))
+        why = systemMessage(GetLastError());
+    if (why.empty()) return true;
     DeleteFileA(temp.c_str());
-    if (error != 0) return fail(systemMessage(error));
-    return false;  // the short write above has said why
+    if (reason) *reason = why;
+    return false;
 }
 
 }  // namespace platform

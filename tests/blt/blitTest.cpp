@@ -16,6 +16,29 @@ void fill(const Surface& s, uint32_t value) {
         for (uint32_t x = 0; x < s.width; ++x) s.at(x, y) = value;
 }
 
+void copyPixels(const Surface& from, const Surface& to) {
+    for (uint32_t y = 0; y < from.height; ++y)
+        for (uint32_t x = 0; x < from.width; ++x) to.at(x, y) = from.at(x, y);
+}
+
+// Every word equal; otherwise names the first pixel that differs.
+testing::AssertionResult samePixels(const Surface& expected, const Surface& actual) {
+    for (uint32_t y = 0; y < expected.height; ++y)
+        for (uint32_t x = 0; x < expected.width; ++x)
+            if (expected.at(x, y) != actual.at(x, y))
+                return testing::AssertionFailure() << "pixel " << x << "," << y << ": expected " << std::hex
+                                                   << expected.at(x, y) << ", got " << actual.at(x, y);
+    return testing::AssertionSuccess();
+}
+
+// How many pixels are not 0.
+int countDrawn(const Surface& s) {
+    int drawn = 0;
+    for (uint32_t y = 0; y < s.height; ++y)
+        for (uint32_t x = 0; x < s.width; ++x) drawn += s.at(x, y) != 0;
+    return drawn;
+}
+
 // Random premultiplied pixels with a share of 0 words and opaque ones.
 void fillRandomPremultiplied(const Surface& s, std::mt19937& rng) {
     for (uint32_t y = 0; y < s.height; ++y) {
@@ -68,8 +91,7 @@ TEST(Composite, MatchesThePerPixelRuleOnRandomImagesWithTint) {
     fillRandomPremultiplied(src.view(), rng);
     fillRandomPremultiplied(dst.view(), rng);
     for (uint32_t tint : {noTint, 0xC0A08060u}) {
-        for (uint32_t y = 0; y < dst.height(); ++y)
-            for (uint32_t x = 0; x < dst.width(); ++x) expected.at(x, y) = dst.at(x, y);
+        copyPixels(dst.view(), expected.view());
         composite(dst.view(), 5, 3, 40, 40, src.view(), 2, 4, tint);
         for (uint32_t r = 0; r < 14; ++r) {      // min(19 - 4, 17 - 3, 40)
             for (uint32_t c = 0; c < 21; ++c) {  // min(23 - 2, 31 - 5, 40)
@@ -77,8 +99,7 @@ TEST(Composite, MatchesThePerPixelRuleOnRandomImagesWithTint) {
                 if (s) expected.at(5 + c, 3 + r) = overRule(expected.at(5 + c, 3 + r), tint == noTint ? s : mulChannels(tint, s));
             }
         }
-        for (uint32_t y = 0; y < dst.height(); ++y)
-            for (uint32_t x = 0; x < dst.width(); ++x) ASSERT_EQ(expected.at(x, y), dst.at(x, y)) << x << "," << y;
+        ASSERT_TRUE(samePixels(expected.view(), dst.view()));
     }
 }
 
@@ -86,25 +107,16 @@ TEST(Composite, ClipsAtTheFarEdgesAndDrawsExactlyTheRectangleThatFits) {
     BasicSurface src(10, 10), dst(10, 10);
     fill(src.view(), 0xFF0000FFu);
     composite(dst.view(), 7, 8, 5, 5, src.view(), 0, 0);  // reaches past the destination's edges
-    int drawn = 0;
-    for (uint32_t y = 0; y < 10; ++y)
-        for (uint32_t x = 0; x < 10; ++x) drawn += dst.at(x, y) != 0;
-    EXPECT_EQ(3 * 2, drawn);
+    EXPECT_EQ(3 * 2, countDrawn(dst.view()));
     EXPECT_EQ(0xFF0000FFu, dst.at(9, 9));
 
     BasicSurface dst2(10, 10);
     composite(dst2.view(), 0, 0, 5, 5, src.view(), 8, 6);  // reaches past the source's edges
-    drawn = 0;
-    for (uint32_t y = 0; y < 10; ++y)
-        for (uint32_t x = 0; x < 10; ++x) drawn += dst2.at(x, y) != 0;
-    EXPECT_EQ(2 * 4, drawn);
+    EXPECT_EQ(2 * 4, countDrawn(dst2.view()));
 
     BasicSurface dst3(10, 10);
     composite(dst3.view(), 2, 3, 4, 5, src.view(), 1, 1);
-    drawn = 0;
-    for (uint32_t y = 0; y < 10; ++y)
-        for (uint32_t x = 0; x < 10; ++x) drawn += dst3.at(x, y) != 0;
-    EXPECT_EQ(4 * 5, drawn);
+    EXPECT_EQ(4 * 5, countDrawn(dst3.view()));
     EXPECT_EQ(0u, dst3.at(1, 3));
     EXPECT_NE(0u, dst3.at(2, 3));
     EXPECT_NE(0u, dst3.at(5, 7));
@@ -141,12 +153,10 @@ TEST(FrameBlend, WeightZeroIsAPlainCompositeOfFrameA) {
     BasicSurface atlas(80, 45), a(100, 70), b(100, 70);
     fillRandomPremultiplied(atlas.view(), rng);
     fillRandomPremultiplied(a.view(), rng);
-    for (uint32_t y = 0; y < 70; ++y)
-        for (uint32_t x = 0; x < 100; ++x) b.at(x, y) = a.at(x, y);
+    copyPixels(a.view(), b.view());
     compositeFrameBlend(a.view(), atlas.view(), 0, 0, 0, atlas.view(), 40, 0, 0xFFC08040u);
     composite(b.view(), 20, 14, 40, 40, atlas.view(), 0, 0, 0xFFC08040u);
-    for (uint32_t y = 0; y < 70; ++y)
-        for (uint32_t x = 0; x < 100; ++x) ASSERT_EQ(b.at(x, y), a.at(x, y));
+    ASSERT_TRUE(samePixels(b.view(), a.view()));
 }
 
 TEST(FrameBlend, IdenticalOpaqueFramesAtHalfWeightCanComeOutBrighter) {
@@ -168,8 +178,7 @@ TEST(FrameBlend, MatchesThePerPixelRuleAndSkipsWhereBothFramesAreZero) {
     BasicSurface atlas(90, 50), dst(70, 60), expected(70, 60);
     fillRandomPremultiplied(atlas.view(), rng);
     fillRandomPremultiplied(dst.view(), rng);
-    for (uint32_t y = 0; y < 60; ++y)
-        for (uint32_t x = 0; x < 70; ++x) expected.at(x, y) = dst.at(x, y);
+    copyPixels(dst.view(), expected.view());
     const uint32_t weight = 77, tint = 0xFFE0C0A0u;
     compositeFrameBlend(dst.view(), atlas.view(), 3, 2, weight, atlas.view(), 45, 9, tint);  // b clipped to 41 rows
     for (uint32_t r = 0; r < 40; ++r) {
@@ -180,16 +189,12 @@ TEST(FrameBlend, MatchesThePerPixelRuleAndSkipsWhereBothFramesAreZero) {
             expected.at(20 + c, 14 + r) = overRule(expected.at(20 + c, 14 + r), f);
         }
     }
-    for (uint32_t y = 0; y < 60; ++y)
-        for (uint32_t x = 0; x < 70; ++x) ASSERT_EQ(expected.at(x, y), dst.at(x, y)) << x << "," << y;
+    ASSERT_TRUE(samePixels(expected.view(), dst.view()));
 }
 
 TEST(FrameBlend, ClipsToTheSmallestSurface) {
     BasicSurface atlas(50, 50), dst(45, 30);
     fill(atlas.view(), 0xFF202020u);
     compositeFrameBlend(dst.view(), atlas.view(), 30, 0, 100, atlas.view(), 0, 40, noTint);  // 20 wide from a.view(), 10 high from b
-    int drawn = 0;
-    for (uint32_t y = 0; y < 30; ++y)
-        for (uint32_t x = 0; x < 45; ++x) drawn += dst.at(x, y) != 0;
-    EXPECT_EQ(20 * 10, drawn);
+    EXPECT_EQ(20 * 10, countDrawn(dst.view()));
 }

@@ -29,45 +29,35 @@ TEST(KnobMath, FramesForValues) {
 }
 
 namespace {
-// Drags one pixel at a time, as a real mouse reports it, from row `from` to row `to`.
-struct OnePixelDrag {
-    explicit OnePixelDrag(float start, int32_t y = 0) : value(start), y(y), anchor{start, y, false} {}
-    float to(int32_t target, bool fine = false) {
-        while (y != target) {
-            const int32_t next = y + (target > y ? 1 : -1);
-            value = dragStep(anchor, value, y, next, fine);
-            y = next;
-        }
-        return value;
-    }
-    float value;
-    int32_t y;
-    DragAnchor anchor;
-};
+// Drags one pixel at a time, as a real mouse reports it, to row `target`.
+float onePixelsTo(KnobDrag& drag, int32_t target, bool fine = false) {
+    while (drag.y != target) drag.moveTo(drag.y + (target > drag.y ? 1 : -1), fine);
+    return drag.value;
+}
 }  // namespace
 
 TEST(KnobMath, OnePixelDragsLandExactlyOnTheEndsAndRespondAtOnceAfterAnOvershoot) {
-    OnePixelDrag up(0.0f);
-    EXPECT_EQ(up.to(-200), 0.5f);
-    EXPECT_EQ(up.to(-400), 1.0f);
-    EXPECT_EQ(up.to(-450), 1.0f);
-    EXPECT_EQ(up.to(-449), static_cast<float>(1.0 - 1.0 / 400.0));
+    KnobDrag up(0.0f, 0);
+    EXPECT_EQ(onePixelsTo(up, -200), 0.5f);
+    EXPECT_EQ(onePixelsTo(up, -400), 1.0f);
+    EXPECT_EQ(onePixelsTo(up, -450), 1.0f);
+    EXPECT_EQ(onePixelsTo(up, -449), static_cast<float>(1.0 - 1.0 / 400.0));
     EXPECT_EQ(up.value, 1.0f - 1.0f / 400.0f);
 
-    OnePixelDrag down(1.0f);
-    EXPECT_EQ(down.to(400), 0.0f);
-    EXPECT_EQ(down.to(401), 0.0f);
-    EXPECT_EQ(down.to(400), 1.0f / 400.0f);
+    KnobDrag down(1.0f, 0);
+    EXPECT_EQ(onePixelsTo(down, 400), 0.0f);
+    EXPECT_EQ(onePixelsTo(down, 401), 0.0f);
+    EXPECT_EQ(onePixelsTo(down, 400), 1.0f / 400.0f);
 
     // Fine mode: 400 pixels move a tenth, 4000 the whole range; switching the
     // mode mid-drag measures on from where the drag is.
-    OnePixelDrag fine(0.0f);
-    EXPECT_EQ(fine.to(-400, true), 0.1f);
-    EXPECT_EQ(fine.to(-440, false), static_cast<float>(0.1f + 40.0 / 400.0));
+    KnobDrag fine(0.0f, 0);
+    EXPECT_EQ(onePixelsTo(fine, -400, true), 0.1f);
+    EXPECT_EQ(onePixelsTo(fine, -440, false), static_cast<float>(0.1f + 40.0 / 400.0));
     const float afterCoarse = static_cast<float>(0.1f + 40.0 / 400.0);
-    EXPECT_EQ(fine.to(-2440, true), static_cast<float>(static_cast<double>(afterCoarse) + 2000.0 / 4000.0));
-    OnePixelDrag fineAll(0.0f);
-    EXPECT_EQ(fineAll.to(-4000, true), 1.0f);
+    EXPECT_EQ(onePixelsTo(fine, -2440, true), static_cast<float>(static_cast<double>(afterCoarse) + 2000.0 / 4000.0));
+    KnobDrag fineAll(0.0f, 0);
+    EXPECT_EQ(onePixelsTo(fineAll, -4000, true), 1.0f);
 
     // The same drag in one message lands on the same value.
     DragAnchor anchor{0.3f, 10, false};

@@ -19,5 +19,5 @@ struct WidgetProbe {
     // Marks the content stale without asking the system for a WM_PAINT.
     static void markStale(WinWrap::WinControl& c) { c.needsPaint = true; }
     static HBITMAP background(const PlugEdit::EditWin& w) { return w.background; }
-    static int32_t dragY(const PlugEdit::Knob& k) { return k.dragY; }
+    static int32_t dragY(const PlugEdit::Knob& k) { return k.drag.y; }
 };
