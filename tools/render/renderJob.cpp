@@ -2,7 +2,8 @@
 
 #include "tools/render/atomicOutput.h"
 #include "tools/render/audioFile.h"
-#include "tools/render/demoSignal.h"
+#include "tools/render/audioSource.h"
+#include "tools/render/chunkMeasuring.h"
 #include "tools/render/fileIdentity.h"
 #include "tools/render/levelMeter.h"
 #include "tools/render/pluginPresets.h"
@@ -18,7 +19,6 @@
 #include <algorithm>
 #include <chrono>
 #include <cmath>
-#include <future>
 #include <memory>
 
 namespace render {
@@ -30,35 +30,6 @@ constexpr double progressAfterSeconds = 5.0;  // shorter files finish before a b
 constexpr size_t chunkFrames = 32768;         // frames read, rendered and written at a time
 constexpr double rampSeconds = 2.0;
 constexpr double rampLowDb = -36.0, rampHighDb = 6.0;  // +6 dBFS: well into any clipper's ceiling
-
-// Where the audio comes from: a file, or the demo signal generated on the fly.
-class Source {
-public:
-    explicit Source(const RenderOptions& options) {
-        if (options.demo) {
-            demoSignal = std::make_unique<DemoSignal>(options.demoRate);
-            sourceRate = options.demoRate;
-        } else {
-            reader = std::make_unique<AudioReader>(options.inputPath);
-            sourceRate = reader->sampleRate();
-        }
-    }
-    double sampleRate() const { return sourceRate; }
-    int channels() const { return reader ? reader->channels() : 2; }
-    int64_t declaredFrames() const { return reader ? reader->declaredFrames() : static_cast<int64_t>(demoSignal->totalFrames()); }
-    int64_t framesRead() const { return framesSoFar; }
-    size_t read(double* left, double* right, size_t frames) {
-        size_t n = reader ? reader->read(left, right, frames) : demoSignal->generate(left, right, frames);
-        framesSoFar += static_cast<int64_t>(n);
-        return n;
-    }
-
-private:
-    std::unique_ptr<AudioReader> reader;
-    std::unique_ptr<DemoSignal> demoSignal;
-    double sourceRate = 0;
-    int64_t framesSoFar = 0;
-};
 
 // Every output file of the run, held as temporaries until all are complete.
 struct Outputs {
@@ -73,6 +44,16 @@ std::unique_ptr<AtomicOutput> prepare(const std::string& path) {
     if (path.empty() || path == "-") return nullptr;
     return std::make_unique<AtomicOutput>(path);
 }
+
+// What streaming the audio found out, for the report and the picture.
+struct StreamResult {
+    int latency = 0;
+    LevelFigures input, output;        // output: the file as written
+    uint64_t pluginOverFullScale = 0;  // samples the plug-in gave at or over 0 dBFS
+    uint64_t clippedByFormat = 0, notFinite = 0;
+    double pluginSeconds = 0;
+    std::unique_ptr<WaveformSummary> inputWave, outputWave;  // with a picture only
+};
 
 // The static curve, with the settings settled as in the render. A slow ramp
 // of DC would be removed by any DC blocker in the chain, so the ramp is the
@@ -126,6 +107,160 @@ std::string framesText(int64_t frames, double rate) {
     return text;
 }
 
+// Every output is prepared before the work: an unwritable folder fails first.
+Outputs prepareOutputs(const RenderOptions& options, bool rendering) {
+    Outputs outputs;
+    outputs.audio = prepare(options.outputPath);
+    if (rendering && options.demo) outputs.demoInput = prepare(demoInputPath(options.outputPath));
+    outputs.svg = prepare(options.svgPath);
+    outputs.json = prepare(options.jsonPath);
+    outputs.preset = prepare(options.savePresetPath);
+    outputs.bank = prepare(options.saveBankPath);
+    return outputs;
+}
+
+// Fills c with the next frames to render: the source's (copied to the demo's
+// input file), then tail frames of silence so the output keeps the input's
+// length. Returns how many (0 at the end); read says how many came from the source.
+size_t nextInput(Source& source, ChunkMeasuring::Chunk& c, size_t& tail, AudioWriter* demoWriter, size_t& read) {
+    size_t n = read = source.read(c.inL.data(), c.inR.data(), chunkFrames);
+    if (n > 0) {
+        if (demoWriter) demoWriter->write(c.inL.data(), c.inR.data(), n);
+    } else if (tail > 0) {
+        n = std::min(tail, chunkFrames);
+        std::fill(c.inL.begin(), c.inL.begin() + long(n), 0.0);
+        std::fill(c.inR.begin(), c.inR.begin() + long(n), 0.0);
+        tail -= n;
+    }
+    return n;
+}
+
+// Reads, renders, writes and measures the whole input, chunk by chunk.
+StreamResult streamAudio(const RenderOptions& options, Source& source, vsthost::Plugin& plugin,
+                         const EngineSettings& engine, Outputs& outputs) {
+    const double rate = source.sampleRate();
+    StreamResult result;
+    result.latency = std::max(0, plugin.latency());
+    ChunkMeasuring measuring(chunkFrames, source.channels(), rate, outputs.svg != nullptr);
+    AudioWriter writer(*outputs.audio, options.sampleFormat, options.dither, rate);
+    std::unique_ptr<AudioWriter> demoWriter;
+    if (outputs.demoInput)
+        demoWriter = std::make_unique<AudioWriter>(*outputs.demoInput, SampleFormat::float32, Dither::none, rate);
+
+    RenderStream stream(plugin, engine, rate);
+    stream.settle(settleSeconds);
+    std::vector<double> outL(chunkFrames), outR(chunkFrames);
+    size_t skip = options.compensateLatency ? static_cast<size_t>(result.latency) : 0;
+    size_t tail = skip;
+    const double total = static_cast<double>(std::max<int64_t>(1, source.declaredFrames()));
+    ProgressBar bar(!options.quiet && total / rate > progressAfterSeconds);
+    for (size_t k = 0;; ++k) {
+        ChunkMeasuring::Chunk& c = measuring.chunk(k);
+        size_t read = 0;
+        const size_t n = nextInput(source, c, tail, demoWriter.get(), read);
+        if (n == 0) break;
+        stream.process(c.inL.data(), c.inR.data(), outL.data(), outR.data(), n);
+        const size_t dropped = std::min(skip, n);
+        skip -= dropped;
+        const size_t kept = n - dropped;
+        const double* l = outL.data() + dropped;
+        const double* r = outR.data() + dropped;
+        for (size_t i = 0; i < kept; ++i)
+            result.pluginOverFullScale += (std::fabs(l[i]) >= 1.0) + (std::fabs(r[i]) >= 1.0);
+        writer.write(l, r, kept, c.storedL.data(), c.storedR.data());
+        measuring.measure(k, read, kept);
+        bar.update(std::min(1.0, static_cast<double>(source.framesRead()) / total));
+    }
+    measuring.finish();
+    bar.finish();
+    writer.close();
+    if (demoWriter) demoWriter->close();
+
+    result.input = measuring.inputMeter.figures();
+    result.output = measuring.outputMeter.figures();
+    result.clippedByFormat = writer.clippedByFormat();
+    result.notFinite = writer.notFinite();
+    result.pluginSeconds = stream.pluginSeconds();
+    result.inputWave = std::move(measuring.inputWave);
+    result.outputWave = std::move(measuring.outputWave);
+    return result;
+}
+
+RenderReport reportOf(const RenderOptions& options, const Source& source, vsthost::Plugin& plugin,
+                      const StreamResult& streamed) {
+    RenderReport report;
+    report.inputPath = options.inputPath;
+    report.inputChannels = source.channels();
+    report.declaredFrames = source.declaredFrames();
+    report.sampleRate = source.sampleRate();
+    report.outputPath = options.outputPath;
+    report.format = options.sampleFormat;
+    report.dithered = dithers(options.sampleFormat, options.dither);
+    report.settings = settingsOf(plugin);
+    report.latency = streamed.latency;
+    report.compensated = options.compensateLatency;
+    report.input = streamed.input;
+    report.output = streamed.output;
+    report.pluginOverFullScale = streamed.pluginOverFullScale;
+    report.clippedByFormat = streamed.clippedByFormat;
+    report.pluginSeconds = streamed.pluginSeconds;
+    report.doublePrecision = options.doublePrecision;
+    report.blockSize = options.blockSize;
+    report.pluginName = plugin.effectName();
+    report.pluginVendor = plugin.vendorString();
+    report.pluginPath = options.pluginPath;
+    return report;
+}
+
+// The waveforms of both sides and the static curve, into the --svg file.
+void drawPicture(const RenderOptions& options, const RenderReport& report, const StreamResult& streamed,
+                 PluginSetup& setup, const EngineSettings& engine, AtomicOutput& svgFile) {
+    SvgContent picture;
+    picture.title = report.pluginName + ": " + (options.demo ? "demo signal" : options.inputPath);
+    picture.subtitle = settingsText(report.settings);
+    picture.sampleRate = report.sampleRate;
+    picture.frames = report.input.frames;
+    picture.input = streamed.inputWave.get();
+    picture.output = streamed.outputWave.get();
+    picture.curve = measureCurve(setup, report.sampleRate, engine);
+    std::string svg = drawRenderSvg(picture);
+    svgFile.writeAll(std::vector<unsigned char>(svg.begin(), svg.end()));
+}
+
+// Saves the presets, switches the plug-in off, writes the JSON and puts every
+// file in place. Returns the JSON text (empty without a render or --json).
+std::string commitOutputs(const RenderOptions& options, vsthost::Plugin& plugin, RenderReport& report,
+                          Outputs& outputs, bool rendering, Clock::time_point started) {
+    if (outputs.preset) savePreset(plugin, *outputs.preset, false);
+    if (outputs.bank) savePreset(plugin, *outputs.bank, true);
+    plugin.stopProcess();
+    plugin.suspend();
+
+    report.totalSeconds = std::chrono::duration<double>(Clock::now() - started).count();
+    std::string json = rendering && !options.jsonPath.empty() ? jsonReport(report) : "";
+    if (outputs.json) outputs.json->writeAll(std::vector<unsigned char>(json.begin(), json.end()));
+    outputs.commitAll();
+    return json;
+}
+
+// Only with every file in place is there anything to report.
+void tellAfterwards(const RenderOptions& options, const Source& source, const RenderReport& report,
+                    uint64_t notFinite, const std::string& json, FILE* out) {
+    const double rate = report.sampleRate;
+    if (source.framesRead() < source.declaredFrames())
+        warn(options.inputPath + " is shorter than its header declares: rendered the " +
+             framesText(source.framesRead(), rate) + " it holds of " + framesText(source.declaredFrames(), rate) +
+             " declared");
+    if (report.clippedByFormat > 0)
+        warn("the " + std::string(sampleFormatName(options.sampleFormat)) + " format clipped " +
+             std::to_string(report.clippedByFormat) + " samples at full scale in " + options.outputPath +
+             " (use --bits float to keep levels over 0 dBFS)");
+    if (notFinite > 0)
+        warn("the plug-in gave " + std::to_string(notFinite) + " samples that are not numbers; they were written as 0");
+    if (options.jsonPath == "-") std::fputs(json.c_str(), out);
+    else if (!options.quiet) printReport(out, report);
+}
+
 }  // namespace
 
 void runRender(const RenderOptions& options, FILE* out) {
@@ -141,151 +276,21 @@ void runRender(const RenderOptions& options, FILE* out) {
         rate = source->sampleRate();
         checkOutputFormat(options.outputPath, options.sampleFormat, rate);
     }
-    // Every output is prepared now: an unwritable folder fails before the work.
-    Outputs outputs;
-    outputs.audio = prepare(options.outputPath);
-    if (rendering && options.demo) outputs.demoInput = prepare(demoInputPath(options.outputPath));
-    outputs.svg = prepare(options.svgPath);
-    outputs.json = prepare(options.jsonPath);
-    outputs.preset = prepare(options.savePresetPath);
-    outputs.bank = prepare(options.saveBankPath);
+    Outputs outputs = prepareOutputs(options, rendering);
 
     PluginSetup setup(options);
     auto plugin = setup.createInstance(rate);
     EngineSettings engine{options.blockSize, options.doublePrecision};
 
     RenderReport report;
-    uint64_t notFinite = 0;
+    StreamResult streamed;
     if (rendering) {
-        const int latency = std::max(0, plugin->latency());
-        LevelMeter inputMeter(source->channels(), rate), outputMeter(2, rate);
-        std::unique_ptr<WaveformSummary> inputWave, outputWave;
-        if (outputs.svg) {
-            inputWave = std::make_unique<WaveformSummary>(svgWaveWidth);
-            outputWave = std::make_unique<WaveformSummary>(svgWaveWidth);
-        }
-        AudioWriter writer(*outputs.audio, options.sampleFormat, options.dither, rate);
-        std::unique_ptr<AudioWriter> demoWriter;
-        if (outputs.demoInput)
-            demoWriter = std::make_unique<AudioWriter>(*outputs.demoInput, SampleFormat::float32, Dither::none, rate);
-
-        RenderStream stream(*plugin, engine, rate);
-        stream.settle(settleSeconds);
-        // Measuring costs more than the plug-in, so chunk k is measured on
-        // other cores (input and output at once) while chunk k+1 is read,
-        // rendered and written; two buffer sets take turns.
-        struct Chunk {
-            std::vector<double> inL = std::vector<double>(chunkFrames), inR = std::vector<double>(chunkFrames);
-            std::vector<double> storedL = std::vector<double>(chunkFrames), storedR = std::vector<double>(chunkFrames);
-        } chunks[2];
-        std::vector<double> outL(chunkFrames), outR(chunkFrames);
-        std::future<void> measuring[2];
-        auto measured = [&] {
-            for (auto& task : measuring)
-                if (task.valid()) task.get();
-        };
-        size_t skip = options.compensateLatency ? static_cast<size_t>(latency) : 0;
-        size_t tail = skip;  // silence played after the end, so the output keeps the input's length
-        uint64_t pluginOver = 0;
-        const double total = static_cast<double>(std::max<int64_t>(1, source->declaredFrames()));
-        ProgressBar bar(!options.quiet && total / rate > progressAfterSeconds);
-        for (size_t k = 0;; ++k) {
-            Chunk& c = chunks[k % 2];
-            size_t n = source->read(c.inL.data(), c.inR.data(), chunkFrames);
-            const size_t read = n;
-            if (n > 0) {
-                if (demoWriter) demoWriter->write(c.inL.data(), c.inR.data(), n);
-            } else if (tail > 0) {
-                n = std::min(tail, chunkFrames);
-                std::fill(c.inL.begin(), c.inL.begin() + long(n), 0.0);
-                std::fill(c.inR.begin(), c.inR.begin() + long(n), 0.0);
-                tail -= n;
-            } else {
-                break;
-            }
-            stream.process(c.inL.data(), c.inR.data(), outL.data(), outR.data(), n);
-            const size_t dropped = std::min(skip, n);
-            skip -= dropped;
-            const size_t kept = n - dropped;
-            const double* l = outL.data() + dropped;
-            const double* r = outR.data() + dropped;
-            for (size_t i = 0; i < kept; ++i) pluginOver += (std::fabs(l[i]) >= 1.0) + (std::fabs(r[i]) >= 1.0);
-            writer.write(l, r, kept, c.storedL.data(), c.storedR.data());
-            measured();  // chunk k-1, which used the other buffers
-            measuring[0] = std::async(std::launch::async, [&, read] {
-                inputMeter.add(c.inL.data(), c.inR.data(), read);
-                if (inputWave) inputWave->add(c.inL.data(), c.inR.data(), read);
-            });
-            measuring[1] = std::async(std::launch::async, [&, kept] {
-                outputMeter.add(c.storedL.data(), c.storedR.data(), kept);
-                if (outputWave) outputWave->add(c.storedL.data(), c.storedR.data(), kept);
-            });
-            bar.update(std::min(1.0, static_cast<double>(source->framesRead()) / total));
-        }
-        measured();
-        bar.finish();
-        writer.close();
-        if (demoWriter) demoWriter->close();
-
-        report.inputPath = options.inputPath;
-        report.inputChannels = source->channels();
-        report.declaredFrames = source->declaredFrames();
-        report.sampleRate = rate;
-        report.outputPath = options.outputPath;
-        report.format = options.sampleFormat;
-        report.dithered = dithers(options.sampleFormat, options.dither);
-        report.settings = settingsOf(*plugin);
-        report.latency = latency;
-        report.compensated = options.compensateLatency;
-        report.input = inputMeter.figures();
-        report.output = outputMeter.figures();
-        report.pluginOverFullScale = pluginOver;
-        report.clippedByFormat = writer.clippedByFormat();
-        notFinite = writer.notFinite();
-        report.pluginSeconds = stream.pluginSeconds();
-        report.doublePrecision = options.doublePrecision;
-        report.blockSize = options.blockSize;
-        report.pluginName = plugin->effectName();
-        report.pluginVendor = plugin->vendorString();
-        report.pluginPath = options.pluginPath;
-
-        if (outputs.svg) {
-            SvgContent picture;
-            picture.title = report.pluginName + ": " + (options.demo ? "demo signal" : options.inputPath);
-            picture.subtitle = settingsText(report.settings);
-            picture.sampleRate = rate;
-            picture.frames = report.input.frames;
-            picture.input = inputWave.get();
-            picture.output = outputWave.get();
-            picture.curve = measureCurve(setup, rate, engine);
-            std::string svg = drawRenderSvg(picture);
-            outputs.svg->writeAll(std::vector<unsigned char>(svg.begin(), svg.end()));
-        }
+        streamed = streamAudio(options, *source, *plugin, engine, outputs);
+        report = reportOf(options, *source, *plugin, streamed);
+        if (outputs.svg) drawPicture(options, report, streamed, setup, engine, *outputs.svg);
     }
-    if (outputs.preset) savePreset(*plugin, *outputs.preset, false);
-    if (outputs.bank) savePreset(*plugin, *outputs.bank, true);
-    plugin->stopProcess();
-    plugin->suspend();
-
-    report.totalSeconds = std::chrono::duration<double>(Clock::now() - started).count();
-    std::string json = rendering && !options.jsonPath.empty() ? jsonReport(report) : "";
-    if (outputs.json) outputs.json->writeAll(std::vector<unsigned char>(json.begin(), json.end()));
-    outputs.commitAll();
-
-    // Only now, with every file in place, is there anything to report.
-    if (!rendering) return;
-    if (source->framesRead() < source->declaredFrames())
-        warn(options.inputPath + " is shorter than its header declares: rendered the " +
-             framesText(source->framesRead(), rate) + " it holds of " + framesText(source->declaredFrames(), rate) +
-             " declared");
-    if (report.clippedByFormat > 0)
-        warn("the " + std::string(sampleFormatName(options.sampleFormat)) + " format clipped " +
-             std::to_string(report.clippedByFormat) + " samples at full scale in " + options.outputPath +
-             " (use --bits float to keep levels over 0 dBFS)");
-    if (notFinite > 0)
-        warn("the plug-in gave " + std::to_string(notFinite) + " samples that are not numbers; they were written as 0");
-    if (options.jsonPath == "-") std::fputs(json.c_str(), out);
-    else if (!options.quiet) printReport(out, report);
+    const std::string json = commitOutputs(options, *plugin, report, outputs, rendering, started);
+    if (rendering) tellAfterwards(options, *source, report, streamed.notFinite, json, out);
 }
 
 }  // namespace render

@@ -1,0 +1,27 @@
+#include "tools/render/audioSource.h"
+
+namespace render {
+
+Source::Source(const RenderOptions& options) {
+    if (options.demo) {
+        demoSignal = std::make_unique<DemoSignal>(options.demoRate);
+        sourceRate = options.demoRate;
+    } else {
+        reader = std::make_unique<AudioReader>(options.inputPath);
+        sourceRate = reader->sampleRate();
+    }
+}
+
+int Source::channels() const { return reader ? reader->channels() : 2; }
+
+int64_t Source::declaredFrames() const {
+    return reader ? reader->declaredFrames() : static_cast<int64_t>(demoSignal->totalFrames());
+}
+
+size_t Source::read(double* left, double* right, size_t frames) {
+    size_t n = reader ? reader->read(left, right, frames) : demoSignal->generate(left, right, frames);
+    framesSoFar += static_cast<int64_t>(n);
+    return n;
+}
+
+}  // namespace render
