@@ -7,6 +7,8 @@
 
 #include <cmath>
 #include <cstring>
+#include <functional>
+#include <utility>
 #include <thread>
 #include <vector>
 
@@ -232,6 +234,62 @@ TEST(VsthostCallLog, RecordsFromAudioAndUiThreadsAtOnce) {
     for (int i = 0; i < 100; ++i) plugin->host().calls().snapshot();
     audio.join();
     EXPECT_EQ(plugin->host().calls().count(audioMasterGetTime), 500u);
+}
+
+// A plug-in linked into the test that writes down every dispatcher call the
+// host makes, so the order of the life-cycle steps can be read back.
+std::vector<std::pair<VstInt32, VstIntPtr>> lifeCycleCalls;  // opcode, value
+
+VstIntPtr VSTCALLBACK recordingDispatcher(AEffect*, VstInt32 opcode, VstInt32, VstIntPtr value, void*, float) {
+    lifeCycleCalls.emplace_back(opcode, value);
+    return 0;
+}
+
+AEffect* VSTCALLBACK recordingEntry(audioMasterCallback) {
+    static AEffect effect{};
+    effect.magic = kEffectMagic;
+    effect.dispatcher = recordingDispatcher;
+    effect.numInputs = effect.numOutputs = 2;
+    return &effect;
+}
+
+TEST(VsthostLifeCycle, StepsSendWhatACarefulHostSendsAndNothingTwice) {
+    using Calls = std::vector<std::pair<VstInt32, VstIntPtr>>;
+    using Precision = vsthost::Plugin::Precision;
+    const Calls off = {{effStopProcess, 0}, {effMainsChanged, 0}};
+    const Calls on = {{effMainsChanged, 1}, {effStartProcess, 0}};
+    auto then = [](Calls a, const Calls& b) {
+        a.insert(a.end(), b.begin(), b.end());
+        return a;
+    };
+    std::string error;
+    auto plugin = vsthost::Plugin::create(vsthost::Library::linked(recordingEntry, "recording"), nullptr, error);
+    ASSERT_TRUE(plugin) << error;
+    const struct {
+        const char* step;
+        std::function<void()> run;
+        Calls expected;
+    } steps[] = {
+        {"open", [&] { plugin->open(); }, {{effOpen, 0}}},
+        {"switch off while off", [&] { plugin->switchOff(); }, {}},
+        {"configure while off", [&] { plugin->configure(48000.0f, 64, Precision::float64); },
+         {{effSetSampleRate, 0}, {effSetBlockSize, 64}, {effSetProcessPrecision, 1}}},
+        {"switch on", [&] { plugin->switchOn(); }, on},
+        {"switch on again", [&] { plugin->switchOn(); }, {}},
+        {"configure while on: off around it", [&] { plugin->configure(44100.0f, 32); },
+         then(then(off, {{effSetSampleRate, 0}, {effSetBlockSize, 32}}), on)},
+        {"switch off", [&] { plugin->switchOff(); }, off},
+        {"switch off again", [&] { plugin->switchOff(); }, {}},
+        {"prepare", [&] { plugin->prepare(96000.0f, 128, Precision::float32); },
+         then({{effSetSampleRate, 0}, {effSetBlockSize, 128}, {effSetProcessPrecision, 0}}, on)},
+        {"close while on: switched off first", [&] { plugin->close(); }, then(off, {{effClose, 0}})},
+        {"close again", [&] { plugin->close(); }, {}},
+    };
+    for (const auto& s : steps) {
+        lifeCycleCalls.clear();
+        s.run();
+        EXPECT_EQ(lifeCycleCalls, s.expected) << s.step;
+    }
 }
 
 // Third-party plug-ins prove the host is not shaped around our own.

@@ -30,9 +30,9 @@ std::unique_ptr<vsthost::Plugin> PluginSetup::openInstance(double sampleRate) {
         throw RenderError(exitPlugin, "the plug-in declares " + std::to_string(plugin->effect()->numInputs) + " inputs and " +
                                           std::to_string(plugin->effect()->numOutputs) + " outputs");
     plugin->open();
-    plugin->dispatch(effSetSampleRate, 0, 0, nullptr, static_cast<float>(sampleRate));
-    plugin->dispatch(effSetBlockSize, 0, renderOptions.blockSize);
-    plugin->dispatch(effSetProcessPrecision, 0, renderOptions.doublePrecision ? 1 : 0);
+    using Precision = vsthost::Plugin::Precision;
+    plugin->configure(static_cast<float>(sampleRate), renderOptions.blockSize,
+                      renderOptions.doublePrecision ? Precision::float64 : Precision::float32);
     return plugin;
 }
 
@@ -50,8 +50,7 @@ std::unique_ptr<vsthost::Plugin> PluginSetup::createInstance(double sampleRate) 
     } else {
         for (const auto& [index, value] : parameterSettings) plugin->setParameter(index, value);
     }
-    plugin->resume();
-    plugin->startProcess();
+    plugin->switchOn();
     return plugin;
 }
 

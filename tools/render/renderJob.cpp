@@ -233,8 +233,7 @@ std::string commitOutputs(const RenderOptions& options, vsthost::Plugin& plugin,
                           Outputs& outputs, bool rendering, Clock::time_point started) {
     if (outputs.preset) savePreset(plugin, *outputs.preset, false);
     if (outputs.bank) savePreset(plugin, *outputs.bank, true);
-    plugin.stopProcess();
-    plugin.suspend();
+    plugin.switchOff();
 
     report.totalSeconds = std::chrono::duration<double>(Clock::now() - started).count();
     std::string json = rendering && !options.jsonPath.empty() ? jsonReport(report) : "";

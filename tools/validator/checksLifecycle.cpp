@@ -56,7 +56,7 @@ CheckResult openClose(Context& context) {
     Signal out = rig->render(inputSignal(*rig, 2048, 1), {512});
     std::string bad = firstNonFinite(out);
     if (!bad.empty()) return failed("output after open and switch-on has " + bad);
-    rig->suspend();
+    rig->switchOff();
     rig->plugin().close();
     return passed("created, opened, switched on, processed, switched off, closed");
 }
@@ -73,7 +73,7 @@ CheckResult createDestroy(Context& context) {
             Signal out = rig->render(inputSignal(*rig, 256, i), {256});
             std::string bad = firstNonFinite(out);
             if (!bad.empty()) return failed("cycle " + std::to_string(i) + ": output has " + bad);
-            rig->suspend();
+            rig->switchOff();
         }
     }
     return passed(std::to_string(cycles) + " instances created and destroyed");

@@ -36,10 +36,7 @@ CheckResult ratesAndBlockSizes(Context& context) {
             if (pass == 1) rig->randomizeParameters(random);
             for (int block : blockSizes) {
                 if (context.quick() && block < 7 && rate != 44100.0f) continue;
-                rig->suspend();
-                rig->setBlockSize(block);
-                rig->setSampleRate(rate);
-                rig->resume();
+                rig->prepare(rate, block);  // switched off around the change
                 const int frames = std::max(4 * block, context.count(2048, 512));
                 Signal out = rig->render(inputSignal(*rig, frames, combinations), {block});
                 std::string bad = firstNonFinite(out);

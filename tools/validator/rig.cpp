@@ -92,9 +92,12 @@ void Rig::setBlockSize(int frames) {
 }
 
 void Rig::prepare(float rate, int frames) {
-    setSampleRate(rate);
-    setBlockSize(frames);
-    resume();
+    currentSampleRate = rate;
+    currentBlockSize = frames;
+    VstTimeInfo t = playingTransport(rate);
+    hostedPlugin->host().setTimeInfo(&t);
+    hostedPlugin->configure(rate, frames);
+    hostedPlugin->switchOn();
 }
 
 void Rig::processFloat(float** inputs, float** outputs, int frames) {

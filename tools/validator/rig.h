@@ -31,12 +31,16 @@ public:
     float sampleRate() const { return currentSampleRate; }
     bool hasFlag(VstInt32 flag) const { return (effectFlags & flag) != 0; }
 
-    // [UI thread] Host settings, each one dispatcher call.
+    // [UI thread] Host settings, each one dispatcher call whatever the state
+    // (for trying the orders other hosts use).
     void setSampleRate(float rate);
     void setBlockSize(int frames);
-    void prepare(float rate, int frames);  // rate, size, then switched on
     void suspend() { hostedPlugin->suspend(); }
     void resume() { hostedPlugin->resume(); }
+    // [UI thread] The steps of a careful host: rate and size told while
+    // switched off, then switched on (with effStartProcess); switched off.
+    void prepare(float rate, int frames);
+    void switchOff() { hostedPlugin->switchOff(); }
 
     // [audio thread] The raw entry points, each inside the observer's gate.
     void processFloat(float** inputs, float** outputs, int frames);

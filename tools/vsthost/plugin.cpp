@@ -12,6 +12,14 @@ constexpr size_t textBufferSize = 1024;
 
 }  // namespace
 
+std::shared_ptr<Library> Library::linked(EntryFunction entry, const std::string& name) {
+    std::shared_ptr<Library> library(new Library());
+    library->libraryPath = name;
+    library->entryFunction = entry;
+    library->entrySymbol = "VSTPluginMain";
+    return library;
+}
+
 std::unique_ptr<Plugin> Plugin::create(std::shared_ptr<Library> library, std::shared_ptr<Host> host,
                                        std::string& error) {
     if (!library || !library->entry()) {
@@ -56,31 +64,53 @@ void Plugin::open() {
     dispatch(effOpen);
 }
 
-void Plugin::prepare(float sampleRate, VstInt32 blockSize) {
+void Plugin::configure(float sampleRate, VstInt32 blockSize, Precision precision) {
+    const bool wasOn = isOn();
+    switchOff();
     dispatch(effSetSampleRate, 0, 0, nullptr, sampleRate);
     dispatch(effSetBlockSize, 0, blockSize);
-    resume();
-    startProcess();
+    if (precision != Precision::notTold) dispatch(effSetProcessPrecision, 0, precision == Precision::float64 ? 1 : 0);
+    if (wasOn) switchOn();
+}
+
+void Plugin::switchOn() {
+    if (!mainsOn) resume();
+    if (!processing) startProcess();
+}
+
+void Plugin::switchOff() {
+    if (processing) stopProcess();
+    if (mainsOn) suspend();
+}
+
+void Plugin::prepare(float sampleRate, VstInt32 blockSize, Precision precision) {
+    configure(sampleRate, blockSize, precision);
+    switchOn();
 }
 
 void Plugin::startProcess() {
     dispatch(effStartProcess);
+    processing = true;
 }
 
 void Plugin::stopProcess() {
     dispatch(effStopProcess);
+    processing = false;
 }
 
 void Plugin::resume() {
     dispatch(effMainsChanged, 0, 1);
+    mainsOn = true;
 }
 
 void Plugin::suspend() {
     dispatch(effMainsChanged, 0, 0);
+    mainsOn = false;
 }
 
 void Plugin::close() {
     if (!effectRecord) return;
+    switchOff();
     AEffect* effect = effectRecord;
     effectRecord = nullptr;
     effect->dispatcher(effect, effClose, 0, 0, nullptr, 0.0f);

@@ -8,8 +8,10 @@
 //   auto library = vsthost::Library::load("build/native/product/Orvalt.so", error);
 //   auto plugin = vsthost::Plugin::create(library, nullptr, error);
 //   plugin->open();
-//   plugin->prepare(44100.0f, 512);   // sample rate, block size, switch on
+//   plugin->configure(44100.0f, 512);  // sample rate, block size, precision
+//   plugin->switchOn();
 //   plugin->processReplacing(inputs, outputs, 512);
+//   plugin->switchOff();
 //   plugin->host().calls().count(audioMasterGetTime);
 //
 // Threads: a Library and the creation of instances belong to one thread (the
@@ -39,6 +41,9 @@ public:
     // [UI thread] Loads the library at path and finds its entry: VSTPluginMain,
     // else main. Null with a one-line reason in error when either fails.
     static std::shared_ptr<Library> load(const std::string& path, std::string& error);
+    // [UI thread] A plug-in linked into the program itself: nothing to load,
+    // name stands for the path.
+    static std::shared_ptr<Library> linked(EntryFunction entry, const std::string& name);
 
     ~Library();
     Library(const Library&) = delete;
@@ -195,15 +200,30 @@ public:
     VstIntPtr dispatch(VstInt32 opcode, VstInt32 index = 0, VstIntPtr value = 0, void* ptr = nullptr,
                        float opt = 0.0f);
 
-    // [UI thread] Life cycle in the order a host uses it.
-    void open();                                    // effOpen
-    // Sample rate, block size, resume(), startProcess(): ready to process.
-    void prepare(float sampleRate, VstInt32 blockSize);
-    void resume();                                  // effMainsChanged 1
-    void suspend();                                 // effMainsChanged 0
-    void startProcess();                            // effStartProcess (some plug-ins wait for it)
-    void stopProcess();                             // effStopProcess
-    void close();                                   // effClose; the instance is gone afterwards
+    // [UI thread] Life cycle in the order a careful host uses it: open,
+    // configure (while switched off), switchOn, process, switchOff, close.
+    void open();  // effOpen
+    // Sample rate, block size and (unless notTold) the precision of the
+    // process calls to come. A plug-in need only take them while switched
+    // off, so an instance that is on is switched off around them.
+    enum class Precision { notTold, float32, float64 };
+    void configure(float sampleRate, VstInt32 blockSize, Precision precision = Precision::notTold);
+    // effMainsChanged 1, then effStartProcess (some plug-ins wait for it):
+    // ready to process. Sends only what is not already on.
+    void switchOn();
+    // effStopProcess, then effMainsChanged 0. Sends only what is still on.
+    void switchOff();
+    bool isOn() const { return mainsOn || processing; }
+    // configure() and switchOn().
+    void prepare(float sampleRate, VstInt32 blockSize, Precision precision = Precision::notTold);
+    // [UI thread] Single steps, sent whatever the state (for tools that try
+    // a plug-in with the orders other hosts use).
+    void resume();        // effMainsChanged 1
+    void suspend();       // effMainsChanged 0
+    void startProcess();  // effStartProcess
+    void stopProcess();   // effStopProcess
+    // effClose, after switchOff(); the instance is gone afterwards.
+    void close();
     bool isClosed() const { return effectRecord == nullptr; }
 
     // [UI thread] Identity and texts. Each text call hands the plug-in a
@@ -245,6 +265,7 @@ private:
     std::shared_ptr<Library> pluginLibrary;
     std::shared_ptr<Host> pluginHost;
     AEffect* effectRecord = nullptr;
+    bool mainsOn = false, processing = false;  // what the host last told the plug-in
 };
 
 // Four characters of a unique ID, most significant byte first; bytes outside

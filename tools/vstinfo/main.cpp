@@ -71,7 +71,8 @@ int main(int argc, char** argv) {
         return 7;
     }
     plugin->open();
-    plugin->prepare(rate, 512);
+    plugin->configure(rate, 512);
+    plugin->switchOn();
     const AEffect* e = plugin->effect();
 
     std::printf("file:        %s (entry %s)\n", path.c_str(), library->entryName().c_str());
@@ -92,8 +93,7 @@ int main(int argc, char** argv) {
         std::printf("  %3d  %-16s %8.6f  %-12s %s\n", i, plugin->parameterName(i).c_str(), plugin->getParameter(i),
                     plugin->parameterDisplay(i).c_str(), plugin->parameterLabel(i).c_str());
     }
-    plugin->stopProcess();
-    plugin->suspend();
+    plugin->switchOff();
     plugin->close();
     return 0;
 }
