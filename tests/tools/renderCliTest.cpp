@@ -42,6 +42,25 @@ CommandResult runRender(const std::string& arguments, bool withErrors = true) {
     return run;
 }
 
+// A shell command line (bash, for its pipes); a pipe fails when any of its
+// commands fails (with the status of the last that did). The output is
+// standard output alone.
+CommandResult runShell(const std::string& commandLine) {
+    std::string quoted;
+    for (char c : "set -o pipefail; " + commandLine) quoted += c == '\'' ? std::string("'\\''") : std::string(1, c);
+    CommandResult run{-1, ""};
+    FILE* pipe = popen(("bash -c '" + quoted + "'").c_str(), "r");
+    if (!pipe) return run;
+    char buffer[4096];
+    size_t n;
+    while ((n = fread(buffer, 1, sizeof buffer, pipe)) > 0) run.output.append(buffer, n);
+    int status = pclose(pipe);
+    run.code = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+    return run;
+}
+
+const std::string renderExe = ORVALT_RENDER_EXE;
+
 // A fresh folder per test; the listing shows what a run left behind.
 class RenderCli : public ::testing::Test {
 protected:
@@ -171,11 +190,13 @@ TEST_F(RenderCli, DemoWritesInputBesideOutputAndReportsLevels) {
 TEST_F(RenderCli, FailuresExitWithTheirCodesAndLeaveNoOutput) {
     writeInput("in.wav", 2, 100);
     std::ofstream(path("text.fxp")) << "this is not a preset";
+    // A plug-in of its own, so a run that wrongly wrote over it harms no other test.
+    ASSERT_EQ(std::system(("cp '" + toolstest::orvaltPlugin() + "' '" + path("p.so") + "'").c_str()), 0);
     const std::string in = path("in.wav"), out = path("out.wav");
     struct Case {
         std::string arguments;
         int code;
-        const char* message;
+        std::string message;
     } cases[] = {
         {path("missing.wav") + " " + out, 4, "cannot read"},
         {path("text.fxp") + " " + out, 4, "cannot read"},  // not audio
@@ -193,9 +214,25 @@ TEST_F(RenderCli, FailuresExitWithTheirCodesAndLeaveNoOutput) {
         {"--block 0 " + in + " " + out, 2, "--block"},
         {"--rate 48000 " + in + " " + out, 2, "--rate"},
         {"--precision quad " + in + " " + out, 2, "--precision"},
-        {"--frobnicate " + in + " " + out, 2, "unknown option"},
-        {"", 2, "no OUTPUT"},
+        {"--frobnicate " + in + " " + out, 2, "unknown option '--frobnicate' (see --help)"},
+        {"--compensat " + in + " " + out, 2, "unknown option '--compensat' (did you mean --compensate?)"},
+        {"-no-clobber " + in + " " + out, 2, "(did you mean --no-clobber?)"},
+        {"--bits=16 " + in + " " + out, 2, "(did you mean --bits?)"},
+        {"--format ogg " + in + " " + out, 2, "--format takes wav, flac or aiff"},
+        {"--format flac " + in + " " + out, 2, "--format and the extension of " + out + " disagree"},
         {in, 2, "no OUTPUT given"},  // forgotten OUTPUT: the input is not the demo's target
+        // An unset variable in a script is an empty name, never "no file".
+        {in + " ''", 2, "an empty file name was given"},
+        {"'' " + out, 2, "an empty file name was given"},
+        {"--svg '' " + in + " " + out, 2, "--svg was given an empty file name"},
+        {"--json '' " + in + " " + out, 2, "--json was given an empty file name"},
+        {"--plugin '' " + in + " " + out, 2, "--plugin was given an empty file name"},
+        {in + " " + dir, 2, "OUTPUT " + dir + " is a folder"},
+        {in + " " + out + " --svg " + path("new-folder/"), 2, "--svg " + path("new-folder/") + " is a folder"},
+        {in + " -", 2, "OUTPUT - (standard output) needs --format wav, flac or aiff"},
+        {"--format wav " + in + " - --json -", 2, "OUTPUT and --json cannot both be standard output"},
+        {"--format wav --demo -", 2, "give OUTPUT a file name"},
+        {in + " " + out + " --svg -", 2, "- (standard output) is for OUTPUT and --json only"},
         {"--demo " + in + " " + out, 2, "give only OUTPUT"},
         {"--dither tpdf --bits float " + in + " " + out, 2, "--dither"},
         {"--dither rectangular " + in + " " + out, 2, "--dither"},
@@ -208,9 +245,15 @@ TEST_F(RenderCli, FailuresExitWithTheirCodesAndLeaveNoOutput) {
         {in + " " + out + " --json " + in, 2, "INPUT and --json"},
         {in + " " + out + " --save-bank " + path("b.fxb") + " --save-preset " + path("b.fxb"), 2, "--save-preset and --save-bank"},
         {"--preset " + path("text.fxp") + " " + in + " " + path("text.fxp"), 2, "--preset and OUTPUT"},
+        {"--plugin " + path("p.so") + " " + in + " " + path("p.so"), 2, "--plugin and OUTPUT"},
+        {"--plugin " + path("p.so") + " " + in + " " + out + " --svg " + dir + "/./p.so", 2, "--plugin and --svg"},
+        {"--plugin " + path("p.so") + " --save-preset " + path("p.so"), 2, "--plugin and --save-preset"},
         {"--demo " + path("d.wav") + " --svg " + path("d-input.wav"), 2, "the demo input and --svg"},
-        // Steps that fail after the audio is rendered leave nothing either.
-        {in + " " + out + " --save-preset " + path("no-folder/x.fxp"), 5, "cannot write"},
+        {in + " " + out + " --save-preset " + path("no-folder/x.fxp"), 5, "cannot write"},  // before any work
+        // Steps that fail after the audio is rendered leave nothing either:
+        // a device is written directly, only once its contents are known.
+        {in + " " + out + " --save-preset /dev/full", 5, "cannot write /dev/full"},
+        {in + " " + out + " --save-bank /dev/full", 5, "cannot write /dev/full"},
         {in + " " + out + " --svg /dev/full", 5, "cannot write /dev/full"},
         {in + " " + out + " --json /dev/full", 5, "cannot write /dev/full"},
     };
@@ -220,9 +263,15 @@ TEST_F(RenderCli, FailuresExitWithTheirCodesAndLeaveNoOutput) {
         EXPECT_EQ(run.code, c.code) << c.arguments << "\n" << run.output;
         EXPECT_NE(run.output.find(c.message), std::string::npos) << c.arguments << "\n" << run.output;
         EXPECT_EQ(std::count(run.output.begin(), run.output.end(), '\n'), 1) << "one line: " << run.output;
-        EXPECT_EQ(files(), (std::set<std::string>{"in.wav", "text.fxp"})) << c.arguments;
+        EXPECT_EQ(files(), (std::set<std::string>{"in.wav", "text.fxp", "p.so"})) << c.arguments;
         EXPECT_EQ(bytesOf("in.wav"), inputBytes) << c.arguments;
     }
+    // Without arguments: what to give, as --help says it, and a failure for scripts.
+    CommandResult bare = runRender("");
+    EXPECT_EQ(bare.code, 2);
+    EXPECT_EQ(bare.output.rfind("usage: orvalt-render", 0), 0u) << bare.output;
+    EXPECT_NE(bare.output.find("-n, --no-clobber"), std::string::npos);
+    EXPECT_EQ(runRender("", false).output, "");  // on standard error: standard output stays clean
     CommandResult help = runRender("--help");
     EXPECT_EQ(help.code, 0);
     EXPECT_NE(help.output.find("6 preset file unreadable"), std::string::npos);
@@ -252,10 +301,15 @@ TEST_F(RenderCli, LinksToTheInputAreRefusedAndTheInputKeepsItsBytes) {
     EXPECT_EQ(files(), (std::set<std::string>{"in.wav", "soft.wav", "hard.wav", "sub"}));
 }
 
-TEST_F(RenderCli, InterruptedRunsLeaveNothingBehind) {
+TEST_F(RenderCli, InterruptedRunsLeaveNothingBehindAndKeepTheOldOutput) {
     // Long enough to be caught while writing: 60 s, one sample per process call.
     writeSignal("long.wav", 2, 48000, 48000 * 60, [](size_t n, int) { return 0.5 * std::sin(0.05 * double(n)); });
-    for (int signal : {SIGINT, SIGTERM}) {
+    std::ofstream(path("out.wav")) << "the previous render";
+    const std::vector<uint8_t> previous = bytesOf("out.wav");
+    // Every signal that ends a process unless caught: a closed terminal or
+    // ssh session, Ctrl-C and Ctrl-\, kill, a closed pipe, limits, timers.
+    for (int signal : {SIGHUP, SIGINT, SIGQUIT, SIGTERM, SIGUSR1, SIGUSR2, SIGALRM, SIGPIPE, SIGXFSZ, SIGXCPU,
+                       SIGVTALRM, SIGPROF}) {
         pid_t child = fork();
         ASSERT_GE(child, 0);
         if (child == 0) {
@@ -273,13 +327,14 @@ TEST_F(RenderCli, InterruptedRunsLeaveNothingBehind) {
                     writing = true;
             }
         }
-        EXPECT_TRUE(writing);
+        EXPECT_TRUE(writing) << strsignal(signal);
         kill(child, signal);
         int status = 0;
         waitpid(child, &status, 0);
-        ASSERT_TRUE(WIFEXITED(status)) << status;
-        EXPECT_EQ(WEXITSTATUS(status), signal == SIGINT ? 130 : 143);
-        EXPECT_EQ(files(), (std::set<std::string>{"long.wav"})) << signal;
+        ASSERT_TRUE(WIFEXITED(status)) << strsignal(signal) << ": " << status;
+        EXPECT_EQ(WEXITSTATUS(status), 128 + signal) << strsignal(signal);
+        EXPECT_EQ(files(), (std::set<std::string>{"long.wav", "out.wav"})) << strsignal(signal);
+        EXPECT_EQ(bytesOf("out.wav"), previous) << strsignal(signal);
     }
 }
 

@@ -1,11 +1,14 @@
 // An output file that appears only when it is complete: bytes go to a
 // temporary file in the target's folder, which is renamed over the target by
 // commit(). Dropped without commit, the temporary file is removed; so is
-// every temporary file still open when SIGINT or SIGTERM arrives (see
+// every temporary file still open when a terminating signal arrives (see
 // removeTemporariesOnSignal). An existing target that is not a regular file
-// (a device, a pipe) is written directly instead.
+// (a device, a pipe) is written directly instead, and so is "-", standard
+// output. A target that is a symbolic link is followed: the file it points
+// to is replaced and the link stays.
 #pragma once
 
+#include <csignal>
 #include <string>
 #include <vector>
 
@@ -13,16 +16,20 @@ namespace render {
 
 class AtomicOutput {
 public:
-    // Creates the temporary file now, so an unwritable folder is reported
-    // before any work is done. Throws RenderError(exitOutput).
-    explicit AtomicOutput(const std::string& target);
+    // Creates the temporary file now, so an unwritable folder or a
+    // write-protected target is reported before any work is done. An
+    // existing target is refused when mayReplace is false. Throws
+    // RenderError(exitOutput).
+    explicit AtomicOutput(const std::string& target, bool mayReplace = true);
     ~AtomicOutput();
     AtomicOutput(const AtomicOutput&) = delete;
     AtomicOutput& operator=(const AtomicOutput&) = delete;
 
-    const std::string& target() const { return targetPath; }
+    // The name as given, for messages ("standard output" for "-").
+    const std::string& target() const { return targetName; }
     const std::string& temporaryPath() const { return temporaryFile; }
-    // The open descriptor of the temporary file; ownership passes to the caller.
+    // The open descriptor of the temporary file (or of the device, pipe or
+    // standard output written directly); ownership passes to the caller.
     int releaseDescriptor();
     // Writes all bytes to the temporary file (closing it). Throws on failure.
     void writeAll(const std::vector<unsigned char>& bytes);
@@ -31,14 +38,35 @@ public:
 
 private:
     int cleanupSlot = -1;  // in the list the signal handler clears
-    std::string targetPath;
+    std::string targetName;
+    std::string writtenPath;  // the target with its symbolic links followed
     std::string temporaryFile;
     int fileDescriptor = -1;
+    bool replaceAllowed = true;
     bool committed = false;
 };
 
-// Installs handlers for SIGINT and SIGTERM that remove the temporary files of
-// all live AtomicOutputs and end the process with 130 or 143.
+// The signals that end the process unless caught: HUP, INT, QUIT, TERM, USR1,
+// USR2, ALRM, PIPE, XFSZ, XCPU, VTALRM and PROF.
+sigset_t terminatingSignals();
+
+// Installs a handler for every terminating signal not ignored at start (a
+// run under nohup keeps ignoring SIGHUP) that removes the temporary files of
+// all live AtomicOutputs and ends the process with 128 + the signal number.
 void removeTemporariesOnSignal();
+
+// While one lives, the terminating signals wait in the calling thread, so a
+// group of steps (creating and listing a temporary file, putting every
+// output in place) is never cut in the middle.
+class TerminatingSignalsHeld {
+public:
+    TerminatingSignalsHeld();
+    ~TerminatingSignalsHeld();
+    TerminatingSignalsHeld(const TerminatingSignalsHeld&) = delete;
+    TerminatingSignalsHeld& operator=(const TerminatingSignalsHeld&) = delete;
+
+private:
+    sigset_t previous;
+};
 
 }  // namespace render

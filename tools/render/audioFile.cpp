@@ -2,13 +2,16 @@
 
 #include "tools/render/atomicOutput.h"
 #include "tools/render/renderError.h"
+#include "tools/render/wavPipeSink.h"
 
 #include <sndfile.h>
 
 #include <algorithm>
 #include <cctype>
 #include <cmath>
+#include <cerrno>
 #include <cstring>
+#include <unistd.h>
 #include <vector>
 
 namespace render {
@@ -25,11 +28,20 @@ std::string lowerExtension(const std::string& path) {
     return ext;
 }
 
-int containerFor(const std::string& path) {
+FileType typeOfName(const std::string& path) {
     std::string ext = lowerExtension(path);
-    if (ext == "wav") return SF_FORMAT_WAV;
-    if (ext == "flac") return SF_FORMAT_FLAC;
-    if (ext == "aif" || ext == "aiff") return SF_FORMAT_AIFF;
+    if (ext == "wav") return FileType::wav;
+    if (ext == "flac") return FileType::flac;
+    if (ext == "aif" || ext == "aiff") return FileType::aiff;
+    return FileType::byName;
+}
+
+int containerFor(const std::string& path, FileType type) {
+    if (type == FileType::byName) type = typeOfName(path);
+    if (type == FileType::wav) return SF_FORMAT_WAV;
+    if (type == FileType::flac) return SF_FORMAT_FLAC;
+    if (type == FileType::aiff) return SF_FORMAT_AIFF;
+    const std::string ext = lowerExtension(path);
     throw RenderError(exitOutput, "unsupported output format '" + (ext.empty() ? path : "." + ext) +
                                       "' (use .wav, .flac, .aif or .aiff)");
 }
@@ -54,13 +66,18 @@ int bitsOf(SampleFormat format) {
     return 0;
 }
 
-SF_INFO outputInfo(const std::string& path, SampleFormat format, double sampleRate) {
+const char* typeName(int container) {
+    return container == SF_FORMAT_WAV ? "wav" : container == SF_FORMAT_FLAC ? "flac" : "aiff";
+}
+
+SF_INFO outputInfo(const std::string& path, SampleFormat format, double sampleRate, FileType type) {
     SF_INFO info{};
     info.samplerate = static_cast<int>(std::lround(sampleRate));
     info.channels = 2;
-    info.format = containerFor(path) | subtypeFor(format);
+    const int container = containerFor(path, type);
+    info.format = container | subtypeFor(format);
     if (!sf_format_check(&info))
-        throw RenderError(exitOutput, std::string("the ") + lowerExtension(path) + " format cannot store " +
+        throw RenderError(exitOutput, std::string("the ") + typeName(container) + " format cannot store " +
                                           sampleFormatName(format) + " samples at " +
                                           std::to_string(info.samplerate) + " Hz");
     return info;
@@ -108,6 +125,19 @@ using SndfileHandle = std::unique_ptr<SNDFILE, SndfileCloser>;
 
 }  // namespace
 
+bool parseFileType(const std::string& text, FileType& type) {
+    if (text == "wav") type = FileType::wav;
+    else if (text == "flac") type = FileType::flac;
+    else if (text == "aiff") type = FileType::aiff;
+    else return false;
+    return true;
+}
+
+bool extensionDisagrees(const std::string& path, FileType type) {
+    const FileType named = typeOfName(path);
+    return type != FileType::byName && named != FileType::byName && named != type;
+}
+
 bool parseSampleFormat(const std::string& text, SampleFormat& format) {
     if (text == "16") format = SampleFormat::pcm16;
     else if (text == "24") format = SampleFormat::pcm24;
@@ -137,17 +167,21 @@ struct AudioReader::File {
     std::vector<double> interleaved;
 };
 
-AudioReader::AudioReader(const std::string& path) : soundFile(new File), filePath(path) {
+AudioReader::AudioReader(const std::string& path)
+    : soundFile(new File), filePath(path == "-" ? "standard input" : path) {
     SF_INFO info{};
+    // libsndfile reads "-" as standard input.
     soundFile->handle.reset(sf_open(path.c_str(), SFM_READ, &info));
-    if (!soundFile->handle) throw RenderError(exitInput, "cannot read " + path + ": " + sf_strerror(nullptr));
+    if (!soundFile->handle) throw RenderError(exitInput, "cannot read " + filePath + ": " + sf_strerror(nullptr));
     if (info.channels < 1 || info.channels > 2)
-        throw RenderError(exitInput, path + " has " + std::to_string(info.channels) +
+        throw RenderError(exitInput, filePath + " has " + std::to_string(info.channels) +
                                          " channels; only mono and stereo files can be rendered");
-    if (info.samplerate <= 0) throw RenderError(exitInput, path + " has no valid sample rate");
+    if (info.samplerate <= 0) throw RenderError(exitInput, filePath + " has no valid sample rate");
     fileSampleRate = info.samplerate;
     channelCount = info.channels;
-    declaredFrameCount = headerFrames(soundFile->handle.get(), info);
+    // A pipe's header may say anything (a streamed WAV says 0xFFFFFFFF bytes).
+    const bool pipe = path == "-" && lseek(STDIN_FILENO, 0, SEEK_CUR) < 0;
+    declaredFrameCount = pipe ? 0 : headerFrames(soundFile->handle.get(), info);
 }
 
 AudioReader::~AudioReader() = default;
@@ -177,21 +211,42 @@ size_t AudioReader::read(double* left, double* right, size_t frames) {
     return done;
 }
 
-void checkOutputFormat(const std::string& path, SampleFormat format, double sampleRate) {
-    outputInfo(path, format, sampleRate);
+void checkOutputFormat(const std::string& path, SampleFormat format, double sampleRate, FileType type) {
+    outputInfo(path, format, sampleRate, type);
 }
 
 struct AudioWriter::File {
+    std::unique_ptr<WavPipeSink> pipe;  // declared first: closed after the handle
     SndfileHandle handle;
     std::vector<int> integers;
     std::vector<float> floats;
 };
 
-AudioWriter::AudioWriter(AtomicOutput& output, SampleFormat format, Dither dither, double sampleRate)
+AudioWriter::AudioWriter(AtomicOutput& output, SampleFormat format, Dither dither, double sampleRate, FileType type)
     : soundFile(new File), targetPath(output.target()), sampleFormat(format), ditherOn(dithers(format, dither)) {
-    SF_INFO info = outputInfo(targetPath, format, sampleRate);
-    soundFile->handle.reset(sf_open_fd(output.releaseDescriptor(), SFM_WRITE, &info, SF_TRUE));
+    SF_INFO info = outputInfo(targetPath, format, sampleRate, type);
+    const int fd = output.releaseDescriptor();
+    const bool pipe = lseek(fd, 0, SEEK_CUR) < 0 && errno == ESPIPE;
+    const int container = info.format & SF_FORMAT_TYPEMASK;
+    if (pipe && container == SF_FORMAT_AIFF) {
+        ::close(fd);
+        throw RenderError(exitOutput, "cannot write AIFF to " + targetPath +
+                                          ", a pipe: its header needs the length first (use --format wav or flac)");
+    }
+    if (pipe && container == SF_FORMAT_WAV) {
+        soundFile->pipe = std::make_unique<WavPipeSink>(fd);
+        soundFile->handle.reset(soundFile->pipe->open(info));
+    } else {
+        soundFile->handle.reset(sf_open_fd(fd, SFM_WRITE, &info, SF_TRUE));  // libsndfile streams FLAC itself
+    }
     if (!soundFile->handle) throw RenderError(exitOutput, "cannot write " + targetPath + ": " + sf_strerror(nullptr));
+}
+
+// The reason a write failed: the pipe's own error when there is one.
+std::string AudioWriter::failure() const {
+    const int pipeError = soundFile->pipe ? soundFile->pipe->error() : 0;
+    return "cannot write " + targetPath + ": " +
+           (pipeError ? std::strerror(pipeError) : sf_strerror(soundFile->handle.get()));
 }
 
 AudioWriter::~AudioWriter() = default;
@@ -241,14 +296,15 @@ void AudioWriter::write(const double* left, const double* right, size_t frames, 
     }
     sf_count_t written = bits ? sf_writef_int(soundFile->handle.get(), soundFile->integers.data(), static_cast<sf_count_t>(frames))
                               : sf_writef_float(soundFile->handle.get(), soundFile->floats.data(), static_cast<sf_count_t>(frames));
-    if (written != static_cast<sf_count_t>(frames))
-        throw RenderError(exitOutput, "cannot write " + targetPath + ": " + sf_strerror(soundFile->handle.get()));
+    if (written != static_cast<sf_count_t>(frames)) throw RenderError(exitOutput, failure());
 }
 
 void AudioWriter::close() {
     if (!soundFile->handle) return;
     if (sf_close(soundFile->handle.release()) != 0)  // writes the final header
         throw RenderError(exitOutput, "cannot write " + targetPath + ": closing failed");
+    if (soundFile->pipe && soundFile->pipe->finish() != 0)
+        throw RenderError(exitOutput, "cannot write " + targetPath + ": " + std::strerror(soundFile->pipe->error()));
 }
 
 }  // namespace render

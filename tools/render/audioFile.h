@@ -15,6 +15,13 @@ enum class SampleFormat { pcm16, pcm24, pcm32, float32 };
 // automatic: TPDF dither when writing 16 bits, none otherwise.
 enum class Dither { automatic, tpdf, none };
 
+// The container: by the file name's extension, or as named (--format).
+enum class FileType { byName, wav, flac, aiff };
+// "wav", "flac" or "aiff"; false for anything else.
+bool parseFileType(const std::string& text, FileType& type);
+// Whether the name ends in an extension of another type than type.
+bool extensionDisagrees(const std::string& path, FileType type);
+
 // "16", "24", "32" or "float"; false for anything else.
 bool parseSampleFormat(const std::string& text, SampleFormat& format);
 const char* sampleFormatName(SampleFormat format);
@@ -24,7 +31,8 @@ bool dithers(SampleFormat format, Dither dither);
 // A mono or stereo file, read in blocks; mono is played on both channels.
 class AudioReader {
 public:
-    // Opens and checks the file. Throws RenderError(exitInput) with the reason.
+    // Opens and checks the file ("-": standard input). Throws
+    // RenderError(exitInput) with the reason.
     explicit AudioReader(const std::string& path);
     ~AudioReader();
     AudioReader(const AudioReader&) = delete;
@@ -33,7 +41,7 @@ public:
     double sampleRate() const { return fileSampleRate; }
     int channels() const { return channelCount; }
     // The length the file's header declares; more than it holds when the
-    // file was cut short.
+    // file was cut short; 0 (unknown) for a pipe.
     int64_t declaredFrames() const { return declaredFrameCount; }
     int64_t framesRead() const { return readFrameCount; }
     // Up to frames frames into left and right; 0 at the end. Throws
@@ -50,17 +58,21 @@ private:
     int64_t readFrameCount = 0;
 };
 
-// Checks that the file name's extension (.wav, .flac, .aif, .aiff) can hold
-// the sample format at this rate. Throws RenderError(exitOutput).
-void checkOutputFormat(const std::string& path, SampleFormat format, double sampleRate);
+// Checks that the file type (by default from the name's extension: .wav,
+// .flac, .aif, .aiff) can hold the sample format at this rate. Throws
+// RenderError(exitOutput).
+void checkOutputFormat(const std::string& path, SampleFormat format, double sampleRate,
+                       FileType type = FileType::byName);
 
-// Writes stereo audio into an AtomicOutput's temporary file. Integer formats
+// Writes stereo audio into an AtomicOutput's temporary file (or into the
+// pipe it writes directly: FLAC and WAV stream, AIFF is refused). Integer formats
 // are rounded here (with TPDF dither when asked), so the values measured are
 // those in the file: samples beyond full scale are held at it and counted.
 class AudioWriter {
 public:
     // Throws RenderError(exitOutput).
-    AudioWriter(AtomicOutput& output, SampleFormat format, Dither dither, double sampleRate);
+    AudioWriter(AtomicOutput& output, SampleFormat format, Dither dither, double sampleRate,
+                FileType type = FileType::byName);
     ~AudioWriter();
     AudioWriter(const AudioWriter&) = delete;
     AudioWriter& operator=(const AudioWriter&) = delete;
@@ -86,6 +98,7 @@ private:
     uint64_t clipped = 0;
     uint64_t notFiniteCount = 0;
     double nextNoise();
+    std::string failure() const;
 };
 
 }  // namespace render

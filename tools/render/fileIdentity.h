@@ -10,12 +10,18 @@
 
 namespace render {
 
-// The identity of the file a path names (or will name).
-std::string fileIdentity(const std::string& path);
+// The identity of the file a path names (or will name). "-" is standard
+// input when read and standard output when written: when that is a file, the
+// file's identity (so `- song.wav < song.wav` is caught), else the stream's.
+std::string fileIdentity(const std::string& path, bool written = false);
 
 // Throws RenderError(exitUsage) naming both options when any two of the
 // paths name the same file and at least one of them is written. Nothing is
 // touched.
 void refuseSharedFiles(const std::vector<NamedPath>& paths);
+
+// Throws RenderError(exitUsage) when a written path is a folder (or ends in
+// "/"), or when OUTPUT is standard output and that is a terminal.
+void refuseUnusableTargets(const std::vector<NamedPath>& paths);
 
 }  // namespace render

@@ -1,10 +1,13 @@
 // orvalt-render: renders audio through a VST 2.4 plug-in from the command line.
 #include "tools/render/atomicOutput.h"
+#include "tools/render/pluginLocation.h"
 #include "tools/render/renderError.h"
 #include "tools/render/renderJob.h"
 #include "tools/render/renderOptions.h"
 
+#include <cerrno>
 #include <cstdio>
+#include <cstring>
 #include <exception>
 #include <new>
 
@@ -15,25 +18,48 @@
 #define ORVALT_DEFAULT_PLUGIN ""
 #endif
 
+namespace {
+
+// Whatever went to standard output must have arrived: a full disk or a
+// closed pipe behind it fails the run, even after the files are in place.
+int finishStandardOutput(int code) {
+    const bool flushed = std::fflush(stdout) == 0 && !std::ferror(stdout);
+    const int error = errno;
+    const bool closed = std::fclose(stdout) == 0;
+    if (flushed && closed) return code;
+    std::fprintf(stderr, "orvalt-render: error: cannot write standard output: %s\n",
+                 std::strerror(flushed ? errno : error));
+    return code == render::exitOk ? render::exitOutput : code;
+}
+
+}  // namespace
+
 int main(int argc, char** argv) {
     using namespace render;
-    const std::string defaultPlugin = ORVALT_DEFAULT_PLUGIN;
+    const PluginPlace found = findPlugin(pluginPlaces(ORVALT_DEFAULT_PLUGIN));
     removeTemporariesOnSignal();
+    if (argc < 2) {  // what to give, not an error message about what is missing
+        std::fputs(renderUsage(found.path).c_str(), stderr);
+        return exitUsage;
+    }
     try {
-        RenderOptions options = parseRenderOptions(argc, argv, defaultPlugin);
+        RenderOptions options = parseRenderOptions(argc, argv, found.path);
         if (options.help) {
-            std::fputs(renderUsage(defaultPlugin).c_str(), stdout);
-            return exitOk;
+            std::fputs(renderUsage(found.path).c_str(), stdout);
+            return finishStandardOutput(exitOk);
         }
         if (options.version) {
             std::printf("orvalt-render %s\n", ORVALT_VERSION);
-            return exitOk;
+            return finishStandardOutput(exitOk);
         }
+        // A plug-in found by looking says where it was found (the build's own goes without saying).
+        if (options.pluginFound && found.path != ORVALT_DEFAULT_PLUGIN && !options.quiet)
+            std::fprintf(stderr, "orvalt-render: plug-in %s (found %s)\n", found.path.c_str(), found.where);
         runRender(options, stdout);
-        return exitOk;
+        return finishStandardOutput(exitOk);
     } catch (const RenderError& e) {
         std::fprintf(stderr, "orvalt-render: error: %s\n", e.what());
-        return e.code();
+        return finishStandardOutput(e.code());
     } catch (const std::bad_alloc&) {
         std::fprintf(stderr, "orvalt-render: error: out of memory\n");
         return exitFailure;

@@ -35,14 +35,17 @@ constexpr double rampLowDb = -36.0, rampHighDb = 6.0;  // +6 dBFS: well into any
 struct Outputs {
     std::unique_ptr<AtomicOutput> audio, demoInput, svg, json, preset, bank;
     void commitAll() {
+        TerminatingSignalsHeld held;  // all in place, or none replaced by this step
         for (auto* o : {&audio, &demoInput, &svg, &json, &preset, &bank})
             if (*o) (*o)->commit();
     }
 };
 
-std::unique_ptr<AtomicOutput> prepare(const std::string& path) {
-    if (path.empty() || path == "-") return nullptr;
-    return std::make_unique<AtomicOutput>(path);
+// An output file, unless the path is empty (not asked for) or "-" (standard
+// output, printed at the end) where that is not streamed.
+std::unique_ptr<AtomicOutput> prepare(const std::string& path, const RenderOptions& options, bool streamed = false) {
+    if (path.empty() || (path == "-" && !streamed)) return nullptr;
+    return std::make_unique<AtomicOutput>(path, !options.noClobber);
 }
 
 // What streaming the audio found out, for the report and the picture.
@@ -110,12 +113,12 @@ std::string framesText(int64_t frames, double rate) {
 // Every output is prepared before the work: an unwritable folder fails first.
 Outputs prepareOutputs(const RenderOptions& options, bool rendering) {
     Outputs outputs;
-    outputs.audio = prepare(options.outputPath);
-    if (rendering && options.demo) outputs.demoInput = prepare(demoInputPath(options.outputPath));
-    outputs.svg = prepare(options.svgPath);
-    outputs.json = prepare(options.jsonPath);
-    outputs.preset = prepare(options.savePresetPath);
-    outputs.bank = prepare(options.saveBankPath);
+    outputs.audio = prepare(options.outputPath, options, true);
+    if (rendering && options.demo) outputs.demoInput = prepare(demoInputPath(options.outputPath), options);
+    outputs.svg = prepare(options.svgPath, options);
+    outputs.json = prepare(options.jsonPath, options);
+    outputs.preset = prepare(options.savePresetPath, options);
+    outputs.bank = prepare(options.saveBankPath, options);
     return outputs;
 }
 
@@ -142,7 +145,7 @@ StreamResult streamAudio(const RenderOptions& options, Source& source, vsthost::
     StreamResult result;
     result.latency = std::max(0, plugin.latency());
     ChunkMeasuring measuring(chunkFrames, source.channels(), rate, outputs.svg != nullptr);
-    AudioWriter writer(*outputs.audio, options.sampleFormat, options.dither, rate);
+    AudioWriter writer(*outputs.audio, options.sampleFormat, options.dither, rate, options.fileType);
     std::unique_ptr<AudioWriter> demoWriter;
     if (outputs.demoInput)
         demoWriter = std::make_unique<AudioWriter>(*outputs.demoInput, SampleFormat::float32, Dither::none, rate);
@@ -257,7 +260,7 @@ void tellAfterwards(const RenderOptions& options, const Source& source, const Re
     if (notFinite > 0)
         warn("the plug-in gave " + std::to_string(notFinite) + " samples that are not numbers; they were written as 0");
     if (options.jsonPath == "-") std::fputs(json.c_str(), out);
-    else if (!options.quiet) printReport(out, report);
+    else if (!options.quiet) printReport(options.outputPath == "-" ? stderr : out, report);  // out may hold the audio
 }
 
 }  // namespace
@@ -265,15 +268,16 @@ void tellAfterwards(const RenderOptions& options, const Source& source, const Re
 void runRender(const RenderOptions& options, FILE* out) {
     const Clock::time_point started = Clock::now();
     refuseSharedFiles(filesOfRun(options));
+    refuseUnusableTargets(filesOfRun(options));
     const bool rendering = !options.outputPath.empty();
-    if (rendering) checkOutputFormat(options.outputPath, options.sampleFormat, 44100.0);
+    if (rendering) checkOutputFormat(options.outputPath, options.sampleFormat, 44100.0, options.fileType);
 
     std::unique_ptr<Source> source;
     double rate = options.demoRate;
     if (rendering) {
         source = std::make_unique<Source>(options);
         rate = source->sampleRate();
-        checkOutputFormat(options.outputPath, options.sampleFormat, rate);
+        checkOutputFormat(options.outputPath, options.sampleFormat, rate, options.fileType);
     }
     Outputs outputs = prepareOutputs(options, rendering);
 

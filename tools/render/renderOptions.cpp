@@ -3,6 +3,7 @@
 #include "tools/render/parameterValues.h"
 #include "tools/render/renderError.h"
 
+#include <algorithm>
 #include <cerrno>
 #include <cstdlib>
 #include <cstring>
@@ -20,7 +21,43 @@ long parseInteger(const std::string& option, const std::string& text, long low, 
     return value;
 }
 
+const char* const longOptions[] = {
+    "--help", "--version", "--demo", "--plugin", "--set", "--set-raw", "--preset", "--save-preset", "--save-bank",
+    "--svg", "--json", "--block", "--rate", "--compensate", "--no-clobber", "--quiet", "--bits", "--dither",
+    "--precision", "--format"};
+
+// Edits (insert, delete, replace, swap two neighbours) from a to b.
+size_t editDistance(const std::string& a, const std::string& b) {
+    std::vector<std::vector<size_t>> d(a.size() + 1, std::vector<size_t>(b.size() + 1));
+    for (size_t i = 0; i <= a.size(); ++i) d[i][0] = i;
+    for (size_t j = 0; j <= b.size(); ++j) d[0][j] = j;
+    for (size_t i = 1; i <= a.size(); ++i) {
+        for (size_t j = 1; j <= b.size(); ++j) {
+            d[i][j] = std::min({d[i - 1][j] + 1, d[i][j - 1] + 1, d[i - 1][j - 1] + (a[i - 1] != b[j - 1])});
+            if (i > 1 && j > 1 && a[i - 1] == b[j - 2] && a[i - 2] == b[j - 1])
+                d[i][j] = std::min(d[i][j], d[i - 2][j - 2] + 1);
+        }
+    }
+    return d[a.size()][b.size()];
+}
+
 }  // namespace
+
+std::string nearestOption(const std::string& unknown) {
+    // "--bits=16" is looked up as "--bits"; "-compensate" as "--compensate".
+    std::string name = unknown.substr(0, unknown.find('='));
+    if (name.size() > 1 && name[1] != '-') name = "-" + name;
+    std::string best;
+    size_t bestDistance = 3;  // farther than two edits is a guess, not a typo
+    for (const char* option : longOptions) {
+        const size_t distance = editDistance(name, option);
+        if (distance < bestDistance) {
+            bestDistance = distance;
+            best = option;
+        }
+    }
+    return best;
+}
 
 std::string demoInputPath(const std::string& outputPath) {
     size_t slash = outputPath.find_last_of('/');
@@ -34,7 +71,7 @@ std::string demoInputPath(const std::string& outputPath) {
 std::vector<NamedPath> filesOfRun(const RenderOptions& options) {
     std::vector<NamedPath> files;
     auto add = [&](const char* option, const std::string& path, bool written) {
-        if (!path.empty() && !(written && path == "-")) files.push_back(NamedPath{option, path, written});
+        if (!path.empty()) files.push_back(NamedPath{option, path, written});
     };
     add("--plugin", options.pluginPath, false);
     add("--preset", options.presetPath, false);
@@ -58,12 +95,15 @@ std::string renderUsage(const std::string& defaultPlugin) {
         "INPUT and OUTPUT are WAV, FLAC or AIFF files (by extension: .wav .flac .aif .aiff),\n"
         "at any sample rate; a mono input is played on both channels. The settings are in\n"
         "force from the first sample (the plug-in settles on 5 s of silence first).\n"
+        "INPUT - reads standard input; OUTPUT - writes standard output (with --format; the\n"
+        "report then goes to standard error).\n"
         "Output files appear only when the whole run has succeeded; no two of the files\n"
-        "named may be the same file.\n"
+        "named may be the same file, and a write-protected file is never replaced.\n"
         "\n"
         "options:\n"
-        "  --plugin PATH        the plug-in library";
-    text += defaultPlugin.empty() ? " (required)\n" : "\n                       (default " + defaultPlugin + ")\n";
+        "  --plugin PATH        the plug-in library (default: Orvalt.so beside this program,\n"
+        "                       then in ~/.vst, /usr/lib/vst, /usr/local/lib/vst";
+    text += defaultPlugin.empty() ? ")\n" : ";\n                       here " + defaultPlugin + ")\n";
     text +=
         "  --demo               render the built-in 8-second demo signal instead of INPUT; it is\n"
         "                       also written, as 32-bit float WAV, as <OUTPUT name>-input.wav\n"
@@ -74,6 +114,8 @@ std::string renderUsage(const std::string& defaultPlugin) {
         "                       apply after it, in the order given\n"
         "  --save-preset FILE   write the plug-in's state as a .fxp program afterwards\n"
         "  --save-bank FILE     write the plug-in's state as a .fxb bank afterwards\n"
+        "  --format wav|flac|aiff  OUTPUT's file type when its name does not give it (OUTPUT -);\n"
+        "                       a pipe takes wav or flac\n"
         "  --bits 16|24|32|float  output sample format (default 24)\n"
         "  --dither tpdf|none   TPDF dither of one LSB when rounding to integers; the default\n"
         "                       dithers 16-bit output and leaves 24 and 32 bits undithered\n"
@@ -81,24 +123,46 @@ std::string renderUsage(const std::string& defaultPlugin) {
         "  --precision single|double  process call to use (default single)\n"
         "  --rate HZ            sample rate of the demo signal (default 44100)\n"
         "  --compensate         remove the plug-in's latency, keeping the length\n"
+        "  -n, --no-clobber     never replace an existing file\n"
         "  --svg FILE           draw input, output and the static transfer curve\n"
         "  --json FILE          write the report as one JSON object (- for standard output,\n"
         "                       which then holds only the JSON)\n"
         "  --quiet              no progress bar and no report (warnings still appear)\n"
         "  --version            the version\n"
-        "  --help               this text\n"
+        "  --help               this text (given on standard error when run without arguments)\n"
         "\n"
         "exit codes:\n"
         "  0 success\n"
         "  1 any other failure\n"
-        "  2 bad command line, or two of the files named are the same file\n"
+        "  2 bad command line, two of the files named are the same file, or OUTPUT is a folder\n"
         "  3 unknown parameter name, or a value it cannot show or out of its range\n"
         "  4 input file missing, unreadable or in an unsupported format\n"
-        "  5 output cannot be written, or its format is unsupported\n"
+        "  5 output cannot be written (write-protected, exists with -n, disk full, ...), its\n"
+        "    format is unsupported, or standard output failed\n"
         "  6 preset file unreadable, not a preset, for another plug-in, or refused by it\n"
         "  7 plug-in cannot be loaded, created or run as asked\n"
-        "  130, 143 interrupted (SIGINT, SIGTERM); no output is left behind\n";
+        "  128+N ended by signal N (129 HUP, 130 INT, 131 QUIT, 141 PIPE, 143 TERM, ...); no\n"
+        "    temporary file is left behind and every existing file keeps its contents\n";
     return text;
+}
+
+// What "-" may stand for, and the file type an OUTPUT needs.
+static void checkStandardStreams(const RenderOptions& options) {
+    const bool toStandardOutput = options.outputPath == "-";
+    if (toStandardOutput && options.fileType == FileType::byName)
+        throw RenderError(exitUsage, "OUTPUT - (standard output) needs --format wav, flac or aiff");
+    if (toStandardOutput && options.demo)
+        throw RenderError(exitUsage, "--demo writes its input beside OUTPUT: give OUTPUT a file name, not -");
+    if (toStandardOutput && options.jsonPath == "-")
+        throw RenderError(exitUsage, "OUTPUT and --json cannot both be standard output");
+    if (options.fileType != FileType::byName && options.outputPath.empty())
+        throw RenderError(exitUsage, "--format needs an OUTPUT to render");
+    if (extensionDisagrees(options.outputPath, options.fileType))
+        throw RenderError(exitUsage, "--format and the extension of " + options.outputPath + " disagree");
+    for (const std::string* path : {&options.pluginPath, &options.presetPath})
+        if (*path == "-") throw RenderError(exitUsage, "- (standard input) is for INPUT only");
+    for (const std::string* path : {&options.svgPath, &options.savePresetPath, &options.saveBankPath})
+        if (*path == "-") throw RenderError(exitUsage, "- (standard output) is for OUTPUT and --json only");
 }
 
 RenderOptions parseRenderOptions(int argc, const char* const* argv, const std::string& defaultPlugin) {
@@ -111,6 +175,12 @@ RenderOptions parseRenderOptions(int argc, const char* const* argv, const std::s
             if (i + 1 >= argc) throw RenderError(exitUsage, arg + " needs a value");
             return argv[++i];
         };
+        // An unset variable in a script gives an empty name: never "no file".
+        auto pathValue = [&]() -> std::string {
+            std::string path = value();
+            if (path.empty()) throw RenderError(exitUsage, arg + " was given an empty file name");
+            return path;
+        };
         auto assignment = [&](bool raw) {
             std::string text = value(), name, v;
             if (!splitAssignment(text, name, v)) throw RenderError(exitUsage, arg + " needs NAME=VALUE, not '" + text + "'");
@@ -119,24 +189,29 @@ RenderOptions parseRenderOptions(int argc, const char* const* argv, const std::s
         if (arg == "--help" || arg == "-h") options.help = true;
         else if (arg == "--version") options.version = true;
         else if (arg == "--demo") options.demo = true;
-        else if (arg == "--plugin") options.pluginPath = value();
+        else if (arg == "--plugin") options.pluginPath = pathValue();
         else if (arg == "--set") options.assignments.push_back(assignment(false));
         else if (arg == "--set-raw") options.assignments.push_back(assignment(true));
-        else if (arg == "--preset") options.presetPath = value();
-        else if (arg == "--save-preset") options.savePresetPath = value();
-        else if (arg == "--save-bank") options.saveBankPath = value();
-        else if (arg == "--svg") options.svgPath = value();
-        else if (arg == "--json") options.jsonPath = value();
+        else if (arg == "--preset") options.presetPath = pathValue();
+        else if (arg == "--save-preset") options.savePresetPath = pathValue();
+        else if (arg == "--save-bank") options.saveBankPath = pathValue();
+        else if (arg == "--svg") options.svgPath = pathValue();
+        else if (arg == "--json") options.jsonPath = pathValue();
         else if (arg == "--block") options.blockSize = static_cast<int>(parseInteger(arg, value(), 1, 65536));
         else if (arg == "--rate") {
             options.demoRate = static_cast<double>(parseInteger(arg, value(), 1000, 768000));
             rateGiven = true;
         } else if (arg == "--compensate") options.compensateLatency = true;
+        else if (arg == "-n" || arg == "--no-clobber") options.noClobber = true;
         else if (arg == "--quiet") options.quiet = true;
         else if (arg == "--bits") {
             std::string text = value();
             if (!parseSampleFormat(text, options.sampleFormat))
                 throw RenderError(exitUsage, "--bits takes 16, 24, 32 or float, not '" + text + "'");
+        } else if (arg == "--format") {
+            std::string text = value();
+            if (!parseFileType(text, options.fileType))
+                throw RenderError(exitUsage, "--format takes wav, flac or aiff, not '" + text + "'");
         } else if (arg == "--dither") {
             std::string text = value();
             if (text != "tpdf" && text != "none")
@@ -149,7 +224,11 @@ RenderOptions parseRenderOptions(int argc, const char* const* argv, const std::s
                 throw RenderError(exitUsage, "--precision takes single or double, not '" + text + "'");
             options.doublePrecision = text == "double";
         } else if (arg.size() > 1 && arg[0] == '-') {
-            throw RenderError(exitUsage, "unknown option '" + arg + "' (see --help)");
+            const std::string near = nearestOption(arg);
+            throw RenderError(exitUsage, "unknown option '" + arg + "'" +
+                                             (near.empty() ? " (see --help)" : " (did you mean " + near + "?)"));
+        } else if (arg.empty()) {
+            throw RenderError(exitUsage, "an empty file name was given (an unset variable?)");
         } else {
             positional.push_back(arg);
         }
@@ -176,10 +255,16 @@ RenderOptions parseRenderOptions(int argc, const char* const* argv, const std::s
         throw RenderError(exitUsage, "--svg needs an OUTPUT to render");
     if (options.outputPath.empty() && !options.jsonPath.empty())
         throw RenderError(exitUsage, "--json needs an OUTPUT to render");
+    checkStandardStreams(options);
     if (ditherGiven && options.sampleFormat == SampleFormat::float32)
         throw RenderError(exitUsage, "--dither applies to 16-, 24- and 32-bit output, not to float");
-    if (options.pluginPath.empty()) options.pluginPath = defaultPlugin;
-    if (options.pluginPath.empty()) throw RenderError(exitUsage, "no plug-in given (use --plugin PATH)");
+    if (options.pluginPath.empty()) {
+        options.pluginPath = defaultPlugin;
+        options.pluginFound = true;
+    }
+    if (options.pluginPath.empty())
+        throw RenderError(exitUsage, "no plug-in given, and no Orvalt.so beside orvalt-render, in ~/.vst, /usr/lib/vst "
+                                     "or /usr/local/lib/vst (use --plugin PATH)");
     return options;
 }
 

@@ -17,8 +17,10 @@ struct ParameterAssignment {
 
 struct RenderOptions {
     std::string pluginPath;
-    std::string inputPath;   // empty: the built-in demo signal (with demo) or nothing
-    std::string outputPath;  // empty: nothing rendered (only presets saved)
+    bool pluginFound = false;  // pluginPath is the default found, not --plugin
+    std::string inputPath;   // empty: the built-in demo signal (with demo) or nothing; "-" standard input
+    std::string outputPath;  // empty: nothing rendered (only presets saved); "-" standard output
+    FileType fileType = FileType::byName;  // --format
     bool demo = false;       // --demo: render the built-in demo signal
     std::vector<ParameterAssignment> assignments;
     std::string presetPath;
@@ -32,6 +34,7 @@ struct RenderOptions {
     Dither dither = Dither::automatic;
     double demoRate = 44100.0;
     bool compensateLatency = false;
+    bool noClobber = false;  // -n: an existing output file is never replaced
     bool quiet = false;
     bool help = false;
     bool version = false;
@@ -55,5 +58,9 @@ RenderOptions parseRenderOptions(int argc, const char* const* argv, const std::s
 
 // The --help text.
 std::string renderUsage(const std::string& defaultPlugin);
+
+// The known option nearest to a misspelled one ("--compensat" -> "--compensate"),
+// empty when none is near.
+std::string nearestOption(const std::string& unknown);
 
 }  // namespace render
