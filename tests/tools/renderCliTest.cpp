@@ -61,6 +61,16 @@ CommandResult runShell(const std::string& commandLine) {
 
 const std::string renderExe = ORVALT_RENDER_EXE;
 
+// The render's JSON report from standard output.
+nlohmann::json jsonOf(const CommandResult& run) {
+    try {
+        return nlohmann::json::parse(run.output);
+    } catch (const std::exception& e) {
+        ADD_FAILURE() << e.what() << "\n" << run.output;
+        return {};
+    }
+}
+
 // A fresh folder per test; the listing shows what a run left behind.
 class RenderCli : public ::testing::Test {
 protected:
@@ -338,6 +348,150 @@ TEST_F(RenderCli, InterruptedRunsLeaveNothingBehindAndKeepTheOldOutput) {
     }
 }
 
+TEST_F(RenderCli, StandardInputAndOutputCarryAudioAndAreCheckedLikeFiles) {
+    writeInput("in.wav", 2, 3000);
+    const std::vector<uint8_t> inputBytes = bytesOf("in.wav");
+    const std::string here = "cd '" + dir + "' && ", render = "'" + renderExe + "' --quiet ";
+    ASSERT_EQ(runShell(here + render + "in.wav file.wav").code, 0);
+    SF_INFO info;
+    const std::vector<float> expected = readFrames("file.wav", info);
+    // INPUT -: redirected from a file, or through a pipe (whose header gives no length).
+    for (const std::string& command : {render + "- redirected.wav < in.wav", "cat in.wav | " + render + "- piped.wav"}) {
+        CommandResult run = runShell(here + command + " 2>&1");
+        EXPECT_EQ(run.code, 0) << command << "\n" << run.output;
+        EXPECT_EQ(run.output.find("warning"), std::string::npos) << command << "\n" << run.output;
+    }
+    EXPECT_EQ(readFrames("redirected.wav", info), expected);
+    EXPECT_EQ(readFrames("piped.wav", info), expected);
+    // Standard input that is one of the outputs is refused like the file itself.
+    for (const char* arguments : {"--set input=6 - in.wav", "- out.wav --svg in.wav", "- out.wav --json in.wav"}) {
+        CommandResult run = runShell(here + render + arguments + " < in.wav 2>&1");
+        EXPECT_EQ(run.code, 2) << arguments << "\n" << run.output;
+        EXPECT_NE(run.output.find("name the same file"), std::string::npos) << run.output;
+    }
+    EXPECT_EQ(bytesOf("in.wav"), inputBytes);
+    // A standard output that cannot take what is written fails the run.
+    CommandResult full = runShell(here + "'" + renderExe + "' --json - in.wav j.wav 2>&1 >/dev/full");
+    EXPECT_EQ(full.code, 5) << full.output;
+    EXPECT_NE(full.output.find("cannot write standard output: No space left on device"), std::string::npos) << full.output;
+    EXPECT_EQ(runShell(here + render + "in.wav - --format flac >/dev/full").code, 5);
+    // AIFF gives its length before the audio: a pipe cannot take it.
+    CommandResult aiff = runShell(here + "{ " + render + "in.wav - --format aiff | cat >/dev/null; } 2>&1");
+    EXPECT_EQ(aiff.code, 5) << aiff.output;
+    EXPECT_NE(aiff.output.find("cannot write AIFF to standard output, a pipe"), std::string::npos) << aiff.output;
+    // Our own reader takes our own stream, and the report goes to standard error.
+    CommandResult chained = runShell(here + "'" + renderExe + "' in.wav - --format wav 2>report.txt | " + render +
+                                     "--bits float - chained.wav");
+    EXPECT_EQ(chained.code, 0) << chained.output;
+    EXPECT_EQ(readFrames("chained.wav", info).size(), expected.size());
+    std::ifstream reportFile(path("report.txt"));
+    const std::string report((std::istreambuf_iterator<char>(reportFile)), {});
+    EXPECT_NE(report.find("output:           - (24-bit"), std::string::npos) << report;
+    EXPECT_EQ(files(), (std::set<std::string>{"in.wav", "file.wav", "j.wav", "redirected.wav", "piped.wav", "chained.wav",
+                                              "report.txt"}));
+
+    if (std::system("ffmpeg -version >/dev/null 2>&1") != 0) GTEST_SKIP() << "ffmpeg not installed: the streams are not decoded";
+    // Streamed WAV and FLAC, decoded by an independent reader: every sample of the file render.
+    for (const char* type : {"wav", "flac"}) {
+        const std::string decoded = std::string("decoded-") + type + ".wav";
+        CommandResult run = runShell(here + render + "in.wav - --format " + type + " | ffmpeg -v error -i - -c:a pcm_s24le " +
+                                     decoded + " 2>&1");
+        ASSERT_EQ(run.code, 0) << type << "\n" << run.output;
+        EXPECT_EQ(readFrames(decoded, info), expected) << type;
+    }
+}
+
+// The files a run replaces: their protection, mode, owner and links are the user's.
+TEST_F(RenderCli, ReplacedOutputsKeepModeOwnerAndLinks) {
+    writeInput("in.wav", 2, 500);
+    const std::string render = "--quiet " + path("in.wav") + " ";
+    std::ofstream(path("shared.wav")) << "old";
+    ASSERT_EQ(chmod(path("shared.wav").c_str(), 0640), 0);
+    ASSERT_EQ(runRender(render + path("shared.wav")).code, 0);
+    struct stat info;
+    ASSERT_EQ(stat(path("shared.wav").c_str(), &info), 0);
+    EXPECT_EQ(info.st_mode & 07777, 0640u);
+    EXPECT_GT(info.st_size, 3000);
+    if (getuid() == 0) {  // only root may give a file away: the owner and group stay someone else's
+        ASSERT_EQ(chown(path("shared.wav").c_str(), 65534, 65534), 0);
+        ASSERT_EQ(runRender(render + path("shared.wav")).code, 0);
+        ASSERT_EQ(stat(path("shared.wav").c_str(), &info), 0);
+        EXPECT_EQ(info.st_uid, 65534u);
+        EXPECT_EQ(info.st_gid, 65534u);
+    }
+    // A link is written through, to an existing file or to one still to come; the link stays.
+    ASSERT_EQ(mkdir(path("real").c_str(), 0755), 0);
+    std::ofstream(path("real/target.wav")) << "old";
+    ASSERT_EQ(symlink("real/target.wav", path("link.wav").c_str()), 0);
+    ASSERT_EQ(symlink("real/new.wav", path("dangling.wav").c_str()), 0);
+    for (const char* link : {"link.wav", "dangling.wav"}) {
+        CommandResult run = runRender(render + path(link));
+        EXPECT_EQ(run.code, 0) << link << "\n" << run.output;
+        ASSERT_EQ(lstat(path(link).c_str(), &info), 0);
+        EXPECT_TRUE(S_ISLNK(info.st_mode)) << link;
+    }
+    SF_INFO sound;
+    EXPECT_EQ(readFrames("real/target.wav", sound).size(), 1000u);
+    EXPECT_EQ(readFrames("real/new.wav", sound).size(), 1000u);
+    // -n keeps every existing file, whichever option names it.
+    const std::vector<uint8_t> before = bytesOf("shared.wav");
+    for (const std::string& arguments : {"-n " + render + path("shared.wav"),
+                                         "--no-clobber " + render + path("fresh.wav") + " --svg " + path("shared.wav")}) {
+        CommandResult run = runRender(arguments);
+        EXPECT_EQ(run.code, 5) << run.output;
+        EXPECT_NE(run.output.find(path("shared.wav") + " exists and --no-clobber keeps it"), std::string::npos) << run.output;
+    }
+    EXPECT_EQ(bytesOf("shared.wav"), before);
+    EXPECT_EQ(runRender("-n " + render + path("fresh.wav")).code, 0);
+    EXPECT_EQ(files(), (std::set<std::string>{"in.wav", "shared.wav", "real", "link.wav", "dangling.wav", "fresh.wav"}));
+}
+
+TEST_F(RenderCli, WriteProtectedOutputIsRefusedForAnOrdinaryUser) {
+    writeInput("in.wav", 2, 500);
+    std::ofstream(path("master.wav")) << "the master";
+    ASSERT_EQ(chmod(path("master.wav").c_str(), 0444), 0);
+    std::string as;  // an ordinary user: root may write anything, and cp and sox as root do
+    if (getuid() == 0) {
+        as = "setpriv --reuid=65534 --regid=65534 --clear-groups ";
+        if (std::system((as + "true 2>/dev/null").c_str()) != 0) GTEST_SKIP() << "cannot run as an ordinary user";
+        // The user's own folder and file, only the file write-protected.
+        ASSERT_EQ(chown(dir.c_str(), 65534, 65534), 0);
+        ASSERT_EQ(chown(path("in.wav").c_str(), 65534, 65534), 0);
+        ASSERT_EQ(chown(path("master.wav").c_str(), 65534, 65534), 0);
+    }
+    for (const std::string& arguments : {path("in.wav") + " " + path("master.wav"),
+                                         path("in.wav") + " " + path("out.wav") + " --json " + path("master.wav")}) {
+        CommandResult run = runShell(as + "'" + renderExe + "' " + arguments + " 2>&1");
+        EXPECT_EQ(run.code, 5) << run.output;
+        EXPECT_NE(run.output.find(path("master.wav") + " is write-protected; nothing was written"), std::string::npos)
+            << run.output;
+    }
+    std::ifstream master(path("master.wav"));
+    EXPECT_EQ(std::string((std::istreambuf_iterator<char>(master)), {}), "the master");
+    struct stat info;
+    ASSERT_EQ(stat(path("master.wav").c_str(), &info), 0);
+    EXPECT_EQ(info.st_mode & 07777, 0444u);
+    EXPECT_EQ(files(), (std::set<std::string>{"in.wav", "master.wav"}));
+}
+
+TEST_F(RenderCli, FindsThePluginBesideItselfAndSaysWhichItLoaded) {
+    ASSERT_EQ(mkdir(path("bin").c_str(), 0755), 0);
+    ASSERT_EQ(mkdir(path("lone").c_str(), 0755), 0);
+    ASSERT_EQ(runShell("cp '" + renderExe + "' '" + toolstest::orvaltPlugin() + "' '" + path("bin") + "' && cp '" +
+                       renderExe + "' '" + path("lone") + "'").code, 0);
+    const std::string beside = path("bin/Orvalt.so");
+    CommandResult run = runShell("'" + path("bin/orvalt-render") + "' --json - --demo " + path("a.wav") + " 2>" + path("err.txt"));
+    ASSERT_EQ(run.code, 0) << run.output;
+    std::ifstream errors(path("err.txt"));
+    EXPECT_EQ(std::string((std::istreambuf_iterator<char>(errors)), {}),
+              "orvalt-render: plug-in " + beside + " (found beside orvalt-render)\n");
+    EXPECT_EQ(jsonOf(run)["plugin"]["path"], beside);
+    // Alone, a development build's renderer takes the plug-in built with it, as it always did.
+    run = runShell("'" + path("lone/orvalt-render") + "' --json - --demo " + path("b.wav") + " 2>&1");
+    ASSERT_EQ(run.code, 0) << run.output;
+    EXPECT_EQ(jsonOf(run)["plugin"]["path"], toolstest::orvaltPlugin());
+}
+
 TEST_F(RenderCli, PresetsRoundTripAndCarryTheSettings) {
     CommandResult save = runRender("--set limit=-3 --set warm=on --save-preset " + path("a.fxp") + " --save-bank " + path("a.fxb"));
     ASSERT_EQ(save.code, 0) << save.output;
@@ -388,16 +542,6 @@ TEST_F(RenderCli, PresetOfAnotherPluginIsRefusedAndChangesNothing) {
 namespace {
 
 const double pi = 3.14159265358979323846;
-
-// The render's JSON report from standard output.
-nlohmann::json jsonOf(const CommandResult& run) {
-    try {
-        return nlohmann::json::parse(run.output);
-    } catch (const std::exception& e) {
-        ADD_FAILURE() << e.what() << "\n" << run.output;
-        return {};
-    }
-}
 
 TEST_F(RenderCli, PresetsThePluginDoesNotTakeAreRefusedBeforeAnythingIsWritten) {
     ASSERT_EQ(runRender("--set limit=-3 --save-preset " + path("a.fxp")).code, 0);

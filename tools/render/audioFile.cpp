@@ -233,13 +233,19 @@ AudioWriter::AudioWriter(AtomicOutput& output, SampleFormat format, Dither dithe
         throw RenderError(exitOutput, "cannot write AIFF to " + targetPath +
                                           ", a pipe: its header needs the length first (use --format wav or flac)");
     }
+    errno = 0;
     if (pipe && container == SF_FORMAT_WAV) {
         soundFile->pipe = std::make_unique<WavPipeSink>(fd);
         soundFile->handle.reset(soundFile->pipe->open(info));
     } else {
         soundFile->handle.reset(sf_open_fd(fd, SFM_WRITE, &info, SF_TRUE));  // libsndfile streams FLAC itself
     }
-    if (!soundFile->handle) throw RenderError(exitOutput, "cannot write " + targetPath + ": " + sf_strerror(nullptr));
+    if (!soundFile->handle) {
+        // libsndfile names the step that failed; the system's reason, if any, says why.
+        const int error = soundFile->pipe && soundFile->pipe->error() ? soundFile->pipe->error() : errno;
+        throw RenderError(exitOutput, "cannot write " + targetPath + ": " +
+                                          (error ? std::strerror(error) : sf_strerror(nullptr)));
+    }
 }
 
 // The reason a write failed: the pipe's own error when there is one.
