@@ -5,7 +5,7 @@
 # Windows DLL passes the export, import and version checks and, under Wine in a
 # prefix of its own architecture, tells orvalt-info.exe of its own width the
 # same identity, parameters and programs as the Linux plug-in (which lacks
-# only the editor).
+# only the editor). The renderer finds its plug-in without --plugin.
 # Usage: checkArchives.sh <dist folder> <scratch folder>
 # (orvalt-info.exe comes from build/package/{win32,win64}, made by scripts/package.sh).
 set -eu
@@ -47,6 +47,20 @@ check "orvalt-info loads Orvalt.so" grep -q '^name: *Orvalt$' <<<"$linux_info"
 check "orvalt-render renders the demo through Orvalt.so" \
   ./orvalt-render --plugin ./Orvalt.so --quiet --demo "$scratch/demo.wav"
 check "the demo output exists" test -s "$scratch/demo.wav"
+# Without --plugin, as a user runs it from anywhere: the Orvalt.so beside it,
+# and without one, the one in ~/.vst; each named on standard error.
+found() {  # found <program> <home> <expected line>
+  (cd "$scratch" && HOME=$2 "$1" --demo "$scratch/found.wav" >/dev/null 2>"$scratch/found.log") &&
+    same "$(cat "$scratch/found.log")" "$3"
+}
+physical=$(cd "$scratch" && pwd -P)
+check "orvalt-render finds the Orvalt.so beside it" found "$scratch/linux/orvalt-render" "$scratch/nohome" \
+  "orvalt-render: plug-in $physical/linux/Orvalt.so (found beside orvalt-render)"
+mkdir -p "$scratch/lone" "$scratch/home/.vst"
+cp orvalt-render "$scratch/lone/"
+cp Orvalt.so "$scratch/home/.vst/"
+check "orvalt-render alone finds ~/.vst/Orvalt.so" found "$scratch/lone/orvalt-render" "$scratch/home" \
+  "orvalt-render: plug-in $scratch/home/.vst/Orvalt.so (found in ~/.vst)"
 validate() { ./vstvalidate --quick ./Orvalt.so >"$scratch/validate.log" 2>&1 || { tail -n 5 "$scratch/validate.log"; false; }; }
 check "vstvalidate --quick passes Orvalt.so" validate
 check "INSTALL.txt names this version" grep -q "Orvalt $version " INSTALL.txt

@@ -375,6 +375,10 @@ TEST_F(RenderCli, StandardInputAndOutputCarryAudioAndAreCheckedLikeFiles) {
     EXPECT_EQ(full.code, 5) << full.output;
     EXPECT_NE(full.output.find("cannot write standard output: No space left on device"), std::string::npos) << full.output;
     EXPECT_EQ(runShell(here + render + "in.wav - --format flac >/dev/full").code, 5);
+    // Audio is not for a terminal (script gives the command one).
+    CommandResult terminal = runShell(here + "script -qec \"" + render + "in.wav - --format wav\" /dev/null");
+    EXPECT_EQ(terminal.code, 2) << terminal.output;
+    EXPECT_NE(terminal.output.find("would write audio to the terminal"), std::string::npos) << terminal.output;
     // AIFF gives its length before the audio: a pipe cannot take it.
     CommandResult aiff = runShell(here + "{ " + render + "in.wav - --format aiff | cat >/dev/null; } 2>&1");
     EXPECT_EQ(aiff.code, 5) << aiff.output;
@@ -392,12 +396,15 @@ TEST_F(RenderCli, StandardInputAndOutputCarryAudioAndAreCheckedLikeFiles) {
 
     if (std::system("ffmpeg -version >/dev/null 2>&1") != 0) GTEST_SKIP() << "ffmpeg not installed: the streams are not decoded";
     // Streamed WAV and FLAC, decoded by an independent reader: every sample of the file render.
-    for (const char* type : {"wav", "flac"}) {
-        const std::string decoded = std::string("decoded-") + type + ".wav";
-        CommandResult run = runShell(here + render + "in.wav - --format " + type + " | ffmpeg -v error -i - -c:a pcm_s24le " +
-                                     decoded + " 2>&1");
-        ASSERT_EQ(run.code, 0) << type << "\n" << run.output;
-        EXPECT_EQ(readFrames(decoded, info), expected) << type;
+    const struct {
+        const char* output;
+        const char* decoded;
+    } streams[] = {{"- --format wav", "wav.wav"}, {"- --format flac", "flac.wav"}, {"/dev/stdout --format wav", "dev.wav"}};
+    for (const auto& stream : streams) {
+        CommandResult run = runShell(here + render + "in.wav " + stream.output + " | ffmpeg -v error -i - -c:a pcm_s24le " +
+                                     stream.decoded + " 2>&1");
+        ASSERT_EQ(run.code, 0) << stream.output << "\n" << run.output;
+        EXPECT_EQ(readFrames(stream.decoded, info), expected) << stream.output;
     }
 }
 

@@ -117,18 +117,19 @@ AtomicOutput::AtomicOutput(const std::string& target, bool mayReplace)
     }
     if (target.empty() || target.back() == '/')
         throw RenderError(exitOutput, "output path '" + target + "' names no file");
-    writtenPath = followLinks(target);
     struct stat info;
-    const bool exists = stat(writtenPath.c_str(), &info) == 0;
+    const bool exists = stat(target.c_str(), &info) == 0;
     if (exists && S_ISDIR(info.st_mode))
         throw RenderError(exitOutput, "output path '" + target + "' is a folder");
     // A device or pipe (/dev/stdout) is written directly: renaming over it
     // would replace the device node with a file.
     if (exists && !S_ISREG(info.st_mode)) {
-        fileDescriptor = open(writtenPath.c_str(), O_WRONLY | O_CLOEXEC);
+        fileDescriptor = open(target.c_str(), O_WRONLY | O_CLOEXEC);
         if (fileDescriptor < 0) throw RenderError(exitOutput, failure(target, errno));
         return;
     }
+    char resolved[PATH_MAX];
+    writtenPath = exists && realpath(target.c_str(), resolved) ? resolved : followLinks(target);
     if (exists && !mayReplace)
         throw RenderError(exitOutput, target + " exists and --no-clobber keeps it; nothing was written");
     // The folder may allow the rename, but a file its owner made read-only
