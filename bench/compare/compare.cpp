@@ -110,11 +110,9 @@ int main(int argc, char** argv) {
             }
             plugin->host().calls().setRecording(false);
             plugin->open();
-            plugin->dispatch(effSetSampleRate, 0, 0, nullptr, sampleRate);
-            plugin->dispatch(effSetBlockSize, 0, block);
+            plugin->configure(sampleRate, block);
             for (const auto& [index, value] : c.parameters) plugin->setParameter(index, value);
-            plugin->resume();
-            plugin->startProcess();
+            plugin->switchOn();
             Contender ready{c, std::move(plugin), {}};
             timePass(*ready.plugin, left, right, block);  // warm-up: caches, lazy set-up, settling gains
             contenders.push_back(std::move(ready));
@@ -133,10 +131,7 @@ int main(int argc, char** argv) {
                             median(o.nsPerFrame) / median(other.nsPerFrame), other.entry.label.c_str());
             }
         }
-        for (Contender& c : contenders) {
-            c.plugin->stopProcess();
-            c.plugin->suspend();
-        }
+        for (Contender& c : contenders) c.plugin->switchOff();
     }
     return 0;
 }
