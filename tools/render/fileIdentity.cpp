@@ -49,9 +49,13 @@ void refuseSharedFiles(const std::vector<NamedPath>& paths) {
     }
 }
 
-void refuseUnusableTargets(const std::vector<NamedPath>& paths) {
+void refuseUnusablePaths(const std::vector<NamedPath>& paths) {
     for (const NamedPath& p : paths) {
-        if (!p.written) continue;
+        if (!p.written) {
+            if (p.path == "-" && isatty(STDIN_FILENO))
+                throw RenderError(exitUsage, p.option + " - would read audio from the terminal: redirect or pipe standard input");
+            continue;
+        }
         if (p.path == "-") {
             if (p.option == "OUTPUT" && isatty(STDOUT_FILENO))
                 throw RenderError(exitUsage, "OUTPUT - would write audio to the terminal: redirect or pipe standard output");

@@ -21,7 +21,7 @@ std::string fileIdentity(const std::string& path, bool written = false);
 void refuseSharedFiles(const std::vector<NamedPath>& paths);
 
 // Throws RenderError(exitUsage) when a written path is a folder (or ends in
-// "/"), or when OUTPUT is standard output and that is a terminal.
-void refuseUnusableTargets(const std::vector<NamedPath>& paths);
+// "/"), or when audio would be read from or written to a terminal ("-").
+void refuseUnusablePaths(const std::vector<NamedPath>& paths);
 
 }  // namespace render

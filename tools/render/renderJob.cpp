@@ -268,7 +268,7 @@ void tellAfterwards(const RenderOptions& options, const Source& source, const Re
 void runRender(const RenderOptions& options, FILE* out) {
     const Clock::time_point started = Clock::now();
     refuseSharedFiles(filesOfRun(options));
-    refuseUnusableTargets(filesOfRun(options));
+    refuseUnusablePaths(filesOfRun(options));
     const bool rendering = !options.outputPath.empty();
     if (rendering) checkOutputFormat(options.outputPath, options.sampleFormat, 44100.0, options.fileType);
 
