@@ -35,14 +35,14 @@ constexpr double rampLowDb = -36.0, rampHighDb = 6.0;  // +6 dBFS: well into any
 struct Outputs {
     std::unique_ptr<AtomicOutput> audio, demoInput, svg, json, preset, bank;
     void commitAll() {
-        TerminatingSignalsHeld held;  // all in place, or none replaced by this step
+        TerminatingSignalsHeld held;  // a signal now waits until the renames are done
         for (auto* o : {&audio, &demoInput, &svg, &json, &preset, &bank})
             if (*o) (*o)->commit();
     }
 };
 
-// An output file, unless the path is empty (not asked for) or "-" (standard
-// output, printed at the end) where that is not streamed.
+// The output file for path; none when the path is empty (not asked for) or
+// is a "-" printed at the end rather than streamed (--json -).
 std::unique_ptr<AtomicOutput> prepare(const std::string& path, const RenderOptions& options, bool streamed = false) {
     if (path.empty() || (path == "-" && !streamed)) return nullptr;
     return std::make_unique<AtomicOutput>(path, !options.noClobber);
