@@ -375,6 +375,11 @@ TEST_F(RenderCli, StandardInputAndOutputCarryAudioAndAreCheckedLikeFiles) {
     EXPECT_EQ(full.code, 5) << full.output;
     EXPECT_NE(full.output.find("cannot write standard output: No space left on device"), std::string::npos) << full.output;
     EXPECT_EQ(runShell(here + render + "in.wav - --format flac >/dev/full").code, 5);
+    // A closed standard output fails the run; the files written are whole.
+    CommandResult closed = runShell(here + "'" + renderExe + "' --json - in.wav j.wav 2>&1 >&-");
+    EXPECT_EQ(closed.code, 5) << closed.output;
+    EXPECT_NE(closed.output.find("cannot write standard output: Bad file descriptor"), std::string::npos) << closed.output;
+    EXPECT_EQ(readFrames("j.wav", info), expected);
     // Audio is not for a terminal, either way (script gives the command one).
     for (const char* arguments : {"in.wav - --format wav", "- out.wav"}) {
         CommandResult terminal = runShell(here + "script -qec \"" + render + arguments + "\" /dev/null");

@@ -9,7 +9,9 @@
 #include <cstdio>
 #include <cstring>
 #include <exception>
+#include <fcntl.h>
 #include <new>
+#include <unistd.h>
 
 #ifndef ORVALT_VERSION
 #define ORVALT_VERSION "unknown"
@@ -19,6 +21,14 @@
 #endif
 
 namespace {
+
+// A standard stream closed at start would be taken by the first file opened,
+// and the report would be written into an output. It gets /dev/null, read
+// only: reading finds nothing, writing fails (and fails the run).
+void holdStandardStreams() {
+    for (int fd = STDIN_FILENO; fd <= STDERR_FILENO; ++fd)
+        if (fcntl(fd, F_GETFD) < 0 && errno == EBADF) open("/dev/null", O_RDONLY);
+}
 
 // Whatever went to standard output must have arrived: a full disk or a
 // closed pipe behind it fails the run, even after the files are in place.
@@ -36,6 +46,7 @@ int finishStandardOutput(int code) {
 
 int main(int argc, char** argv) {
     using namespace render;
+    holdStandardStreams();
     const PluginPlace found = findPlugin(pluginPlaces(ORVALT_DEFAULT_PLUGIN));
     removeTemporariesOnSignal();
     if (argc < 2) {  // what to give, not an error message about what is missing
