@@ -460,6 +460,31 @@ TEST_F(RenderCli, ReplacedOutputsKeepModeOwnerAndLinks) {
     EXPECT_EQ(files(), (std::set<std::string>{"in.wav", "shared.wav", "real", "link.wav", "dangling.wav", "fresh.wav"}));
 }
 
+TEST_F(RenderCli, NoClobberKeepsAFileThatAppearsDuringTheRun) {
+    writeSignal("long.wav", 2, 48000, 48000 * 20, [](size_t n, int) { return 0.5 * std::sin(0.05 * double(n)); });
+    pid_t child = fork();
+    ASSERT_GE(child, 0);
+    if (child == 0) {
+        execl(ORVALT_RENDER_EXE, ORVALT_RENDER_EXE, "--quiet", "-n", "--block", "1", path("long.wav").c_str(),
+              path("out.wav").c_str(), static_cast<char*>(nullptr));
+        _exit(99);
+    }
+    bool writing = false;
+    for (int i = 0; i < 3000 && !writing; ++i) {
+        std::this_thread::sleep_for(std::chrono::milliseconds(5));
+        for (const std::string& name : files()) writing = writing || name.rfind(".out.wav.tmp-", 0) == 0;
+    }
+    EXPECT_TRUE(writing);
+    std::ofstream(path("out.wav")) << "saved by someone else meanwhile";
+    int status = 0;
+    waitpid(child, &status, 0);
+    ASSERT_TRUE(WIFEXITED(status)) << status;
+    EXPECT_EQ(WEXITSTATUS(status), 5);
+    std::ifstream kept(path("out.wav"));
+    EXPECT_EQ(std::string((std::istreambuf_iterator<char>(kept)), {}), "saved by someone else meanwhile");
+    EXPECT_EQ(files(), (std::set<std::string>{"long.wav", "out.wav"}));
+}
+
 TEST_F(RenderCli, WriteProtectedOutputIsRefusedForAnOrdinaryUser) {
     writeInput("in.wav", 2, 500);
     std::ofstream(path("master.wav")) << "the master";
