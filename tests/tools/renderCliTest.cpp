@@ -12,6 +12,7 @@
 #include <csignal>
 #include <cstdio>
 #include <dirent.h>
+#include <fcntl.h>
 #include <fstream>
 #include <functional>
 #include <iterator>
@@ -461,28 +462,40 @@ TEST_F(RenderCli, ReplacedOutputsKeepModeOwnerAndLinks) {
 }
 
 TEST_F(RenderCli, NoClobberKeepsAFileThatAppearsDuringTheRun) {
-    writeSignal("long.wav", 2, 48000, 48000 * 20, [](size_t n, int) { return 0.5 * std::sin(0.05 * double(n)); });
+    // The input comes through a named pipe, so the run waits for the rest of
+    // it while someone else saves a file at OUTPUT: no race with the clock.
+    writeInput("song.wav", 2, 48000);
+    const std::vector<uint8_t> song = bytesOf("song.wav");
+    ASSERT_EQ(mkfifo(path("in.wav").c_str(), 0600), 0);
     pid_t child = fork();
     ASSERT_GE(child, 0);
     if (child == 0) {
-        execl(ORVALT_RENDER_EXE, ORVALT_RENDER_EXE, "--quiet", "-n", "--block", "1", path("long.wav").c_str(),
-              path("out.wav").c_str(), static_cast<char*>(nullptr));
+        execl(ORVALT_RENDER_EXE, ORVALT_RENDER_EXE, "--quiet", "-n", path("in.wav").c_str(), path("out.wav").c_str(),
+              static_cast<char*>(nullptr));
         _exit(99);
     }
-    bool writing = false;
-    for (int i = 0; i < 3000 && !writing; ++i) {
+    auto previous = std::signal(SIGPIPE, SIG_IGN);  // a renderer that fails early only makes the write fail
+    const int pipe = open(path("in.wav").c_str(), O_WRONLY);
+    ASSERT_GE(pipe, 0);
+    const size_t first = 4096;  // the header and a little audio: never more than the pipe holds
+    EXPECT_EQ(write(pipe, song.data(), first), ssize_t(first));
+    bool started = false;
+    for (int i = 0; i < 3000 && !started; ++i) {
         std::this_thread::sleep_for(std::chrono::milliseconds(5));
-        for (const std::string& name : files()) writing = writing || name.rfind(".out.wav.tmp-", 0) == 0;
+        for (const std::string& name : files()) started = started || name.rfind(".out.wav.tmp-", 0) == 0;
     }
-    EXPECT_TRUE(writing);
+    EXPECT_TRUE(started);
     std::ofstream(path("out.wav")) << "saved by someone else meanwhile";
+    EXPECT_EQ(write(pipe, song.data() + first, song.size() - first), ssize_t(song.size() - first));
+    close(pipe);
+    std::signal(SIGPIPE, previous);
     int status = 0;
     waitpid(child, &status, 0);
     ASSERT_TRUE(WIFEXITED(status)) << status;
     EXPECT_EQ(WEXITSTATUS(status), 5);
     std::ifstream kept(path("out.wav"));
     EXPECT_EQ(std::string((std::istreambuf_iterator<char>(kept)), {}), "saved by someone else meanwhile");
-    EXPECT_EQ(files(), (std::set<std::string>{"long.wav", "out.wav"}));
+    EXPECT_EQ(files(), (std::set<std::string>{"song.wav", "in.wav", "out.wav"}));
 }
 
 TEST_F(RenderCli, WriteProtectedOutputIsRefusedForAnOrdinaryUser) {
