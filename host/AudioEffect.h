@@ -12,6 +12,8 @@
 // calls may run).
 #pragma once
 
+#include <memory>
+
 #include "host/AEffEditor.h"
 #include "host/vst24.h"
 
@@ -19,7 +21,7 @@ class AudioEffect {
 public:
     // [UI thread, creation] Fills the effect record; may allocate.
     AudioEffect(audioMasterCallback audioMaster, VstInt32 numPrograms, VstInt32 numParams);
-    // [UI thread, after effClose] Deletes the editor object.
+    // [UI thread, after effClose] The editor object goes with the effect.
     virtual ~AudioEffect();
 
     // [any thread] Opcode dispatch; opcodes outside 0..24 answer 0.
@@ -75,7 +77,7 @@ public:
     virtual void setInitialDelay(VstInt32 delay) { cEffect.initialDelay = delay; }
 
     // [any thread] Plain reads of fields set while suspended.
-    virtual AEffEditor* getEditor() { return editor; }
+    virtual AEffEditor* getEditor() { return editor.get(); }
     virtual AEffect* getAeffect() { return &cEffect; }
     virtual float getSampleRate() { return sampleRate; }
     virtual VstInt32 getBlockSize() { return blockSize; }
@@ -95,8 +97,10 @@ public:
     virtual void hasClip(bool state = true) { setFlag(effFlagsHasClip, state); }
     virtual void canMono(bool state = true) { setFlag(effFlagsCanMono, state); }
 
-    // [UI thread, creation] Attaches the editor object; the effect owns it from then on.
-    void setEditor(AEffEditor* e);
+    // [UI thread, creation] Attaches the editor object; the effect owns it from
+    // then on. Attaching the attached editor again changes nothing; attaching
+    // another one deletes the one before.
+    virtual void setEditor(AEffEditor* e);
 
     // [any thread] Calls the host callback, or answers 0 without calling when there is none.
     VstIntPtr callHost(VstInt32 opcode, VstInt32 index = 0, VstIntPtr value = 0, void* ptr = nullptr,
@@ -111,7 +115,7 @@ protected:
     }
 
     audioMasterCallback audioMaster;
-    AEffEditor* editor = nullptr;
+    std::unique_ptr<AEffEditor> editor;
     float sampleRate = 44100.0f;
     VstInt32 blockSize = 1024;
     VstInt32 numPrograms;

@@ -45,9 +45,10 @@ public:
 // Clamps to [0, 1]. A value that is not a number becomes 0: stored as it is, it
 // would read back as NaN to the host, never compare equal to the editor's copy
 // (so the editor would repaint for ever) and count as 0 in the sound anyway.
+// -0 becomes +0 as well, so a stored value never carries a sign and readers
+// need no absolute value.
 inline float clampUnit(float v) {
-    if (v != v) return 0.0f;
-    if (v < 0.0f) return 0.0f;
+    if (!(v > 0.0f)) return 0.0f;  // NaN, negatives and both zeros
     if (v > 1.0f) return 1.0f;
     return v;
 }

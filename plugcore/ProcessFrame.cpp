@@ -62,6 +62,7 @@ void Plug::resume() {
         sampleRateDirty = false;
     }
     for (uint32_t i = 0; i < params.count; ++i) params.params[i].cooked = -1.0f;
+    cookEverything = true;
     lazyAllocationSpent = false;  // switching on again may find the memory that was missing
     resetState();
     setInitialDelay(getLatency());
@@ -183,7 +184,7 @@ void Plug::runSubBlock(double* const* out, VstInt32 start, VstInt32 length) {
         inputCursor[k] = inputBuffers[k] + start;
         outputCursor[k] = out[k] + start;
     }
-    const bool changed = cookPending ? cookParameters(params, this) : false;
+    const bool changed = cookPending && cookStep();
     cookPending = false;
     const double tempo = frameTempo;
     const double rate = sampleRate;
@@ -191,6 +192,16 @@ void Plug::runSubBlock(double* const* out, VstInt32 start, VstInt32 length) {
     const BlockTiming timing{tempo, beatPosition, tempo / samplesPerMinute, rate};
     const bool keepsTime = processBlock(changed, &timing, inputCursor, outputCursor, length);
     beatPosition = (keepsTime || framePlaying) ? beatPosition + length * tempo / samplesPerMinute : 0.0;
+}
+
+// The cook step, skipped when no parameter was stored since it last ran: then
+// every value still equals its cooked copy and it could only answer false.
+bool Plug::cookStep() {
+    const uint32_t stores = valueStores.load(std::memory_order_acquire);
+    if (stores == cookedStores && !cookEverything) return false;
+    cookedStores = stores;
+    cookEverything = false;
+    return cookParameters(params, this);
 }
 
 // Handles the events from index on whose position does not exceed that of

@@ -42,8 +42,8 @@ private:
     template <bool shortBlock>
     void runSwitched(const double* const* in, double* const* out, VstInt32 frames);
     bool equalizerSettled() const;
-    // Offers meterPeak to the editor once meterCounter has passed the period.
-    void meterHandOver(PlugCore::SharedBlock*& target, bool& targetKnown);
+    // [audio thread] Offers meterPeak to the editor's block once meterCounter has passed the period.
+    void meterHandOver(PlugCore::SharedBlock& target);
 
     double limitGain = 1.0;
     double inputGainTarget = 1.0;

@@ -109,8 +109,8 @@ template <bool warm, bool clip, bool shortBlock>
     __m128 peaks = loadPeaks(meterPeak);
     int32_t counter = meterCounter;
     const int32_t period = meterPeriod;
-    PlugCore::SharedBlock* meterTarget = nullptr;
-    bool meterTargetKnown = false;
+    // Fixed while the plug-in lives; without an editor there is nobody to hand over to.
+    PlugCore::SharedBlock* const meterTarget = sharedBlock();
 
     // A block whose smoothers have all settled runs a loop without them, where
     // the gains are constants; passing std::true_type steps the smoothers that
@@ -130,11 +130,10 @@ template <bool warm, bool clip, bool shortBlock>
         }
         storeFrame(out0, out1, f, y);
         if (counter < INT32_MAX) ++counter;  // saturates instead of overflowing
-        // Without an editor there is nobody to hand over to.
-        if (counter > period && (!meterTargetKnown || meterTarget)) {
+        if (counter > period && meterTarget) {
             storePeaks(meterPeak, peaks);
             meterCounter = counter;
-            meterHandOver(meterTarget, meterTargetKnown);
+            meterHandOver(*meterTarget);
             peaks = loadPeaks(meterPeak);
             counter = meterCounter;
         }
@@ -205,23 +204,17 @@ template <bool warm, bool clip, bool shortBlock>
 }
 
 // Offers the clip peaks to the editor about every 20 ms. The audio side tries
-// the editor's lock once and never waits for it. The editor object is fixed for
-// the plug-in's life, so it is looked up once per block, when first needed.
-// Called once meterCounter has passed meterPeriod.
-[[gnu::noinline]] void Orvalt::meterHandOver(PlugCore::SharedBlock*& target, bool& targetKnown) {
-    if (!targetKnown) {
-        AEffEditor* editor = getEditor();
-        target = editor ? dynamic_cast<PlugCore::SharedBlock*>(editor) : nullptr;
-        targetKnown = true;
-    }
-    if (!target) return;
-    if (target->tryLock()) {
-        if (target->sharedTaken.load(std::memory_order_acquire)) {
-            target->sharedTaken.store(false, std::memory_order_relaxed);
-            const uint32_t bytes = target->sharedSize < sizeof meterPeak ? target->sharedSize : sizeof meterPeak;
-            if (target->shared && bytes) std::memcpy(target->shared, meterPeak, bytes);
+// the editor's lock once and never waits for it. The framework handed over the
+// editor's block when the editor was attached. Called once meterCounter has
+// passed meterPeriod.
+[[gnu::noinline]] void Orvalt::meterHandOver(PlugCore::SharedBlock& target) {
+    if (target.tryLock()) {
+        if (target.sharedTaken.load(std::memory_order_acquire)) {
+            target.sharedTaken.store(false, std::memory_order_relaxed);
+            const uint32_t bytes = target.sharedSize < sizeof meterPeak ? target.sharedSize : sizeof meterPeak;
+            if (target.shared && bytes) std::memcpy(target.shared, meterPeak, bytes);
         }
-        target->unlock();
+        target.unlock();
         meterCounter = 0;
     }
     meterPeak[0] = meterPeak[0] * kMeterDecay;

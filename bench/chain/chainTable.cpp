@@ -20,6 +20,11 @@
 
 #include "bench/chain/SaturatorRecursion.h"
 #include "product/Orvalt.h"
+#ifdef ORVALT_THIRD_PARTY_LIMITER
+#include <sys/stat.h>
+
+#include "tools/vsthost/vsthost.h"
+#endif
 
 namespace {
 
@@ -106,6 +111,44 @@ struct ChainUnderTest {
             plugin->processBlock(false, &timing, inputs, outputs, frames);
     }
 };
+
+#ifdef ORVALT_THIRD_PARTY_LIMITER
+// A third-party limiter at its defaults, through its own processReplacing on the
+// same signal and blocks, so the host-call rows have a yardstick from the same
+// run. Absent when the plug-in is not installed.
+struct ThirdParty {
+    std::unique_ptr<vsthost::Plugin> plugin;
+    std::vector<float> in[2], out[2];
+
+    static std::unique_ptr<ThirdParty> load(const char* path) {
+        struct stat info;
+        std::string error;
+        auto library = stat(path, &info) == 0 ? vsthost::Library::load(path, error) : nullptr;
+        auto plugin = library ? vsthost::Plugin::create(library, nullptr, error) : nullptr;
+        if (!plugin) return nullptr;
+        auto t = std::make_unique<ThirdParty>();
+        t->plugin = std::move(plugin);
+        t->plugin->host().calls().setRecording(false);
+        t->plugin->open();
+        t->plugin->prepare(44100.0f, kBlock);
+        for (int c = 0; c < 2; ++c) {
+            const std::vector<double> x = noise(12345u + static_cast<uint32_t>(c), kBlock);
+            t->in[c].assign(x.begin(), x.end());
+            t->out[c].assign(kBlock, 0.0f);
+        }
+        return t;
+    }
+    double pass() {
+        const auto start = std::chrono::steady_clock::now();
+        for (int n = 0; n < kBlocksPerPass; ++n) {
+            float* inputs[2] = {in[0].data(), in[1].data()};
+            float* outputs[2] = {out[0].data(), out[1].data()};
+            plugin->processReplacing(inputs, outputs, kBlock);
+        }
+        return nanoseconds(start, static_cast<long>(kBlocksPerPass) * kBlock);
+    }
+};
+#endif
 
 struct Fnv1a {
     uint64_t hash = 14695981039346656037ull;
@@ -219,6 +262,13 @@ int main(int argc, char** argv) {
         {"host: clip only, 512, double", [&] { return clipOnly.pass(kBlock, E::kDoubleReplacing); }, 5},
         {"host: neither, 512, replacing", [&] { return neither.pass(kBlock, E::kReplacing); }, 6},
     };
+#ifdef ORVALT_THIRD_PARTY_LIMITER
+    auto limiter = ThirdParty::load(ORVALT_THIRD_PARTY_LIMITER);
+    if (limiter)
+        cases.emplace_back("LSP stereo limiter, 512, replacing", [&] { return limiter->pass(); }, 7);
+    else
+        std::printf("(no third-party row: %s is not installed)\n", ORVALT_THIRD_PARTY_LIMITER);
+#endif
     for (Case& c : cases) c.pass();  // warm-up
     for (int r = 0; r < repetitions; ++r)
         for (Case& c : cases) c.samples.push_back(c.pass());
@@ -232,7 +282,14 @@ int main(int argc, char** argv) {
     for (const Case& c : cases) {
         const double ns = best(c);
         std::printf("  %-36s %7.1f ns  %5.2fx the floor", c.label.c_str(), ns, ns / floorNs);
-        if (c.reference >= 0) std::printf("  %5.2fx processBlock", ns / best(cases[static_cast<size_t>(c.reference)]));
+        if (c.reference >= 0) {
+            const Case& ref = cases[static_cast<size_t>(c.reference)];
+            // The third party's row is set against Orvalt's host call with warm and clip on.
+            if (ref.label.rfind("host:", 0) == 0)
+                std::printf("  Orvalt (warm and clip, replacing) %5.2fx this", best(ref) / ns);
+            else
+                std::printf("  %5.2fx processBlock", ns / best(ref));
+        }
         std::printf("\n");
         if (std::isfinite(ns) && ns > 0.0) ++printed;
     }

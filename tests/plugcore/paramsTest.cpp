@@ -52,6 +52,12 @@ TEST(ParameterTable, SettersClampAndIgnoreOutOfRange) {
     plug.setParameter(1, -0.0f);
     EXPECT_EQ(plug.getParameter(1), 0.0f);
     EXPECT_FALSE(std::signbit(plug.getParameter(1))) << "getParameter answers the absolute value";
+    EXPECT_FALSE(std::signbit(plug.parameterTable().params[1].value.load()))
+        << "-0 is stored as +0, so no reader (chunk, program, defaults) ever sees a sign";
+    EXPECT_FALSE(std::signbit(PlugCore::clampUnit(-0.0f)));
+    EXPECT_EQ(plug.parameter(3), nullptr) << "the checked accessor refuses the index the setter ignores";
+    EXPECT_EQ(plug.parameter(-1), nullptr);
+    EXPECT_EQ(plug.parameter(2), &plug.parameterTable().params[2]);
     plug.setParameter(1, std::numeric_limits<float>::infinity());
     EXPECT_EQ(plug.getParameter(1), 1.0f);
 }
