@@ -9,7 +9,12 @@
 // A state after the comma narrows the tag: "creation" (inside the entry call,
 // before the host has the record), "suspended" (between effMainsChanged 0 and
 // 1: no process call can run, so allocation is allowed), "resumed" (process
-// calls may run).
+// calls may run), "one at a time" (either thread, never both at once: the UI
+// thread only while suspended, so the operation may touch the audio state but
+// must not allocate, lock or wait).
+// One tag per entry (a comment over a group of declarations tags the group);
+// an override names the thread its base names. tests/host/checkThreadTags.sh
+// checks both.
 #pragma once
 
 #include <memory>
@@ -46,7 +51,7 @@ public:
     // [UI thread] Store plus audioMasterAutomate.
     virtual void setParameterAutomated(VstInt32 index, float value);
 
-    // [UI thread] Programs, names, texts and the chunk.
+    // [UI thread] Programs and their names.
     virtual VstInt32 getProgram() { return curProgram; }
     virtual void setProgram(VstInt32 program) { curProgram = program; }
     virtual void setProgramName(char*) {}
@@ -54,6 +59,8 @@ public:
         if (name) *name = 0;
     }
 
+    // [any thread] Parameter texts: the host asks from either thread, and an
+    // editor shows them too; they read the table and write only into text.
     virtual void getParameterLabel(VstInt32, char* label) {
         if (label) *label = 0;
     }
@@ -64,6 +71,7 @@ public:
         if (text) *text = 0;
     }
 
+    // [UI thread] The state chunk: data stays valid until the next getChunk.
     virtual VstInt32 getChunk(void** data, bool isPreset = false);
     virtual VstInt32 setChunk(void* data, VstInt32 byteSize, bool isPreset = false);
 

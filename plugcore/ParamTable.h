@@ -12,7 +12,10 @@ struct Param {
     float cooked = -1.0f;    // last value the cook step handed on (audio thread only)
     float notified = 0.0f;   // last value the poll step delivered (UI thread only)
     float defaultValue = 0.0f;
-    std::atomic<float> value{0.0f};  // current normalized value, written from any thread
+    // Current normalized value, written from any thread, and only through
+    // Plug::setParameter: the frame skips the cook step while that setter's
+    // store count holds still.
+    std::atomic<float> value{0.0f};
     const char* name = nullptr;
     const char* label = nullptr;
     std::atomic<int32_t> midiKey{-1};  // bound controller key, -1 for none

@@ -62,8 +62,6 @@ void Plug::setParameter(VstInt32 index, float value) {
     }
 }
 
-void Plug::setParameterClamped(VstInt32 index, float value) { Plug::setParameter(index, value); }
-
 // Stored values are never negative, -0 included, so no absolute value is needed.
 float Plug::getParameter(VstInt32 index) {
     const Param* p = parameter(index);
@@ -99,7 +97,7 @@ void Plug::initParameter(VstInt32 index, const char* name, const char* label, fl
     p->name = name;
     p->label = label;
     p->defaultValue = defaultValue;
-    setParameterClamped(index, defaultValue);
+    setParameter(index, defaultValue);  // final: no product code runs while the product is being built
 }
 
 bool Plug::getEffectName(char* text) {

@@ -165,8 +165,8 @@ public:
     // --- product operations ---
     // [UI thread, suspended] Rate-dependent constants (from resume).
     virtual void sampleRateChanged() = 0;
-    // [UI thread, suspended] Clears the signal state (from resume); also [audio
-    // thread] on the all-sound-off controller, so no allocation, lock or wait.
+    // [any thread, one at a time] Clears the signal state: from resume (UI
+    // thread, suspended) and on the audio thread for the all-sound-off controller.
     virtual void resetState() = 0;
     // [audio thread] One sub-block; returns whether the beat clock runs while the transport stops.
     virtual bool processBlock(bool paramsChanged, const BlockTiming* timing, double* const* in,
@@ -184,8 +184,6 @@ public:
 protected:
     // [UI thread, creation] Product constructor helpers: names, units, default and initial value.
     void initParameter(VstInt32 index, const char* name, const char* label, float defaultValue);
-    // [any thread]
-    void setParameterClamped(VstInt32 index, float value);
     // [audio thread]
     float cookedValue(VstInt32 index) const { return params.params[index].cooked; }
     // [audio thread] Called between reading the learn target and releasing it;

@@ -150,25 +150,25 @@ template <bool warm, bool clip, bool shortBlock>
             for (VstInt32 f = 0; f < frames; ++f) finish(f, input(f, std::true_type{}), std::true_type{});
     } else {
         // The stages between the upsampler and the drive, each for one frame.
-        auto equalizeBoth = [&](const HalfPair& up, auto glidingType) __attribute__((always_inline)) {
-            HalfPair e;
+        auto equalizeBoth = [&](const UpsampledFrame& up, auto glidingType) __attribute__((always_inline)) {
+            UpsampledFrame e;
             if (decltype(glidingType)::value && !eqSettled) glide(s.bassEq, eqTarget, k);
             e.first = equalize(s.bassEq, up.first);
             if (decltype(glidingType)::value && !eqSettled) glide(s.bassEq, eqTarget, k);
             e.second = equalize(s.bassEq, up.second);
             return e;
         };
-        auto saturateBoth = [&](const HalfPair& e) __attribute__((always_inline)) {
-            return HalfPair{saturate(e.first, s.satPrevIn, s.satPrevOut), saturate(e.second, s.satPrevIn, s.satPrevOut)};
+        auto saturateBoth = [&](const UpsampledFrame& e) __attribute__((always_inline)) {
+            return UpsampledFrame{saturate(e.first, s.satPrevIn, s.satPrevOut), saturate(e.second, s.satPrevIn, s.satPrevOut)};
         };
-        auto blockDcBoth = [&](const HalfPair& change) __attribute__((always_inline)) {
-            HalfPair y;
+        auto blockDcBoth = [&](const UpsampledFrame& change) __attribute__((always_inline)) {
+            UpsampledFrame y;
             y.first = blockDc(change.first, s.dcPrevOut, dc);
             y.second = blockDc(change.second, s.dcPrevOut, dc);
             return y;
         };
 
-        HalfPair upOut{}, eqOut{}, satOut{}, dcOut{};
+        UpsampledFrame upOut{}, eqOut{}, satOut{}, dcOut{};
         Pair downOut{};
         auto pass = [&](VstInt32 j, auto checkedType, auto glidingType) __attribute__((always_inline)) {
             constexpr bool checked = decltype(checkedType)::value;
@@ -183,8 +183,8 @@ template <bool warm, bool clip, bool shortBlock>
         if (shortBlock) {
             // Too short to fill the pipeline: each frame through every stage in turn.
             for (VstInt32 f = 0; f < frames; ++f) {
-                const HalfPair up = upsample(s.upsampler, input(f, std::true_type{}));
-                const HalfPair y = blockDcBoth(saturateBoth(equalizeBoth(up, std::true_type{})));
+                const UpsampledFrame up = upsample(s.upsampler, input(f, std::true_type{}));
+                const UpsampledFrame y = blockDcBoth(saturateBoth(equalizeBoth(up, std::true_type{})));
                 finish(f, downsample(s.downsampler, y), std::true_type{});
             }
         } else {
