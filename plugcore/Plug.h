@@ -73,6 +73,7 @@ public:
     ParamTable& parameterTable() { return params; }
     // [any thread] Fixed at construction.
     const ProductInfo& productInfo() const { return identity; }
+    const char* getPluginName() const { return identity.name; }
 
     // --- editor ---
     // [UI thread, creation] Attaches the editor (owned from then on, see
@@ -82,7 +83,6 @@ public:
     // [audio thread] The attached editor's meter block; null without an editor
     // or when the editor has none.
     SharedBlock* sharedBlock() const { return meterBlock.load(std::memory_order_acquire); }
-    const char* getPluginName() const { return identity.name; }
 
     // --- processing frame ---
     // [UI thread, suspended] setBlockSize allocates the planar buffers; resume
@@ -125,7 +125,7 @@ public:
     VstInt32 getChunk(void** data, bool isPreset) final;
     // [UI thread] Applies the records in stored order; never reads beyond byteSize. Always 0.
     VstInt32 setChunk(void* data, VstInt32 byteSize, bool isPreset) final;
-    // [UI thread] Copies the absolute live values into a program.
+    // [UI thread] Copies the live values into a program.
     void snapshotProgram(VstInt32 program);
     // [UI thread] Writes the chunk into the given buffer (bank when isPreset is false).
     void writeChunk(std::vector<uint8_t>& out, bool isPreset);
