@@ -233,7 +233,9 @@ TEST(ParameterTable, AutomatedSetTellsTheHostTheUnclampedValue) {
     plug.setParameterAutomated(1, 1.25f);
     EXPECT_EQ(plug.getParameter(1), 1.0f);
     ASSERT_EQ(hostCalls().size(), 1u);
-    EXPECT_EQ(hostCalls()[0], (HostCall{audioMasterAutomate, 1, 1.25f}));
+    EXPECT_EQ(hostCalls()[0].opcode, audioMasterAutomate);
+    EXPECT_EQ(hostCalls()[0].index, 1);
+    EXPECT_EQ(hostCalls()[0].opt, 1.25f);
     hostCalls().clear();
     plug.setParameter(1, 0.5f);
     EXPECT_TRUE(hostCalls().empty()) << "a host's own change is not echoed";
@@ -246,7 +248,9 @@ TEST(ParameterTable, ResetToDefaultRestoresTheDefaultAndTellsTheHost) {
     plug.resetToDefault(0);
     EXPECT_EQ(plug.getParameter(0), 0.25f);
     ASSERT_EQ(hostCalls().size(), 1u);
-    EXPECT_EQ(hostCalls()[0], (HostCall{audioMasterAutomate, 0, 0.25f}));
+    EXPECT_EQ(hostCalls()[0].opcode, audioMasterAutomate);
+    EXPECT_EQ(hostCalls()[0].index, 0);
+    EXPECT_EQ(hostCalls()[0].opt, 0.25f);
     hostCalls().clear();
     plug.resetToDefault(9);
     ASSERT_EQ(hostCalls().size(), 1u);
