@@ -64,10 +64,12 @@ AudioEffect::AudioEffect(audioMasterCallback master, VstInt32 programs, VstInt32
     canProcessReplacing();
 }
 
-AudioEffect::~AudioEffect() { delete editor; }
+AudioEffect::~AudioEffect() = default;
 
 void AudioEffect::setEditor(AEffEditor* e) {
-    editor = e;
+    // An editor may attach itself from its constructor and be attached again by
+    // whoever created it: still one owner and one delete.
+    if (e != editor.get()) editor.reset(e);
     setFlag(effFlagsHasEditor, e != nullptr);
 }
 

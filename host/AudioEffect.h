@@ -9,8 +9,15 @@
 // A state after the comma narrows the tag: "creation" (inside the entry call,
 // before the host has the record), "suspended" (between effMainsChanged 0 and
 // 1: no process call can run, so allocation is allowed), "resumed" (process
-// calls may run).
+// calls may run), "one at a time" (either thread, never both at once: the UI
+// thread only while suspended, so the operation may touch the audio state but
+// must not allocate, lock or wait).
+// One tag per entry (a comment over a group of declarations tags the group);
+// an override names the thread its base names. tests/host/checkThreadTags.sh
+// checks both.
 #pragma once
+
+#include <memory>
 
 #include "host/AEffEditor.h"
 #include "host/vst24.h"
@@ -19,7 +26,7 @@ class AudioEffect {
 public:
     // [UI thread, creation] Fills the effect record; may allocate.
     AudioEffect(audioMasterCallback audioMaster, VstInt32 numPrograms, VstInt32 numParams);
-    // [UI thread, after effClose] Deletes the editor object.
+    // [UI thread, after effClose] The editor object goes with the effect.
     virtual ~AudioEffect();
 
     // [any thread] Opcode dispatch; opcodes outside 0..24 answer 0.
@@ -44,7 +51,7 @@ public:
     // [UI thread] Store plus audioMasterAutomate.
     virtual void setParameterAutomated(VstInt32 index, float value);
 
-    // [UI thread] Programs, names, texts and the chunk.
+    // [UI thread] Programs and their names.
     virtual VstInt32 getProgram() { return curProgram; }
     virtual void setProgram(VstInt32 program) { curProgram = program; }
     virtual void setProgramName(char*) {}
@@ -52,6 +59,8 @@ public:
         if (name) *name = 0;
     }
 
+    // [any thread] Parameter texts: the host asks from either thread, and an
+    // editor shows them too; they read the table and write only into text.
     virtual void getParameterLabel(VstInt32, char* label) {
         if (label) *label = 0;
     }
@@ -62,6 +71,7 @@ public:
         if (text) *text = 0;
     }
 
+    // [UI thread] The state chunk: data stays valid until the next getChunk.
     virtual VstInt32 getChunk(void** data, bool isPreset = false);
     virtual VstInt32 setChunk(void* data, VstInt32 byteSize, bool isPreset = false);
 
@@ -75,7 +85,7 @@ public:
     virtual void setInitialDelay(VstInt32 delay) { cEffect.initialDelay = delay; }
 
     // [any thread] Plain reads of fields set while suspended.
-    virtual AEffEditor* getEditor() { return editor; }
+    virtual AEffEditor* getEditor() { return editor.get(); }
     virtual AEffect* getAeffect() { return &cEffect; }
     virtual float getSampleRate() { return sampleRate; }
     virtual VstInt32 getBlockSize() { return blockSize; }
@@ -95,8 +105,10 @@ public:
     virtual void hasClip(bool state = true) { setFlag(effFlagsHasClip, state); }
     virtual void canMono(bool state = true) { setFlag(effFlagsCanMono, state); }
 
-    // [UI thread, creation] Attaches the editor object; the effect owns it from then on.
-    void setEditor(AEffEditor* e);
+    // [UI thread, creation] Attaches the editor object; the effect owns it from
+    // then on. Attaching the attached editor again changes nothing; attaching
+    // another one deletes the one before.
+    virtual void setEditor(AEffEditor* e);
 
     // [any thread] Calls the host callback, or answers 0 without calling when there is none.
     VstIntPtr callHost(VstInt32 opcode, VstInt32 index = 0, VstIntPtr value = 0, void* ptr = nullptr,
@@ -111,7 +123,7 @@ protected:
     }
 
     audioMasterCallback audioMaster;
-    AEffEditor* editor = nullptr;
+    std::unique_ptr<AEffEditor> editor;
     float sampleRate = 44100.0f;
     VstInt32 blockSize = 1024;
     VstInt32 numPrograms;

@@ -91,6 +91,7 @@ public:
         return callHost(audioMasterSizeWindow, width, height) != 0;
     }
 
+    // [UI thread] Old requests to the host and the program categories.
     virtual bool wantEvents(VstInt32 filter = 1) { return callHost(audioMasterWantMidi, 0, filter) != 0; }
     virtual VstInt32 getNumCategories() { return 1; }
     virtual bool copyProgram(VstInt32) { return false; }

@@ -1,7 +1,6 @@
 // The state chunk: the writer (preset or bank) and the record-by-record reader.
 // Loading goes through the same parameter operations as the host and the
 // editor, so the host hears of every restored value.
-#include <cmath>
 #include <cstdio>
 #include <cstring>
 
@@ -29,7 +28,7 @@ void putU16(std::vector<uint8_t>& out, uint16_t v) {
 void putValueRecord(std::vector<uint8_t>& out, uint32_t index, float value) {
     out.push_back(tagValue);
     out.push_back(static_cast<uint8_t>(index));
-    putU16(out, encodeValue(std::fabs(value)));
+    putU16(out, encodeValue(value));
 }
 
 }  // namespace

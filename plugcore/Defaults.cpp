@@ -1,7 +1,6 @@
 // The per-user defaults file: the bank form of the state chunk, kept in
 // <settings folder>/<maker>/<plug-in name>.defaults, read by every new
 // instance and written when the user saves new defaults.
-#include <cmath>
 #include <string>
 #include <vector>
 
@@ -34,7 +33,7 @@ std::string defaultsFile(const std::string& folder, const ProductInfo& product) 
 // Loading or saving the defaults makes the current values the reset values.
 static void adoptCurrentAsDefaults(ParamTable& table) {
     for (uint32_t i = 0; i < table.count; ++i)
-        table.params[i].defaultValue = std::fabs(table.params[i].value.load(std::memory_order_relaxed));
+        table.params[i].defaultValue = table.params[i].value.load(std::memory_order_relaxed);
 }
 
 void Plug::loadDefaults() {

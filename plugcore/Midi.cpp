@@ -73,7 +73,8 @@ void Plug::learnAndMatch(int16_t key, int data) {
 }
 
 void Plug::assignMidiKey(VstInt32 index, int32_t key) {
-    if (static_cast<uint32_t>(index) >= params.count) return;
+    Param* target = parameter(index);
+    if (!target) return;
     key = normalizedKey(key);
     // A controller drives at most one parameter.
     if (key != -1) {
@@ -81,16 +82,16 @@ void Plug::assignMidiKey(VstInt32 index, int32_t key) {
             if (params.params[i].midiKey.load(std::memory_order_relaxed) == key)
                 params.params[i].midiKey.store(-1, std::memory_order_relaxed);
     }
-    params.params[index].midiKey.store(key, std::memory_order_relaxed);
+    target->midiKey.store(key, std::memory_order_relaxed);
 }
 
 int32_t Plug::getMidiKey(VstInt32 index) const {
-    return static_cast<uint32_t>(index) < params.count ? params.params[index].midiKey.load(std::memory_order_relaxed)
-                                                       : -1;
+    const Param* p = parameter(index);
+    return p ? p->midiKey.load(std::memory_order_relaxed) : -1;
 }
 
 void Plug::startLearn(VstInt32 index) {
-    if (static_cast<uint32_t>(index) < params.count) learnTarget.store(index, std::memory_order_relaxed);
+    if (parameter(index)) learnTarget.store(index, std::memory_order_relaxed);
 }
 
 void Plug::cancelLearn() { learnTarget.store(-1, std::memory_order_relaxed); }

@@ -12,7 +12,10 @@ struct Param {
     float cooked = -1.0f;    // last value the cook step handed on (audio thread only)
     float notified = 0.0f;   // last value the poll step delivered (UI thread only)
     float defaultValue = 0.0f;
-    std::atomic<float> value{0.0f};  // current normalized value, written from any thread
+    // Current normalized value, written from any thread, and only through
+    // Plug::setParameter: the frame skips the cook step while that setter's
+    // store count holds still.
+    std::atomic<float> value{0.0f};
     const char* name = nullptr;
     const char* label = nullptr;
     std::atomic<int32_t> midiKey{-1};  // bound controller key, -1 for none
@@ -45,9 +48,10 @@ public:
 // Clamps to [0, 1]. A value that is not a number becomes 0: stored as it is, it
 // would read back as NaN to the host, never compare equal to the editor's copy
 // (so the editor would repaint for ever) and count as 0 in the sound anyway.
+// -0 becomes +0 as well, so a stored value never carries a sign and readers
+// need no absolute value.
 inline float clampUnit(float v) {
-    if (v != v) return 0.0f;
-    if (v < 0.0f) return 0.0f;
+    if (!(v > 0.0f)) return 0.0f;  // NaN, negatives and both zeros
     if (v > 1.0f) return 1.0f;
     return v;
 }

@@ -1,11 +1,11 @@
 // Construction, tear-down, parameters, identity and pins of PlugCore::Plug.
 #include "plugcore/Plug.h"
 
-#include <cmath>
 #include <cstdio>
 #include <cstring>
 
 #include "platform/platform.h"
+#include "plugcore/SharedBlock.h"
 
 namespace PlugCore {
 
@@ -44,53 +44,60 @@ Plug::Plug(audioMasterCallback audioMaster, const ProductInfo& product)
 Plug::~Plug() {
     // The editor goes first: closing an open window still talks to the tables,
     // which the members' own destructors free after this body.
-    delete editor;
-    editor = nullptr;
+    meterBlock.store(nullptr, std::memory_order_release);
+    editor.reset();
+}
+
+void Plug::setEditor(AEffEditor* e) {
+    AudioEffectX::setEditor(e);
+    // Looked up once here, on the UI thread, instead of on every audio block.
+    meterBlock.store(dynamic_cast<SharedBlock*>(e), std::memory_order_release);
 }
 
 void Plug::setParameter(VstInt32 index, float value) {
-    if (static_cast<uint32_t>(index) < params.count)
-        params.params[index].value.store(clampUnit(value), std::memory_order_relaxed);
+    if (Param* p = parameter(index)) {
+        p->value.store(clampUnit(value), std::memory_order_relaxed);
+        // Publishes the store to the frame's "did anything move" check.
+        valueStores.fetch_add(1, std::memory_order_release);
+    }
 }
 
-void Plug::setParameterClamped(VstInt32 index, float value) { Plug::setParameter(index, value); }
-
+// Stored values are never negative, -0 included, so no absolute value is needed.
 float Plug::getParameter(VstInt32 index) {
-    if (static_cast<uint32_t>(index) >= params.count) return 0.0f;
-    return std::fabs(params.params[index].value.load(std::memory_order_relaxed));
+    const Param* p = parameter(index);
+    return p ? p->value.load(std::memory_order_relaxed) : 0.0f;
 }
 
 void Plug::getParameterName(VstInt32 index, char* text) {
     if (!text) return;
-    const char* name = static_cast<uint32_t>(index) < params.count ? params.params[index].name : nullptr;
-    std::strcpy(text, name ? name : "**");
+    const Param* p = parameter(index);
+    std::strcpy(text, p && p->name ? p->name : "**");
 }
 
 void Plug::getParameterLabel(VstInt32 index, char* text) {
     if (!text) return;
-    const char* label = static_cast<uint32_t>(index) < params.count ? params.params[index].label : nullptr;
-    std::strcpy(text, label ? label : "");
+    const Param* p = parameter(index);
+    std::strcpy(text, p && p->label ? p->label : "");
 }
 
 void Plug::getParameterDisplay(VstInt32 index, char* text) {
-    if (text && static_cast<uint32_t>(index) < params.count)
-        formatParameter(index, text, kVstMaxParamStrLen, getParameter(index));
+    if (text && parameter(index)) formatParameter(index, text, kVstMaxParamStrLen, getParameter(index));
 }
 
 bool Plug::cookParameter(int32_t, float) { return true; }
 
 void Plug::resetToDefault(VstInt32 index) {
-    float v = static_cast<uint32_t>(index) < params.count ? params.params[index].defaultValue : 0.0f;
-    setParameterAutomated(index, v);
+    const Param* p = parameter(index);
+    setParameterAutomated(index, p ? p->defaultValue : 0.0f);
 }
 
 void Plug::initParameter(VstInt32 index, const char* name, const char* label, float defaultValue) {
-    if (static_cast<uint32_t>(index) >= params.count) return;
-    Param& p = params.params[index];
-    p.name = name;
-    p.label = label;
-    p.defaultValue = defaultValue;
-    setParameterClamped(index, defaultValue);
+    Param* p = parameter(index);
+    if (!p) return;
+    p->name = name;
+    p->label = label;
+    p->defaultValue = defaultValue;
+    setParameter(index, defaultValue);  // final: no product code runs while the product is being built
 }
 
 bool Plug::getEffectName(char* text) {

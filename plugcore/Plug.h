@@ -16,6 +16,8 @@
 
 namespace PlugCore {
 
+class SharedBlock;
+
 // Musical timing handed to the product with every sub-block.
 struct BlockTiming {
     double tempo;
@@ -49,30 +51,46 @@ public:
 
     // --- parameters ---
     // [any thread] Clamped store (NaN stores 0); nothing else.
-    void setParameter(VstInt32 index, float value) override;
+    void setParameter(VstInt32 index, float value) final;
     // [any thread] Plain reads; the texts come from the record and the product.
-    float getParameter(VstInt32 index) override;
-    void getParameterName(VstInt32 index, char* text) override;
-    void getParameterLabel(VstInt32 index, char* text) override;
-    void getParameterDisplay(VstInt32 index, char* text) override;
-    // [audio thread] Every change needs a full recompute.
+    float getParameter(VstInt32 index) final;
+    void getParameterName(VstInt32 index, char* text) final;
+    void getParameterLabel(VstInt32 index, char* text) final;
+    void getParameterDisplay(VstInt32 index, char* text) final;
+    // [audio thread] Every change needs a full recompute; a product that can
+    // tell cheaper changes apart replaces this.
     bool cookParameter(int32_t index, float value) override;
     // [UI thread] setParameterAutomated with the record's default value.
     void resetToDefault(VstInt32 index);
     // [UI thread] The poll step for the editor.
     void pollParameters(IParamNotify* notify) { PlugCore::pollParameters(params, notify); }
+    // [any thread] The record of one parameter, null for an index outside the
+    // table: the one place an index from a host, a chunk, MIDI or a widget is checked.
+    Param* parameter(VstInt32 index) {
+        return static_cast<uint32_t>(index) < params.count ? &params.params[static_cast<uint32_t>(index)] : nullptr;
+    }
+    const Param* parameter(VstInt32 index) const { return const_cast<Plug*>(this)->parameter(index); }
     ParamTable& parameterTable() { return params; }
     // [any thread] Fixed at construction.
     const ProductInfo& productInfo() const { return identity; }
     const char* getPluginName() const { return identity.name; }
 
+    // --- editor ---
+    // [UI thread, creation] Attaches the editor (owned from then on, see
+    // AudioEffect) and hands its meter block to the signal chain, so the audio
+    // side never has to look for it.
+    void setEditor(AEffEditor* e) final;
+    // [audio thread] The attached editor's meter block; null without an editor
+    // or when the editor has none.
+    SharedBlock* sharedBlock() const { return meterBlock.load(std::memory_order_acquire); }
+
     // --- processing frame ---
     // [UI thread, suspended] setBlockSize allocates the planar buffers; resume
     // recomputes rate constants, clears the signal state and earns the lazy
     // allocation one new attempt.
-    void setSampleRate(float rate) override;
-    void setBlockSize(VstInt32 size) override;
-    void resume() override;
+    void setSampleRate(float rate) final;
+    void setBlockSize(VstInt32 size) final;
+    void resume() final;
     // [audio thread, resumed] No allocation, lock or wait, with one stated
     // exception: a host that never sent a block size gets the buffers allocated
     // in a process call, tried once per resume. A zero-length call handles its
@@ -80,34 +98,34 @@ public:
     // count is refused with its events. A call that cannot run (no buffers, a
     // channel missing) still handles its events and leaves silence in the
     // replacing outputs.
-    void processReplacing(float** inputs, float** outputs, VstInt32 sampleFrames) override;
-    void process(float** inputs, float** outputs, VstInt32 sampleFrames) override;
-    void processDoubleReplacing(double** inputs, double** outputs, VstInt32 sampleFrames) override;
-    VstInt32 processEvents(VstEvents* events) override;
+    void processReplacing(float** inputs, float** outputs, VstInt32 sampleFrames) final;
+    void process(float** inputs, float** outputs, VstInt32 sampleFrames) final;
+    void processDoubleReplacing(double** inputs, double** outputs, VstInt32 sampleFrames) final;
+    VstInt32 processEvents(VstEvents* events) final;
 
     // --- identity and pins ---
     // [UI thread]
-    bool getEffectName(char* text) override;
-    bool getVendorString(char* text) override;
-    bool getProductString(char* text) override;
-    VstInt32 canDo(char* text) override;
-    VstIntPtr vendorSpecific(VstInt32 index, VstIntPtr value, void* ptr, float opt) override;
-    bool getInputProperties(VstInt32 index, VstPinProperties* properties) override;
-    bool getOutputProperties(VstInt32 index, VstPinProperties* properties) override;
+    bool getEffectName(char* text) final;
+    bool getVendorString(char* text) final;
+    bool getProductString(char* text) final;
+    VstInt32 canDo(char* text) final;
+    VstIntPtr vendorSpecific(VstInt32 index, VstIntPtr value, void* ptr, float opt) final;
+    bool getInputProperties(VstInt32 index, VstPinProperties* properties) final;
+    bool getOutputProperties(VstInt32 index, VstPinProperties* properties) final;
 
     // --- programs and chunk ---
     // [UI thread] Leaves the current program (its values are snapshotted) and loads another.
-    void setProgram(VstInt32 program) override;
+    void setProgram(VstInt32 program) final;
     // [UI thread] Names are cut at 23 characters.
-    void setProgramName(char* name) override;
+    void setProgramName(char* name) final;
     // [UI thread]
-    void getProgramName(char* name) override;
-    bool getProgramNameIndexed(VstInt32 category, VstInt32 index, char* text) override;
+    void getProgramName(char* name) final;
+    bool getProgramNameIndexed(VstInt32 category, VstInt32 index, char* text) final;
     // [UI thread] Points data at the chunk buffer, valid until the next getChunk.
-    VstInt32 getChunk(void** data, bool isPreset) override;
+    VstInt32 getChunk(void** data, bool isPreset) final;
     // [UI thread] Applies the records in stored order; never reads beyond byteSize. Always 0.
-    VstInt32 setChunk(void* data, VstInt32 byteSize, bool isPreset) override;
-    // [UI thread] Copies the absolute live values into a program.
+    VstInt32 setChunk(void* data, VstInt32 byteSize, bool isPreset) final;
+    // [UI thread] Copies the live values into a program.
     void snapshotProgram(VstInt32 program);
     // [UI thread] Writes the chunk into the given buffer (bank when isPreset is false).
     void writeChunk(std::vector<uint8_t>& out, bool isPreset);
@@ -147,8 +165,8 @@ public:
     // --- product operations ---
     // [UI thread, suspended] Rate-dependent constants (from resume).
     virtual void sampleRateChanged() = 0;
-    // [UI thread, suspended] Clears the signal state (from resume); also [audio
-    // thread] on the all-sound-off controller, so no allocation, lock or wait.
+    // [any thread, one at a time] Clears the signal state: from resume (UI
+    // thread, suspended) and on the audio thread for the all-sound-off controller.
     virtual void resetState() = 0;
     // [audio thread] One sub-block; returns whether the beat clock runs while the transport stops.
     virtual bool processBlock(bool paramsChanged, const BlockTiming* timing, double* const* in,
@@ -166,8 +184,6 @@ public:
 protected:
     // [UI thread, creation] Product constructor helpers: names, units, default and initial value.
     void initParameter(VstInt32 index, const char* name, const char* label, float defaultValue);
-    // [any thread]
-    void setParameterClamped(VstInt32 index, float value);
     // [audio thread]
     float cookedValue(VstInt32 index) const { return params.params[index].cooked; }
     // [audio thread] Called between reading the learn target and releasing it;
@@ -185,6 +201,7 @@ private:
     void fetchTiming();
     void runPiece(double* const* out, VstInt32 offset, VstInt32 frames, bool lastPiece, int& nextEvent);
     void runSubBlock(double* const* out, VstInt32 start, VstInt32 length);
+    bool cookStep();
     int dispatchEvents(int index);
     void handleMidi(const VstMidiEvent& event);
     void learnAndMatch(int16_t key, int data);
@@ -206,8 +223,13 @@ private:
     double beatPosition = 0.0;
     float frameTempo = 120.0f;
     bool framePlaying = false;
+    // Bumped by every parameter store; the cook step is skipped while it holds
+    // still and nothing else asked for a full cook.
+    std::atomic<uint32_t> valueStores{0};
+    uint32_t cookedStores = 0;  // audio thread: valueStores when the last cook ran
+    bool cookEverything = true;  // audio thread: a cook that must run (first block, resume)
+    std::atomic<SharedBlock*> meterBlock{nullptr};
 
-protected:
     // MIDI state (audio thread), learn target (shared)
     uint16_t rpnNumber = 0;
     uint16_t bendRange = 256;

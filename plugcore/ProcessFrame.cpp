@@ -4,36 +4,17 @@
 // pieces of at most that size, so hosts that send longer blocks (offline
 // bounces) get exactly what announced-size blocks would give.
 #include <algorithm>
-#include <cmath>
 #include <cstdint>
 #include <new>
 
 #include "plugcore/Plug.h"
+#include "plugcore/sampleConvert.h"
 
 namespace PlugCore {
 
 namespace {
 
 constexpr VstInt32 kTimeFilter = kVstTempoValid | kVstPpqPosValid | kVstTransportPlaying;  // 0x602
-
-inline double cleanSample(double x) {
-    if (std::isnan(x)) return 0.0;
-    if (x < -1e10) return -1e10;
-    if (x > 1e10) return 1e10;
-    return x;
-}
-
-template <typename T>
-void cleanInto(const T* source, double* destination, VstInt32 frames) {
-    VstInt32 i = 0;
-    for (; i + 4 <= frames; i += 4) {
-        destination[i] = cleanSample(static_cast<double>(source[i]));
-        destination[i + 1] = cleanSample(static_cast<double>(source[i + 1]));
-        destination[i + 2] = cleanSample(static_cast<double>(source[i + 2]));
-        destination[i + 3] = cleanSample(static_cast<double>(source[i + 3]));
-    }
-    for (; i < frames; ++i) destination[i] = cleanSample(static_cast<double>(source[i]));
-}
 
 }  // namespace
 
@@ -81,6 +62,7 @@ void Plug::resume() {
         sampleRateDirty = false;
     }
     for (uint32_t i = 0; i < params.count; ++i) params.params[i].cooked = -1.0f;
+    cookEverything = true;
     lazyAllocationSpent = false;  // switching on again may find the memory that was missing
     resetState();
     setInitialDelay(getLatency());
@@ -140,7 +122,8 @@ void Plug::runFrame(T** inputs, T** outputs, VstInt32 sampleFrames, bool accumul
     double* hostOut[kChannels];
     for (VstInt32 offset = 0; offset < sampleFrames; offset += bufferFrames) {
         const VstInt32 frames = std::min(bufferFrames, sampleFrames - offset);
-        for (VstInt32 k = 0; k < kChannels; ++k) cleanInto(inputs[k] + offset, inputBuffers[k], frames);
+        for (VstInt32 k = 0; k < kChannels; ++k)
+            sampleConvert::cleanInto(inputs[k] + offset, inputBuffers[k], frames);
         // The double path writes straight into the host's buffers; the single
         // path goes through ours and is converted below.
         double* const* out = outputBuffers;
@@ -151,12 +134,10 @@ void Plug::runFrame(T** inputs, T** outputs, VstInt32 sampleFrames, bool accumul
         runPiece(out, offset, frames, offset + frames >= sampleFrames, nextEvent);
         if constexpr (!isDouble) {
             for (VstInt32 j = 0; j < kChannels; ++j) {
-                float* host = outputs[j] + offset;
-                const double* mine = outputBuffers[j];
                 if (accumulate)
-                    for (VstInt32 i = 0; i < frames; ++i) host[i] = static_cast<float>(host[i] + mine[i]);
+                    sampleConvert::storeAccumulating(outputBuffers[j], outputs[j] + offset, frames);
                 else
-                    for (VstInt32 i = 0; i < frames; ++i) host[i] = static_cast<float>(mine[i]);
+                    sampleConvert::storeReplacing(outputBuffers[j], outputs[j] + offset, frames);
             }
         }
     }
@@ -203,7 +184,7 @@ void Plug::runSubBlock(double* const* out, VstInt32 start, VstInt32 length) {
         inputCursor[k] = inputBuffers[k] + start;
         outputCursor[k] = out[k] + start;
     }
-    const bool changed = cookPending ? cookParameters(params, this) : false;
+    const bool changed = cookPending && cookStep();
     cookPending = false;
     const double tempo = frameTempo;
     const double rate = sampleRate;
@@ -211,6 +192,16 @@ void Plug::runSubBlock(double* const* out, VstInt32 start, VstInt32 length) {
     const BlockTiming timing{tempo, beatPosition, tempo / samplesPerMinute, rate};
     const bool keepsTime = processBlock(changed, &timing, inputCursor, outputCursor, length);
     beatPosition = (keepsTime || framePlaying) ? beatPosition + length * tempo / samplesPerMinute : 0.0;
+}
+
+// The cook step, skipped when no parameter was stored since it last ran: then
+// every value still equals its cooked copy and it could only answer false.
+bool Plug::cookStep() {
+    const uint32_t stores = valueStores.load(std::memory_order_acquire);
+    if (stores == cookedStores && !cookEverything) return false;
+    cookedStores = stores;
+    cookEverything = false;
+    return cookParameters(params, this);
 }
 
 // Handles the events from index on whose position does not exceed that of

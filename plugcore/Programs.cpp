@@ -1,7 +1,6 @@
 // The program bank: eight named snapshots of every parameter value. The live
 // values are not kept inside the current program; it is brought up to date
 // when the plug-in switches away from it.
-#include <cmath>
 #include <cstring>
 
 #include "plugcore/Plug.h"
@@ -11,7 +10,7 @@ namespace PlugCore {
 void Plug::snapshotProgram(VstInt32 program) {
     if (program < 0 || program >= numPrograms) return;
     for (uint32_t i = 0; i < params.count; ++i)
-        programs[program].values[i] = std::fabs(params.params[i].value.load(std::memory_order_relaxed));
+        programs[program].values[i] = params.params[i].value.load(std::memory_order_relaxed);
 }
 
 void Plug::setProgram(VstInt32 program) {

@@ -54,17 +54,18 @@ inline Pair branchB(Allpass* sections, Pair s) {
     return allpass(sections[kB2], kHalfBandB2, allpass(sections[kB1], kHalfBandB1, s));
 }
 
-// Two values at the doubled rate: the first and the second of one input sample.
-struct HalfPair {
+// One input frame at the doubled rate: its first and its second value, each a
+// Pair of both channels.
+struct UpsampledFrame {
     Pair first;
     Pair second;
 };
 
 // Upsampling: s0 from branch A, s1 from branch B.
-inline HalfPair upsample(Allpass* sections, Pair r) { return {branchA(sections, r), branchB(sections, r)}; }
+inline UpsampledFrame upsample(Allpass* sections, Pair r) { return {branchA(sections, r), branchB(sections, r)}; }
 
 // Downsampling: the mean of branch A on the second and branch B on the first value.
-inline Pair downsample(Allpass* sections, const HalfPair& y) {
+inline Pair downsample(Allpass* sections, const UpsampledFrame& y) {
     return both(0.5) * (branchA(sections, y.second) + branchB(sections, y.first));
 }
 

@@ -37,6 +37,7 @@ Orvalt::Orvalt(audioMasterCallback audioMaster) : Plug(audioMaster, product()) {
     initParameter(kLimit, "limit", "dB", 1.0f);
     initParameter(kBass, "bass", "dB", 0.0f);
     initParameter(kClip, "clip", "", 1.0f);
+    // "db" in lower case is drive's unit text as hosts have always shown it; it stays.
     initParameter(kDrive, "drive", "db", 1.0f);
     initParameter(kMakeup, "makeup", "", 0.0f);
 

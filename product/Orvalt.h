@@ -15,13 +15,14 @@ public:
 
     // [UI thread, suspended] From resume.
     void sampleRateChanged() override;
-    // [UI thread at resume; audio thread on "all sound off"]
+    // [any thread, one at a time] From resume and on "all sound off".
     void resetState() override;
     // [audio thread]
     bool processBlock(bool paramsChanged, const PlugCore::BlockTiming* timing, double* const* in,
                       double* const* out, VstInt32 frames) override;
     // [any thread]
     void formatParameter(VstInt32 index, char* text, size_t textSize, float value) override;
+    // [UI thread, suspended] The clipper's one sample of look-ahead.
     VstInt32 getLatency() override { return 1; }
 
     // Who this product is, in one place: what the framework tells hosts, users and the file system.
@@ -30,6 +31,7 @@ public:
 private:
     friend struct OrvaltChainProbe;  // tests read the designed coefficients
 
+    // [any thread, one at a time] After a cook on the audio thread, and from sampleRateChanged.
     void updateParameters();
     // The sample rate the design uses: the host's, with unusable values replaced.
     double chainRate();
@@ -42,8 +44,8 @@ private:
     template <bool shortBlock>
     void runSwitched(const double* const* in, double* const* out, VstInt32 frames);
     bool equalizerSettled() const;
-    // Offers meterPeak to the editor once meterCounter has passed the period.
-    void meterHandOver(PlugCore::SharedBlock*& target, bool& targetKnown);
+    // [audio thread] Offers meterPeak to the editor's block once meterCounter has passed the period.
+    void meterHandOver(PlugCore::SharedBlock& target);
 
     double limitGain = 1.0;
     double inputGainTarget = 1.0;

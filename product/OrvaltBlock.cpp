@@ -109,8 +109,8 @@ template <bool warm, bool clip, bool shortBlock>
     __m128 peaks = loadPeaks(meterPeak);
     int32_t counter = meterCounter;
     const int32_t period = meterPeriod;
-    PlugCore::SharedBlock* meterTarget = nullptr;
-    bool meterTargetKnown = false;
+    // Fixed while the plug-in lives; without an editor there is nobody to hand over to.
+    PlugCore::SharedBlock* const meterTarget = sharedBlock();
 
     // A block whose smoothers have all settled runs a loop without them, where
     // the gains are constants; passing std::true_type steps the smoothers that
@@ -130,11 +130,10 @@ template <bool warm, bool clip, bool shortBlock>
         }
         storeFrame(out0, out1, f, y);
         if (counter < INT32_MAX) ++counter;  // saturates instead of overflowing
-        // Without an editor there is nobody to hand over to.
-        if (counter > period && (!meterTargetKnown || meterTarget)) {
+        if (counter > period && meterTarget) {
             storePeaks(meterPeak, peaks);
             meterCounter = counter;
-            meterHandOver(meterTarget, meterTargetKnown);
+            meterHandOver(*meterTarget);
             peaks = loadPeaks(meterPeak);
             counter = meterCounter;
         }
@@ -151,25 +150,25 @@ template <bool warm, bool clip, bool shortBlock>
             for (VstInt32 f = 0; f < frames; ++f) finish(f, input(f, std::true_type{}), std::true_type{});
     } else {
         // The stages between the upsampler and the drive, each for one frame.
-        auto equalizeBoth = [&](const HalfPair& up, auto glidingType) __attribute__((always_inline)) {
-            HalfPair e;
+        auto equalizeBoth = [&](const UpsampledFrame& up, auto glidingType) __attribute__((always_inline)) {
+            UpsampledFrame e;
             if (decltype(glidingType)::value && !eqSettled) glide(s.bassEq, eqTarget, k);
             e.first = equalize(s.bassEq, up.first);
             if (decltype(glidingType)::value && !eqSettled) glide(s.bassEq, eqTarget, k);
             e.second = equalize(s.bassEq, up.second);
             return e;
         };
-        auto saturateBoth = [&](const HalfPair& e) __attribute__((always_inline)) {
-            return HalfPair{saturate(e.first, s.satPrevIn, s.satPrevOut), saturate(e.second, s.satPrevIn, s.satPrevOut)};
+        auto saturateBoth = [&](const UpsampledFrame& e) __attribute__((always_inline)) {
+            return UpsampledFrame{saturate(e.first, s.satPrevIn, s.satPrevOut), saturate(e.second, s.satPrevIn, s.satPrevOut)};
         };
-        auto blockDcBoth = [&](const HalfPair& change) __attribute__((always_inline)) {
-            HalfPair y;
+        auto blockDcBoth = [&](const UpsampledFrame& change) __attribute__((always_inline)) {
+            UpsampledFrame y;
             y.first = blockDc(change.first, s.dcPrevOut, dc);
             y.second = blockDc(change.second, s.dcPrevOut, dc);
             return y;
         };
 
-        HalfPair upOut{}, eqOut{}, satOut{}, dcOut{};
+        UpsampledFrame upOut{}, eqOut{}, satOut{}, dcOut{};
         Pair downOut{};
         auto pass = [&](VstInt32 j, auto checkedType, auto glidingType) __attribute__((always_inline)) {
             constexpr bool checked = decltype(checkedType)::value;
@@ -184,8 +183,8 @@ template <bool warm, bool clip, bool shortBlock>
         if (shortBlock) {
             // Too short to fill the pipeline: each frame through every stage in turn.
             for (VstInt32 f = 0; f < frames; ++f) {
-                const HalfPair up = upsample(s.upsampler, input(f, std::true_type{}));
-                const HalfPair y = blockDcBoth(saturateBoth(equalizeBoth(up, std::true_type{})));
+                const UpsampledFrame up = upsample(s.upsampler, input(f, std::true_type{}));
+                const UpsampledFrame y = blockDcBoth(saturateBoth(equalizeBoth(up, std::true_type{})));
                 finish(f, downsample(s.downsampler, y), std::true_type{});
             }
         } else {
@@ -205,23 +204,17 @@ template <bool warm, bool clip, bool shortBlock>
 }
 
 // Offers the clip peaks to the editor about every 20 ms. The audio side tries
-// the editor's lock once and never waits for it. The editor object is fixed for
-// the plug-in's life, so it is looked up once per block, when first needed.
-// Called once meterCounter has passed meterPeriod.
-[[gnu::noinline]] void Orvalt::meterHandOver(PlugCore::SharedBlock*& target, bool& targetKnown) {
-    if (!targetKnown) {
-        AEffEditor* editor = getEditor();
-        target = editor ? dynamic_cast<PlugCore::SharedBlock*>(editor) : nullptr;
-        targetKnown = true;
-    }
-    if (!target) return;
-    if (target->tryLock()) {
-        if (target->sharedTaken.load(std::memory_order_acquire)) {
-            target->sharedTaken.store(false, std::memory_order_relaxed);
-            const uint32_t bytes = target->sharedSize < sizeof meterPeak ? target->sharedSize : sizeof meterPeak;
-            if (target->shared && bytes) std::memcpy(target->shared, meterPeak, bytes);
+// the editor's lock once and never waits for it. The framework handed over the
+// editor's block when the editor was attached. Called once meterCounter has
+// passed meterPeriod.
+[[gnu::noinline]] void Orvalt::meterHandOver(PlugCore::SharedBlock& target) {
+    if (target.tryLock()) {
+        if (target.sharedTaken.load(std::memory_order_acquire)) {
+            target.sharedTaken.store(false, std::memory_order_relaxed);
+            const uint32_t bytes = target.sharedSize < sizeof meterPeak ? target.sharedSize : sizeof meterPeak;
+            if (target.shared && bytes) std::memcpy(target.shared, meterPeak, bytes);
         }
-        target->unlock();
+        target.unlock();
         meterCounter = 0;
     }
     meterPeak[0] = meterPeak[0] * kMeterDecay;

@@ -29,7 +29,7 @@ double Orvalt::chainRate() {
     return fs;
 }
 
-// [audio thread] The design always rounds to nearest, whatever mode the host's
+// [UI thread, suspended] The design always rounds to nearest, whatever mode the host's
 // thread is in, so every host gets the same coefficients.
 void Orvalt::sampleRateChanged() {
     {
@@ -48,7 +48,7 @@ void Orvalt::sampleRateChanged() {
     updateParameters();
 }
 
-// [audio thread] Targets only: the smoothers and the filter states carry on.
+// [any thread, one at a time] Targets only: the smoothers and the filter states carry on.
 void Orvalt::updateParameters() {
     RoundingGuard nearest(FE_TONEAREST);
     const double input = number(cookedValue(kInput));

@@ -34,10 +34,16 @@ count_ctest() {
   fi
   total=$(sed -E 's/.* out of ([0-9]+).*/\1/' <<<"$line")
   bad=$(sed -E 's/.* ([0-9]+) tests? failed.*/\1/' <<<"$line")
-  passed=$((passed + total - bad))
-  failed=$((failed + bad))
+  # A skip means something this script installs was missing: the test proved
+  # nothing, so the run does not pass. ctest counts a skip as not failed.
+  skipped=$(grep -cE '\*\*\*Skipped' "$log")
+  passed=$((passed + total - bad - skipped))
+  failed=$((failed + bad + skipped))
   if [ "$bad" -gt 0 ]; then
-    failures+=("$stage: $(grep -E '^\s+[0-9]+ - ' "$log" | sed -E 's/^\s+//' | tr '\n' ';')")
+    failures+=("$stage: $(grep -E '^\s+[0-9]+ - .*\)$' "$log" | grep -v '(Skipped)' | sed -E 's/^\s+//' | tr '\n' ';')")
+  fi
+  if [ "$skipped" -gt 0 ]; then
+    failures+=("$stage: skipped, a tool the test command installs is missing: $(grep -E '\*\*\*Skipped' "$log" | sed -E 's/.*Test +#[0-9]+: ([^ ]+).*/\1/' | tr '\n' ' ')")
   fi
 }
 

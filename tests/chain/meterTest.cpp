@@ -23,12 +23,12 @@ struct FakeEditor : AEffEditor, PlugCore::SharedBlock {
 // Clip on, a loud burst: both meters rise close to 1.
 std::unique_ptr<Orvalt> clippingPlugin(FakeEditor** editor) {
     auto plugin = makeOrvalt(44100.0f, 1024, {{Orvalt::kClip, 1.0f}, {Orvalt::kLimit, 1.0f}, {Orvalt::kDrive, 1.0f}});
+    // Replacing the build's own editor object (if any) deletes it; the new one
+    // is owned by the plug-in from here on.
     if (editor) {
-        delete plugin->getEditor();  // the build's own editor object, if any
         *editor = new FakeEditor;
-        plugin->setEditor(*editor);  // owned by the plug-in from here on
+        plugin->setEditor(*editor);
     } else {
-        delete plugin->getEditor();
         plugin->setEditor(nullptr);
     }
     plugin->resume();

@@ -1,5 +1,9 @@
-// A fixed scenario through every part of the chain, hashed bit for bit. The
-// constant was computed on the native build; the Windows build must match it.
+// Pins change, not correctness: a fixed scenario through every part of the
+// chain, hashed bit for bit. The constants were read once from our own native
+// output; every build must give them, and a change to the chain's arithmetic
+// shows here first. Whether those bits are right is referenceChainTest.cpp's
+// question, which checks the chain against a straightforward one-sample-at-a-time
+// implementation of the same algorithm.
 #include <gtest/gtest.h>
 
 #include <cstring>

@@ -206,10 +206,12 @@ const QuillBLT::Surface& paintedKnob(PlugEdit::Knob* knob) {
     return knob->backBuffer();
 }
 
-// Pixels of the input knob at value 0.5 (frames 47 and 48 blended half and
-// half) over the shipped background and atlas, resting and hovered, as
+// Pins change: pixels of the input knob at value 0.5 (frames 47 and 48 blended
+// half and half) over the shipped background and atlas, resting and hovered, as
 // 0xAARRGGBB. Read once from the painted knob, when its whole picture equalled
-// the editor picture with the atlas images composited over it by hand.
+// the editor picture with the atlas images composited over it by hand; that
+// comparison is not repeated here, so these words only show that the painting
+// did not change.
 struct PinnedPixel {
     const char* what;
     uint32_t x, y;
@@ -227,6 +229,7 @@ const PinnedPixel knobPixels[] = {
 
 }  // namespace
 
+// Pins change (see knobPixels).
 TEST_F(KnobTest, PaintsTheScaleAndTheBlendedFramesOverTheEditorPicture) {
     SetCursorPos(0, 0);
     pump(20);

@@ -70,9 +70,17 @@ TEST_F(Frame, BlockWithoutEventsIsOneSubBlockAndFirstCookIsAChange) {
     EXPECT_TRUE(plug->blocks[0].paramsChanged);
     plug->processDoubleReplacing(in.get(), out.get(), 128);
     EXPECT_FALSE(plug->blocks[1].paramsChanged);
+    plug->setParameter(1, plug->getParameter(1));
+    plug->processDoubleReplacing(in.get(), out.get(), 128);
+    EXPECT_FALSE(plug->blocks[2].paramsChanged) << "storing the value a parameter holds moves nothing";
+    plug->setParameter(1, 0.75f);
+    plug->processDoubleReplacing(in.get(), out.get(), 128);
+    EXPECT_TRUE(plug->blocks[3].paramsChanged) << "a moved value is cooked by the next block";
+    plug->processDoubleReplacing(in.get(), out.get(), 128);
+    EXPECT_FALSE(plug->blocks[4].paramsChanged);
     plug->resume();
     plug->processDoubleReplacing(in.get(), out.get(), 128);
-    EXPECT_TRUE(plug->blocks[2].paramsChanged) << "resume marks every parameter for cooking";
+    EXPECT_TRUE(plug->blocks[5].paramsChanged) << "resume marks every parameter for cooking";
     EXPECT_EQ(plug->resets, 2);
     EXPECT_EQ(plug->rateChanges, 1);
 }

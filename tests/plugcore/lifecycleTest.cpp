@@ -5,6 +5,7 @@
 #include <string>
 
 #include "platform/platform.h"
+#include "plugcore/SharedBlock.h"
 #include "product/Orvalt.h"
 #include "testPlug.h"
 #include "tests/support/testHosts.h"
@@ -29,6 +30,41 @@ TEST(Lifecycle, CloseAnswersOneAndDestroysTheInstanceOnce) {
     EXPECT_EQ(reinterpret_cast<uintptr_t>(plugin) % 16, 0u);
     EXPECT_EQ(e->dispatcher(e, effClose, 0, 0, nullptr, 0.0f), 1);
     EXPECT_EQ(destroyed, 1);
+}
+
+int editorsAlive = 0;
+
+struct CountedEditor : AEffEditor, PlugCore::SharedBlock {
+    CountedEditor() : SharedBlock(8) { ++editorsAlive; }
+    ~CountedEditor() override { --editorsAlive; }
+};
+
+// An editor attaches itself from its constructor and its creator attaches it
+// again: one owner, one delete. Another editor replaces (and deletes) it, and
+// the chain always gets the meter block of the editor attached now.
+TEST(Lifecycle, TheEffectOwnsItsEditorOnceHoweverOftenItIsAttached) {
+    editorsAlive = 0;
+    {
+        TestPlug plug;
+        auto* first = new CountedEditor;
+        plug.setEditor(first);
+        plug.setEditor(first);
+        EXPECT_EQ(editorsAlive, 1);
+        EXPECT_EQ(plug.getEditor(), first);
+        EXPECT_EQ(plug.sharedBlock(), static_cast<PlugCore::SharedBlock*>(first));
+        EXPECT_TRUE(plug.getAeffect()->flags & effFlagsHasEditor);
+
+        auto* plain = new AEffEditor;
+        plug.setEditor(plain);
+        EXPECT_EQ(editorsAlive, 0) << "the replaced editor is deleted";
+        EXPECT_EQ(plug.sharedBlock(), nullptr) << "an editor without a meter block gets no hand-over";
+
+        plug.setEditor(nullptr);
+        EXPECT_FALSE(plug.getAeffect()->flags & effFlagsHasEditor);
+        plug.setEditor(new CountedEditor);
+        EXPECT_EQ(editorsAlive, 1);
+    }
+    EXPECT_EQ(editorsAlive, 0) << "the plug-in deletes the editor it holds";
 }
 
 TEST(Lifecycle, ProductStartsFromItsDefaults) {

@@ -27,9 +27,7 @@ public:
 // Puts the watcher in place of the plug's editor (the plug owns it from then
 // on) and switches the plug on at 48 kHz with blocks of blockSize.
 void switchOnWatched(ProbeOrvalt& plug, LearnWatcher* watcher, VstInt32 blockSize) {
-    AEffEditor* old = plug.getEditor();
-    plug.setEditor(watcher);
-    delete old;
+    plug.setEditor(watcher);  // deletes the editor it replaces
     plug.dispatcher(effSetSampleRate, 0, 0, nullptr, 48000.0f);
     plug.dispatcher(effSetBlockSize, 0, blockSize, nullptr, 0.0f);
     plug.dispatcher(effMainsChanged, 0, 1, nullptr, 0.0f);
@@ -284,15 +282,11 @@ TEST_F(Midi, KeysAreUniqueAndHeldAsSignedSixteenBits) {
 }
 
 TEST_F(Midi, CompletionWithoutANotifyingEditorIsQuiet) {
-    AEffEditor* old = plug.getEditor();
     plug.setEditor(new AEffEditor);
-    delete old;
     plug.startLearn(1);
     plug.handleController(cc(7), 127);
     EXPECT_EQ(plug.getMidiKey(1), cc(7));
-    old = plug.getEditor();
     plug.setEditor(nullptr);
-    delete old;
     plug.startLearn(3);
     plug.handleController(cc(8), 127);
     EXPECT_EQ(plug.getMidiKey(3), cc(8));

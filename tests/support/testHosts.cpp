@@ -19,22 +19,15 @@ VstIntPtr VSTCALLBACK timeHost(AEffect*, VstInt32 opcode, VstInt32, VstIntPtr, v
 
 void setHostTime(VstTimeInfo* time) { currentTime = time; }
 
-bool operator==(const HostCall& a, const HostCall& b) {
-    return a.opcode == b.opcode && a.index == b.index && a.opt == b.opt;
-}
-
-std::ostream& operator<<(std::ostream& out, const HostCall& call) {
-    return out << "{opcode " << call.opcode << ", index " << call.index << ", opt " << call.opt << "}";
-}
-
 std::vector<HostCall>& hostCalls() {
     static std::vector<HostCall> calls;
     return calls;
 }
 
-VstIntPtr VSTCALLBACK recordingHost(AEffect*, VstInt32 opcode, VstInt32 index, VstIntPtr, void*, float opt) {
+VstIntPtr VSTCALLBACK recordingHost(AEffect* effect, VstInt32 opcode, VstInt32 index, VstIntPtr value, void* ptr,
+                                    float opt) {
     if (opcode == audioMasterVersion) return versionAnswer;
-    hostCalls().push_back({opcode, index, opt});
+    hostCalls().push_back({effect, opcode, index, value, ptr, opt, 0});
     return 0;
 }
 

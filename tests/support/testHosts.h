@@ -3,10 +3,10 @@
 #pragma once
 
 #include <cstddef>
-#include <ostream>
 #include <vector>
 
 #include "host/vst24.h"
+#include "tools/vsthost/vsthost.h"
 
 namespace testhosts {
 
@@ -20,14 +20,9 @@ VstIntPtr VSTCALLBACK timeHost(AEffect* effect, VstInt32 opcode, VstInt32 index,
                                float opt);
 void setHostTime(VstTimeInfo* time);
 
-// Answers the version and records every other call, in order.
-struct HostCall {
-    VstInt32 opcode;
-    VstInt32 index;
-    float opt;
-};
-bool operator==(const HostCall& a, const HostCall& b);
-std::ostream& operator<<(std::ostream& out, const HostCall& call);
+// Answers the version and records every other call, in order, in the same
+// record the host tools keep (only its header is used: nothing to link).
+using HostCall = vsthost::HostCall;
 
 VstIntPtr VSTCALLBACK recordingHost(AEffect* effect, VstInt32 opcode, VstInt32 index, VstIntPtr value, void* ptr,
                                     float opt);

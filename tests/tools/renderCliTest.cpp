@@ -753,7 +753,7 @@ IndependentReading ffmpegReading(const std::string& file) {
 }
 
 TEST_F(RenderCli, LoudnessAgreesWithAnIndependentMeter) {
-    if (std::system("ffmpeg -version >/dev/null 2>&1") != 0) GTEST_SKIP() << "ffmpeg not installed";
+    if (std::system("ffmpeg -version >/dev/null 2>&1") != 0) SKIP_NOT_INSTALLED("ffmpeg");
     // Twenty seconds whose level swells and falls, so the loudness range is not zero.
     writeSignal("music.wav", 2, 48000, 48000 * 20, [](size_t n, int c) {
         double t = double(n) / 48000.0;

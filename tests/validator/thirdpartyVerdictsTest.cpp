@@ -4,6 +4,8 @@
 #include "tests/validator/validatorRun.h"
 
 #include <gtest/gtest.h>
+
+#include "tests/support/skip.h"
 #include <unistd.h>
 
 namespace {
@@ -25,7 +27,7 @@ std::string report(const ValidatorReport& r) {
 
 TEST(ThirdPartyVerdicts, ZaMaximX2PassesEveryCheck) {
     const char* path = "/usr/lib/vst/ZaMaximX2-vst.so";
-    if (access(path, R_OK) != 0) GTEST_SKIP() << "zam-plugins is not installed";
+    if (access(path, R_OK) != 0) SKIP_NOT_INSTALLED("zam-plugins");
     ValidatorReport r = validateInstalled(path);
     EXPECT_EQ(r.failedChecks(), std::set<std::string>{}) << report(r);
     EXPECT_EQ(r.exitCode, 0);
@@ -35,7 +37,7 @@ TEST(ThirdPartyVerdicts, ZaMaximX2PassesEveryCheck) {
 
 TEST(ThirdPartyVerdicts, LspStereoLimiterFailsItsRecordedChecks) {
     const char* path = "/usr/lib/vst/lsp-plugins/limiter-stereo.so";
-    if (access(path, R_OK) != 0) GTEST_SKIP() << "lsp-plugins-vst is not installed";
+    if (access(path, R_OK) != 0) SKIP_NOT_INSTALLED("lsp-plugins-vst");
     ValidatorReport r = validateInstalled(path);
     // Found by the validator, each reproducible by hand with --only:
     const std::set<std::string> expected = {
