@@ -57,7 +57,7 @@ public:
     // it through IParamNotify::learnCompleted.
     virtual void startLearn(int32_t index) = 0;
     virtual void cancelLearn() = 0;
-    // Removes the parameter's binding (and a pending learn).
+    // Removes the parameter's binding; a pending learn is the editor's to cancel.
     virtual void unlearn(int32_t index) = 0;
 
     // --- lamps [UI thread] ---

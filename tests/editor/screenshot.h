@@ -5,7 +5,7 @@
 #include <string>
 #include <vector>
 
-#include "plugedit/EditWin.h"
+#include "plugedit/win32/EditWin.h"
 
 namespace editortest {
 
