@@ -4,9 +4,6 @@
 #include <cmath>
 #include <cstring>
 
-#include "plugedit/win32/EditWin.h"
-#include "plugedit/win32/Knob.h"
-#include "plugedit/win32/OnOff.h"
 #include "product/Orvalt.h"
 #include "sag/painter.h"
 
