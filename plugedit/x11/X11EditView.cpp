@@ -29,6 +29,11 @@ Display* openDisplay() {
     }
     return display;
 }
+
+// Static clean-up step: the atlas decoded by the first open goes when the library unloads.
+struct UnloadCleanup {
+    ~UnloadCleanup() { QuillBLT::releaseCommonTextures(); }
+} unloadCleanup;
 }  // namespace
 
 EditView* createEditView(Edit& editor, void* parent) {
