@@ -74,8 +74,9 @@ bool X11EditView::createWindow(Window parent) {
         a.background_pixmap = None;  // never cleared by the server: every pixel is ours
         a.border_pixel = 0;
         a.colormap = DefaultColormap(display, screen);
-        a.event_mask = ExposureMask | ButtonPressMask | ButtonReleaseMask | PointerMotionMask | EnterWindowMask |
-                       LeaveWindowMask | StructureNotifyMask | KeyPressMask;
+        // No key events: the host's shortcuts keep working while the pointer is over the editor.
+        a.event_mask = ExposureMask | ButtonPressMask | ButtonReleaseMask | PointerMotionMask | LeaveWindowMask |
+                       StructureNotifyMask;
         editorWindow = XCreateWindow(display, parent, 0, 0, static_cast<unsigned>(layout.width),
                                      static_cast<unsigned>(layout.height), 0, 24, InputOutput, visual,
                                      CWBackPixmap | CWBorderPixel | CWColormap | CWEventMask, &a);
@@ -120,9 +121,10 @@ X11EditView::~X11EditView() {
 EditHost& X11EditView::host() const { return owner.host(); }
 
 void X11EditView::destroy() {
-    Edit& editor = owner;
+    // The editor forgets the view first (under its lock), so the audio side
+    // never reaches a view that is being deleted.
+    owner.viewDestroyed();
     delete this;
-    editor.viewDestroyed();
 }
 
 void X11EditView::addKnob(int32_t index, WidgetPlace place, const char* caption) {
