@@ -263,6 +263,65 @@ TEST(X11Editor, ASwitchMenuChoiceAndAClickReachTheHostAsOneGestureEach) {
     EXPECT_EQ(f.plug->getParameter(Orvalt::kMakeup), 0.0f);
 }
 
+TEST(X11Editor, SaveDefaultsAsksFirstAndShowsWhyItFailed) {
+    struct Case {
+        const char* name;
+        bool writableFolder;
+        int answer;  // entry of the question clicked: OK or Cancel
+        bool fileExpected;
+        size_t boxesAfter;  // the error box stays until closed
+    };
+    // The question: product name, separator, three lines, separator, OK, Cancel.
+    constexpr int okEntry = 6, cancelEntry = 7;
+    const Case cases[] = {{"OK saves", true, okEntry, true, 0},
+                          {"Cancel saves nothing", true, cancelEntry, false, 0},
+                          {"a folder that cannot be made shows the reason", false, okEntry, false, 1}};
+    const std::string root = std::string(ORVALT_BINARY_DIR) + "/tests/editor/x11-defaults";
+    const char* saved = std::getenv("XDG_CONFIG_HOME");
+    const std::string previous = saved ? saved : "";
+    for (const Case& c : cases) {
+        std::system(("rm -rf '" + root + "' && mkdir -p '" + root + "/config' && touch '" + root + "/file'").c_str());
+        // A settings folder below a plain file cannot be created.
+        const std::string folder = c.writableFolder ? root + "/config" : root + "/file/config";
+        setenv("XDG_CONFIG_HOME", folder.c_str(), 1);
+        X11Fixture f(100, 300);
+        if (f.skipped()) break;
+        ASSERT_TRUE(f.openEditor()) << c.name;
+        f.moveTo(400, 95);  // the background's corner
+        f.click(1);
+        f.idle(30);
+        std::vector<Window> popups = f.popups();
+        ASSERT_EQ(popups.size(), 1u) << c.name;
+        XWindowAttributes a;
+        XGetWindowAttributes(f.display, popups[0], &a);
+        XTestFakeMotionEvent(f.display, DefaultScreen(f.display), a.x + 30, a.y + 3 + 9, CurrentTime);  // "Save defaults..."
+        f.idle(10);
+        f.click(1);
+        f.idle(30);
+        popups = f.popups();
+        ASSERT_EQ(popups.size(), 1u) << c.name << ": the question";
+        XGetWindowAttributes(f.display, popups[0], &a);
+        const int rowTop = 3 + 18 * (c.answer - 2) + 8 * 2;
+        XTestFakeMotionEvent(f.display, DefaultScreen(f.display), a.x + 30, a.y + rowTop + 9, CurrentTime);
+        f.idle(10);
+        f.click(1);
+        f.idle(40);
+        struct stat info;
+        EXPECT_EQ(stat((folder + "/Quillmarsh/Orvalt.defaults").c_str(), &info) == 0, c.fileExpected) << c.name;
+        EXPECT_EQ(f.popups().size(), c.boxesAfter) << c.name;
+        if (c.boxesAfter) {
+            f.key("Escape", true);
+            f.key("Escape", false);
+            f.idle(30);
+            EXPECT_TRUE(f.popups().empty()) << c.name;
+        }
+    }
+    if (saved)
+        setenv("XDG_CONFIG_HOME", previous.c_str(), 1);
+    else
+        unsetenv("XDG_CONFIG_HOME");
+}
+
 TEST(X11Editor, TheValueShownFollowsHostAutomation) {
     X11Fixture f;
     SKIP_WITHOUT_DISPLAY(f);
