@@ -340,6 +340,7 @@ TEST(X11Editor, TheValueShownFollowsHostAutomation) {
     EXPECT_EQ(changedOutside, 0);
 }
 
+// Against an independent reference: the Windows build's own picture (GDI, Wine).
 TEST(X11Editor, ThePictureEqualsTheWindowsEditorOutsideTheTextBoxes) {
     X11Fixture f(100, 100);
     SKIP_WITHOUT_DISPLAY(f);

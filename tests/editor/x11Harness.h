@@ -62,7 +62,9 @@ public:
     int originY;
 };
 
-// The Windows editor's picture at the state the pixel test sets (kept in the tests).
+// The Windows editor's picture at the state the pixel test sets, kept in the
+// tests: editor-screenshot.png as the Windows editor tests write it under Wine
+// (RealPointer.TheOpenedEditorIsSavedAsAPicture), an independent reference drawn by GDI.
 std::vector<uint32_t> windowsReference();
 // Writes a picture as a PNG file (for the README and for looking at failures).
 bool writePicture(const std::string& path, const std::vector<uint32_t>& pixels, int width, int height);
