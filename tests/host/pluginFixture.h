@@ -22,8 +22,8 @@ protected:
     std::shared_ptr<vsthost::Library> library;
 };
 
-#if defined(_WIN32)
-constexpr VstInt32 kExpectedFlags = 0x1031;  // with the editor
+#if defined(_WIN32) || defined(ORVALT_HAS_EDITOR)
+constexpr VstInt32 kExpectedFlags = 0x1031;  // with the editor (Windows, and Linux with X11)
 #else
-constexpr VstInt32 kExpectedFlags = 0x1030;  // no editor off Windows
+constexpr VstInt32 kExpectedFlags = 0x1030;  // a build without a window-system layer has no editor
 #endif
