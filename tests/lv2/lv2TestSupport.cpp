@@ -104,7 +104,9 @@ void Instance::run(uint32_t frames, const std::vector<Midi>& midi, bool inPlace)
             seq->atom.size += lv2_atom_pad_size(sizeof(LV2_Atom_Event) + 3);
         }
     }
+    if (aroundRun) aroundRun(true);
     d->run(handle, frames);
+    if (aroundRun) aroundRun(false);
 }
 
 namespace {

@@ -66,6 +66,9 @@ public:
     };
     void run(uint32_t frames, const std::vector<Midi>& midi = {}, bool inPlace = false);
 
+    // Called with true just before the plug-in's run and false just after.
+    void (*aroundRun)(bool entering) = nullptr;
+
     LV2_State_Status save(StoredState& state);
     LV2_State_Status restore(const StoredState& state);
 
