@@ -4,7 +4,7 @@
 #include <cmath>
 #include <cstring>
 
-#include "plugedit/popupMenu.h"
+#include "plugedit/win32/popupMenu.h"
 
 namespace editortest {
 

@@ -9,12 +9,12 @@
 #include <vector>
 
 #include "platform/platform.h"
-#include "plugedit/EditWin.h"
-#include "plugedit/Knob.h"
-#include "plugedit/OnOff.h"
+#include "plugedit/win32/EditWin.h"
+#include "plugedit/win32/Knob.h"
+#include "plugedit/win32/OnOff.h"
 #include "plugedit/messages.h"
 #include "product/Orvalt.h"
-#include "product/win32/OrvaltEdit.h"
+#include "product/OrvaltEdit.h"
 #include "widgetProbe.h"
 
 namespace editortest {
@@ -76,7 +76,7 @@ public:
     bool openEditor();
     void closeEditor();
     OrvaltEdit* editor() const;
-    PlugEdit::EditWin* window() const { return editor()->editorWindow(); }
+    PlugEdit::EditWin* window() const { return static_cast<PlugEdit::EditWin*>(editor()->editorView()); }
     HWND control(int index) const { return window()->control(index); }
     PlugEdit::Knob* knob(int index) const;
     PlugEdit::OnOff* onOff(int index) const;

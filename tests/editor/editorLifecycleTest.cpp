@@ -141,7 +141,7 @@ TEST(EditorLifecycle, CloseDestroysEveryWidgetOnceAndForgetsTheWindow) {
     std::vector<HWND> windows{f.window()->hwnd()};
     for (int i = 0; i < Orvalt::kNumParams; ++i) windows.push_back(f.control(i));
     f.closeEditor();
-    EXPECT_EQ(f.editor()->editorWindow(), nullptr);
+    EXPECT_EQ(f.editor()->editorView(), nullptr);
     EXPECT_FALSE(f.editor()->isOpen());
     EXPECT_EQ(WinWrap::WinControl::liveCount(), before);
     for (HWND w : windows) EXPECT_FALSE(IsWindow(w));
@@ -153,7 +153,7 @@ TEST(EditorLifecycle, HostDestroyingItsWindowFirstLeavesAClosedEditor) {
     EditorFixture f;
     ASSERT_TRUE(f.openEditor());
     DestroyWindow(f.host);
-    EXPECT_EQ(f.editor()->editorWindow(), nullptr);
+    EXPECT_EQ(f.editor()->editorView(), nullptr);
     EXPECT_FALSE(f.editor()->isOpen());
     f.plug->setParameter(Orvalt::kInput, 0.3f);
     pump(40);  // the poll must not reach the destroyed widgets
@@ -192,7 +192,7 @@ TEST(EditorLifecycle, AnInvalidParentWindowFailsTheOpenWithoutLeavingAnything) {
     const int before = WinWrap::WinControl::liveCount();
     EXPECT_EQ(f.dispatch(effEditOpen, 0, 0, reinterpret_cast<void*>(static_cast<uintptr_t>(0x00BADBAD))), 0);
     EXPECT_FALSE(f.editor()->isOpen());
-    EXPECT_EQ(f.editor()->editorWindow(), nullptr);
+    EXPECT_EQ(f.editor()->editorView(), nullptr);
     EXPECT_EQ(WinWrap::WinControl::liveCount(), before);
     ASSERT_EQ(f.dialogs.texts.size(), 1u);
     EXPECT_EQ(f.dialogs.texts[0], "Failed to create a control.");

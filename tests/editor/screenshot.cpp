@@ -3,10 +3,13 @@
 
 #include <cstdio>
 
+#if defined(_WIN32)
 #include "winwrap/WinControl.h"
+#endif
 
 namespace editortest {
 
+#if defined(_WIN32)
 std::vector<uint32_t> composeEditorPicture(PlugEdit::EditWin* window) {
     GdiFlush();
     const QuillBLT::Surface& base = window->backBuffer();
@@ -29,6 +32,7 @@ std::vector<uint32_t> composeEditorPicture(PlugEdit::EditWin* window) {
     }
     return out;
 }
+#endif
 
 namespace {
 

@@ -5,12 +5,16 @@
 #include <string>
 #include <vector>
 
-#include "plugedit/EditWin.h"
+#if defined(_WIN32)
+#include "plugedit/win32/EditWin.h"
+#endif
 
 namespace editortest {
 
+#if defined(_WIN32)
 // The editor window's picture as 0x00RRGGBB words, widgets composed at their places.
 std::vector<uint32_t> composeEditorPicture(PlugEdit::EditWin* window);
+#endif
 
 // Writes 8-bit RGB, stored (uncompressed) deflate blocks; false on a file error.
 bool writePng(const std::string& path, const std::vector<uint32_t>& pixels, int width, int height);

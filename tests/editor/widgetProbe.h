@@ -7,8 +7,8 @@
 
 #include <cstdint>
 
-#include "plugedit/EditWin.h"
-#include "plugedit/Knob.h"
+#include "plugedit/win32/EditWin.h"
+#include "plugedit/win32/Knob.h"
 #include "winwrap/WinControl.h"
 
 struct WidgetProbe {
@@ -18,6 +18,6 @@ struct WidgetProbe {
     static bool needsPaint(const WinWrap::WinControl& c) { return c.needsPaint; }
     // Marks the content stale without asking the system for a WM_PAINT.
     static void markStale(WinWrap::WinControl& c) { c.needsPaint = true; }
-    static HBITMAP background(const PlugEdit::EditWin& w) { return w.background; }
+    static HBITMAP background(const PlugEdit::EditWin& w) { return w.background.get(); }
     static int32_t dragY(const PlugEdit::Knob& k) { return k.drag.y; }
 };

@@ -17,11 +17,11 @@ public:
     ~OrvaltEdit() override;
 
     // [UI thread] The seven widgets, in a fixed order.
-    void createControls(PlugEdit::EditWin* window) override;
+    void createControls(PlugEdit::ControlSink& sink) override;
     // [UI thread] Keeps the two published peaks (left, right); always repaints.
     bool takeSharedData(const uint8_t* copy) override;
     // [UI thread] Adds the two lamps onto the background.
-    void paintOverlay(PlugEdit::EditWin* window, HDC memoryDC) override;
+    void paintOverlay(const QuillBLT::Surface& pixels) override;
 
     // Lamp centres and the red a lamp adds for a level.
     static constexpr float leftLampX = 352.0f;

@@ -6,7 +6,7 @@
 
 #include <cstdint>
 
-#include "plugedit/Widget.h"
+#include "plugedit/win32/Widget.h"
 
 namespace PlugEdit {
 

@@ -4,7 +4,7 @@
 #include "blt/blit.h"
 #include "blt/surface.h"
 #include "platform/platform.h"
-#include "plugedit/EditWin.h"
+#include "plugedit/win32/EditWin.h"
 
 namespace PlugEdit {
 

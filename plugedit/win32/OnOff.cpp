@@ -1,5 +1,5 @@
 // Messages, menu and painting of PlugEdit::OnOff.
-#include "plugedit/OnOff.h"
+#include "plugedit/win32/OnOff.h"
 
 #include <cstdio>
 
@@ -27,10 +27,8 @@ void OnOff::menuCommand(unsigned command) {
 
 void OnOff::showContextMenu() {
     invalidate();
-    showMenu(0, [&](HMENU menu) {
-        AppendMenuA(menu, MF_STRING | (on ? 0 : MF_CHECKED), 0, menuName(false));
-        AppendMenuA(menu, MF_STRING | (on ? MF_CHECKED : 0), 1, menuName(true));
-    });
+    EditWin* editor = editorWindow();
+    if (editor) showMenu(0, switchMenu(editor->host(), index(), on, menuName(false), menuName(true)));
 }
 
 LRESULT OnOff::handleMessage(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {

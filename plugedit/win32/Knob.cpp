@@ -1,10 +1,10 @@
 // Mouse, wheel and menu of PlugEdit::Knob.
-#include "plugedit/Knob.h"
+#include "plugedit/win32/Knob.h"
 
 #include <cstdio>
 
 #include "plugedit/knobMath.h"
-#include "plugedit/popupMenu.h"
+#include "plugedit/menuEntries.h"
 
 namespace PlugEdit {
 
@@ -66,20 +66,8 @@ void Knob::resetToDefault() {
 }
 
 void Knob::showContextMenu() {
-    const int32_t parameter = index();
     EditWin* editor = editorWindow();
-    char shown[64] = {};
-    char label[64] = {};
-    if (editor) {
-        PlugCore::Plug* plug = editor->plugin();
-        const PlugCore::ParamTable& table = plug->parameterTable();
-        const bool inTable = parameter >= 0 && static_cast<uint32_t>(parameter) < table.count;
-        plug->formatParameter(parameter, shown, sizeof shown, inTable ? table.params[parameter].defaultValue : 0.0f);
-        plug->getParameterLabel(parameter, label);
-    }
-    char resetEntry[160];
-    std::snprintf(resetEntry, sizeof resetEntry, "&Reset to default (%s %s)", shown, label);
-    showMenu(10, [&](HMENU menu) { AppendMenuA(menu, MF_STRING, msgResetDefault, resetEntry); });
+    if (editor) showMenu(10, knobMenu(editor->host(), index()));
 }
 
 void Knob::menuCommand(unsigned command) {

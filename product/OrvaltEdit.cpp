@@ -1,12 +1,9 @@
 // OrvaltEdit's layout (widgets, captions, positions) and its clip lamps.
-#include "product/win32/OrvaltEdit.h"
+#include "product/OrvaltEdit.h"
 
 #include <cmath>
 #include <cstring>
 
-#include "plugedit/EditWin.h"
-#include "plugedit/Knob.h"
-#include "plugedit/OnOff.h"
 #include "product/Orvalt.h"
 #include "sag/painter.h"
 
@@ -56,14 +53,12 @@ OrvaltEdit::OrvaltEdit(Orvalt* plugin)
 
 OrvaltEdit::~OrvaltEdit() = default;
 
-void OrvaltEdit::createControls(PlugEdit::EditWin* window) {
+void OrvaltEdit::createControls(PlugEdit::ControlSink& sink) {
     for (const SwitchRow& row : switchRows)
-        window->addControl(row.index, new PlugEdit::OnOff(window->hwnd(), row.x, switchY, switchWidth, switchHeight,
-                                                          PlugEdit::widgetStyle, row.caption, stateWords, menuWords));
+        sink.addSwitch(row.index, {row.x, switchY, switchWidth, switchHeight}, row.caption, stateWords, menuWords);
     for (const KnobRow& row : knobRows) {
         const int x = 4 * (row.nudge + 20 * row.slot) + 15;
-        window->addControl(row.index, new PlugEdit::Knob(window->hwnd(), x, knobY, knobSize, knobSize,
-                                                         PlugEdit::widgetStyle, row.caption));
+        sink.addKnob(row.index, {x, knobY, knobSize, knobSize}, row.caption);
     }
 }
 
@@ -86,8 +81,7 @@ void OrvaltEdit::drawLamp(float centreX, float level) {
     Sag::fillCoverage(canvas, coverage, Sag::SolidPaint(lampColour(level)));
 }
 
-void OrvaltEdit::paintOverlay(PlugEdit::EditWin* window, HDC) {
-    const QuillBLT::Surface& pixels = window->backBuffer();
+void OrvaltEdit::paintOverlay(const QuillBLT::Surface& pixels) {
     if (!pixels.pixels || pixels.width < canvas.width || pixels.height < canvas.height) return;
     canvas.zero();
     drawLamp(leftLampX, shownLevels[0]);

@@ -9,9 +9,9 @@
 
 #include <cstdint>
 
-#include "plugedit/EditWin.h"
 #include "plugedit/messages.h"
-#include "plugedit/popupMenu.h"
+#include "plugedit/win32/EditWin.h"
+#include "plugedit/win32/popupMenu.h"
 #include "winwrap/WinControl.h"
 
 namespace PlugEdit {
@@ -45,20 +45,10 @@ protected:
     // [UI thread] A click while learning cancels the learn; the display follows with msgLearnEnd.
     void cancelLearn() const;
 
-    // [UI thread] The context menu: the widget's own entries, a separator and
-    // the learn entries, at the widget's left screen edge, `rise` pixels above
+    // [UI thread] The context menu (the widget's own entries, a separator and
+    // the learn entries) at the widget's left screen edge, `rise` pixels above
     // its bottom screen edge. The choice comes back as WM_COMMAND.
-    template <typename Fill>
-    void showMenu(int rise, Fill ownEntries) {
-        const int32_t key = midiKey();
-        RECT r;
-        GetWindowRect(hwnd(), &r);
-        showPopupMenu(hwnd(), TPM_VERPOSANIMATION, r.left, r.bottom - rise, [&](HMENU menu) {
-            ownEntries(menu);
-            AppendMenuA(menu, MF_SEPARATOR, 0, nullptr);
-            appendLearnEntries(menu, key);
-        });
-    }
+    void showMenu(int rise, const MenuEntries& entries) const;
 
     // --- what each widget does its own way ---
     // msgShowValue: take the value (the widget is repainted afterwards).
@@ -74,8 +64,6 @@ protected:
     virtual LPCSTR heldCursor() const { return nullptr; }
 
 private:
-    // The controller key bound to the parameter, -1 when none.
-    int32_t midiKey() const;
     void trackHover();
     LPCSTR ownCursor() const;
 

@@ -7,7 +7,7 @@
 
 #include <cstdint>
 
-#include "plugedit/Widget.h"
+#include "plugedit/win32/Widget.h"
 #include "plugedit/knobMath.h"
 
 namespace PlugEdit {

@@ -1,5 +1,5 @@
 // The messages that PlugEdit::Knob and PlugEdit::OnOff answer alike.
-#include "plugedit/Widget.h"
+#include "plugedit/win32/Widget.h"
 
 namespace PlugEdit {
 
@@ -24,9 +24,10 @@ void Widget::cancelLearn() const {
     if (learning) request(msgLearnEnd);
 }
 
-int32_t Widget::midiKey() const {
-    EditWin* editor = editorWindow();
-    return editor ? editor->plugin()->getMidiKey(index()) : -1;
+void Widget::showMenu(int rise, const MenuEntries& entries) const {
+    RECT r;
+    GetWindowRect(hwnd(), &r);
+    showPopupMenu(hwnd(), TPM_VERPOSANIMATION, r.left, r.bottom - rise, entries);
 }
 
 void Widget::trackHover() {

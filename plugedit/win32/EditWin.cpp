@@ -1,11 +1,20 @@
 // Construction, destruction, painting and the timer tick of PlugEdit::EditWin.
-#include "plugedit/EditWin.h"
+#include "plugedit/win32/EditWin.h"
 
 #include "platform/platform.h"
 #include "plugedit/Edit.h"
 #include "plugedit/messages.h"
+#include "plugedit/win32/Knob.h"
+#include "plugedit/win32/OnOff.h"
 
 namespace PlugEdit {
+
+EditView* createEditView(Edit& editor, void* parent) {
+    auto* window = new EditWin(editor.layout(), &editor, static_cast<HWND>(parent));
+    if (window->hwnd()) return window;
+    delete window;  // no window: the object is ours alone to delete
+    return nullptr;
+}
 
 EditWin::EditWin(const PlugCore::EditorLayout& editorLayout, Edit* editor, HWND parent)
     : WinControl(parent, 0, 0, editorLayout.width, editorLayout.height, WS_VISIBLE | WS_CLIPCHILDREN),
@@ -15,7 +24,7 @@ EditWin::EditWin(const PlugCore::EditorLayout& editorLayout, Edit* editor, HWND 
     createFonts();
     if (layout->controlCount != 0) {
         controls.assign(layout->controlCount, nullptr);
-        owner->createControls(this);
+        owner->createControls(*this);
     }
     sharedCopy.assign(layout->sharedSize, 0);
     timerRunning = false;
@@ -24,16 +33,16 @@ EditWin::EditWin(const PlugCore::EditorLayout& editorLayout, Edit* editor, HWND 
 }
 
 EditWin::~EditWin() {
-    if (learning.load(std::memory_order_relaxed)) plugin()->cancelLearn();  // a pending learn is abandoned
+    if (learning.load(std::memory_order_relaxed)) host().cancelLearn();  // a pending learn is abandoned
     if (timerRunning) KillTimer(hwnd(), 0);
-    if (smallFont) DeleteObject(smallFont);
-    if (smallUnderlinedFont) DeleteObject(smallUnderlinedFont);
-    if (largeFont) DeleteObject(largeFont);
-    if (background) DeleteObject(background);
-    owner->windowDestroyed();
+    owner->viewDestroyed();
 }
 
-PlugCore::Plug* EditWin::plugin() const { return owner->plugin(); }
+EditHost& EditWin::host() const { return owner->host(); }
+
+void EditWin::destroy() {
+    if (hwnd()) DestroyWindow(hwnd());
+}
 
 void EditWin::createFonts() {
     // Holding Shift, Ctrl and Alt while the editor opens gives crisp, unsmoothed text.
@@ -51,6 +60,15 @@ void EditWin::createFonts() {
     largeFont = font(large, FALSE);
 }
 
+void EditWin::addKnob(int32_t index, WidgetPlace p, const char* caption) {
+    addControl(index, new Knob(hwnd(), p.x, p.y, p.width, p.height, widgetStyle, caption));
+}
+
+void EditWin::addSwitch(int32_t index, WidgetPlace p, const char* caption, const char* const* stateNames,
+                        const char* const* menuNames) {
+    addControl(index, new OnOff(hwnd(), p.x, p.y, p.width, p.height, widgetStyle, caption, stateNames, menuNames));
+}
+
 void EditWin::addControl(int32_t index, WinWrap::WinControl* widget) {
     if (!widget) return;
     if (!widget->hwnd()) {
@@ -63,13 +81,17 @@ void EditWin::addControl(int32_t index, WinWrap::WinControl* widget) {
     }
     controls[index] = widget->hwnd();
     SetWindowLongPtrA(widget->hwnd(), GWLP_ID, index);
-    const float value = plugin()->getParameter(index);
-    PostMessageA(widget->hwnd(), msgShowValue, floatBits(value), 0);
+    PostMessageA(widget->hwnd(), msgShowValue, floatBits(host().value(index)), 0);
 }
 
 HWND EditWin::control(int32_t index) const {
     if (index < 0 || static_cast<size_t>(index) >= controls.size()) return nullptr;
     return controls[index];
+}
+
+void EditWin::showValue(int32_t index, float value) {
+    HWND widget = control(index);
+    if (widget) PostMessageA(widget, msgShowValue, floatBits(value), 0);
 }
 
 void EditWin::learnCompleted(int32_t index) {
@@ -90,9 +112,9 @@ void EditWin::paint(HWND window, HDC memory) {
     if (background) {
         HDC source = CreateCompatibleDC(memory);
         if (source) {
-            HGDIOBJ previous = SelectObject(source, background);
+            HGDIOBJ previous = SelectObject(source, background.get());
             BITMAP info{};
-            if (GetObjectA(background, sizeof info, &info)) {
+            if (GetObjectA(background.get(), sizeof info, &info)) {
                 BitBlt(memory, 0, 0, info.bmWidth, info.bmHeight, source, 0, 0, SRCCOPY);
                 drawn = true;
             }
@@ -105,14 +127,16 @@ void EditWin::paint(HWND window, HDC memory) {
         GetClientRect(window, &client);
         FillRect(memory, &client, static_cast<HBRUSH>(GetStockObject(BLACK_BRUSH)));
     }
-    owner->paintOverlay(this, memory);
+    GdiFlush();  // the picture must be in the pixels before the overlay adds to them
+    const QuillBLT::Surface& pixels = backBuffer();
+    if (pixels.pixels) owner->paintOverlay(pixels);
 }
 
 void EditWin::timerTick() {
     // Repaint unless a new block was taken and the product says it changes nothing.
     if (sharedCopy.empty() || !owner->takeShared(sharedCopy.data()) || owner->takeSharedData(sharedCopy.data()))
         invalidate();
-    plugin()->pollParameters(owner);
+    host().pollChanges(*owner);
 }
 
 }  // namespace PlugEdit

@@ -8,16 +8,11 @@
 
 #include "platform/platform.h"
 #include "plugedit/Edit.h"
-#include "plugedit/EditWin.h"
+#include "plugedit/win32/EditWin.h"
 #include "plugedit/messages.h"
-#include "plugedit/popupMenu.h"
+#include "plugedit/win32/popupMenu.h"
 
 namespace PlugEdit {
-
-namespace {
-const char* const saveDefaultsQuestion =
-    "Saving new defaults for:\n - parameter values (current values) and presets\n - MIDI mappings (current mappings)\n";
-}
 
 LRESULT EditWin::handleMessage(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
     switch (message) {
@@ -47,12 +42,8 @@ LRESULT EditWin::handleMessage(HWND window, UINT message, WPARAM wParam, LPARAM 
 void EditWin::showBackgroundMenu() {
     RECT r;
     GetWindowRect(hwnd(), &r);
-    char webEntry[128];
-    std::snprintf(webEntry, sizeof webEntry, "&Go to %s", owner->webHost() ? owner->webHost() : "");
-    showPopupMenu(hwnd(), TPM_CENTERALIGN | TPM_VERPOSANIMATION, r.right - 45, r.bottom, [&](HMENU menu) {
-        AppendMenuA(menu, MF_STRING, commandSaveDefaults, "&Save defaults...");
-        AppendMenuA(menu, MF_STRING, commandWebSite, webEntry);
-    });
+    showPopupMenu(hwnd(), TPM_CENTERALIGN | TPM_VERPOSANIMATION, r.right - 45, r.bottom,
+                  backgroundMenu(owner->webHost()));
 }
 
 void EditWin::onCommand(WPARAM command) {
@@ -62,16 +53,15 @@ void EditWin::onCommand(WPARAM command) {
         std::snprintf(url, sizeof url, "https://%s/", owner->webHost());
         ShellExecuteA(nullptr, "open", url, nullptr, nullptr, SW_SHOWDEFAULT);
     } else if (command == commandSaveDefaults) {
-        if (platform::askOkCancel(plugin()->getPluginName(), saveDefaultsQuestion, hwnd())) saveDefaults();
+        if (platform::askOkCancel(host().productName(), saveDefaultsQuestion, hwnd())) saveDefaults();
     }
 }
 
 void EditWin::saveDefaults() {
-    PlugCore::Plug::SaveFailure failure;
-    if (plugin()->saveDefaults(&failure)) return;
+    std::string file, reason;
+    if (host().saveDefaults(file, reason)) return;
     // The user asked for this and confirmed it: a failure must not pass unseen.
-    const std::string text = "Couldn't save the defaults to\n" + failure.file + "\n\n" + failure.reason;
-    platform::showError(plugin()->getPluginName(), text.c_str(), hwnd());
+    platform::showError(host().productName(), saveFailureText(file, reason).c_str(), hwnd());
 }
 
 void EditWin::sendToControl(int32_t index, UINT message) {
@@ -82,43 +72,35 @@ void EditWin::sendToControl(int32_t index, UINT message) {
 void EditWin::endPendingLearn() {
     // The learning widget leaves its learn display and the plug-in stops waiting.
     learning = false;
-    plugin()->cancelLearn();
+    host().cancelLearn();
     sendToControl(learnIndex, msgLearnEnd);
 }
 
 LRESULT EditWin::onEditorMessage(UINT message, WPARAM wParam, LPARAM lParam) {
-    PlugCore::Plug* plug = plugin();
+    // The host checks every index (EditHost): a request for a parameter outside the table does nothing.
+    EditHost& plug = host();
     const int32_t index = static_cast<int32_t>(wParam);
-    const bool inTable = index >= 0 && static_cast<uint32_t>(index) < plug->parameterTable().count;
     switch (message) {
-        case msgSetValue:
-            if (inTable) plug->setParameterAutomated(index, floatFromBits(static_cast<uint32_t>(lParam)));
-            break;
-        case msgBeginEdit:
-            if (inTable) plug->beginEdit(index);
-            break;
-        case msgEndEdit:
-            if (inTable) plug->endEdit(index);
-            break;
+        case msgSetValue: plug.setValue(index, floatFromBits(static_cast<uint32_t>(lParam))); break;
+        case msgBeginEdit: plug.beginEdit(index); break;
+        case msgEndEdit: plug.endEdit(index); break;
         case msgLearn:
             if (learning)
                 sendToControl(learnIndex, msgLearnEnd);  // the previous widget leaves its learn display
             else
                 learning = true;
             learnIndex = index;
-            if (inTable) plug->startLearn(index);
+            plug.startLearn(index);
             sendToControl(index, msgLearn);
             break;
         case msgUnlearn:
             if (learning) endPendingLearn();
-            if (inTable) plug->assignMidiKey(index, -1);
+            plug.unlearn(index);
             break;
         case msgLearnEnd:
             if (learning) endPendingLearn();
             break;
-        case msgResetDefault:
-            if (inTable) plug->resetToDefault(index);
-            break;
+        case msgResetDefault: plug.setValue(index, plug.defaultValue(index)); break;
         default: break;
     }
     return 0;

@@ -1,0 +1,288 @@
+// The editor on X11, driven as Linux hosts drive it: opened in the host's
+// window, pumped from effEditIdle, used with the real X pointer (XTest).
+#include <gtest/gtest.h>
+
+#include <malloc.h>
+#include <sys/stat.h>
+
+#include <cstdlib>
+#include <dirent.h>
+
+#include "x11Harness.h"
+
+#include <X11/extensions/XTest.h>
+
+using namespace x11test;
+
+namespace {
+
+#define SKIP_WITHOUT_DISPLAY(f) \
+    if ((f).skipped()) GTEST_SKIP() << "no X server (DISPLAY)"
+
+int openFiles() {
+    int count = 0;
+    if (DIR* d = opendir("/proc/self/fd")) {
+        while (readdir(d)) ++count;
+        closedir(d);
+    }
+    return count;
+}
+
+size_t heapInUse() { return mallinfo2().uordblks; }
+
+// Knob centres in the editor window (place + 40).
+constexpr int inputX = 55, inputY = 56;
+constexpr int bassX = 211, bassY = 56;
+
+float automatedLast(int index) {
+    for (auto c = editCalls().rbegin(); c != editCalls().rend(); ++c)
+        if (c->opcode == audioMasterAutomate && c->index == index) return c->value;
+    return -1.0f;
+}
+
+}  // namespace
+
+TEST(X11Editor, TheLinuxBuildAnnouncesAnEditorOf410By100) {
+    X11Fixture f;
+    EXPECT_TRUE(f.plug->getAeffect()->flags & effFlagsHasEditor);
+    ERect* rect = nullptr;
+    ASSERT_EQ(f.dispatch(effEditGetRect, 0, 0, &rect), 1);
+    ASSERT_NE(rect, nullptr);
+    EXPECT_EQ(rect->right - rect->left, 410);
+    EXPECT_EQ(rect->bottom - rect->top, 100);
+}
+
+TEST(X11Editor, TwoHundredOpenCloseCyclesLeaveNoWindowConnectionOrMemory) {
+    X11Fixture f;
+    SKIP_WITHOUT_DISPLAY(f);
+    ASSERT_TRUE(f.openEditor());  // the first open decodes the atlas, which stays for the library's life
+    f.closeEditor();
+    const int filesBefore = openFiles();
+    const size_t heapBefore = heapInUse();
+    for (int cycle = 0; cycle < 200; ++cycle) {
+        ASSERT_EQ(f.dispatch(effEditOpen, 0, 0, reinterpret_cast<void*>(static_cast<uintptr_t>(f.parent))), 1);
+        f.idle(cycle % 20 == 0 ? 30 : 0);  // some cycles paint, some do not
+        ASSERT_EQ(f.children().size(), 1u) << "cycle " << cycle;
+        f.closeEditor();
+        ASSERT_TRUE(f.children().empty()) << "cycle " << cycle;  // our window is gone with its connection
+        ASSERT_FALSE(f.editor()->isOpen());
+    }
+    EXPECT_EQ(openFiles(), filesBefore);  // every display connection was closed
+    EXPECT_LT(heapInUse(), heapBefore + 16384) << "heap grew from " << heapBefore;
+}
+
+TEST(X11Editor, AParentThatIsNoWindowFailsTheOpenAndTheHostLivesOn) {
+    X11Fixture f;
+    SKIP_WITHOUT_DISPLAY(f);
+    const int filesBefore = openFiles();
+    EXPECT_EQ(f.dispatch(effEditOpen, 0, 0, reinterpret_cast<void*>(static_cast<uintptr_t>(0x7FFFFF0))), 0);
+    EXPECT_FALSE(f.editor()->isOpen());
+    EXPECT_EQ(openFiles(), filesBefore);
+    EXPECT_TRUE(f.openEditor());  // a good parent afterwards works
+}
+
+TEST(X11Editor, TheHostDestroyingItsWindowFirstLeavesAClosedEditor) {
+    X11Fixture f;
+    SKIP_WITHOUT_DISPLAY(f);
+    ASSERT_TRUE(f.openEditor());
+    XDestroyWindow(f.display, f.parent);
+    XSync(f.display, False);
+    f.parent = XCreateSimpleWindow(f.display, DefaultRootWindow(f.display), 100, 100, 410, 100, 0, 0, 0);
+    f.idle(30);
+    EXPECT_FALSE(f.editor()->isOpen());
+    EXPECT_TRUE(f.openEditor());
+}
+
+TEST(X11Editor, OnePixelMotionsOfTheRealPointerDragAKnobToExactlyOne) {
+    X11Fixture f(100, 600);  // room above for 400 pixels
+    SKIP_WITHOUT_DISPLAY(f);
+    f.plug->setParameter(Orvalt::kInput, 0.0f);
+    ASSERT_TRUE(f.openEditor());
+    f.moveTo(inputX, inputY);
+    f.press(1);
+    int motions = 0;
+    for (int step = 1; step <= 400; ++step, ++motions) f.moveTo(inputX, inputY - step);
+    f.release(1);
+    f.idle(20);
+    EXPECT_EQ(motions, 400);
+    EXPECT_EQ(f.plug->getParameter(Orvalt::kInput), 1.0f);
+    // One gesture: begin, 400 automations, end.
+    ASSERT_FALSE(editCalls().empty());
+    EXPECT_EQ(editCalls().front().opcode, audioMasterBeginEdit);
+    EXPECT_EQ(editCalls().back().opcode, audioMasterEndEdit);
+    size_t automations = 0;
+    for (const EditCall& c : editCalls()) automations += c.opcode == audioMasterAutomate;
+    EXPECT_EQ(automations, 400u);
+    EXPECT_EQ(automatedLast(Orvalt::kInput), 1.0f);
+}
+
+TEST(X11Editor, FineModeWheelAndDoubleClickMoveAKnobAsOnWindows) {
+    X11Fixture f(100, 600);  // room above for 400 pixels
+    SKIP_WITHOUT_DISPLAY(f);
+    f.plug->setParameter(Orvalt::kBass, 0.0f);
+    ASSERT_TRUE(f.openEditor());
+    f.moveTo(bassX, bassY);
+    f.key("Shift_L", true);
+    f.press(1);
+    for (int step = 1; step <= 400; ++step) f.moveTo(bassX, bassY - step);
+    f.release(1);
+    f.key("Shift_L", false);
+    EXPECT_EQ(f.plug->getParameter(Orvalt::kBass), 0.1f);  // 400 pixels with Shift move a tenth
+
+    f.moveTo(bassX, bassY);
+    f.click(4);  // one notch up
+    f.idle(20);
+    EXPECT_FLOAT_EQ(f.plug->getParameter(Orvalt::kBass), 0.15f);
+    f.click(5);
+    f.click(5);
+    f.idle(20);
+    EXPECT_FLOAT_EQ(f.plug->getParameter(Orvalt::kBass), 0.05f);
+
+    editCalls().clear();
+    f.click(1);
+    f.click(1);  // a double click resets to the default (0)
+    f.idle(20);
+    EXPECT_EQ(f.plug->getParameter(Orvalt::kBass), 0.0f);
+    EXPECT_EQ(automatedLast(Orvalt::kBass), 0.0f);
+}
+
+TEST(X11Editor, TheRightClickMenuIsChosenClosedByEscapeAndByAClickOutside) {
+    X11Fixture f(100, 300);
+    SKIP_WITHOUT_DISPLAY(f);
+    f.plug->setParameter(Orvalt::kInput, 0.8f);
+    ASSERT_TRUE(f.openEditor());
+    struct Case {
+        const char* how;
+        int entry;  // row of the entry to click, -1 Escape, -2 click outside
+        bool staysOpen;
+        float expected;
+    };
+    // The knob's menu: reset, separator, learn, unlearn (greyed: no mapping).
+    const Case cases[] = {{"Escape", -1, false, 0.8f},
+                          {"click outside", -2, false, 0.8f},
+                          {"greyed unlearn chooses nothing", 3, true, 0.8f},
+                          {"reset to default", 0, false, 0.0f}};
+    for (const Case& c : cases) {
+        f.moveTo(inputX, inputY);
+        f.click(3);
+        f.idle(30);
+        const std::vector<Window> popups = f.popups();
+        ASSERT_EQ(popups.size(), 1u) << c.how;
+        XWindowAttributes a;
+        XGetWindowAttributes(f.display, popups[0], &a);
+        // At the knob's left edge, 10 pixels above its bottom edge.
+        EXPECT_EQ(a.x, f.originX + 15) << c.how;
+        EXPECT_EQ(a.y, f.originY + 16 + 80 - 10) << c.how;
+        if (c.entry == -1) {
+            f.key("Escape", true);
+            f.key("Escape", false);
+        } else if (c.entry == -2) {
+            XTestFakeMotionEvent(f.display, DefaultScreen(f.display), 5, 5, CurrentTime);
+            f.click(1);
+        } else {
+            // Rows are 18 pixels, a separator 8, after a 3-pixel frame.
+            const int rowTop = 3 + (c.entry >= 2 ? 18 * (c.entry - 1) + 8 : 18 * c.entry);
+            XTestFakeMotionEvent(f.display, DefaultScreen(f.display), a.x + 30, a.y + rowTop + 9, CurrentTime);
+            f.idle(10);
+            f.click(1);
+        }
+        f.idle(30);
+        EXPECT_EQ(f.popups().size(), c.staysOpen ? 1u : 0u) << c.how;
+        if (c.staysOpen) {
+            f.key("Escape", true);
+            f.key("Escape", false);
+            f.idle(30);
+            EXPECT_TRUE(f.popups().empty()) << c.how;
+        }
+        EXPECT_EQ(f.plug->getParameter(Orvalt::kInput), c.expected) << c.how;
+    }
+}
+
+TEST(X11Editor, ASwitchMenuChoiceAndAClickReachTheHostAsOneGestureEach) {
+    X11Fixture f(100, 300);
+    SKIP_WITHOUT_DISPLAY(f);
+    f.plug->setParameter(Orvalt::kMakeup, 0.0f);
+    ASSERT_TRUE(f.openEditor());
+    f.moveTo(364, 10);  // the makeup switch
+    f.click(1);
+    f.idle(20);
+    EXPECT_EQ(f.plug->getParameter(Orvalt::kMakeup), 1.0f);
+    ASSERT_EQ(editCalls().size(), 3u);
+    EXPECT_EQ(editCalls()[0].opcode, audioMasterBeginEdit);
+    EXPECT_EQ(editCalls()[1].opcode, audioMasterAutomate);
+    EXPECT_EQ(editCalls()[2].opcode, audioMasterEndEdit);
+    f.click(3);
+    f.idle(30);
+    const std::vector<Window> popups = f.popups();
+    ASSERT_EQ(popups.size(), 1u);
+    XWindowAttributes a;
+    XGetWindowAttributes(f.display, popups[0], &a);
+    XTestFakeMotionEvent(f.display, DefaultScreen(f.display), a.x + 30, a.y + 3 + 9, CurrentTime);  // "disabled"
+    f.idle(10);
+    f.click(1);
+    f.idle(30);
+    EXPECT_EQ(f.plug->getParameter(Orvalt::kMakeup), 0.0f);
+}
+
+TEST(X11Editor, TheValueShownFollowsHostAutomation) {
+    X11Fixture f;
+    SKIP_WITHOUT_DISPLAY(f);
+    f.plug->setParameter(Orvalt::kLimit, 1.0f);
+    ASSERT_TRUE(f.openEditor());
+    const std::vector<uint32_t> before = f.capture();
+    f.plug->setParameter(Orvalt::kLimit, 0.0f);  // as a host's automation does, from outside the editor
+    f.idle(60);
+    const std::vector<uint32_t> after = f.capture();
+    // Only the limit knob's area (x 255 to 335) changed.
+    int changedInside = 0, changedOutside = 0;
+    for (int y = 0; y < 100; ++y)
+        for (int x = 0; x < 410; ++x)
+            if (before[y * 410 + x] != after[y * 410 + x]) (x >= 255 && x < 335 ? changedInside : changedOutside)++;
+    EXPECT_GT(changedInside, 0);
+    EXPECT_EQ(changedOutside, 0);
+}
+
+TEST(X11Editor, ThePictureEqualsTheWindowsEditorOutsideTheTextBoxes) {
+    X11Fixture f(100, 100);
+    SKIP_WITHOUT_DISPLAY(f);
+    // The state of the Windows picture kept in the tests.
+    f.plug->setParameter(Orvalt::kInput, 0.35f);
+    f.plug->setParameter(Orvalt::kBass, 0.5f);
+    f.plug->setParameter(Orvalt::kWarm, 1.0f);
+    ASSERT_TRUE(f.openEditor());
+    f.publishLevels(0.7f, 0.25f);
+    f.idle(60);
+    const std::vector<uint32_t> linux = f.capture();
+    const std::vector<uint32_t> windows = windowsReference();
+    ASSERT_EQ(windows.size(), 410u * 100u);
+    ASSERT_EQ(linux.size(), 410u * 100u);
+    const std::string path = std::string(ORVALT_BINARY_DIR) + "/tests/editor/x11-editor-screenshot.png";
+    ASSERT_TRUE(writePicture(path, linux, 410, 100));
+    std::printf("editor picture: %s\n", path.c_str());
+    // Text boxes: the switch lines and the knobs' text strips.
+    auto inTextBox = [](int x, int y) {
+        if (y >= 5 && y < 17 && x >= 135) return true;
+        if (y >= 16 + 80 - 24 && y < 16 + 80 && x >= 15 && x < 335) return true;
+        return false;
+    };
+    int differentOutside = 0, differentInside = 0, inside = 0;
+    long long insideError = 0;
+    for (int y = 0; y < 100; ++y)
+        for (int x = 0; x < 410; ++x) {
+            const uint32_t a = linux[y * 410 + x], b = windows[y * 410 + x];
+            if (!inTextBox(x, y)) {
+                differentOutside += a != b;
+                continue;
+            }
+            ++inside;
+            differentInside += a != b;
+            for (int shift = 0; shift < 24; shift += 8)
+                insideError += std::abs(static_cast<int>((a >> shift) & 0xFF) - static_cast<int>((b >> shift) & 0xFF));
+        }
+    EXPECT_EQ(differentOutside, 0);
+    // Inside the text boxes the glyphs differ a little (other rasteriser, same font and places).
+    const double meanError = static_cast<double>(insideError) / (3.0 * inside);
+    std::printf("text boxes: %d of %d pixels differ, mean channel difference %.2f\n", differentInside, inside,
+                meanError);
+    EXPECT_LT(meanError, 12.0);
+}
