@@ -1,6 +1,6 @@
 // Writes an LV2 bundle's description from the product itself: manifest.ttl,
 // the plug-in's own file (identity, ports) and presets.ttl (the programs).
-//   describeBundle FOLDER BINARY VERSION
+//   describeBundle FOLDER BINARY VERSION [UI_BINARY]
 // The build runs it with an empty settings folder, so the built-in defaults
 // (not some user's saved ones) become the ports' defaults and the presets.
 #include <cstdio>
@@ -27,6 +27,7 @@ const char* const kPrefixes =
     "@prefix rdf: <http://www.w3.org/1999/02/22-rdf-syntax-ns#> .\n"
     "@prefix rdfs: <http://www.w3.org/2000/01/rdf-schema#> .\n"
     "@prefix state: <http://lv2plug.in/ns/ext/state#> .\n"
+    "@prefix ui: <http://lv2plug.in/ns/extensions/ui#> .\n"
     "@prefix units: <http://lv2plug.in/ns/extensions/units#> .\n"
     "@prefix urid: <http://lv2plug.in/ns/ext/urid#> .\n\n";
 
@@ -58,6 +59,11 @@ std::string unitOf(const std::string& label) {
     return "";
 }
 
+// A lamp's symbol: lampLeft and lampRight for a pair, lamp1, lamp2... otherwise.
+std::string lampSymbol(uint32_t k, uint32_t count) {
+    return count == 2 ? (k ? "lampRight" : "lampLeft") : "lamp" + std::to_string(k + 1);
+}
+
 std::string presetUri(const std::string& plugin, int k) { return plugin + "/preset/" + std::to_string(k + 1); }
 
 struct Bundle {
@@ -65,6 +71,7 @@ struct Bundle {
     std::string uri;
     std::vector<ControlPort> controls;
     uint32_t lamps;
+    std::string uiBinary;  // empty: no editor in this build
 };
 
 std::string manifest(const Bundle& b, const std::string& binary, const std::string& ownFile) {
@@ -72,6 +79,9 @@ std::string manifest(const Bundle& b, const std::string& binary, const std::stri
     out << kPrefixes;
     out << "<" << b.uri << ">\n    a lv2:Plugin ;\n    lv2:binary <" << binary << "> ;\n    rdfs:seeAlso <" << ownFile
         << "> .\n";
+    if (!b.uiBinary.empty())
+        out << "\n<" << uiUri(b.plug.productInfo()) << ">\n    a ui:X11UI ;\n    ui:binary <" << b.uiBinary
+            << "> ;\n    rdfs:seeAlso <" << ownFile << "> .\n";
     for (int k = 0; k < b.plug.getAeffect()->numPrograms; ++k)
         out << "\n<" << presetUri(b.uri, k) << ">\n    a pset:Preset ;\n    lv2:appliesTo <" << b.uri
             << "> ;\n    rdfs:seeAlso <presets.ttl> .\n";
@@ -109,6 +119,7 @@ std::string pluginFile(const Bundle& b, int minor, int micro) {
     if (product.webHost) out << " ;\n        foaf:homepage <http://" << product.webHost << ">";
     out << "\n    ] ;\n    lv2:minorVersion " << minor << " ;\n    lv2:microVersion " << micro << " ;\n";
     out << "    lv2:optionalFeature lv2:hardRTCapable , urid:map ;\n    lv2:extensionData state:interface ;\n";
+    if (!b.uiBinary.empty()) out << "    ui:ui <" << uiUri(product) << "> ;\n";
     out << "    lv2:port ";
     std::vector<std::string> ports;
     for (uint32_t i = 0; i < b.controls.size(); ++i) ports.push_back(controlPort(b.controls[i], i));
@@ -131,14 +142,27 @@ std::string pluginFile(const Bundle& b, int minor, int micro) {
                                " ;\n        atom:bufferType atom:Sequence ;\n        atom:supports midi:MidiEvent ;\n"
                                "        lv2:designation lv2:control ;\n        lv2:portProperty lv2:connectionOptional"));
     for (uint32_t k = 0; k < b.lamps; ++k) {
-        const std::string which = b.lamps == 2 ? (k ? "Right" : "Left") : std::to_string(k + 1);
-        std::string lower = which;
+        std::string lower = lampSymbol(k, b.lamps).substr(4);
         lower[0] = static_cast<char>(std::tolower(static_cast<unsigned char>(lower[0])));
-        ports.push_back(simplePort("lv2:OutputPort , lv2:ControlPort", layout.lamp(k), "lamp" + which, "Lamp " + lower,
+        ports.push_back(simplePort("lv2:OutputPort , lv2:ControlPort", layout.lamp(k), lampSymbol(k, b.lamps), "Lamp " + lower,
                                    " ;\n        lv2:minimum 0.0 ;\n        lv2:maximum 1.0"));
     }
     for (size_t k = 0; k < ports.size(); ++k) out << (k ? " , " : "") << ports[k];
     out << " .\n";
+    if (!b.uiBinary.empty()) {
+        // The editor needs a parent window and the host's idle calls; it shows every
+        // control and the lamps, so it hears of all of them.
+        out << "\n<" << uiUri(product) << ">\n    a ui:X11UI ;\n    lv2:requiredFeature ui:parent , ui:idleInterface ;\n"
+            << "    lv2:optionalFeature ui:resize , ui:touch ;\n    lv2:extensionData ui:idleInterface ;\n"
+            << "    ui:portNotification ";
+        std::vector<std::string> symbols;
+        for (const ControlPort& c : b.controls) symbols.push_back(c.symbol);
+        for (uint32_t k = 0; k < b.lamps; ++k) symbols.push_back(lampSymbol(k, b.lamps));
+        for (size_t k = 0; k < symbols.size(); ++k)
+            out << (k ? " , " : "") << "[\n        ui:plugin <" << b.uri << "> ;\n        lv2:symbol " << quoted(symbols[k])
+                << " ;\n        ui:protocol ui:floatProtocol\n    ]";
+        out << " .\n";
+    }
     return out.str();
 }
 
@@ -170,8 +194,8 @@ bool write(const std::string& path, const std::string& text) {
 }  // namespace
 
 int main(int argc, char** argv) {
-    if (argc != 4) {
-        std::cerr << "usage: describeBundle FOLDER BINARY VERSION\n";
+    if (argc != 4 && argc != 5) {
+        std::cerr << "usage: describeBundle FOLDER BINARY VERSION [UI_BINARY]\n";
         return 2;
     }
     const std::string folder = argv[1], binary = argv[2];
@@ -181,7 +205,7 @@ int main(int argc, char** argv) {
         return 2;
     }
     std::unique_ptr<PlugCore::Plug> plug(PlugCore::createPlug(nullptr));
-    Bundle bundle{*plug, pluginUri(plug->productInfo()), {}, lampCount(plug->productInfo())};
+    Bundle bundle{*plug, pluginUri(plug->productInfo()), {}, lampCount(plug->productInfo()), argc == 5 ? argv[4] : ""};
     const int32_t count = plug->getAeffect()->numParams;
     for (int32_t i = 0; i < count; ++i) {
         auto samples = std::make_unique<PlugCore::DisplaySamples>();

@@ -12,6 +12,8 @@ std::string pluginUri(const PlugCore::ProductInfo& product) {
     return std::string("http://") + (product.webHost ? product.webHost : "localhost") + "/lv2/" + product.name;
 }
 
+std::string uiUri(const PlugCore::ProductInfo& product) { return pluginUri(product) + "#ui"; }
+
 std::string chunkKey(const PlugCore::ProductInfo& product) { return pluginUri(product) + "#chunk"; }
 
 uint32_t lampCount(const PlugCore::ProductInfo& product) {

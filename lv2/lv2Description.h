@@ -15,6 +15,8 @@ namespace Lv2Format {
 
 // The plug-in's URI: "http://" web host "/lv2/" name.
 std::string pluginUri(const PlugCore::ProductInfo& product);
+// The editor's URI: the plug-in's with "#ui".
+std::string uiUri(const PlugCore::ProductInfo& product);
 // The state property that holds the chunk.
 std::string chunkKey(const PlugCore::ProductInfo& product);
 

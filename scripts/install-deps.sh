@@ -9,7 +9,8 @@ test_packages=("${demo_packages[@]}" libgtest-dev googletest libbenchmark-dev li
   g++-mingw-w64-i686 binutils-mingw-w64-i686 g++-mingw-w64-x86-64 binutils-mingw-w64-x86-64 wine wine32:i386 wine64
   xvfb xauth xdotool zam-plugins lsp-plugins-vst zip unzip
   ffmpeg  # an independent loudness meter for the renderer's tests
-  sordi lilv-utils jalv ardour lsp-plugins-lv2 x42-plugins)  # real LV2 hosts, the schema checker and LV2 peers
+  sordi lilv-utils jalv jackd2 ardour lsp-plugins-lv2 x42-plugins  # real LV2 hosts, the schema checker and LV2 peers
+  x11-utils imagemagick)  # window trees and screenshots of an editor in a host
 
 packages=("${test_packages[@]}")
 [ "${1:-}" = "--demo" ] && packages=("${demo_packages[@]}")
