@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # The LV2 bundle in real LV2 hosts and tools. Usage:
 #   lv2Hosts.sh schema|info|apply BUNDLE RENDERER
-# schema: sord_validate against the LV2 specification's own schema (lv2-dev): no error.
+# schema: sord_validate against the LV2 schema files that lv2-dev installs: no error.
 # info:   lv2info lists the ports, latency port and presets.
 # apply:  lv2apply renders a file bit-identical to orvalt-render with the same settings.
 # Exit 77 (skipped) when the tool is not installed.
