@@ -5,6 +5,7 @@
 #include <X11/cursorfont.h>
 
 #include <cstring>
+#include <thread>
 
 #include "blt/atlas.h"
 #include "blt/blit.h"
@@ -16,6 +17,20 @@
 
 namespace PlugEdit {
 
+namespace {
+// An X server that has just seen many connections come and go (a host opening
+// and closing editors quickly) refuses a new one now and then; a few short
+// retries get one, and a server that is really gone costs at most 63 ms.
+Display* openDisplay() {
+    Display* display = XOpenDisplay(nullptr);
+    for (int attempt = 0; !display && attempt < 6; ++attempt) {
+        std::this_thread::sleep_for(std::chrono::milliseconds(1 << attempt));
+        display = XOpenDisplay(nullptr);
+    }
+    return display;
+}
+}  // namespace
+
 EditView* createEditView(Edit& editor, void* parent) {
     return X11EditView::create(editor, static_cast<Window>(reinterpret_cast<uintptr_t>(parent)));
 }
@@ -24,7 +39,7 @@ X11EditView* X11EditView::create(Edit& owner, Window parent) {
     if (!parent) return nullptr;
     // A connection of our own: the host's may be used by other threads, and
     // Xlib's thread support is the host's to switch on, not ours.
-    Display* display = XOpenDisplay(nullptr);
+    Display* display = openDisplay();
     if (!display) return nullptr;
     auto* view = new X11EditView(owner, display);
     if (!view->createWindow(parent)) {

@@ -116,6 +116,45 @@ TEST(X11Editor, OnePixelMotionsOfTheRealPointerDragAKnobToExactlyOne) {
     EXPECT_EQ(automatedLast(Orvalt::kInput), 1.0f);
 }
 
+TEST(X11Editor, BothHostStylesDriveTheEditorThroughTheIdlePumpAlone) {
+    struct HostStyle {
+        const char* name;
+        bool passesItsDisplay;  // in effEditOpen's value, as Ardour does
+        int idleMs;             // how often it calls effEditIdle
+        int motionsPerIdle;
+    };
+    const HostStyle styles[] = {{"idles 60 times a second", false, 16, 1},
+                                {"passes its display, idles every 40 ms", true, 40, 10}};
+    for (const HostStyle& style : styles) {
+        X11Fixture f(100, 300);
+        SKIP_WITHOUT_DISPLAY(f);
+        f.plug->setParameter(Orvalt::kInput, 0.0f);
+        const VstIntPtr value = style.passesItsDisplay ? reinterpret_cast<VstIntPtr>(f.display) : 0;
+        ASSERT_EQ(f.dispatch(effEditOpen, 0, value, reinterpret_cast<void*>(static_cast<uintptr_t>(f.parent))), 1)
+            << style.name;
+        f.idle(2 * style.idleMs);
+        ASSERT_EQ(f.children().size(), 1u) << style.name;
+        XTestFakeMotionEvent(f.display, DefaultScreen(f.display), f.originX + inputX, f.originY + inputY, CurrentTime);
+        XTestFakeButtonEvent(f.display, 1, True, CurrentTime);
+        for (int step = 1; step <= 40; ++step) {
+            XTestFakeMotionEvent(f.display, DefaultScreen(f.display), f.originX + inputX, f.originY + inputY - step,
+                                 CurrentTime);
+            XSync(f.display, False);
+            if (step % style.motionsPerIdle == 0) f.idle(style.idleMs);
+        }
+        XTestFakeButtonEvent(f.display, 1, False, CurrentTime);
+        XSync(f.display, False);
+        f.idle(2 * style.idleMs);
+        EXPECT_EQ(f.plug->getParameter(Orvalt::kInput), 0.1f) << style.name;  // 40 pixels of 400
+        size_t automations = 0;
+        for (const EditCall& c : editCalls()) automations += c.opcode == audioMasterAutomate;
+        EXPECT_EQ(automations, 40u) << style.name;  // every motion handled, none lost in the queue
+        // Nothing is left on the host's window that the editor did not put there.
+        f.closeEditor();
+        EXPECT_TRUE(f.children().empty()) << style.name;
+    }
+}
+
 TEST(X11Editor, FineModeWheelAndDoubleClickMoveAKnobAsOnWindows) {
     X11Fixture f(100, 600);  // room above for 400 pixels
     SKIP_WITHOUT_DISPLAY(f);

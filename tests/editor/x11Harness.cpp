@@ -5,6 +5,7 @@
 #include <X11/extensions/XTest.h>
 
 #include <chrono>
+#include <cstdlib>
 #include <cstring>
 #include <fstream>
 #include <iterator>
@@ -36,6 +37,11 @@ std::vector<EditCall>& editCalls() { return calls; }
 X11Fixture::X11Fixture(int x, int y) : originX(x), originY(y) {
     calls.clear();
     display = XOpenDisplay(nullptr);
+    // A server that just saw many connections come and go refuses one now and then.
+    for (int attempt = 0; !display && attempt < 6 && std::getenv("DISPLAY"); ++attempt) {
+        std::this_thread::sleep_for(std::chrono::milliseconds(1 << attempt));
+        display = XOpenDisplay(nullptr);
+    }
     if (!display) return;
     const int screen = DefaultScreen(display);
     parent = XCreateSimpleWindow(display, RootWindow(display, screen), x, y, 410, 100, 0, 0, 0x202020);
