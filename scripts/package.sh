@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # Builds the release archives into dist/:
 #   Orvalt-<version>-windows.zip          32-bit/Orvalt.dll, 64-bit/Orvalt.dll, INSTALL.txt
-#   Orvalt-<version>-linux-x86_64.tar.gz  Orvalt.so, Orvalt.lv2/, orvalt-render, orvalt-info, vstvalidate, INSTALL.txt
+#   Orvalt-<version>-linux-x86_64.tar.gz  Orvalt.so, Orvalt.lv2/ (description, DSP and editor binaries), orvalt-render, orvalt-info, vstvalidate, INSTALL.txt
 # The version comes from the file VERSION. The same commit gives the same bytes:
 # release builds keep no build paths and no link time stamps, and every archive
 # entry has the commit's time (SOURCE_DATE_EPOCH), fixed permissions, no owner
