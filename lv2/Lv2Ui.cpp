@@ -38,7 +38,7 @@ VstIntPtr VSTCALLBACK Lv2Ui::answerHost(AEffect* effect, VstInt32 opcode, VstInt
 Lv2Ui* Lv2Ui::create(LV2UI_Write_Function write, LV2UI_Controller controller, LV2UI_Widget* widget,
                      const LV2_Feature* const* features) {
     void* parent = const_cast<void*>(feature(features, LV2_UI__parent));
-    if (!parent || !write) return nullptr;
+    if (!write) return nullptr;
     try {
         std::unique_ptr<Lv2Ui> self(new Lv2Ui);
         self->write = write;
@@ -58,10 +58,14 @@ Lv2Ui* Lv2Ui::create(LV2UI_Write_Function write, LV2UI_Controller controller, LV
         self->pendingEchoes.resize(static_cast<size_t>(count));
         self->lamps.assign(lampCount(model.productInfo()), 0.0f);
         model.getAeffect()->user = self.get();
-        if (!self->editor->open(parent)) return nullptr;
-        auto* view = dynamic_cast<PlugEdit::X11EditView*>(self->editor->editorView());
-        if (!view) return nullptr;
-        *widget = reinterpret_cast<LV2UI_Widget>(static_cast<uintptr_t>(view->window()));
+        *widget = nullptr;
+        if (parent) {
+            if (!self->editor->open(parent)) return nullptr;
+            auto* view = dynamic_cast<PlugEdit::X11EditView*>(self->editor->editorView());
+            if (!view) return nullptr;
+            *widget = reinterpret_cast<LV2UI_Widget>(static_cast<uintptr_t>(view->window()));
+            self->opened = true;
+        }
         if (auto* resize = static_cast<const LV2UI_Resize*>(feature(features, LV2_UI__resize)))
             resize->ui_resize(resize->handle, model.productInfo().editor.width, model.productInfo().editor.height);
         return self.release();
@@ -118,7 +122,24 @@ void Lv2Ui::portEvent(uint32_t port, uint32_t size, uint32_t format, const void*
 
 int Lv2Ui::idle() {
     editor->idle();
-    return editor->isOpen() ? 0 : 1;
+    return opened && !editor->isOpen() ? 1 : 0;
+}
+
+int Lv2Ui::show() {
+    if (editor->isOpen()) return 0;
+    // A top-level window: a child of the screen's root.
+    Display* display = XOpenDisplay(nullptr);
+    if (!display) return 1;
+    const Window root = DefaultRootWindow(display);
+    XCloseDisplay(display);
+    opened = editor->open(reinterpret_cast<void*>(static_cast<uintptr_t>(root)));
+    return opened ? 0 : 1;
+}
+
+int Lv2Ui::hide() {
+    editor->close();
+    opened = false;
+    return 0;
 }
 
 }  // namespace Lv2Format

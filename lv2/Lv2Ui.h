@@ -21,15 +21,20 @@ namespace Lv2Format {
 
 class Lv2Ui {
 public:
-    // [UI thread] Null without a parent window, or when the editor cannot open.
+    // [UI thread] With a parent window the editor opens in it at once; without
+    // one it waits for show. Null when the editor cannot open.
     static Lv2Ui* create(LV2UI_Write_Function write, LV2UI_Controller controller, LV2UI_Widget* widget,
                          const LV2_Feature* const* features);
     ~Lv2Ui();
 
     // [UI thread] A port's value from the host (control inputs and the lamps).
     void portEvent(uint32_t port, uint32_t size, uint32_t format, const void* buffer);
-    // [UI thread] Pumps the editor's window; 0 while it is open.
+    // [UI thread] Pumps the editor's window; 1 once a shown or embedded
+    // editor's window is gone, else 0.
     int idle();
+    // [UI thread] A window of its own, for hosts that do not embed: 0 on success.
+    int show();
+    int hide();
 
 private:
     Lv2Ui() = default;
@@ -50,6 +55,7 @@ private:
     // back to a value the user has already left.
     std::vector<std::vector<float>> pendingEchoes;
     std::vector<float> lamps;
+    bool opened = false;  // embedded or shown, and not hidden since
 };
 
 }  // namespace Lv2Format

@@ -150,10 +150,11 @@ std::string pluginFile(const Bundle& b, int minor, int micro) {
     for (size_t k = 0; k < ports.size(); ++k) out << (k ? " , " : "") << ports[k];
     out << " .\n";
     if (!b.uiBinary.empty()) {
-        // The editor needs a parent window and the host's idle calls; it shows every
-        // control and the lamps, so it hears of all of them.
-        out << "\n<" << uiUri(product) << ">\n    a ui:X11UI ;\n    lv2:requiredFeature ui:parent , ui:idleInterface ;\n"
-            << "    lv2:optionalFeature ui:resize , ui:touch ;\n    lv2:extensionData ui:idleInterface ;\n"
+        // The editor needs the host's idle calls, opens in the host's window or in
+        // one of its own, and shows every control and the lamps, so it hears of all of them.
+        out << "\n<" << uiUri(product) << ">\n    a ui:X11UI ;\n    lv2:requiredFeature ui:idleInterface ;\n"
+            << "    lv2:optionalFeature ui:parent , ui:resize , ui:touch ;\n"
+            << "    lv2:extensionData ui:idleInterface , ui:showInterface ;\n"
             << "    ui:portNotification ";
         std::vector<std::string> symbols;
         for (const ControlPort& c : b.controls) symbols.push_back(c.symbol);

@@ -1,4 +1,5 @@
-// The LV2 UI entry: one X11 editor for the product's plug-in URI, with the idle interface.
+// The LV2 UI entry: one X11 editor for the product's plug-in URI, embedded
+// (ui:parent) or in a window of its own (ui:showInterface), pumped by ui:idleInterface.
 #include <cstring>
 #include <string>
 
@@ -21,10 +22,15 @@ void portEvent(LV2UI_Handle h, uint32_t port, uint32_t size, uint32_t format, co
     self(h)->portEvent(port, size, format, buffer);
 }
 int idle(LV2UI_Handle h) { return self(h)->idle(); }
+int show(LV2UI_Handle h) { return self(h)->show(); }
+int hide(LV2UI_Handle h) { return self(h)->hide(); }
 
 const void* extensionData(const char* uri) {
     static const LV2UI_Idle_Interface idleInterface{idle};
-    return std::strcmp(uri, LV2_UI__idleInterface) == 0 ? &idleInterface : nullptr;
+    static const LV2UI_Show_Interface showInterface{show, hide};
+    if (std::strcmp(uri, LV2_UI__idleInterface) == 0) return &idleInterface;
+    if (std::strcmp(uri, LV2_UI__showInterface) == 0) return &showInterface;
+    return nullptr;
 }
 
 }  // namespace

@@ -63,14 +63,14 @@ public:
         if (handle) descriptor->cleanup(handle);
         if (display) XCloseDisplay(display);
     }
-    bool open() {
+    bool open(bool embedded = true) {
         LV2_Feature parentFeature{LV2_UI__parent, reinterpret_cast<void*>(static_cast<uintptr_t>(parent))};
         // The touch feature is kept by the editor: it lives as long as the fixture.
         touchData = {&host, touch};
         touchFeature = {LV2_UI__touch, &touchData};
         LV2UI_Resize resizeData{&host, resize};
         LV2_Feature resizeFeature{LV2_UI__resize, &resizeData};
-        const LV2_Feature* features[] = {&parentFeature, &touchFeature, &resizeFeature, nullptr};
+        const LV2_Feature* features[] = {&touchFeature, &resizeFeature, embedded ? &parentFeature : nullptr, nullptr};
         handle = descriptor->instantiate(descriptor, "http://www.quillmarsh.com/lv2/Orvalt", ORVALT_LV2_BUNDLE, writePort,
                                          &host, &widget, features);
         if (!handle) return false;
@@ -197,6 +197,46 @@ TEST(Lv2Ui, LampPortsLightTheLamps) {
     EXPECT_EQ(changedElsewhere, 0);
     // The centre of the left lamp: red 204 (0.8 of full) added to the well's red.
     EXPECT_GT((lit[48 * 410 + 352] >> 16) & 0xFF, 200u);
+}
+
+// Mapped top-level windows of the editor's size.
+int editorSizedTopLevels(Display* display) {
+    Window root, parentOfRoot, *children = nullptr;
+    unsigned count = 0;
+    int found = 0;
+    if (!XQueryTree(display, DefaultRootWindow(display), &root, &parentOfRoot, &children, &count)) return 0;
+    for (unsigned k = 0; k < count; ++k) {
+        XWindowAttributes a;
+        if (XGetWindowAttributes(display, children[k], &a) && a.map_state == IsViewable && a.width == 410 && a.height == 100)
+            ++found;
+    }
+    if (children) XFree(children);
+    return found;
+}
+
+// A host that does not embed: no parent, and the editor in a window of its own
+// between show and hide.
+TEST(Lv2Ui, ShowsAndHidesAWindowOfItsOwnWithoutAParent) {
+    UiFixture f;
+    if (!f.display) GTEST_SKIP() << "no X display";
+    const int before = editorSizedTopLevels(f.display);  // the fixture's own parent is one of them
+    ASSERT_TRUE(f.open(false));
+    EXPECT_EQ(f.widget, nullptr);
+    const auto* show = static_cast<const LV2UI_Show_Interface*>(f.descriptor->extension_data(LV2_UI__showInterface));
+    ASSERT_NE(show, nullptr);
+    EXPECT_EQ(f.idleInterface->idle(f.handle), 0);
+    EXPECT_EQ(show->show(f.handle), 0);
+    f.idle(100);
+    XSync(f.display, False);
+    EXPECT_EQ(editorSizedTopLevels(f.display), before + 1);
+    EXPECT_EQ(show->show(f.handle), 0);  // a second show keeps the one window
+    f.idle(50);
+    EXPECT_EQ(editorSizedTopLevels(f.display), before + 1);
+    EXPECT_EQ(show->hide(f.handle), 0);
+    XSync(f.display, False);
+    f.idle(50);
+    EXPECT_EQ(editorSizedTopLevels(f.display), before);
+    EXPECT_EQ(f.idleInterface->idle(f.handle), 0);  // hidden by the host, not closed by the user
 }
 
 }  // namespace
