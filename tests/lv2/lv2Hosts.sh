@@ -40,6 +40,11 @@ info)
   [ "$(grep -c 'Properties: *http://lv2plug.in/ns/lv2core#toggled' "$work/out")" = 4 ] || fail "three switches and the bypass port are toggled"
   grep -A3 'Symbol: *limit$' "$work/out" | grep -q 'Minimum: *-10.000000' || fail "limit range"
   for k in 1 2 3 4 5 6 7 8; do grep -q "^[[:space:]]*Init $k\$" "$work/out" || fail "preset Init $k"; done
+  # Each preset sets all seven controls, in displayed units.
+  if command -v sordi >/dev/null; then
+    values=$(sordi "file://$bundle/presets.ttl" 2>/dev/null | grep -c 'presets#value' || true)
+    [ "$values" = 56 ] || fail "the presets hold $values control values, not 8 x 7"
+  fi
   ;;
 apply)
   need lv2apply lilv-utils
