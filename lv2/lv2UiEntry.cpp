@@ -12,7 +12,7 @@ using Lv2Format::Lv2Ui;
 
 Lv2Ui* self(LV2UI_Handle h) { return static_cast<Lv2Ui*>(h); }
 
-// [UI thread]
+// [UI thread] every entry: LV2 runs a UI on the host's user-interface thread.
 LV2UI_Handle instantiate(const LV2UI_Descriptor*, const char*, const char*, LV2UI_Write_Function write,
                          LV2UI_Controller controller, LV2UI_Widget* widget, const LV2_Feature* const* features) {
     return Lv2Ui::create(write, controller, widget, features);
