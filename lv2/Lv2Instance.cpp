@@ -49,6 +49,13 @@ Lv2Instance* Lv2Instance::create(double sampleRate, const LV2_Feature* const* fe
             self->midiEventType = self->map->map(self->map->handle, LV2_MIDI__MidiEvent);
             self->chunkType = self->map->map(self->map->handle, LV2_ATOM__Chunk);
             self->chunkProperty = self->map->map(self->map->handle, chunkKey(plug.productInfo()).c_str());
+            self->sequenceType = self->map->map(self->map->handle, LV2_ATOM__Sequence);
+            const LearnUris uris = learnUris(plug.productInfo());
+            self->learnType = self->map->map(self->map->handle, uris.learn.c_str());
+            self->unlearnType = self->map->map(self->map->handle, uris.unlearn.c_str());
+            self->helloType = self->map->map(self->map->handle, uris.hello.c_str());
+            self->bindingType = self->map->map(self->map->handle, uris.binding.c_str());
+            self->learnTargetType = self->map->map(self->map->handle, uris.learnTarget.c_str());
         }
 
         const int32_t count = plug.getAeffect()->numParams;
@@ -60,6 +67,7 @@ Lv2Instance* Lv2Instance::create(double sampleRate, const LV2_Feature* const* fe
         }
         self->controlPorts.assign(static_cast<size_t>(count), nullptr);
         self->appliedPort.assign(static_cast<size_t>(count), NAN);
+        self->toldKeys.assign(static_cast<size_t>(count), INT32_MIN);
 
         const uint32_t lamps = lampCount(plug.productInfo());
         self->lampPorts.assign(lamps, nullptr);
@@ -100,6 +108,8 @@ void Lv2Instance::connectPort(uint32_t port, void* data) {
         enabledPort = static_cast<const float*>(data);
     } else if (port == layout.midiIn()) {
         midiPort = static_cast<const LV2_Atom_Sequence*>(data);
+    } else if (port == layout.notify()) {
+        notifyPort = static_cast<LV2_Atom_Sequence*>(data);
     } else if (port < layout.count()) {
         lampPorts[port - layout.lamp(0)] = static_cast<float*>(data);
     }
@@ -144,6 +154,7 @@ void Lv2Instance::takeMidi(uint32_t frames) {
     midiCount = 0;
     if (!midiPort || !map || midiPort->atom.type == 0) return;
     LV2_ATOM_SEQUENCE_FOREACH(midiPort, ev) {
+        if (takeRequest(ev->body.type, LV2_ATOM_BODY_CONST(&ev->body), ev->body.size)) continue;
         if (ev->body.type != midiEventType || ev->body.size == 0 || ev->body.size > 3) continue;
         if (midiCount == kMaxEvents) break;
         VstMidiEvent& e = midiEvents[midiCount];
@@ -171,6 +182,59 @@ void Lv2Instance::run(uint32_t frames) {
         }
     }
     readLamps();
+    writeNotify();
+}
+
+// The editor's learn requests act at once, before this run's controllers.
+bool Lv2Instance::takeRequest(uint32_t type, const void* body, uint32_t size) {
+    if (type != learnType && type != unlearnType && type != helloType) return false;
+    if (size != sizeof(int32_t)) return true;
+    int32_t value;
+    std::memcpy(&value, body, sizeof value);
+    const auto count = static_cast<int32_t>(controls.size());
+    if (type == learnType) {
+        if (value >= 0 && value < count)
+            plug->startLearn(value);
+        else
+            plug->cancelLearn();
+    } else if (type == unlearnType) {
+        if (value >= 0 && value < count) plug->unlearn(value);
+    } else {
+        std::fill(toldKeys.begin(), toldKeys.end(), INT32_MIN);
+        toldLearnTarget = INT32_MIN;
+    }
+    return true;
+}
+
+// Tells the editor of every binding and learn state that changed since it was
+// last told, as far as the host's buffer holds (the rest follows next run).
+void Lv2Instance::writeNotify() {
+    if (!notifyPort || !map) return;
+    const uint32_t capacity = notifyPort->atom.size;
+    if (capacity < sizeof(LV2_Atom_Sequence_Body)) return;
+    notifyPort->atom.type = sequenceType;
+    notifyPort->atom.size = sizeof(LV2_Atom_Sequence_Body);
+    notifyPort->body.unit = 0;
+    notifyPort->body.pad = 0;
+    auto append = [&](LV2_URID type, int32_t a, int32_t b, uint32_t values) {
+        const uint32_t bodySize = values * static_cast<uint32_t>(sizeof(int32_t));
+        const uint32_t space = lv2_atom_pad_size(static_cast<uint32_t>(sizeof(LV2_Atom_Event)) + bodySize);
+        if (notifyPort->atom.size + space > capacity) return false;
+        auto* ev = reinterpret_cast<LV2_Atom_Event*>(reinterpret_cast<uint8_t*>(&notifyPort->body) + notifyPort->atom.size);
+        ev->time.frames = 0;
+        ev->body.type = type;
+        ev->body.size = bodySize;
+        const int32_t data[2] = {a, b};
+        std::memcpy(ev + 1, data, bodySize);
+        notifyPort->atom.size += space;
+        return true;
+    };
+    for (size_t i = 0; i < toldKeys.size(); ++i) {
+        const int32_t key = plug->getMidiKey(static_cast<VstInt32>(i));
+        if (key != toldKeys[i] && append(bindingType, static_cast<int32_t>(i), key, 2)) toldKeys[i] = key;
+    }
+    const int32_t target = plug->getLearnTarget();
+    if (target != toldLearnTarget && append(learnTargetType, target, 0, 1)) toldLearnTarget = target;
 }
 
 void Lv2Instance::runPiece(uint32_t offset, uint32_t frames, bool lastPiece) {

@@ -6,6 +6,7 @@
 #pragma once
 
 #include <atomic>
+#include <climits>
 #include <memory>
 #include <vector>
 
@@ -52,11 +53,14 @@ private:
     void runPiece(uint32_t offset, uint32_t frames, bool lastPiece);
     void mixBypass(uint32_t offset, uint32_t frames);
     void readLamps();
+    bool takeRequest(uint32_t type, const void* body, uint32_t size);
+    void writeNotify();
 
     std::unique_ptr<PlugCore::Plug> plug;
     PlugCore::SharedBlock* lampBlock = nullptr;  // the editor's, or one attached for the lamps
     LV2_URID_Map* map = nullptr;
-    LV2_URID midiEventType = 0, chunkType = 0, chunkProperty = 0;
+    LV2_URID midiEventType = 0, chunkType = 0, chunkProperty = 0, sequenceType = 0;
+    LV2_URID learnType = 0, unlearnType = 0, helloType = 0, bindingType = 0, learnTargetType = 0;
     double rate = 44100.0;
     uint32_t latency = 0;
 
@@ -71,6 +75,11 @@ private:
     float* latencyPort = nullptr;
     const float* enabledPort = nullptr;
     const LV2_Atom_Sequence* midiPort = nullptr;
+    LV2_Atom_Sequence* notifyPort = nullptr;
+    // What the editor was last told: each parameter's key and the learn target
+    // (INT32_MIN: not yet, so the next run tells it).
+    std::vector<int32_t> toldKeys;
+    int32_t toldLearnTarget = INT32_MIN;
 
     // The dry signal delayed by the latency, for the host's bypass: per channel
     // `latency` frames of history, then the current piece.

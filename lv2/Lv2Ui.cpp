@@ -44,6 +44,7 @@ Lv2Ui* Lv2Ui::create(LV2UI_Write_Function write, LV2UI_Controller controller, LV
         self->write = write;
         self->controller = controller;
         self->touchFeature = static_cast<const LV2UI_Touch*>(feature(features, LV2_UI__touch));
+        self->map = static_cast<LV2_URID_Map*>(const_cast<void*>(feature(features, LV2_URID__map)));
         self->model.reset(PlugCore::createPlug(answerHost));
         PlugCore::Plug& model = *self->model;
         self->editor = dynamic_cast<PlugEdit::Edit*>(model.getEditor());
@@ -56,6 +57,18 @@ Lv2Ui* Lv2Ui::create(LV2UI_Write_Function write, LV2UI_Controller controller, LV
             self->controls.push_back(describeParameter(model, i, self->displays[static_cast<size_t>(i)], model.getParameter(i)));
         }
         self->pendingEchoes.resize(static_cast<size_t>(count));
+        self->knownKeys.resize(static_cast<size_t>(count));
+        for (int32_t i = 0; i < count; ++i) self->knownKeys[static_cast<size_t>(i)] = model.getMidiKey(i);
+        if (LV2_URID_Map* map = self->map) {
+            const LearnUris uris = learnUris(model.productInfo());
+            self->eventTransfer = map->map(map->handle, LV2_ATOM__eventTransfer);
+            self->learnType = map->map(map->handle, uris.learn.c_str());
+            self->unlearnType = map->map(map->handle, uris.unlearn.c_str());
+            self->helloType = map->map(map->handle, uris.hello.c_str());
+            self->bindingType = map->map(map->handle, uris.binding.c_str());
+            self->learnTargetType = map->map(map->handle, uris.learnTarget.c_str());
+            self->sendRequest(self->helloType, 0);  // the DSP answers with every binding
+        }
         self->lamps.assign(lampCount(model.productInfo()), 0.0f);
         model.getAeffect()->user = self.get();
         *widget = nullptr;
@@ -93,6 +106,11 @@ void Lv2Ui::touch(int32_t index, bool grabbed) {
 }
 
 void Lv2Ui::portEvent(uint32_t port, uint32_t size, uint32_t format, const void* buffer) {
+    if (map && format == eventTransfer && port == PortLayout(static_cast<uint32_t>(controls.size()),
+                                                             static_cast<uint32_t>(lamps.size())).notify()) {
+        takeNotice(buffer, size);
+        return;
+    }
     if (format != 0 || size != sizeof(float) || !buffer) return;
     float v;
     std::memcpy(&v, buffer, sizeof v);
@@ -120,7 +138,55 @@ void Lv2Ui::portEvent(uint32_t port, uint32_t size, uint32_t format, const void*
     }
 }
 
+void Lv2Ui::sendRequest(LV2_URID type, int32_t value) {
+    if (!map) return;
+    struct {
+        LV2_Atom atom;
+        int32_t value;
+    } message{{sizeof(int32_t), type}, value};
+    const PortLayout layout(static_cast<uint32_t>(controls.size()), static_cast<uint32_t>(lamps.size()));
+    write(controller, layout.midiIn(), sizeof message, eventTransfer, &message);
+}
+
+// The editor asks the model to learn and unlearn (it knows no other plug-in);
+// what changed in the model since the last look is asked of the DSP.
+void Lv2Ui::pollLearn() {
+    if (!map) return;
+    const int32_t target = model->getLearnTarget();
+    if (target != sentLearn) {
+        sendRequest(learnType, target);
+        sentLearn = target;
+    }
+    for (size_t i = 0; i < knownKeys.size(); ++i) {
+        const int32_t key = model->getMidiKey(static_cast<VstInt32>(i));
+        if (key == knownKeys[i]) continue;
+        if (key == -1) sendRequest(unlearnType, static_cast<int32_t>(i));
+        knownKeys[i] = key;
+    }
+}
+
+// A notice from the DSP: a binding as it now is, or the learn target, which
+// falls back to -1 when a controller completed the learn.
+void Lv2Ui::takeNotice(const void* buffer, uint32_t size) {
+    if (!buffer || size < sizeof(LV2_Atom)) return;
+    const auto* atom = static_cast<const LV2_Atom*>(buffer);
+    if (atom->size > size - sizeof(LV2_Atom)) return;
+    int32_t values[2] = {0, 0};
+    std::memcpy(values, atom + 1, std::min<size_t>(atom->size, sizeof values));
+    const auto count = static_cast<int32_t>(knownKeys.size());
+    if (atom->type == bindingType && atom->size == 2 * sizeof(int32_t) && values[0] >= 0 && values[0] < count) {
+        model->assignMidiKey(values[0], values[1]);
+        knownKeys[static_cast<size_t>(values[0])] = values[1];
+    } else if (atom->type == learnTargetType && atom->size == sizeof(int32_t) && values[0] == -1 && sentLearn != -1) {
+        const int32_t learned = sentLearn;
+        model->cancelLearn();
+        sentLearn = -1;
+        editor->learnCompleted(learned);
+    }
+}
+
 int Lv2Ui::idle() {
+    pollLearn();
     editor->idle();
     return opened && !editor->isOpen() ? 1 : 0;
 }

@@ -10,6 +10,8 @@
 #include <vector>
 
 #include <lv2/ui/ui.h>
+#include <lv2/atom/atom.h>
+#include <lv2/urid/urid.h>
 
 #include "lv2/lv2Description.h"
 
@@ -42,6 +44,10 @@ private:
                                             void* ptr, float opt);
     void writePort(int32_t index, float normalized);
     void touch(int32_t index, bool grabbed);
+    // MIDI learn: the model's learn requests go to the DSP, its notices come back.
+    void sendRequest(LV2_URID type, int32_t value);
+    void pollLearn();
+    void takeNotice(const void* buffer, uint32_t size);
 
     std::unique_ptr<PlugCore::Plug> model;
     PlugEdit::Edit* editor = nullptr;  // owned by the model
@@ -56,6 +62,11 @@ private:
     std::vector<std::vector<float>> pendingEchoes;
     std::vector<float> lamps;
     bool opened = false;  // embedded or shown, and not hidden since
+
+    LV2_URID_Map* map = nullptr;  // without it, learning stays in the model
+    LV2_URID eventTransfer = 0, learnType = 0, unlearnType = 0, helloType = 0, bindingType = 0, learnTargetType = 0;
+    int32_t sentLearn = -1;            // the learn target the DSP was last asked for
+    std::vector<int32_t> knownKeys;    // the DSP's bindings as last heard
 };
 
 }  // namespace Lv2Format

@@ -119,6 +119,7 @@ std::string pluginFile(const Bundle& b, int minor, int micro) {
     if (product.webHost) out << " ;\n        foaf:homepage <http://" << product.webHost << ">";
     out << "\n    ] ;\n    lv2:minorVersion " << minor << " ;\n    lv2:microVersion " << micro << " ;\n";
     out << "    lv2:optionalFeature lv2:hardRTCapable , urid:map ;\n    lv2:extensionData state:interface ;\n";
+    // The MIDI input also takes the editor's learn requests.
     if (!b.uiBinary.empty()) out << "    ui:ui <" << uiUri(product) << "> ;\n";
     out << "    lv2:port ";
     std::vector<std::string> ports;
@@ -141,6 +142,9 @@ std::string pluginFile(const Bundle& b, int minor, int micro) {
     ports.push_back(simplePort("lv2:InputPort , atom:AtomPort", layout.midiIn(), "midiIn", "MIDI in",
                                " ;\n        atom:bufferType atom:Sequence ;\n        atom:supports midi:MidiEvent ;\n"
                                "        lv2:designation lv2:control ;\n        lv2:portProperty lv2:connectionOptional"));
+    ports.push_back(simplePort("lv2:OutputPort , atom:AtomPort", layout.notify(), "notify", "Editor notices",
+                               " ;\n        atom:bufferType atom:Sequence ;\n"
+                               "        lv2:portProperty lv2:connectionOptional"));
     for (uint32_t k = 0; k < b.lamps; ++k) {
         std::string lower = lampSymbol(k, b.lamps).substr(4);
         lower[0] = static_cast<char>(std::tolower(static_cast<unsigned char>(lower[0])));
@@ -162,6 +166,8 @@ std::string pluginFile(const Bundle& b, int minor, int micro) {
         for (size_t k = 0; k < symbols.size(); ++k)
             out << (k ? " , " : "") << "[\n        ui:plugin <" << b.uri << "> ;\n        lv2:symbol " << quoted(symbols[k])
                 << " ;\n        ui:protocol ui:floatProtocol\n    ]";
+        out << " , [\n        ui:plugin <" << b.uri << "> ;\n        lv2:symbol \"notify\" ;\n"
+            << "        ui:protocol atom:eventTransfer\n    ]";
         out << " .\n";
     }
     return out.str();

@@ -16,6 +16,11 @@ std::string uiUri(const PlugCore::ProductInfo& product) { return pluginUri(produ
 
 std::string chunkKey(const PlugCore::ProductInfo& product) { return pluginUri(product) + "#chunk"; }
 
+LearnUris learnUris(const PlugCore::ProductInfo& product) {
+    const std::string base = pluginUri(product) + "#";
+    return {base + "learn", base + "unlearn", base + "hello", base + "binding", base + "learnTarget"};
+}
+
 uint32_t lampCount(const PlugCore::ProductInfo& product) {
     return static_cast<uint32_t>(product.editor.sharedSize / sizeof(float));
 }

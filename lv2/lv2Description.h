@@ -31,9 +31,19 @@ struct PortLayout {
     uint32_t latency() const { return parameters + 4; }
     uint32_t enabled() const { return parameters + 5; }
     uint32_t midiIn() const { return parameters + 6; }
-    uint32_t lamp(uint32_t k) const { return parameters + 7 + k; }
-    uint32_t count() const { return parameters + 7 + lamps; }
+    uint32_t notify() const { return parameters + 7; }
+    uint32_t lamp(uint32_t k) const { return parameters + 8 + k; }
+    uint32_t count() const { return parameters + 8 + lamps; }
 };
+
+// The editor's MIDI learn travels as atoms whose type names the message, with
+// 32-bit integers as body: to the DSP on the MIDI input (learn: index or -1 to
+// cancel; unlearn: index; hello: 0, answered with every binding), back on the
+// notify output (binding: index and key; learnTarget: index or -1).
+struct LearnUris {
+    std::string learn, unlearn, hello, binding, learnTarget;
+};
+LearnUris learnUris(const PlugCore::ProductInfo& product);
 
 // The number of lamp levels a product hands to its editor: its shared block read as floats.
 uint32_t lampCount(const PlugCore::ProductInfo& product);

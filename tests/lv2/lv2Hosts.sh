@@ -34,7 +34,7 @@ info)
   lv2info "$uri" >"$work/out" 2>&1 || { cat "$work/out"; fail "lv2info does not know $uri"; }
   cat "$work/out"
   grep -q 'Has latency: *yes, reported by port 11' "$work/out" || fail "latency port"
-  for symbol in input warm limit bass clip drive makeup inLeft inRight outLeft outRight latency enabled midiIn lampLeft lampRight; do
+  for symbol in input warm limit bass clip drive makeup inLeft inRight outLeft outRight latency enabled midiIn notify lampLeft lampRight; do
     grep -q "Symbol: *$symbol\$" "$work/out" || fail "port $symbol missing"
   done
   [ "$(grep -c 'Properties: *http://lv2plug.in/ns/lv2core#toggled' "$work/out")" = 4 ] || fail "three switches and the bypass port are toggled"

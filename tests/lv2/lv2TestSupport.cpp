@@ -65,7 +65,10 @@ Instance::Instance(UridMap* map, double rate, bool activateNow) : urids(map) {
     d->connect_port(handle, layout.enabled(), &enabled);
     d->connect_port(handle, layout.lamp(0), &lamps[0]);
     d->connect_port(handle, layout.lamp(1), &lamps[1]);
-    if (map) d->connect_port(handle, layout.midiIn(), sequence);
+    if (map) {
+        d->connect_port(handle, layout.midiIn(), sequence);
+        d->connect_port(handle, layout.notify(), notify);
+    }
     if (activateNow) activate();
 }
 
@@ -81,7 +84,7 @@ Instance::~Instance() {
     descriptor()->cleanup(handle);
 }
 
-void Instance::run(uint32_t frames, const std::vector<Midi>& midi, bool inPlace) {
+void Instance::run(uint32_t frames, const std::vector<Midi>& midi, bool inPlace, const std::vector<Message>& messages) {
     const LV2_Descriptor* d = descriptor();
     const Lv2Format::PortLayout layout(7, 2);
     for (uint32_t c = 0; c < 2; ++c) {
@@ -103,10 +106,34 @@ void Instance::run(uint32_t frames, const std::vector<Midi>& midi, bool inPlace)
             std::memcpy(ev + 1, m.bytes, 3);
             seq->atom.size += lv2_atom_pad_size(sizeof(LV2_Atom_Event) + 3);
         }
+        for (const Message& m : messages) {
+            auto* ev = reinterpret_cast<LV2_Atom_Event*>(reinterpret_cast<uint8_t*>(&seq->body) + seq->atom.size);
+            ev->time.frames = 0;
+            ev->body.type = urids->id("http://www.quillmarsh.com/lv2/Orvalt#" + m.type);
+            ev->body.size = sizeof(int32_t);
+            std::memcpy(ev + 1, &m.value, sizeof m.value);
+            seq->atom.size += lv2_atom_pad_size(sizeof(LV2_Atom_Event) + sizeof(int32_t));
+        }
+        auto* out = reinterpret_cast<LV2_Atom_Sequence*>(notify);
+        out->atom.type = 0;
+        out->atom.size = sizeof notify - sizeof(LV2_Atom);  // the capacity, as hosts say it
     }
     if (aroundRun) aroundRun(true);
     d->run(handle, frames);
     if (aroundRun) aroundRun(false);
+    notices.clear();
+    if (urids) {
+        const auto* out = reinterpret_cast<const LV2_Atom_Sequence*>(notify);
+        if (out->atom.type != urids->id(LV2_ATOM__Sequence)) return;
+        LV2_ATOM_SEQUENCE_FOREACH(out, ev) {
+            Notice n{urids->uri(ev->body.type), {}};
+            const auto* v = static_cast<const int32_t*>(LV2_ATOM_BODY_CONST(&ev->body));
+            n.values.assign(v, v + ev->body.size / sizeof(int32_t));
+            const std::string prefix = "http://www.quillmarsh.com/lv2/Orvalt#";
+            if (n.type.rfind(prefix, 0) == 0) n.type = n.type.substr(prefix.size());
+            notices.push_back(n);
+        }
+    }
 }
 
 namespace {

@@ -24,6 +24,7 @@ class UridMap {
 public:
     UridMap();
     LV2_URID id(const std::string& uri);
+    const std::string& uri(LV2_URID id) const { return uris[id - 1]; }
     const LV2_Feature* feature() { return &mapFeature; }
 
 private:
@@ -64,7 +65,19 @@ public:
         int64_t frame;
         uint8_t bytes[3];
     };
-    void run(uint32_t frames, const std::vector<Midi>& midi = {}, bool inPlace = false);
+    // Editor messages on the MIDI input: an atom of `type` with one int32 body.
+    struct Message {
+        std::string type;
+        int32_t value;
+    };
+    void run(uint32_t frames, const std::vector<Midi>& midi = {}, bool inPlace = false,
+             const std::vector<Message>& messages = {});
+    // The notify output of the last run: each event's type and int32 values.
+    struct Notice {
+        std::string type;
+        std::vector<int32_t> values;
+    };
+    std::vector<Notice> notices;
 
     // Called with true just before the plug-in's run and false just after.
     void (*aroundRun)(bool entering) = nullptr;
@@ -77,6 +90,7 @@ private:
     LV2_Handle handle = nullptr;
     const LV2_State_Interface* state = nullptr;
     alignas(8) uint8_t sequence[8192] = {};
+    alignas(8) uint8_t notify[8192] = {};
     bool active = false;
 };
 

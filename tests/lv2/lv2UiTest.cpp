@@ -5,11 +5,14 @@
 
 #include <chrono>
 #include <cstdlib>
+#include <cstring>
 #include <string>
 #include <thread>
 #include <vector>
 
+#include <lv2/atom/atom.h>
 #include <lv2/ui/ui.h>
+#include <lv2/urid/urid.h>
 
 #include "lv2/lv2Description.h"
 
@@ -33,12 +36,35 @@ struct Host {
     std::vector<Write> writes;
     std::vector<Touch> touches;
     int width = 0, height = 0;
+    // The URID map, and the editor's messages to the DSP (atom type without the plug-in URI, value).
+    std::vector<std::string> uris;
+    std::vector<std::pair<std::string, int32_t>> messages;
+    LV2_URID id(const std::string& uri) {
+        for (size_t i = 0; i < uris.size(); ++i)
+            if (uris[i] == uri) return static_cast<LV2_URID>(i + 1);
+        uris.push_back(uri);
+        return static_cast<LV2_URID>(uris.size());
+    }
 };
 
+LV2_URID mapUri(LV2_URID_Map_Handle h, const char* uri) { return static_cast<Host*>(h)->id(uri); }
+
+const Lv2Format::PortLayout kLayout(7, 2);
+
 void writePort(LV2UI_Controller c, uint32_t port, uint32_t size, uint32_t protocol, const void* buffer) {
-    ASSERT_EQ(size, sizeof(float));
-    ASSERT_EQ(protocol, 0u);
-    static_cast<Host*>(c)->writes.push_back({port, *static_cast<const float*>(buffer)});
+    Host& host = *static_cast<Host*>(c);
+    if (protocol == 0) {
+        ASSERT_EQ(size, sizeof(float));
+        host.writes.push_back({port, *static_cast<const float*>(buffer)});
+        return;
+    }
+    ASSERT_EQ(protocol, host.id(LV2_ATOM__eventTransfer));
+    ASSERT_EQ(port, kLayout.midiIn());
+    ASSERT_EQ(size, sizeof(LV2_Atom) + sizeof(int32_t));
+    const auto* atom = static_cast<const LV2_Atom*>(buffer);
+    std::string type = host.uris[atom->type - 1];
+    type = type.substr(type.find('#') + 1);
+    host.messages.push_back({type, *reinterpret_cast<const int32_t*>(atom + 1)});
 }
 void touch(LV2UI_Feature_Handle h, uint32_t port, bool grabbed) { static_cast<Host*>(h)->touches.push_back({port, grabbed}); }
 int resize(LV2UI_Feature_Handle h, int width, int height) {
@@ -70,7 +96,10 @@ public:
         touchFeature = {LV2_UI__touch, &touchData};
         LV2UI_Resize resizeData{&host, resize};
         LV2_Feature resizeFeature{LV2_UI__resize, &resizeData};
-        const LV2_Feature* features[] = {&touchFeature, &resizeFeature, embedded ? &parentFeature : nullptr, nullptr};
+        mapData = {&host, mapUri};
+        mapFeature = {LV2_URID__map, &mapData};
+        const LV2_Feature* features[] = {&touchFeature, &resizeFeature, &mapFeature, embedded ? &parentFeature : nullptr,
+                                         nullptr};
         handle = descriptor->instantiate(descriptor, "http://www.quillmarsh.com/lv2/Orvalt", ORVALT_LV2_BUNDLE, writePort,
                                          &host, &widget, features);
         if (!handle) return false;
@@ -101,6 +130,32 @@ public:
         XSync(display, False);
         idle(60);
     }
+    // A click of the real pointer at (x, y) of the root window.
+    void click(int x, int y, unsigned button) {
+        XTestFakeMotionEvent(display, -1, x, y, 0);
+        XSync(display, False);
+        idle(20);
+        XTestFakeButtonEvent(display, button, True, 0);
+        XTestFakeButtonEvent(display, button, False, 0);
+        XSync(display, False);
+        idle(60);
+    }
+    void escape() {
+        const KeyCode code = XKeysymToKeycode(display, XStringToKeysym("Escape"));
+        XTestFakeKeyEvent(display, code, True, 0);
+        XTestFakeKeyEvent(display, code, False, 0);
+        XSync(display, False);
+        idle(60);
+    }
+    void notice(const std::string& type, std::vector<int32_t> values) {
+        std::vector<uint8_t> bytes(sizeof(LV2_Atom) + values.size() * sizeof(int32_t));
+        auto* atom = reinterpret_cast<LV2_Atom*>(bytes.data());
+        atom->size = static_cast<uint32_t>(values.size() * sizeof(int32_t));
+        atom->type = host.id("http://www.quillmarsh.com/lv2/Orvalt#" + type);
+        std::memcpy(atom + 1, values.data(), atom->size);
+        descriptor->port_event(handle, kLayout.notify(), static_cast<uint32_t>(bytes.size()),
+                               host.id(LV2_ATOM__eventTransfer), bytes.data());
+    }
     std::vector<uint32_t> capture() {
         XImage* image = XGetImage(display, parent, 0, 0, 410, 100, AllPlanes, ZPixmap);
         std::vector<uint32_t> pixels;
@@ -119,10 +174,10 @@ public:
     const LV2UI_Idle_Interface* idleInterface = nullptr;
     LV2UI_Touch touchData{};
     LV2_Feature touchFeature{};
+    LV2_URID_Map mapData{};
+    LV2_Feature mapFeature{};
     Host host;
 };
-
-const Lv2Format::PortLayout kLayout(7, 2);
 
 TEST(Lv2Ui, DragsBecomePortWritesInsideOneTouchGestureAndTheirEchoesChangeNothing) {
     UiFixture f;
@@ -197,6 +252,41 @@ TEST(Lv2Ui, LampPortsLightTheLamps) {
     EXPECT_EQ(changedElsewhere, 0);
     // The centre of the left lamp: red 204 (0.8 of full) added to the well's red.
     EXPECT_GT((lit[48 * 410 + 352] >> 16) & 0xFF, 200u);
+}
+
+// MIDI learn from the editor's knob menu reaches the DSP as a message, and the
+// DSP's binding comes back: the menu then offers to unlearn it, which is asked
+// of the DSP too. (Without the binding that entry is greyed and sends nothing.)
+TEST(Lv2Ui, MidiLearnFromTheMenuGoesToTheDspAndItsBindingComesBack) {
+    UiFixture f;
+    if (!f.display) GTEST_SKIP() << "no X display";
+    ASSERT_TRUE(f.open());
+    ASSERT_FALSE(f.host.messages.empty());
+    EXPECT_EQ(f.host.messages[0], (std::pair<std::string, int32_t>{"hello", 0}));
+    f.host.messages.clear();
+    // The input knob's menu opens at its left edge, 10 pixels above its bottom:
+    // rows of 18 pixels after a 3-pixel frame; reset, separator (8), learn, unlearn.
+    const int menuX = 15 + 30, menuY = 16 + 80 - 10;
+    const int learnRow = menuY + 3 + 18 + 8 + 9, unlearnRow = learnRow + 18;
+    f.click(55, 60, 3);
+    f.click(menuX, unlearnRow, 1);  // greyed: nothing to unlearn yet, and the menu stays
+    EXPECT_TRUE(f.host.messages.empty());
+    f.escape();
+    f.click(55, 60, 3);
+    f.click(menuX, learnRow, 1);
+    f.idle(30);
+    ASSERT_EQ(f.host.messages.size(), 1u);
+    EXPECT_EQ(f.host.messages[0], (std::pair<std::string, int32_t>{"learn", 0}));
+    // The DSP heard controller 7 and tells the editor.
+    f.notice("binding", {0, static_cast<int16_t>(0xB007)});
+    f.notice("learnTarget", {-1});
+    f.idle(30);
+    f.host.messages.clear();
+    f.click(55, 60, 3);
+    f.click(menuX, unlearnRow, 1);
+    f.idle(30);
+    ASSERT_EQ(f.host.messages.size(), 1u);
+    EXPECT_EQ(f.host.messages[0], (std::pair<std::string, int32_t>{"unlearn", 0}));
 }
 
 // Mapped top-level windows of the editor's size.

@@ -280,6 +280,41 @@ TEST(Lv2Midi, BoundControllersMoveTheirParameter) {
     EXPECT_EQ(warmRecord(), 64000);
 }
 
+// The editor's learn requests arrive as atoms on the MIDI input; the DSP tells
+// the editor of every binding and learn state on its notify output.
+TEST(Lv2Midi, LearnsForTheEditorAndTellsItOfEveryBinding) {
+    REQUIRE_BUNDLE();
+    UridMap map;
+    Instance o(&map);
+    o.run(16);
+    auto count = [&](const std::string& type) {
+        return std::count_if(o.notices.begin(), o.notices.end(), [&](const auto& n) { return n.type == type; });
+    };
+    EXPECT_EQ(count("binding"), 7);  // the first run tells everything
+    EXPECT_EQ(count("learnTarget"), 1);
+    o.run(16);
+    EXPECT_TRUE(o.notices.empty());  // then only changes
+
+    o.run(16, {}, false, {{"learn", 3}});
+    ASSERT_EQ(o.notices.size(), 1u);
+    EXPECT_EQ(o.notices[0].type, "learnTarget");
+    EXPECT_EQ(o.notices[0].values, std::vector<int32_t>{3});
+    o.run(16, {{4, {0xB2, 21, 127}}});  // controller 21 on channel 3 completes it
+    ASSERT_EQ(o.notices.size(), 2u);
+    EXPECT_EQ(o.notices[0].type, "binding");
+    EXPECT_EQ(o.notices[0].values, (std::vector<int32_t>{3, static_cast<int16_t>(0xB015)}));
+    EXPECT_EQ(o.notices[1].type, "learnTarget");
+    EXPECT_EQ(o.notices[1].values, std::vector<int32_t>{-1});
+    const std::vector<uint8_t> chunk = chunkOf(o, map);
+    EXPECT_EQ(PlugCore::chunk::readU16(&chunk[chunk.size() - 7 * 4 + 3 * 4 + 2]), 0xB015);
+
+    o.run(16, {}, false, {{"unlearn", 3}, {"learn", 99}, {"unlearn", -5}});  // out-of-range ones change nothing
+    ASSERT_EQ(o.notices.size(), 1u);
+    EXPECT_EQ(o.notices[0].values, (std::vector<int32_t>{3, -1}));
+    o.run(16, {}, false, {{"hello", 0}});  // an editor that opens hears everything again
+    EXPECT_EQ(count("binding"), 7);
+}
+
 TEST(Lv2Lamps, ShowClippingAndFallBackOnSilence) {
     REQUIRE_BUNDLE();
     Instance o(nullptr);
