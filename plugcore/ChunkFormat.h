@@ -5,6 +5,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <cstring>
 
 namespace PlugCore {
 namespace chunk {
@@ -43,6 +44,35 @@ inline uint16_t readU16(const uint8_t* p) { return static_cast<uint16_t>(p[0] | 
 inline uint32_t readU32(const uint8_t* p) {
     return static_cast<uint32_t>(p[0]) | (static_cast<uint32_t>(p[1]) << 8) | (static_cast<uint32_t>(p[2]) << 16) |
            (static_cast<uint32_t>(p[3]) << 24);
+}
+
+// What a reader would make of a whole chunk, found without applying anything:
+// a format whose host must be told of a refused state checks first, so that a
+// damaged or foreign chunk changes nothing at all.
+enum class Verdict { whole, noHeader, invalidHeader, laterVersion, corrupted, foreign };
+
+inline Verdict check(const uint8_t* bytes, size_t size, const char* ownName) {
+    if (!bytes || size < kHeaderSize) return Verdict::noHeader;
+    if (readU32(bytes) != kMagic) return Verdict::invalidHeader;
+    if (static_cast<int16_t>(readU16(bytes + 4)) > kVersion || readU16(bytes + 6) != 0) return Verdict::laterVersion;
+    for (size_t offset = kHeaderSize; offset < size;) {
+        const uint8_t tag = bytes[offset];
+        size_t bodySize = 0;
+        switch (tag) {
+            case tagValue: bodySize = kValueBody; break;
+            case tagMapping: bodySize = kMappingBody; break;
+            case tagProgram: bodySize = kProgramBody; break;
+            case tagCurrentProgram: bodySize = kCurrentBody; break;
+            case tagPluginName: bodySize = kPluginNameBody; break;
+            default: break;
+        }
+        if (bodySize == 0 || size - offset - 1 < bodySize) return Verdict::corrupted;
+        if (tag == tagPluginName &&
+            std::strncmp(reinterpret_cast<const char*>(bytes + offset + 1), ownName, kPluginNameBody) != 0)
+            return Verdict::foreign;
+        offset += 1 + bodySize;
+    }
+    return Verdict::whole;
 }
 
 }  // namespace chunk

@@ -4,6 +4,7 @@
 #include <cstdio>
 
 #include "host/entry.h"
+#include "plugcore/productEntry.h"
 #include "product/editorFactory.h"
 
 AudioEffect* createEffectInstance(audioMasterCallback audioMaster) { return new Orvalt(audioMaster); }
@@ -60,3 +61,7 @@ void Orvalt::formatParameter(VstInt32 index, char* text, size_t size, float v) {
         default: break;
     }
 }
+
+const PlugCore::ProductInfo& PlugCore::productRecord() { return Orvalt::product(); }
+
+PlugCore::Plug* PlugCore::createPlug(audioMasterCallback audioMaster) { return new Orvalt(audioMaster); }

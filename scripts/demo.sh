@@ -9,8 +9,8 @@ here=$(cd "$(dirname "$0")/.." && pwd)
 cd "$here"
 
 # The build tools and libsndfile; configuring the tree also looks for the test,
-# PNG and benchmark libraries, so those come along.
-needed=(cmake g++ make pkg-config libsndfile1-dev libebur128-dev nlohmann-json3-dev libgtest-dev libpng-dev libbenchmark-dev)
+# PNG and benchmark libraries and the LV2 headers, so those come along.
+needed=(cmake g++ make pkg-config libsndfile1-dev libebur128-dev nlohmann-json3-dev libgtest-dev libpng-dev libbenchmark-dev lv2-dev)
 missing=()
 for package in "${needed[@]}"; do
   dpkg -s "$package" >/dev/null 2>&1 || missing+=("$package")

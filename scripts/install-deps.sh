@@ -4,13 +4,14 @@
 # (--demo: only what the main job needs).
 set -eu
 
-demo_packages=(cmake g++ make pkg-config libsndfile1-dev libebur128-dev nlohmann-json3-dev)
+demo_packages=(cmake g++ make pkg-config libsndfile1-dev libebur128-dev nlohmann-json3-dev lv2-dev)
 test_packages=("${demo_packages[@]}" libgtest-dev googletest libbenchmark-dev libpng-dev clang libclang-rt-14-dev
   g++-mingw-w64-i686 binutils-mingw-w64-i686 g++-mingw-w64-x86-64 binutils-mingw-w64-x86-64 wine wine32:i386 wine64
   xvfb xauth xdotool zam-plugins lsp-plugins-vst zip unzip
   libx11-dev libxtst-dev  # the Linux editor (Xlib) and its tests' real pointer (XTest)
-  ardour x11-utils imagemagick  # the editor in a real Linux host: Ardour, xwininfo, screenshots
-  ffmpeg)  # ffmpeg: an independent loudness meter for the renderer's tests
+  ffmpeg  # an independent loudness meter for the renderer's tests
+  sordi lilv-utils jalv jackd2 ardour lsp-plugins-lv2 x42-plugins  # real LV2 hosts, the schema checker and LV2 peers
+  x11-utils imagemagick)  # window trees and screenshots of an editor in a host (xwininfo, import)
 
 packages=("${test_packages[@]}")
 [ "${1:-}" = "--demo" ] && packages=("${demo_packages[@]}")

@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # Builds the release archives into dist/:
 #   Orvalt-<version>-windows.zip          32-bit/Orvalt.dll, 64-bit/Orvalt.dll, INSTALL.txt
-#   Orvalt-<version>-linux-x86_64.tar.gz  Orvalt.so, orvalt-render, orvalt-info, vstvalidate, INSTALL.txt
+#   Orvalt-<version>-linux-x86_64.tar.gz  Orvalt.so, Orvalt.lv2/ (description, DSP and editor binaries), orvalt-render, orvalt-info, vstvalidate, INSTALL.txt
 # The version comes from the file VERSION. The same commit gives the same bytes:
 # release builds keep no build paths and no link time stamps, and every archive
 # entry has the commit's time (SOURCE_DATE_EPOCH), fixed permissions, no owner
@@ -35,7 +35,7 @@ release() {
   cmake --build "$dir" -j"$jobs" --target "$@" >"$logs/$preset-build.log" 2>&1 \
     || { grep -E 'error|Error' "$logs/$preset-build.log" | head -n 30; exit 1; }
 }
-release native linux Orvalt orvalt-render orvalt-info vstvalidate
+release native linux Orvalt Orvalt.lv2 orvalt-render orvalt-info vstvalidate
 release win32 win32 Orvalt orvalt-info
 release win64 win64 Orvalt orvalt-info
 
@@ -48,6 +48,8 @@ cp build/package/win64/product/Orvalt.dll "$staging/windows/64-bit/"
 sed "s/@VERSION@/$version/" packaging/INSTALL-windows.txt | sed 's/$/\r/' >"$staging/windows/INSTALL.txt"
 cp build/package/linux/product/Orvalt.so build/package/linux/tools/render/orvalt-render \
    build/package/linux/tools/vstinfo/orvalt-info build/package/linux/tools/validator/vstvalidate "$staging/linux/"
+mkdir -p "$staging/linux/Orvalt.lv2"
+cp build/package/linux/Orvalt.lv2/*.ttl build/package/linux/Orvalt.lv2/*.so "$staging/linux/Orvalt.lv2/"
 sed "s/@VERSION@/$version/" packaging/INSTALL-linux.txt >"$staging/linux/INSTALL.txt"
 find "$staging" -type d -exec chmod 755 {} +
 find "$staging" -type f -exec chmod 644 {} +

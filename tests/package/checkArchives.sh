@@ -4,8 +4,9 @@
 # plug-in loads from there. The Linux plug-in through the shipped tools; each
 # Windows DLL passes the export, import and version checks and, under Wine in a
 # prefix of its own architecture, tells orvalt-info.exe of its own width the
-# same identity, parameters and programs as the Linux plug-in (which lacks
-# only the editor). The renderer finds its plug-in without --plugin.
+# same identity, parameters, programs and flags as the Linux plug-in.
+# The renderer finds its plug-in without --plugin.
+# The LV2 bundle loads in lilv's tools (lv2info, lv2apply) from the unpacked folder.
 # Usage: checkArchives.sh <dist folder> <scratch folder>
 # (orvalt-info.exe comes from build/package/{win32,win64}, made by scripts/package.sh).
 set -eu
@@ -24,7 +25,7 @@ same() { [ "$1" = "$2" ] || { echo "     got:      $1"; echo "     expected: $2"
 
 check "zip entries" same "$(unzip -Z1 "$zip" | tr '\n' ' ')" "32-bit/Orvalt.dll 64-bit/Orvalt.dll INSTALL.txt "
 check "tar entries" same "$(tar -tzf "$tgz" | tr '\n' ' ')" \
-  "INSTALL.txt Orvalt.so orvalt-info orvalt-render vstvalidate "
+  "INSTALL.txt Orvalt.lv2/Orvalt.ttl Orvalt.lv2/OrvaltDsp.so Orvalt.lv2/OrvaltUi.so Orvalt.lv2/manifest.ttl Orvalt.lv2/presets.ttl Orvalt.so orvalt-info orvalt-render vstvalidate "
 # Owner 0/0, one time stamp for every entry, programs executable and texts not.
 check "tar owners, modes and times" same \
   "$(tar -tvzf "$tgz" --numeric-owner --full-time | awk '{print $1, $2, $4, $5}' | sort -u | tr '\n' ';')" \
@@ -64,6 +65,21 @@ check "orvalt-render alone finds ~/.vst/Orvalt.so" found "$scratch/lone/orvalt-r
 validate() { ./vstvalidate --quick ./Orvalt.so >"$scratch/validate.log" 2>&1 || { tail -n 5 "$scratch/validate.log"; false; }; }
 check "vstvalidate --quick passes Orvalt.so" validate
 check "INSTALL.txt names this version" grep -q "Orvalt $version " INSTALL.txt
+check "INSTALL.txt says where the LV2 bundle goes" grep -q "~/.lv2" INSTALL.txt
+# The LV2 bundle as unpacked: a host finds it by its URI, and it sounds like
+# the shipped renderer with the shipped VST plug-in, bit for bit.
+lv2_uri=http://www.quillmarsh.com/lv2/Orvalt
+# Installed as INSTALL.txt says: the whole folder copied into an LV2 folder (here a scratch ~/.lv2).
+mkdir -p "$scratch/dot-lv2" && cp -r Orvalt.lv2 "$scratch/dot-lv2/"
+lv2_info() { LV2_PATH="$scratch/dot-lv2" lv2info "$lv2_uri" >"$scratch/lv2info.log" 2>&1 && grep -q 'Symbol: *makeup$' "$scratch/lv2info.log"; }
+check "lv2info finds Orvalt.lv2 by its URI" lv2_info
+lv2_same() {
+  python3 "$root/tests/lv2/floatWav.py" write "$scratch/lv2-in.wav" &&
+  ./orvalt-render --plugin ./Orvalt.so --quiet --bits float --set warm=on --json "$scratch/lv2-ren.json"     "$scratch/lv2-in.wav" "$scratch/lv2-ren.wav" &&
+  LV2_PATH="$scratch/dot-lv2" lv2apply -c warm 1 -i "$scratch/lv2-in.wav" -o "$scratch/lv2-out.wav" "$lv2_uri" >/dev/null 2>&1 &&
+  python3 "$root/tests/lv2/floatWav.py" compare "$scratch/lv2-ren.wav" "$scratch/lv2-out.wav" "$scratch/lv2-ren.json"
+}
+check "Orvalt.lv2 under lv2apply sounds like Orvalt.so under orvalt-render" lv2_same
 
 for arch in win32 win64; do
   bits=${arch#win}-bit

@@ -2,6 +2,7 @@
 // sleeps: proven by running every check of the validator on Orvalt with the
 // audio-thread watch around each process call. The detector is proven first,
 // on deliberate calls in this test and inside a dlopen'ed plug-in.
+#include "tests/lv2/lv2TestSupport.h"
 #include "tests/realtime/audioThreadWatch.h"
 #include "tools/validator/check.h"
 #include "tools/validator/context.h"
@@ -11,6 +12,7 @@
 #include <gtest/gtest.h>
 
 #include <atomic>
+#include <cmath>
 #include <cstdlib>
 #include <fcntl.h>
 #include <mutex>
@@ -139,6 +141,32 @@ TEST(OrvaltAudioThread, ProcessingBeforeSwitchOnAllocatesOnceAtMost) {
                   c[rtwatch::Sin::sleep],
               0u)
         << c.describe();
+}
+
+}  // namespace
+
+namespace {
+
+// The LV2 edition's run: port changes (each one a display search), MIDI,
+// bypass fades, blocks with and without audio, all inside the watch.
+TEST(OrvaltAudioThread, Lv2RunNeverAllocatesLocksOrTouchesFiles) {
+    lv2test::UridMap map;
+    lv2test::Instance o(&map);
+    ASSERT_TRUE(o.valid());
+    o.aroundRun = [](bool entering) { entering ? rtwatch::enterSection() : rtwatch::leaveSection(); };
+    o.run(64, {{1, {0xB0, 7, 1}}});  // the sequence's types are mapped before the watch starts
+    Armed armed;
+    for (int k = 0; k < 200; ++k) {
+        o.controls[0] = 0.1f * static_cast<float>(k % 150);  // input
+        o.controls[1] = static_cast<float>(k % 2);           // warm
+        o.controls[2] = -0.05f * static_cast<float>(k);      // limit
+        o.enabled = (k / 50) % 2 ? 0.0f : 1.0f;
+        for (auto& channel : o.in)
+            for (size_t i = 0; i < channel.size(); ++i) channel[i] = 0.9f * std::sin(0.01f * static_cast<float>(i + k));
+        const uint8_t data = static_cast<uint8_t>(k % 128);
+        o.run(k % 7 == 0 ? 0 : 64 + 13 * k, {{5, {0xB0, 7, data}}, {9, {0xB0, 101, 0}}, {10, {0xB3, 123, 0}}});
+    }
+    EXPECT_EQ(rtwatch::counts().total(), 0u) << rtwatch::counts().describe();
 }
 
 }  // namespace

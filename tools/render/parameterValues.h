@@ -1,6 +1,7 @@
 // Parameters by name and value in the units the plug-in displays: the text
 // given by the user is turned into the normalized value whose display text
-// reads the same, by asking the plug-in itself (effGetParamDisplay).
+// reads the same, by asking the plug-in itself (effGetParamDisplay). The search
+// is plugcore/valueText's, the one every format of our own plug-in uses too.
 #pragma once
 
 #include "tools/vsthost/vsthost.h"
