@@ -190,12 +190,48 @@ TEST_F(RenderCli, DemoWritesInputBesideOutputAndReportsLevels) {
     EXPECT_NE(text.find("input +0.00 dB, warm off, limit 0.00 dB"), std::string::npos);
     EXPECT_NE(text.find(">8 s</text>"), std::string::npos);
     EXPECT_NE(text.find(">-6</text>"), std::string::npos);
-    EXPECT_NE(text.find("paint-order=\"stroke\""), std::string::npos);  // labels keep a halo over the waves
+    EXPECT_NE(text.find("stroke=\"#fff\" stroke-width=\"3\""), std::string::npos);  // labels keep a halo over the waves
+    EXPECT_EQ(text.find("style"), std::string::npos);  // presentation attributes only: every renderer knows them
+    EXPECT_EQ(text.find("paint-order"), std::string::npos);
 
     // The demo input renders to the same output as the demo itself.
     CommandResult again = runRender("--bits 16 " + path("demo-input.wav") + " " + path("again.flac"));
     ASSERT_EQ(again.code, 0) << again.output;
     EXPECT_EQ(bytesOf("again.flac"), bytesOf("demo.flac"));
+}
+
+// The picture drawn by two SVG renderers (librsvg, and ImageMagick's own),
+// as 8-bit grey at a quarter of the size: row by row, 325 x 122.
+TEST_F(RenderCli, PictureLooksTheSameInTwoSvgRenderers) {
+    if (std::system("rsvg-convert --version >/dev/null 2>&1") != 0 || std::system("convert -version >/dev/null 2>&1") != 0)
+        GTEST_SKIP() << "rsvg-convert or ImageMagick's convert not installed";
+    ASSERT_EQ(runRender("--quiet --demo --svg " + path("demo.svg") + " " + path("demo.wav")).code, 0);
+    const std::string grey = " -colorspace Gray -scale 325x122! -depth 8 gray:";
+    ASSERT_EQ(std::system(("rsvg-convert " + path("demo.svg") + " -o " + path("rsvg.png") + " && convert " + path("rsvg.png") +
+                           grey + path("rsvg.raw")).c_str()), 0);
+    ASSERT_EQ(std::system(("convert msvg:" + path("demo.svg") + grey + path("msvg.raw")).c_str()), 0);
+    const int width = 325, height = 122;
+    for (const char* name : {"rsvg.raw", "msvg.raw"}) {
+        const std::vector<uint8_t> pixels = bytesOf(name);
+        ASSERT_EQ(pixels.size(), size_t(width * height)) << name;
+        auto region = [&](int x0, int y0, int x1, int y1) {
+            int darkest = 255;
+            double sum = 0;
+            for (int y = y0; y < y1; ++y)
+                for (int x = x0; x < x1; ++x) darkest = std::min<int>(darkest, pixels[size_t(y * width + x)]), sum += pixels[size_t(y * width + x)];
+            return std::make_pair(darkest, sum / ((x1 - x0) * (y1 - y0)));
+        };
+        // The title and settings are drawn in dark text (not white, not missing).
+        EXPECT_LT(region(16, 2, 150, 11).first, 100) << name;
+        EXPECT_LT(region(16, 2, 150, 11).second, 245) << name;
+        // The page is white to its edges: no black frame.
+        EXPECT_GT(region(0, 0, width, 1).second, 250) << name;
+        EXPECT_GT(region(0, 0, 1, height).second, 250) << name;
+        EXPECT_GT(region(0, height - 1, width, height).second, 250) << name;
+        // The static curve panel: light background, dark grid labels beside it.
+        EXPECT_GT(region(230, 20, 310, 100).second, 200) << name;
+        EXPECT_LT(region(205, 14, 222, 111).first, 160) << name;
+    }
 }
 
 TEST_F(RenderCli, FailuresExitWithTheirCodesAndLeaveNoOutput) {
