@@ -133,40 +133,65 @@ protected:
 };
 
 const char* const passThrough = "--set warm=off --set clip=off";
+const double pi = 3.14159265358979323846;
 
-TEST_F(RenderCli, StereoRoundTripIsTheInputDelayedByOneSample) {
-    writeInput("in.wav", 2, 3000);
-    CommandResult run = runRender(std::string(passThrough) + " --bits float --block 64 " + path("in.wav") + " " + path("out.wav"));
-    ASSERT_EQ(run.code, 0) << run.output;
-    EXPECT_NE(run.output.find("latency:          1 sample"), std::string::npos) << run.output;
-    SF_INFO in, out;
-    std::vector<float> a = readFrames("in.wav", in), b = readFrames("out.wav", out);
-    ASSERT_EQ(out.frames, 3000);
-    EXPECT_EQ(out.channels, 2);
-    EXPECT_EQ(out.samplerate, 48000);
-    EXPECT_EQ(out.format, SF_FORMAT_WAV | SF_FORMAT_FLOAT);
-    EXPECT_EQ(b[0], 0.0f);
-    EXPECT_EQ(b[1], 0.0f);
-    for (size_t n = 1; n < 3000; ++n) {
-        ASSERT_EQ(b[2 * n], a[2 * (n - 1)]) << n;
-        ASSERT_EQ(b[2 * n + 1], a[2 * (n - 1) + 1]) << n;
+// Clip and warm off, the plug-in passes its input through one sample late.
+// By default that sample of latency is removed and the tail played out, so
+// the file is the input itself; --keep-latency writes the raw output. A mono
+// file stays mono. Lengths of 1 and 3000 frames.
+TEST_F(RenderCli, PassThroughIsTheInputAlignedOrDelayedWithItsChannels) {
+    struct Case {
+        int channels;
+        size_t frames;
+        const char* options;
+        const char* output;
+        size_t delay;
+        const char* latencyLine;
+    } cases[] = {
+        {2, 3000, "--block 64", "out.wav", 0, "latency:          1 sample (removed: output aligned with input)"},
+        {2, 3000, "--compensate", "out.wav", 0, "(removed: output aligned with input)"},
+        {2, 3000, "--keep-latency --block 64", "out.wav", 1, "latency:          1 sample (kept: output delayed by it)"},
+        {1, 1000, "--precision double", "out.aiff", 0, "(removed: output aligned with input)"},
+        {1, 1000, "--keep-latency", "out.aiff", 1, "(kept: output delayed by it)"},
+        {2, 1, "", "out.wav", 0, "(removed"},
+        {1, 1, "--block 1", "out.wav", 0, "(removed"},
+    };
+    for (const Case& c : cases) {
+        const std::string what = std::to_string(c.channels) + " channels, " + std::to_string(c.frames) + " frames, " + c.options;
+        writeSignal("in.wav", c.channels, 48000, c.frames, [](size_t n, int ch) {
+            return ch == 0 ? 0.4 * std::sin(0.01 * double(n)) + 0.1 : -0.3 + 0.0005 * double(n % 1000);
+        });
+        CommandResult run = runRender(std::string(passThrough) + " --bits float " + c.options + " " + path("in.wav") + " " +
+                                      path(c.output));
+        ASSERT_EQ(run.code, 0) << what << "\n" << run.output;
+        EXPECT_NE(run.output.find(c.latencyLine), std::string::npos) << what << "\n" << run.output;
+        EXPECT_NE(run.output.find(c.channels == 1 ? "float, mono, the left output" : "float, stereo"), std::string::npos) << run.output;
+        SF_INFO in, out;
+        std::vector<float> a = readFrames("in.wav", in), b = readFrames(c.output, out);
+        ASSERT_EQ(out.frames, static_cast<sf_count_t>(c.frames)) << what;
+        ASSERT_EQ(out.channels, c.channels) << what;
+        EXPECT_EQ(out.samplerate, 48000);
+        EXPECT_EQ(out.format & SF_FORMAT_SUBMASK, SF_FORMAT_FLOAT);
+        const size_t width = size_t(c.channels);
+        for (size_t i = 0; i < width * c.delay; ++i) ASSERT_EQ(b[i], 0.0f) << what;
+        for (size_t i = width * c.delay; i < b.size(); ++i) ASSERT_EQ(b[i], a[i - width * c.delay]) << what << ", sample " << i;
+        EXPECT_EQ(files(), (std::set<std::string>{"in.wav", c.output})) << what;
+        std::remove(path(c.output).c_str());
     }
-    EXPECT_EQ(files(), (std::set<std::string>{"in.wav", "out.wav"}));
 }
 
-TEST_F(RenderCli, MonoPlaysOnBothChannelsAndCompensationRemovesTheDelay) {
-    writeInput("mono.wav", 1, 1000);
-    CommandResult run = runRender(std::string(passThrough) + " --bits float --precision double --compensate " + path("mono.wav") +
-                        " " + path("out.aiff"));
+// The same layout on both sides: an untouched mono file reads as loud as its input.
+TEST_F(RenderCli, MonoIsMeasuredAsMonoOnBothSides) {
+    writeSignal("mono.wav", 1, 48000, 48000 * 4, [](size_t n, int) { return 0.3 * std::sin(2 * pi * 997.0 * double(n) / 48000.0); });
+    CommandResult run = runRender(std::string(passThrough) + " --json - " + path("mono.wav") + " " + path("out.wav"), false);
     ASSERT_EQ(run.code, 0) << run.output;
-    SF_INFO in, out;
-    std::vector<float> a = readFrames("mono.wav", in), b = readFrames("out.aiff", out);
-    ASSERT_EQ(out.frames, 1000);
-    EXPECT_EQ(out.format & SF_FORMAT_TYPEMASK, SF_FORMAT_AIFF);
-    for (size_t n = 0; n < 1000; ++n) {
-        ASSERT_EQ(b[2 * n], a[n]) << n;
-        ASSERT_EQ(b[2 * n + 1], a[n]) << n;
-    }
+    nlohmann::json report = jsonOf(run);
+    EXPECT_EQ(report["input"]["channels"], 1);
+    EXPECT_EQ(report["output"]["channels"], 1);
+    EXPECT_EQ(report["latency_compensated"], true);
+    EXPECT_NEAR(report["output"]["integrated_lufs"].get<double>(), report["input"]["integrated_lufs"].get<double>(), 0.01);
+    EXPECT_NEAR(report["output"]["true_peak_dbtp"].get<double>(), report["input"]["true_peak_dbtp"].get<double>(), 0.01);
+    EXPECT_EQ(report["output"]["samples_at_or_over_0dbfs"], 0);
 }
 
 TEST_F(RenderCli, DemoWritesInputBesideOutputAndReportsLevels) {
@@ -629,8 +654,6 @@ TEST_F(RenderCli, PresetOfAnotherPluginIsRefusedAndChangesNothing) {
 
 namespace {
 
-const double pi = 3.14159265358979323846;
-
 TEST_F(RenderCli, PresetsThePluginDoesNotTakeAreRefusedBeforeAnythingIsWritten) {
     ASSERT_EQ(runRender("--set limit=-3 --save-preset " + path("a.fxp")).code, 0);
     const std::vector<uint8_t> good = bytesOf("a.fxp");
@@ -760,6 +783,7 @@ TEST_F(RenderCli, JsonReportHoldsTheFiguresForScripts) {
     }
     EXPECT_EQ(report["input"]["channels"], 1);
     EXPECT_EQ(report["latency_samples"], 1);
+    EXPECT_EQ(report["latency_compensated"], true);
     EXPECT_EQ(report["sample_rate"], 44100.0);
     EXPECT_EQ(report["output"]["format"], "24-bit");
     EXPECT_EQ(report["settings"]["limit"]["display"], "0.00 dB");

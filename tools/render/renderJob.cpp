@@ -145,7 +145,8 @@ StreamResult streamAudio(const RenderOptions& options, Source& source, vsthost::
     StreamResult result;
     result.latency = std::max(0, plugin.latency());
     ChunkMeasuring measuring(chunkFrames, source.channels(), rate, outputs.svg != nullptr);
-    AudioWriter writer(*outputs.audio, options.sampleFormat, options.dither, rate, options.fileType);
+    AudioWriter writer(*outputs.audio, options.sampleFormat, options.dither, rate, options.fileType,
+                       source.channels());
     std::unique_ptr<AudioWriter> demoWriter;
     if (outputs.demoInput)
         demoWriter = std::make_unique<AudioWriter>(*outputs.demoInput, SampleFormat::float32, Dither::none, rate);
@@ -168,8 +169,9 @@ StreamResult streamAudio(const RenderOptions& options, Source& source, vsthost::
         const size_t kept = n - dropped;
         const double* l = outL.data() + dropped;
         const double* r = outR.data() + dropped;
+        const bool stereo = source.channels() == 2;
         for (size_t i = 0; i < kept; ++i)
-            result.pluginOverFullScale += (std::fabs(l[i]) >= 1.0) + (std::fabs(r[i]) >= 1.0);
+            result.pluginOverFullScale += (std::fabs(l[i]) >= 1.0) + (stereo && std::fabs(r[i]) >= 1.0);
         writer.write(l, r, kept, c.storedL.data(), c.storedR.data());
         measuring.measure(k, read, kept);
         bar.update(std::min(1.0, static_cast<double>(source.framesRead()) / total));

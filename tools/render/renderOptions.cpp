@@ -23,7 +23,7 @@ long parseInteger(const std::string& option, const std::string& text, long low, 
 
 const char* const longOptions[] = {
     "--help", "--version", "--demo", "--plugin", "--set", "--set-raw", "--preset", "--save-preset", "--save-bank",
-    "--svg", "--json", "--block", "--rate", "--compensate", "--no-clobber", "--quiet", "--bits", "--dither",
+    "--svg", "--json", "--block", "--rate", "--compensate", "--keep-latency", "--no-clobber", "--quiet", "--bits", "--dither",
     "--precision", "--format"};
 
 // Edits (insert, delete, replace, swap two neighbours) from a to b.
@@ -93,8 +93,10 @@ std::string renderUsage(const std::string& defaultPlugin) {
         "\n"
         "Renders an audio file through a VST 2.4 plug-in and reports levels, loudness and speed.\n"
         "INPUT and OUTPUT are WAV, FLAC or AIFF files (by extension: .wav .flac .aif .aiff),\n"
-        "at any sample rate; a mono input is played on both channels. The settings are in\n"
-        "force from the first sample (the plug-in settles on 5 s of silence first).\n"
+        "at any sample rate; a mono input is played on both plug-in inputs and written as\n"
+        "mono (the plug-in's left output). The settings are in force from the first sample\n"
+        "(the plug-in settles on 5 s of silence first), and output sample n belongs to\n"
+        "input sample n: the plug-in's latency is removed and its tail played out.\n"
         "INPUT - reads standard input; OUTPUT - writes standard output (with --format; the\n"
         "report then goes to standard error).\n"
         "Output files appear only when the whole run has succeeded; no two of the files\n"
@@ -122,7 +124,8 @@ std::string renderUsage(const std::string& defaultPlugin) {
         "  --block N            block size 1..65536 (default 512)\n"
         "  --precision single|double  process call to use (default single)\n"
         "  --rate HZ            sample rate of the demo signal (default 44100)\n"
-        "  --compensate         remove the plug-in's latency, keeping the length\n"
+        "  --keep-latency       write the plug-in's raw output, delayed by its latency\n"
+        "                       (the input's length; --compensate, the default, is accepted)\n"
         "  -n, --no-clobber     never replace an existing file\n"
         "  --svg FILE           draw input, output and the static transfer curve\n"
         "  --json FILE          write the report as one JSON object (- for standard output,\n"
@@ -201,7 +204,8 @@ RenderOptions parseRenderOptions(int argc, const char* const* argv, const std::s
         else if (arg == "--rate") {
             options.demoRate = static_cast<double>(parseInteger(arg, value(), 1000, 768000));
             rateGiven = true;
-        } else if (arg == "--compensate") options.compensateLatency = true;
+        } else if (arg == "--compensate") options.compensateLatency = true;  // the default; still accepted
+        else if (arg == "--keep-latency") options.compensateLatency = false;
         else if (arg == "-n" || arg == "--no-clobber") options.noClobber = true;
         else if (arg == "--quiet") options.quiet = true;
         else if (arg == "--bits") {

@@ -33,7 +33,7 @@ struct RenderOptions {
     SampleFormat sampleFormat = SampleFormat::pcm24;
     Dither dither = Dither::automatic;
     double demoRate = 44100.0;
-    bool compensateLatency = false;
+    bool compensateLatency = true;  // false with --keep-latency: the plug-in's raw output
     bool noClobber = false;  // -n: an existing output file is never replaced
     bool quiet = false;
     bool help = false;

@@ -51,12 +51,12 @@ std::string settingsText(const std::vector<SettingText>& settings) {
 void printReport(FILE* out, const RenderReport& r) {
     std::fprintf(out, "plug-in:          %s (%s), %s\n", r.pluginName.c_str(), r.pluginVendor.c_str(), r.pluginPath.c_str());
     std::fprintf(out, "input:            %s, %.2f s, %.0f Hz, %s\n", r.inputPath.empty() ? "demo signal" : r.inputPath.c_str(),
-                 r.seconds(), r.sampleRate, r.inputChannels == 1 ? "mono (played on both channels)" : "stereo");
-    std::fprintf(out, "output:           %s (%s%s, stereo)\n", r.outputPath.c_str(), sampleFormatName(r.format),
-                 r.dithered ? " with TPDF dither" : "");
+                 r.seconds(), r.sampleRate, r.inputChannels == 1 ? "mono (played on both plug-in inputs)" : "stereo");
+    std::fprintf(out, "output:           %s (%s%s, %s)\n", r.outputPath.c_str(), sampleFormatName(r.format),
+                 r.dithered ? " with TPDF dither" : "", r.inputChannels == 1 ? "mono, the left output" : "stereo");
     std::fprintf(out, "settings:         %s\n", settingsText(r.settings).c_str());
     std::fprintf(out, "latency:          %d sample%s%s\n", r.latency, r.latency == 1 ? "" : "s",
-                 r.latency > 0 ? (r.compensated ? " (compensated)" : " (output delayed by it)") : "");
+                 r.latency > 0 ? (r.compensated ? " (removed: output aligned with input)" : " (kept: output delayed by it)") : "");
     std::fprintf(out, "input peak:       %s sample, %s true\n", level(r.input.samplePeak, "dBFS").c_str(),
                  level(r.input.truePeak, "dBTP").c_str());
     std::fprintf(out, "input loudness:   %s integrated, %.1f LU range\n", loudness(r.input.integratedLufs).c_str(),
@@ -88,6 +88,7 @@ std::string jsonReport(const RenderReport& r) {
     input["declared_frames"] = r.declaredFrames;
     nlohmann::json output = levelsJson(r.output);
     output["path"] = r.outputPath;
+    output["channels"] = r.inputChannels;  // the output keeps the input's layout
     output["format"] = sampleFormatName(r.format);
     output["dither"] = r.dithered ? "tpdf" : "none";
     output["plugin_samples_at_or_over_0dbfs"] = r.pluginOverFullScale;  // before the format
