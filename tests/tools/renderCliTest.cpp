@@ -315,6 +315,13 @@ TEST_F(RenderCli, FailuresExitWithTheirCodesAndLeaveNoOutput) {
         {in + " " + out + " --svg " + in, 2, "INPUT and --svg"},
         {in + " " + out + " --save-preset " + out, 2, "OUTPUT and --save-preset"},
         {in + " " + out + " --json " + in, 2, "INPUT and --json"},
+        {in + " " + out + " --delta " + out, 2, "OUTPUT and --delta"},
+        {in + " " + out + " --delta " + in, 2, "INPUT and --delta"},
+        {in + " " + out + " --svg " + path("d.wav") + " --delta " + path("d.wav"), 2, "--svg and --delta"},
+        {in + " " + out + " --delta " + path("d.flac"), 5, "--delta: the flac format cannot store float"},
+        {in + " " + out + " --delta " + path("no-folder/d.wav"), 5, "cannot write"},
+        {"--keep-latency " + in + " " + out + " --delta " + path("d.wav"), 2, "leave out --keep-latency"},
+        {"--save-preset " + path("p.fxp") + " --delta " + path("d.wav"), 2, "--delta needs an OUTPUT"},
         {in + " " + out + " --save-bank " + path("b.fxb") + " --save-preset " + path("b.fxb"), 2, "--save-preset and --save-bank"},
         {"--preset " + path("text.fxp") + " " + in + " " + path("text.fxp"), 2, "--preset and OUTPUT"},
         {"--plugin " + path("p.so") + " " + in + " " + path("p.so"), 2, "--plugin and OUTPUT"},
@@ -351,6 +358,44 @@ TEST_F(RenderCli, FailuresExitWithTheirCodesAndLeaveNoOutput) {
     CommandResult version = runRender("--version");
     EXPECT_EQ(version.code, 0);
     EXPECT_EQ(version.output.rfind("orvalt-render 1.", 0), 0u) << version.output;
+}
+
+// The delta file holds what the plug-in took away: input = output + delta,
+// sample by sample, at the output's length and channels; the report gives
+// its levels as measured on the file.
+TEST_F(RenderCli, DeltaIsInputMinusOutputAsWritten) {
+    for (int channels : {2, 1}) {
+        writeSignal("hot.wav", channels, 48000, 48000 * 2, [](size_t n, int c) {
+            return (c ? 0.9 : 1.4) * std::sin(2 * pi * 441.0 * double(n) / 48000.0) + 0.05 * std::sin(0.3 * double(n));
+        });
+        CommandResult run = runRender("--set warm=on --set limit=-2 --bits 16 --json - --delta " + path("delta.wav") + " " +
+                                      path("hot.wav") + " " + path("out.aiff"), false);
+        ASSERT_EQ(run.code, 0) << run.output;
+        nlohmann::json report = jsonOf(run);
+        SF_INFO in, out, delta;
+        std::vector<float> x = readFrames("hot.wav", in), y = readFrames("out.aiff", out), d = readFrames("delta.wav", delta);
+        EXPECT_EQ(delta.format, SF_FORMAT_WAV | SF_FORMAT_FLOAT);
+        ASSERT_EQ(delta.channels, channels);
+        ASSERT_EQ(delta.frames, in.frames);
+        ASSERT_EQ(d.size(), x.size());
+        double peak = 0, worst = 0;
+        for (size_t i = 0; i < x.size(); ++i) {
+            peak = std::max(peak, std::fabs(double(d[i])));
+            worst = std::max(worst, std::fabs(double(x[i]) - double(y[i]) - double(d[i])));
+        }
+        EXPECT_LT(worst, 1e-7) << channels;  // float rounding of the difference only
+        EXPECT_GT(peak, 0.3) << channels;     // the clipper took off more than 2 dB of 1.4
+        EXPECT_NEAR(report["delta"]["sample_peak_dbfs"].get<double>(), 20 * std::log10(peak), 1e-6);
+        EXPECT_EQ(report["delta"]["frames"], 96000);
+        EXPECT_EQ(report["delta"]["path"], path("delta.wav"));
+        EXPECT_TRUE(report["delta"]["integrated_lufs"].is_number());
+        EXPECT_GE(report["delta"]["true_peak_dbtp"].get<double>(), report["delta"]["sample_peak_dbfs"].get<double>());
+    }
+    // Without --delta the JSON says so, and the text report has a line for it with it.
+    writeInput("in.wav", 2, 1000);
+    EXPECT_TRUE(jsonOf(runRender("--json - " + path("in.wav") + " " + path("o.wav"), false))["delta"].is_null());
+    CommandResult text = runRender(path("in.wav") + " " + path("o.wav") + " --delta " + path("d.aiff"));
+    EXPECT_NE(text.output.find("delta:            " + path("d.aiff") + " (input - output): "), std::string::npos) << text.output;
 }
 
 TEST_F(RenderCli, LinksToTheInputAreRefusedAndTheInputKeepsItsBytes) {

@@ -4,6 +4,7 @@
 #include "tools/render/audioFile.h"
 #include "tools/render/audioSource.h"
 #include "tools/render/chunkMeasuring.h"
+#include "tools/render/deltaOutput.h"
 #include "tools/render/fileIdentity.h"
 #include "tools/render/levelMeter.h"
 #include "tools/render/pluginPresets.h"
@@ -33,10 +34,10 @@ constexpr double rampLowDb = -36.0, rampHighDb = 6.0;  // +6 dBFS: well into any
 
 // Every output file of the run, held as temporaries until all are complete.
 struct Outputs {
-    std::unique_ptr<AtomicOutput> audio, demoInput, svg, json, preset, bank;
+    std::unique_ptr<AtomicOutput> audio, demoInput, svg, json, preset, bank, delta;
     void commitAll() {
         TerminatingSignalsHeld held;  // a signal now waits until the renames are done
-        for (auto* o : {&audio, &demoInput, &svg, &json, &preset, &bank})
+        for (auto* o : {&audio, &demoInput, &svg, &json, &preset, &bank, &delta})
             if (*o) (*o)->commit();
     }
 };
@@ -52,6 +53,7 @@ std::unique_ptr<AtomicOutput> prepare(const std::string& path, const RenderOptio
 struct StreamResult {
     int latency = 0;
     LevelFigures input, output;        // output: the file as written
+    LevelFigures delta;                // with --delta
     uint64_t pluginOverFullScale = 0;  // samples the plug-in gave at or over 0 dBFS
     uint64_t clippedByFormat = 0, notFinite = 0;
     double pluginSeconds = 0;
@@ -110,12 +112,23 @@ std::string framesText(int64_t frames, double rate) {
     return text;
 }
 
+// The delta is float whatever the output's format.
+void checkDeltaFormat(const RenderOptions& options, double rate) {
+    if (options.deltaPath.empty()) return;
+    try {
+        checkOutputFormat(options.deltaPath, SampleFormat::float32, rate);
+    } catch (const RenderError& e) {
+        throw RenderError(e.code(), std::string("--delta: ") + e.what() + " (the delta is float: use .wav or .aiff)");
+    }
+}
+
 // Every output is prepared before the work: an unwritable folder fails first.
 Outputs prepareOutputs(const RenderOptions& options, bool rendering) {
     Outputs outputs;
     outputs.audio = prepare(options.outputPath, options, true);
     if (rendering && options.demo) outputs.demoInput = prepare(demoInputPath(options.outputPath), options);
     outputs.svg = prepare(options.svgPath, options);
+    outputs.delta = prepare(options.deltaPath, options);
     outputs.json = prepare(options.jsonPath, options);
     outputs.preset = prepare(options.savePresetPath, options);
     outputs.bank = prepare(options.saveBankPath, options);
@@ -150,6 +163,8 @@ StreamResult streamAudio(const RenderOptions& options, Source& source, vsthost::
     std::unique_ptr<AudioWriter> demoWriter;
     if (outputs.demoInput)
         demoWriter = std::make_unique<AudioWriter>(*outputs.demoInput, SampleFormat::float32, Dither::none, rate);
+    std::unique_ptr<DeltaOutput> delta;
+    if (outputs.delta) delta = std::make_unique<DeltaOutput>(*outputs.delta, source.channels(), rate);
 
     RenderStream stream(plugin, engine, rate);
     stream.settle(settleSeconds);
@@ -173,6 +188,10 @@ StreamResult streamAudio(const RenderOptions& options, Source& source, vsthost::
         for (size_t i = 0; i < kept; ++i)
             result.pluginOverFullScale += (std::fabs(l[i]) >= 1.0) + (stereo && std::fabs(r[i]) >= 1.0);
         writer.write(l, r, kept, c.storedL.data(), c.storedR.data());
+        if (delta) {
+            delta->addInput(c.inL.data(), c.inR.data(), read);
+            delta->addOutput(c.storedL.data(), c.storedR.data(), kept);
+        }
         measuring.measure(k, read, kept);
         bar.update(std::min(1.0, static_cast<double>(source.framesRead()) / total));
     }
@@ -180,6 +199,10 @@ StreamResult streamAudio(const RenderOptions& options, Source& source, vsthost::
     bar.finish();
     writer.close();
     if (demoWriter) demoWriter->close();
+    if (delta) {
+        delta->close();
+        result.delta = delta->figures();
+    }
 
     result.input = measuring.inputMeter.figures();
     result.output = measuring.outputMeter.figures();
@@ -206,6 +229,8 @@ RenderReport reportOf(const RenderOptions& options, const Source& source, vsthos
     report.compensated = options.compensateLatency;
     report.input = streamed.input;
     report.output = streamed.output;
+    report.deltaPath = options.deltaPath;
+    report.delta = streamed.delta;
     report.pluginOverFullScale = streamed.pluginOverFullScale;
     report.clippedByFormat = streamed.clippedByFormat;
     report.pluginSeconds = streamed.pluginSeconds;
@@ -273,6 +298,7 @@ void runRender(const RenderOptions& options, FILE* out) {
     refuseUnusablePaths(filesOfRun(options));
     const bool rendering = !options.outputPath.empty();
     if (rendering) checkOutputFormat(options.outputPath, options.sampleFormat, 44100.0, options.fileType);
+    checkDeltaFormat(options, 44100.0);
 
     std::unique_ptr<Source> source;
     double rate = options.demoRate;
@@ -280,6 +306,7 @@ void runRender(const RenderOptions& options, FILE* out) {
         source = std::make_unique<Source>(options);
         rate = source->sampleRate();
         checkOutputFormat(options.outputPath, options.sampleFormat, rate, options.fileType);
+        checkDeltaFormat(options, rate);
     }
     Outputs outputs = prepareOutputs(options, rendering);
 

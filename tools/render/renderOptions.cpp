@@ -23,7 +23,7 @@ long parseInteger(const std::string& option, const std::string& text, long low, 
 
 const char* const longOptions[] = {
     "--help", "--version", "--demo", "--plugin", "--set", "--set-raw", "--preset", "--save-preset", "--save-bank",
-    "--svg", "--json", "--block", "--rate", "--compensate", "--keep-latency", "--no-clobber", "--quiet", "--bits", "--dither",
+    "--svg", "--json", "--block", "--rate", "--compensate", "--keep-latency", "--delta", "--no-clobber", "--quiet", "--bits", "--dither",
     "--precision", "--format"};
 
 // Edits (insert, delete, replace, swap two neighbours) from a to b.
@@ -79,6 +79,7 @@ std::vector<NamedPath> filesOfRun(const RenderOptions& options) {
     add("OUTPUT", options.outputPath, true);
     if (options.demo && !options.outputPath.empty()) add("the demo input", demoInputPath(options.outputPath), true);
     add("--svg", options.svgPath, true);
+    add("--delta", options.deltaPath, true);
     add("--json", options.jsonPath, true);
     add("--save-preset", options.savePresetPath, true);
     add("--save-bank", options.saveBankPath, true);
@@ -128,6 +129,8 @@ std::string renderUsage(const std::string& defaultPlugin) {
         "                       (the input's length; --compensate, the default, is accepted)\n"
         "  -n, --no-clobber     never replace an existing file\n"
         "  --svg FILE           draw input, output and the static transfer curve\n"
+        "  --delta FILE         also write input minus output (float; input = output + delta)\n"
+        "                       and report its peak and loudness\n"
         "  --json FILE          write the report as one JSON object (- for standard output,\n"
         "                       which then holds only the JSON)\n"
         "  --quiet              no progress bar and no report (warnings still appear)\n"
@@ -164,7 +167,7 @@ static void checkStandardStreams(const RenderOptions& options) {
         throw RenderError(exitUsage, "--format and the extension of " + options.outputPath + " disagree");
     for (const std::string* path : {&options.pluginPath, &options.presetPath})
         if (*path == "-") throw RenderError(exitUsage, "- (standard input) is for INPUT only");
-    for (const std::string* path : {&options.svgPath, &options.savePresetPath, &options.saveBankPath})
+    for (const std::string* path : {&options.svgPath, &options.deltaPath, &options.savePresetPath, &options.saveBankPath})
         if (*path == "-") throw RenderError(exitUsage, "- (standard output) is for OUTPUT and --json only");
 }
 
@@ -200,6 +203,7 @@ RenderOptions parseRenderOptions(int argc, const char* const* argv, const std::s
         else if (arg == "--save-bank") options.saveBankPath = pathValue();
         else if (arg == "--svg") options.svgPath = pathValue();
         else if (arg == "--json") options.jsonPath = pathValue();
+        else if (arg == "--delta") options.deltaPath = pathValue();
         else if (arg == "--block") options.blockSize = static_cast<int>(parseInteger(arg, value(), 1, 65536));
         else if (arg == "--rate") {
             options.demoRate = static_cast<double>(parseInteger(arg, value(), 1000, 768000));
@@ -257,6 +261,10 @@ RenderOptions parseRenderOptions(int argc, const char* const* argv, const std::s
     if (rateGiven && !options.demo) throw RenderError(exitUsage, "--rate sets the demo signal's rate; an input file keeps its own");
     if (options.outputPath.empty() && !options.svgPath.empty())
         throw RenderError(exitUsage, "--svg needs an OUTPUT to render");
+    if (options.outputPath.empty() && !options.deltaPath.empty())
+        throw RenderError(exitUsage, "--delta needs an OUTPUT to render");
+    if (!options.deltaPath.empty() && !options.compensateLatency)
+        throw RenderError(exitUsage, "--delta pairs each output sample with its input sample: leave out --keep-latency");
     if (options.outputPath.empty() && !options.jsonPath.empty())
         throw RenderError(exitUsage, "--json needs an OUTPUT to render");
     checkStandardStreams(options);

@@ -28,6 +28,7 @@ struct RenderOptions {
     std::string saveBankPath;
     std::string svgPath;
     std::string jsonPath;  // "-" for standard output
+    std::string deltaPath;  // --delta: input minus output
     int blockSize = 512;
     bool doublePrecision = false;
     SampleFormat sampleFormat = SampleFormat::pcm24;

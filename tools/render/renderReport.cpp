@@ -65,6 +65,10 @@ void printReport(FILE* out, const RenderReport& r) {
                  level(r.output.samplePeak, "dBFS").c_str(), level(r.output.truePeak, "dBTP").c_str());
     std::fprintf(out, "output loudness:  %s integrated, %.1f LU range\n", loudness(r.output.integratedLufs).c_str(),
                  r.output.loudnessRange);
+    if (!r.deltaPath.empty())
+        std::fprintf(out, "delta:            %s (input - output): %s sample, %s true, %s\n", r.deltaPath.c_str(),
+                     level(r.delta.samplePeak, "dBFS").c_str(), level(r.delta.truePeak, "dBTP").c_str(),
+                     loudness(r.delta.integratedLufs).c_str());
     std::fprintf(out, "at/over 0 dBFS:   input %llu samples, plug-in output %llu samples\n",
                  static_cast<unsigned long long>(r.input.overFullScale),
                  static_cast<unsigned long long>(r.pluginOverFullScale));
@@ -93,10 +97,16 @@ std::string jsonReport(const RenderReport& r) {
     output["dither"] = r.dithered ? "tpdf" : "none";
     output["plugin_samples_at_or_over_0dbfs"] = r.pluginOverFullScale;  // before the format
     output["samples_clipped_by_format"] = r.clippedByFormat;
+    nlohmann::json delta = nullptr;
+    if (!r.deltaPath.empty()) {
+        delta = levelsJson(r.delta);
+        delta["path"] = r.deltaPath;
+    }
     nlohmann::json report = {
         {"plugin", {{"name", r.pluginName}, {"vendor", r.pluginVendor}, {"path", r.pluginPath}}},
         {"input", input},
         {"output", output},
+        {"delta", delta},
         {"settings", settings},
         {"latency_samples", r.latency},
         {"latency_compensated", r.compensated},

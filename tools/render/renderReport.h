@@ -31,6 +31,8 @@ struct RenderReport {
     int latency = 0;
     bool compensated = false;
     LevelFigures input, output;       // output: the file as written
+    std::string deltaPath;            // empty: no --delta
+    LevelFigures delta;               // input minus output, as written
     uint64_t pluginOverFullScale = 0; // samples the plug-in gave at or over 0 dBFS
     uint64_t clippedByFormat = 0;     // of those, held at full scale by an integer format
     double totalSeconds = 0, pluginSeconds = 0;
