@@ -322,6 +322,12 @@ TEST_F(RenderCli, FailuresExitWithTheirCodesAndLeaveNoOutput) {
         {in + " " + out + " --delta " + path("no-folder/d.wav"), 5, "cannot write"},
         {"--keep-latency " + in + " " + out + " --delta " + path("d.wav"), 2, "leave out --keep-latency"},
         {"--save-preset " + path("p.fxp") + " --delta " + path("d.wav"), 2, "--delta needs an OUTPUT"},
+        // A search sets input or limit itself; a number is a number.
+        {"--target-lufs -14 --set input=3 " + in + " " + out, 2, "--target-lufs sets input itself: leave out --set input"},
+        {"--target-lufs -14 --set-raw 0=0.5 " + in + " " + out, 2, "leave out --set 0"},
+        {"--ceiling-dbtp -1 --set LIMIT=-3 " + in + " " + out, 2, "--ceiling-dbtp sets limit itself"},
+        {"--target-lufs loud " + in + " " + out, 2, "--target-lufs needs a number"},
+        {"--ceiling-dbtp 9 " + in + " " + out, 2, "--ceiling-dbtp needs a number from -30 to 6"},
         {in + " " + out + " --save-bank " + path("b.fxb") + " --save-preset " + path("b.fxb"), 2, "--save-preset and --save-bank"},
         {"--preset " + path("text.fxp") + " " + in + " " + path("text.fxp"), 2, "--preset and OUTPUT"},
         {"--plugin " + path("p.so") + " " + in + " " + path("p.so"), 2, "--plugin and OUTPUT"},
@@ -855,6 +861,60 @@ IndependentReading ffmpegReading(const std::string& file) {
     }
     pclose(pipe);
     return r;
+}
+
+// The loudness target and the ceiling, checked on the written file by ffmpeg;
+// the settings found are those in the report; out of reach, nothing is written.
+TEST_F(RenderCli, LoudnessTargetIsMetAsAnIndependentMeterReadsIt) {
+    if (std::system("ffmpeg -version >/dev/null 2>&1") != 0) GTEST_SKIP() << "ffmpeg not installed";
+    writeSignal("music.wav", 2, 48000, 48000 * 12, [](size_t n, int c) {
+        double t = double(n) / 48000.0;
+        double swell = 0.03 + 0.1 * (0.5 + 0.5 * std::sin(2 * pi * t / 5.0));
+        return swell * (0.6 * std::sin(2 * pi * (c ? 110.0 : 82.0) * t) + 0.3 * std::sin(2 * pi * 2750.0 * t + c) +
+                        0.2 * std::sin(2 * pi * 9000.0 * t));
+    });
+    struct Case {
+        const char* options;
+        double lufs, ceiling;  // NAN: not asked
+    } cases[] = {
+        {"--target-lufs -14", -14.0, NAN},
+        {"--target-lufs -8 --ceiling-dbtp -2", -8.0, -2.0},
+        {"--ceiling-dbtp -1", NAN, -1.0},  // met with the limit at its top: kept there
+        {"--ceiling-dbtp -4 --set input=20 --bits 16", NAN, -4.0},
+        {"--target-lufs -12 --set warm=on --set limit=-2 --precision double", -12.0, NAN},
+    };
+    for (const Case& c : cases) {
+        CommandResult run = runRender(std::string(c.options) + " --json - " + path("music.wav") + " " + path("out.wav"), false);
+        ASSERT_EQ(run.code, 0) << c.options << "\n" << run.output;
+        nlohmann::json report = jsonOf(run);
+        IndependentReading meter = ffmpegReading(path("out.wav"));
+        const nlohmann::json& search = report["search"];
+        EXPECT_GE(search["analysis_passes"].get<int>(), 1) << c.options;
+        if (!std::isnan(c.lufs)) {
+            EXPECT_NEAR(report["output"]["integrated_lufs"].get<double>(), c.lufs, 0.1) << c.options;
+            EXPECT_NEAR(meter.integrated, c.lufs, 0.15) << c.options;  // ffmpeg prints one decimal
+            EXPECT_EQ(search["target_lufs"], c.lufs);
+            EXPECT_EQ(report["settings"]["input"]["display"], search["input"]) << c.options;
+        }
+        if (!std::isnan(c.ceiling)) {
+            EXPECT_LE(report["output"]["true_peak_dbtp"].get<double>(), c.ceiling) << c.options;
+            // The highest limit that meets it: within 0.1 dB of the ceiling, or at the top of its range.
+            if (search["limit"] != "0.00 dB")
+                EXPECT_GT(report["output"]["true_peak_dbtp"].get<double>(), c.ceiling - 0.11) << c.options;
+            else
+                EXPECT_LT(report["output"]["true_peak_dbtp"].get<double>(), c.ceiling - 0.11) << c.options;
+            EXPECT_LE(meter.truePeak, c.ceiling + 0.05) << c.options;
+            EXPECT_EQ(report["settings"]["limit"]["display"], search["limit"]) << c.options;
+        }
+    }
+    // Louder than the most input gain can make it, quieter than no gain: exit 8, the nearest result, no file.
+    for (const char* options : {"--target-lufs -2 --ceiling-dbtp -1", "--target-lufs -45"}) {
+        CommandResult run = runRender(std::string(options) + " " + path("music.wav") + " " + path("no.wav"));
+        EXPECT_EQ(run.code, 8) << run.output;
+        EXPECT_NE(run.output.find("inside the parameters' ranges; the nearest is "), std::string::npos) << run.output;
+        EXPECT_NE(run.output.find("nothing written"), std::string::npos) << run.output;
+    }
+    EXPECT_EQ(files(), (std::set<std::string>{"music.wav", "out.wav"}));
 }
 
 TEST_F(RenderCli, LoudnessAgreesWithAnIndependentMeter) {

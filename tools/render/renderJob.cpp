@@ -7,6 +7,7 @@
 #include "tools/render/deltaOutput.h"
 #include "tools/render/fileIdentity.h"
 #include "tools/render/levelMeter.h"
+#include "tools/render/loudnessTarget.h"
 #include "tools/render/pluginPresets.h"
 #include "tools/render/pluginSetup.h"
 #include "tools/render/progressBar.h"
@@ -310,7 +311,9 @@ void runRender(const RenderOptions& options, FILE* out) {
     }
     Outputs outputs = prepareOutputs(options, rendering);
 
-    PluginSetup setup(options);
+    TargetSearch search;
+    const RenderOptions found = searchTargets(options, search);  // the settings found, or options as they are
+    PluginSetup setup(found);
     auto plugin = setup.createInstance(rate);
     EngineSettings engine{options.blockSize, options.doublePrecision};
 
@@ -319,6 +322,8 @@ void runRender(const RenderOptions& options, FILE* out) {
     if (rendering) {
         streamed = streamAudio(options, *source, *plugin, engine, outputs);
         report = reportOf(options, *source, *plugin, streamed);
+        report.search = search;
+        if (search.asked()) checkTargetsMet(search, report.output);
         if (outputs.svg) drawPicture(options, report, streamed, setup, engine, *outputs.svg);
     }
     const std::string json = commitOutputs(options, *plugin, report, outputs, rendering, started);

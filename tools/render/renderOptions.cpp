@@ -21,10 +21,19 @@ long parseInteger(const std::string& option, const std::string& text, long low, 
     return value;
 }
 
+double parseNumber(const std::string& option, const std::string& text, double low, double high) {
+    char* end = nullptr;
+    double value = std::strtod(text.c_str(), &end);
+    if (text.empty() || *end != '\0' || !(value >= low && value <= high))
+        throw RenderError(exitUsage, option + " needs a number from " + std::to_string(int(low)) + " to " +
+                                         std::to_string(int(high)) + ", not '" + text + "'");
+    return value;
+}
+
 const char* const longOptions[] = {
     "--help", "--version", "--demo", "--plugin", "--set", "--set-raw", "--preset", "--save-preset", "--save-bank",
     "--svg", "--json", "--block", "--rate", "--compensate", "--keep-latency", "--delta", "--no-clobber", "--quiet", "--bits", "--dither",
-    "--precision", "--format"};
+    "--precision", "--format", "--target-lufs", "--ceiling-dbtp"};
 
 // Edits (insert, delete, replace, swap two neighbours) from a to b.
 size_t editDistance(const std::string& a, const std::string& b) {
@@ -119,6 +128,10 @@ std::string renderUsage(const std::string& defaultPlugin) {
         "  --save-bank FILE     write the plug-in's state as a .fxb bank afterwards\n"
         "  --format wav|flac|aiff  OUTPUT's file type when its name does not give it (OUTPUT -);\n"
         "                       a pipe takes wav or flac\n"
+        "  --target-lufs X      find the input gain for which OUTPUT's integrated loudness is\n"
+        "                       X LUFS (within 0.1 LU); not with --set input\n"
+        "  --ceiling-dbtp Y     find the highest limit for which OUTPUT's true peak is at most\n"
+        "                       Y dBTP; not with --set limit. Both together search both\n"
         "  --bits 16|24|32|float  output sample format (default 24)\n"
         "  --dither tpdf|none   TPDF dither of one LSB when rounding to integers; the default\n"
         "                       dithers 16-bit output and leaves 24 and 32 bits undithered\n"
@@ -147,6 +160,7 @@ std::string renderUsage(const std::string& defaultPlugin) {
         "    format is unsupported, or standard output failed\n"
         "  6 preset file unreadable, not a preset, for another plug-in, or refused by it\n"
         "  7 plug-in cannot be loaded, created or run as asked\n"
+        "  8 --target-lufs or --ceiling-dbtp cannot be met inside the parameters' ranges\n"
         "  128+N ended by signal N (129 HUP, 130 INT, 131 QUIT, 141 PIPE, 143 TERM, ...); no\n"
         "    temporary file is left behind and every existing file keeps its contents\n";
     return text;
@@ -204,6 +218,8 @@ RenderOptions parseRenderOptions(int argc, const char* const* argv, const std::s
         else if (arg == "--svg") options.svgPath = pathValue();
         else if (arg == "--json") options.jsonPath = pathValue();
         else if (arg == "--delta") options.deltaPath = pathValue();
+        else if (arg == "--target-lufs") options.targetLufs = parseNumber(arg, value(), -70, 0);
+        else if (arg == "--ceiling-dbtp") options.ceilingDbtp = parseNumber(arg, value(), -30, 6);
         else if (arg == "--block") options.blockSize = static_cast<int>(parseInteger(arg, value(), 1, 65536));
         else if (arg == "--rate") {
             options.demoRate = static_cast<double>(parseInteger(arg, value(), 1000, 768000));
@@ -265,6 +281,8 @@ RenderOptions parseRenderOptions(int argc, const char* const* argv, const std::s
         throw RenderError(exitUsage, "--delta needs an OUTPUT to render");
     if (!options.deltaPath.empty() && !options.compensateLatency)
         throw RenderError(exitUsage, "--delta pairs each output sample with its input sample: leave out --keep-latency");
+    if (options.outputPath.empty() && (!std::isnan(options.targetLufs) || !std::isnan(options.ceilingDbtp)))
+        throw RenderError(exitUsage, "--target-lufs and --ceiling-dbtp need an OUTPUT to render");
     if (options.outputPath.empty() && !options.jsonPath.empty())
         throw RenderError(exitUsage, "--json needs an OUTPUT to render");
     checkStandardStreams(options);

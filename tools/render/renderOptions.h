@@ -3,6 +3,7 @@
 
 #include "tools/render/audioFile.h"
 
+#include <cmath>
 #include <string>
 #include <vector>
 
@@ -29,6 +30,8 @@ struct RenderOptions {
     std::string svgPath;
     std::string jsonPath;  // "-" for standard output
     std::string deltaPath;  // --delta: input minus output
+    double targetLufs = NAN;   // --target-lufs: NaN when not asked
+    double ceilingDbtp = NAN;  // --ceiling-dbtp
     int blockSize = 512;
     bool doublePrecision = false;
     SampleFormat sampleFormat = SampleFormat::pcm24;

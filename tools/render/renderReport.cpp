@@ -24,6 +24,12 @@ std::string loudness(double lufs) {
     return text;
 }
 
+std::string numberText(const char* format, double value) {
+    char text[48];
+    std::snprintf(text, sizeof text, format, value);
+    return text;
+}
+
 nlohmann::json number(double value) {
     if (!std::isfinite(value)) return nullptr;
     return value;
@@ -55,6 +61,15 @@ void printReport(FILE* out, const RenderReport& r) {
     std::fprintf(out, "output:           %s (%s%s, %s)\n", r.outputPath.c_str(), sampleFormatName(r.format),
                  r.dithered ? " with TPDF dither" : "", r.inputChannels == 1 ? "mono, the left output" : "stereo");
     std::fprintf(out, "settings:         %s\n", settingsText(r.settings).c_str());
+    if (r.search.asked()) {
+        std::string goal = r.search.loudness ? numberText("%.1f LUFS", r.search.targetLufs) : "";
+        if (r.search.ceiling) goal += (goal.empty() ? "true peak at most " : " under ") + numberText("%.1f dBTP", r.search.ceilingDbtp);
+        std::string found = (r.search.loudness ? "input " + r.search.inputDisplay : "") +
+                            (r.search.loudness && r.search.ceiling ? ", " : "") +
+                            (r.search.ceiling ? "limit " + r.search.limitDisplay : "");
+        std::fprintf(out, "target:           %s: %s (found in %d analysis pass%s)\n", goal.c_str(), found.c_str(),
+                     r.search.passes, r.search.passes == 1 ? "" : "es");
+    }
     std::fprintf(out, "latency:          %d sample%s%s\n", r.latency, r.latency == 1 ? "" : "s",
                  r.latency > 0 ? (r.compensated ? " (removed: output aligned with input)" : " (kept: output delayed by it)") : "");
     std::fprintf(out, "input peak:       %s sample, %s true\n", level(r.input.samplePeak, "dBFS").c_str(),
@@ -102,11 +117,19 @@ std::string jsonReport(const RenderReport& r) {
         delta = levelsJson(r.delta);
         delta["path"] = r.deltaPath;
     }
+    nlohmann::json search = nullptr;
+    if (r.search.asked()) {
+        search = {{"target_lufs", number(r.search.targetLufs)}, {"ceiling_dbtp", number(r.search.ceilingDbtp)},
+                  {"analysis_passes", r.search.passes}};
+        if (r.search.loudness) search["input"] = r.search.inputDisplay;
+        if (r.search.ceiling) search["limit"] = r.search.limitDisplay;
+    }
     nlohmann::json report = {
         {"plugin", {{"name", r.pluginName}, {"vendor", r.pluginVendor}, {"path", r.pluginPath}}},
         {"input", input},
         {"output", output},
         {"delta", delta},
+        {"search", search},
         {"settings", settings},
         {"latency_samples", r.latency},
         {"latency_compensated", r.compensated},
