@@ -92,8 +92,7 @@ PassFigures analysePass(const RenderOptions& pass, bool truePeak) {
         if (meter) meter->add(outL.data() + dropped, outR.data() + dropped, n - dropped);
         else loudness->add(outL.data() + dropped, outR.data() + dropped, n - dropped);
     }
-    plugin->stopProcess();
-    plugin->suspend();
+    plugin->switchOff();
     if (!meter) return PassFigures{loudness->lufs(), NAN};
     const LevelFigures f = meter->figures();
     return PassFigures{f.integratedLufs, toDecibels(f.truePeak)};
