@@ -327,6 +327,7 @@ TEST_F(RenderCli, FailuresExitWithTheirCodesAndLeaveNoOutput) {
         {"--target-lufs -14 --set-raw 0=0.5 " + in + " " + out, 2, "leave out --set 0"},
         {"--ceiling-dbtp -1 --set LIMIT=-3 " + in + " " + out, 2, "--ceiling-dbtp sets limit itself"},
         {"--target-lufs loud " + in + " " + out, 2, "--target-lufs needs a number"},
+        {"--target-lufs -14 - " + out + " < " + in, 2, "read INPUT several times"},
         {"--ceiling-dbtp 9 " + in + " " + out, 2, "--ceiling-dbtp needs a number from -30 to 6"},
         {in + " " + out + " --save-bank " + path("b.fxb") + " --save-preset " + path("b.fxb"), 2, "--save-preset and --save-bank"},
         {"--preset " + path("text.fxp") + " " + in + " " + path("text.fxp"), 2, "--preset and OUTPUT"},

@@ -283,6 +283,8 @@ RenderOptions parseRenderOptions(int argc, const char* const* argv, const std::s
         throw RenderError(exitUsage, "--delta pairs each output sample with its input sample: leave out --keep-latency");
     if (options.outputPath.empty() && (!std::isnan(options.targetLufs) || !std::isnan(options.ceilingDbtp)))
         throw RenderError(exitUsage, "--target-lufs and --ceiling-dbtp need an OUTPUT to render");
+    if (options.inputPath == "-" && (!std::isnan(options.targetLufs) || !std::isnan(options.ceilingDbtp)))
+        throw RenderError(exitUsage, "--target-lufs and --ceiling-dbtp read INPUT several times: give a file, not -");
     if (options.outputPath.empty() && !options.jsonPath.empty())
         throw RenderError(exitUsage, "--json needs an OUTPUT to render");
     checkStandardStreams(options);
