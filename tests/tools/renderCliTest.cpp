@@ -405,6 +405,66 @@ TEST_F(RenderCli, DeltaIsInputMinusOutputAsWritten) {
     EXPECT_NE(text.output.find("delta:            " + path("d.aiff") + " (input - output): "), std::string::npos) << text.output;
 }
 
+// A batch with one bad file among good ones: the others are rendered as a
+// single run renders them, the bad one is reported, the status is its exit code.
+TEST_F(RenderCli, BatchRendersEveryFileAndKeepsGoingPastABadOne) {
+    ASSERT_EQ(mkdir(path("in").c_str(), 0755), 0);
+    ASSERT_EQ(mkdir(path("out").c_str(), 0755), 0);
+    ASSERT_EQ(mkdir(path("other").c_str(), 0755), 0);
+    writeInput("in/a.wav", 2, 30000);
+    writeInput("in/b.wav", 1, 20000);
+    writeInput("in/d.wav", 2, 1);
+    std::ofstream(path("in/bad.wav")) << "not audio";
+    writeInput("other/a.wav", 2, 100);
+    const std::string settings = "--set input=6 --set warm=on ";
+    const std::string inputs = path("in/a.wav") + " " + path("in/bad.wav") + " " + path("in/b.wav") + " " + path("in/d.wav");
+    CommandResult run = runRender(settings + "--out-dir " + path("out") + " --json " + path("batch.json") + " " + inputs);
+    EXPECT_EQ(run.code, 4) << run.output;
+    EXPECT_NE(run.output.find("failed  " + path("in/bad.wav") + ": cannot read"), std::string::npos) << run.output;
+    EXPECT_NE(run.output.find("ok      " + path("in/b.wav") + " -> " + path("out/b.wav") + ": "), std::string::npos) << run.output;
+    EXPECT_NE(run.output.find("batch: 3 of 4 files rendered into " + path("out")), std::string::npos) << run.output;
+    EXPECT_NE(run.output.find("1 failed (the first: " + path("in/bad.wav") + ", exit 4)"), std::string::npos) << run.output;
+    for (const char* name : {"a.wav", "b.wav", "d.wav"}) {
+        ASSERT_EQ(runRender(settings + path(std::string("in/") + name) + " " + path(std::string("single-") + name)).code, 0);
+        EXPECT_EQ(bytesOf(std::string("out/") + name), bytesOf(std::string("single-") + name)) << name;
+    }
+    std::ifstream jsonFile(path("batch.json"));
+    nlohmann::json reports = nlohmann::json::parse(jsonFile);
+    ASSERT_TRUE(reports.is_array());
+    ASSERT_EQ(reports.size(), 4u);  // in the order given
+    EXPECT_EQ(reports[0]["output"]["path"], path("out/a.wav"));
+    EXPECT_EQ(reports[1]["exit_code"], 4);
+    EXPECT_NE(reports[1]["error"].get<std::string>().find("cannot read"), std::string::npos);
+    EXPECT_EQ(reports[2]["output"]["channels"], 1);
+    EXPECT_EQ(reports[3]["output"]["frames"], 1);
+
+    // Refused before anything is written: two inputs with one name, an input
+    // that is its own target, --json on a target; no folder.
+    const std::set<std::string> before = files();
+    std::remove(path("out/a.wav").c_str());
+    struct Case {
+        std::string arguments;
+        int code;
+        std::string message;
+    } cases[] = {
+        {"--out-dir " + path("out") + " " + path("in/a.wav") + " " + path("other/a.wav"), 2,
+         "the output of " + path("in/a.wav") + " and the output of " + path("other/a.wav") + " name the same file"},
+        {"--out-dir " + path("other") + " " + path("in/b.wav") + " " + path("other/a.wav"), 2, "INPUT " + path("other/a.wav")},
+        {"--out-dir " + path("out") + " --json " + path("out/b.wav") + " " + path("in/b.wav"), 2, "--json and the output of"},
+        {"--out-dir " + path("nowhere") + " " + path("in/b.wav"), 5, "is not a folder"},
+        {"--out-dir " + path("out"), 2, "no INPUT given"},
+        {"--out-dir " + path("out") + " --svg " + path("x.svg") + " " + path("in/b.wav"), 2, "not for a batch"},
+    };
+    for (const Case& c : cases) {
+        CommandResult refused = runRender(c.arguments);
+        EXPECT_EQ(refused.code, c.code) << c.arguments << "\n" << refused.output;
+        EXPECT_NE(refused.output.find(c.message), std::string::npos) << refused.output;
+    }
+    std::set<std::string> after = files();
+    EXPECT_EQ(after, before);
+    EXPECT_FALSE(std::ifstream(path("out/a.wav")).good());
+}
+
 TEST_F(RenderCli, LinksToTheInputAreRefusedAndTheInputKeepsItsBytes) {
     writeInput("in.wav", 2, 500);
     const std::vector<uint8_t> before = bytesOf("in.wav");

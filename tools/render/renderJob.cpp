@@ -293,7 +293,7 @@ void tellAfterwards(const RenderOptions& options, const Source& source, const Re
 
 }  // namespace
 
-void runRender(const RenderOptions& options, FILE* out) {
+void runRender(const RenderOptions& options, FILE* out, RenderReport* done) {
     const Clock::time_point started = Clock::now();
     refuseSharedFiles(filesOfRun(options));
     refuseUnusablePaths(filesOfRun(options));
@@ -328,6 +328,7 @@ void runRender(const RenderOptions& options, FILE* out) {
     }
     const std::string json = commitOutputs(options, *plugin, report, outputs, rendering, started);
     if (rendering) tellAfterwards(options, *source, report, streamed.notFinite, json, out);
+    if (done) *done = report;
 }
 
 }  // namespace render

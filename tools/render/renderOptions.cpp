@@ -33,7 +33,7 @@ double parseNumber(const std::string& option, const std::string& text, double lo
 const char* const longOptions[] = {
     "--help", "--version", "--demo", "--plugin", "--set", "--set-raw", "--preset", "--save-preset", "--save-bank",
     "--svg", "--json", "--block", "--rate", "--compensate", "--keep-latency", "--delta", "--no-clobber", "--quiet", "--bits", "--dither",
-    "--precision", "--format", "--target-lufs", "--ceiling-dbtp"};
+    "--precision", "--format", "--target-lufs", "--ceiling-dbtp", "--out-dir"};
 
 // Edits (insert, delete, replace, swap two neighbours) from a to b.
 size_t editDistance(const std::string& a, const std::string& b) {
@@ -77,6 +77,17 @@ std::string demoInputPath(const std::string& outputPath) {
     return stem + "-input.wav";
 }
 
+std::string batchTarget(const RenderOptions& options, const std::string& input) {
+    const size_t slash = input.find_last_of('/');
+    std::string name = slash == std::string::npos ? input : input.substr(slash + 1);
+    if (options.fileType != FileType::byName) {
+        const size_t dot = name.find_last_of('.');
+        if (dot != std::string::npos && dot > 0) name.resize(dot);
+        name += options.fileType == FileType::wav ? ".wav" : options.fileType == FileType::flac ? ".flac" : ".aiff";
+    }
+    return options.outDir + (options.outDir.back() == '/' ? "" : "/") + name;
+}
+
 std::vector<NamedPath> filesOfRun(const RenderOptions& options) {
     std::vector<NamedPath> files;
     auto add = [&](const char* option, const std::string& path, bool written) {
@@ -98,6 +109,7 @@ std::vector<NamedPath> filesOfRun(const RenderOptions& options) {
 std::string renderUsage(const std::string& defaultPlugin) {
     std::string text =
         "usage: orvalt-render [OPTIONS] INPUT OUTPUT\n"
+        "       orvalt-render [OPTIONS] --out-dir DIR INPUT...\n"
         "       orvalt-render [OPTIONS] --demo OUTPUT\n"
         "       orvalt-render [OPTIONS] --save-preset FILE | --save-bank FILE\n"
         "\n"
@@ -145,7 +157,10 @@ std::string renderUsage(const std::string& defaultPlugin) {
         "  --delta FILE         also write input minus output (float; input = output + delta)\n"
         "                       and report its peak and loudness\n"
         "  --json FILE          write the report as one JSON object (- for standard output,\n"
-        "                       which then holds only the JSON)\n"
+        "                       which then holds only the JSON); for a batch, an array\n"
+        "  --out-dir DIR        a batch: render each INPUT... to DIR/<its name> (the extension\n"
+        "                       of --format if given), one file per core; a file that fails\n"
+        "                       does not stop the others, the exit status is the first failure's\n"
         "  --quiet              no progress bar and no report (warnings still appear)\n"
         "  --version            the version\n"
         "  --help               this text (given on standard error when run without arguments)\n"
@@ -175,7 +190,7 @@ static void checkStandardStreams(const RenderOptions& options) {
         throw RenderError(exitUsage, "--demo writes its input beside OUTPUT: give OUTPUT a file name, not -");
     if (toStandardOutput && options.jsonPath == "-")
         throw RenderError(exitUsage, "OUTPUT and --json cannot both be standard output");
-    if (options.fileType != FileType::byName && options.outputPath.empty())
+    if (options.fileType != FileType::byName && options.outputPath.empty() && options.outDir.empty())
         throw RenderError(exitUsage, "--format needs an OUTPUT to render");
     if (extensionDisagrees(options.outputPath, options.fileType))
         throw RenderError(exitUsage, "--format and the extension of " + options.outputPath + " disagree");
@@ -218,6 +233,7 @@ RenderOptions parseRenderOptions(int argc, const char* const* argv, const std::s
         else if (arg == "--svg") options.svgPath = pathValue();
         else if (arg == "--json") options.jsonPath = pathValue();
         else if (arg == "--delta") options.deltaPath = pathValue();
+        else if (arg == "--out-dir") options.outDir = pathValue();
         else if (arg == "--target-lufs") options.targetLufs = parseNumber(arg, value(), -70, 0);
         else if (arg == "--ceiling-dbtp") options.ceilingDbtp = parseNumber(arg, value(), -30, 6);
         else if (arg == "--block") options.blockSize = static_cast<int>(parseInteger(arg, value(), 1, 65536));
@@ -259,7 +275,15 @@ RenderOptions parseRenderOptions(int argc, const char* const* argv, const std::s
     }
     if (options.help || options.version) return options;
     const bool saving = !options.savePresetPath.empty() || !options.saveBankPath.empty();
-    if (options.demo) {
+    if (!options.outDir.empty()) {
+        if (options.demo || !options.svgPath.empty() || !options.deltaPath.empty() || saving)
+            throw RenderError(exitUsage, "--demo, --svg, --delta, --save-preset and --save-bank name one file each: "
+                                         "not for a batch (--out-dir)");
+        if (positional.empty()) throw RenderError(exitUsage, "no INPUT given: orvalt-render [OPTIONS] --out-dir DIR INPUT...");
+        for (const std::string& input : positional)
+            if (input == "-") throw RenderError(exitUsage, "- (standard input) cannot be part of a batch (--out-dir)");
+        options.batchInputs = positional;
+    } else if (options.demo) {
         if (positional.size() > 1)
             throw RenderError(exitUsage, "--demo renders the built-in signal: give only OUTPUT, not an INPUT");
         if (positional.empty()) throw RenderError(exitUsage, "no OUTPUT given for --demo (see --help)");
@@ -281,11 +305,12 @@ RenderOptions parseRenderOptions(int argc, const char* const* argv, const std::s
         throw RenderError(exitUsage, "--delta needs an OUTPUT to render");
     if (!options.deltaPath.empty() && !options.compensateLatency)
         throw RenderError(exitUsage, "--delta pairs each output sample with its input sample: leave out --keep-latency");
-    if (options.outputPath.empty() && (!std::isnan(options.targetLufs) || !std::isnan(options.ceilingDbtp)))
+    const bool batch = !options.outDir.empty();
+    if (options.outputPath.empty() && !batch && (!std::isnan(options.targetLufs) || !std::isnan(options.ceilingDbtp)))
         throw RenderError(exitUsage, "--target-lufs and --ceiling-dbtp need an OUTPUT to render");
     if (options.inputPath == "-" && (!std::isnan(options.targetLufs) || !std::isnan(options.ceilingDbtp)))
         throw RenderError(exitUsage, "--target-lufs and --ceiling-dbtp read INPUT several times: give a file, not -");
-    if (options.outputPath.empty() && !options.jsonPath.empty())
+    if (options.outputPath.empty() && !batch && !options.jsonPath.empty())
         throw RenderError(exitUsage, "--json needs an OUTPUT to render");
     checkStandardStreams(options);
     if (ditherGiven && options.sampleFormat == SampleFormat::float32)

@@ -30,6 +30,8 @@ struct RenderOptions {
     std::string svgPath;
     std::string jsonPath;  // "-" for standard output
     std::string deltaPath;  // --delta: input minus output
+    std::string outDir;                    // --out-dir: a batch, each input into this folder
+    std::vector<std::string> batchInputs;  // the batch's inputs
     double targetLufs = NAN;   // --target-lufs: NaN when not asked
     double ceilingDbtp = NAN;  // --ceiling-dbtp
     int blockSize = 512;
@@ -52,6 +54,9 @@ struct NamedPath {
     bool written;
 };
 std::vector<NamedPath> filesOfRun(const RenderOptions& options);
+
+// Where a batch writes input: DIR/<its name>, with the extension of --format when given.
+std::string batchTarget(const RenderOptions& options, const std::string& input);
 
 // Where the demo's input signal is written: <OUTPUT stem>-input.wav beside OUTPUT.
 std::string demoInputPath(const std::string& outputPath);
