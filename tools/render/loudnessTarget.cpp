@@ -3,6 +3,7 @@
 #include "tools/render/audioSource.h"
 #include "tools/render/parameterValues.h"
 #include "tools/render/pluginSetup.h"
+#include "tools/render/progressBar.h"
 #include "tools/render/renderEngine.h"
 #include "tools/render/renderError.h"
 #include "tools/render/signalMeasures.h"
@@ -77,6 +78,8 @@ PassFigures analysePass(const RenderOptions& pass, bool truePeak) {
     else loudness = std::make_unique<LoudnessOnly>(source.channels(), rate);
     std::vector<double> inL(passChunkFrames), inR(passChunkFrames), outL(passChunkFrames), outR(passChunkFrames);
     size_t skip = static_cast<size_t>(std::max(0, plugin->latency())), tail = skip;
+    const double total = static_cast<double>(std::max<int64_t>(1, source.declaredFrames()));
+    ProgressBar bar(!pass.quiet && total / rate > 5.0, "searching");
     for (;;) {
         size_t n = source.read(inL.data(), inR.data(), passChunkFrames);
         if (n == 0) {
@@ -91,6 +94,7 @@ PassFigures analysePass(const RenderOptions& pass, bool truePeak) {
         skip -= dropped;
         if (meter) meter->add(outL.data() + dropped, outR.data() + dropped, n - dropped);
         else loudness->add(outL.data() + dropped, outR.data() + dropped, n - dropped);
+        bar.update(std::min(1.0, static_cast<double>(source.framesRead()) / total));
     }
     plugin->switchOff();
     if (!meter) return PassFigures{loudness->lufs(), NAN};
