@@ -9,7 +9,7 @@ test_packages=("${demo_packages[@]}" libgtest-dev googletest libbenchmark-dev li
   g++-mingw-w64-i686 binutils-mingw-w64-i686 g++-mingw-w64-x86-64 binutils-mingw-w64-x86-64 wine wine32:i386 wine64
   xvfb xauth xdotool zam-plugins lsp-plugins-vst zip unzip
   ffmpeg)  # ffmpeg: an independent loudness meter for the renderer's tests
-test_packages+=(librsvg2-bin imagemagick)  # two independent SVG renderers for the renderer's picture
+test_packages+=(librsvg2-bin imagemagick fonts-dejavu-core)  # two independent SVG renderers (and a font) for the renderer's picture
 
 packages=("${test_packages[@]}")
 [ "${1:-}" = "--demo" ] && packages=("${demo_packages[@]}")
