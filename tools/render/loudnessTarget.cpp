@@ -14,6 +14,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <functional>
+#include <future>
 #include <map>
 #include <vector>
 
@@ -76,11 +77,16 @@ PassFigures analysePass(const RenderOptions& pass, bool truePeak) {
     std::unique_ptr<LoudnessOnly> loudness;
     if (truePeak) meter = std::make_unique<LevelMeter>(source.channels(), rate);
     else loudness = std::make_unique<LoudnessOnly>(source.channels(), rate);
-    std::vector<double> inL(passChunkFrames), inR(passChunkFrames), outL(passChunkFrames), outR(passChunkFrames);
+    // Measuring costs more than rendering: chunk k is measured on another
+    // core while chunk k+1 is read and rendered into the other buffers.
+    std::vector<double> inL(passChunkFrames), inR(passChunkFrames);
+    std::vector<double> outL[2] = {std::vector<double>(passChunkFrames), std::vector<double>(passChunkFrames)};
+    std::vector<double> outR[2] = {std::vector<double>(passChunkFrames), std::vector<double>(passChunkFrames)};
+    std::future<void> measuring;
     size_t skip = static_cast<size_t>(std::max(0, plugin->latency())), tail = skip;
     const double total = static_cast<double>(std::max<int64_t>(1, source.declaredFrames()));
     ProgressBar bar(!pass.quiet && total / rate > 5.0, "searching");
-    for (;;) {
+    for (size_t k = 0;; ++k) {
         size_t n = source.read(inL.data(), inR.data(), passChunkFrames);
         if (n == 0) {
             if (tail == 0) break;
@@ -89,13 +95,19 @@ PassFigures analysePass(const RenderOptions& pass, bool truePeak) {
             std::fill(inR.begin(), inR.begin() + long(n), 0.0);
             tail -= n;
         }
-        stream.process(inL.data(), inR.data(), outL.data(), outR.data(), n);
+        const double* l = outL[k % 2].data();
+        const double* r = outR[k % 2].data();
+        stream.process(inL.data(), inR.data(), outL[k % 2].data(), outR[k % 2].data(), n);
         const size_t dropped = std::min(skip, n);
         skip -= dropped;
-        if (meter) meter->add(outL.data() + dropped, outR.data() + dropped, n - dropped);
-        else loudness->add(outL.data() + dropped, outR.data() + dropped, n - dropped);
+        if (measuring.valid()) measuring.get();  // chunk k-1
+        measuring = std::async(std::launch::async, [&, l, r, dropped, n] {
+            if (meter) meter->add(l + dropped, r + dropped, n - dropped);
+            else loudness->add(l + dropped, r + dropped, n - dropped);
+        });
         bar.update(std::min(1.0, static_cast<double>(source.framesRead()) / total));
     }
+    if (measuring.valid()) measuring.get();
     plugin->switchOff();
     if (!meter) return PassFigures{loudness->lufs(), NAN};
     const LevelFigures f = meter->figures();
