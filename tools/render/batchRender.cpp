@@ -78,9 +78,16 @@ int runBatch(const RenderOptions& options, FILE* out) {
     FILE* lines = options.jsonPath == "-" ? stderr : out;
     std::vector<Outcome> outcomes(inputs.size());
     std::atomic<size_t> next{0};
-    size_t finished = 0;
     std::mutex telling;
+    // The bar: the mean of every file's fraction done.
+    std::vector<double> done(inputs.size(), 0.0);
     ProgressBar bar(!options.quiet);
+    auto advance = [&](size_t i, double fraction) {  // with telling held
+        done[i] = fraction;
+        double sum = 0;
+        for (double d : done) sum += d;
+        bar.update(sum / double(inputs.size()));
+    };
     auto work = [&] {
         for (size_t i; (i = next++) < inputs.size();) {
             RenderOptions one = options;
@@ -90,6 +97,10 @@ int runBatch(const RenderOptions& options, FILE* out) {
             one.outputPath = batchTarget(options, inputs[i]);
             one.quiet = true;
             one.jsonPath.clear();
+            one.progress = [&, i](double fraction) {
+                std::lock_guard<std::mutex> lock(telling);
+                advance(i, fraction);
+            };
             Outcome& o = outcomes[i];
             try {
                 runRender(one, out, &o.report);
@@ -103,7 +114,7 @@ int runBatch(const RenderOptions& options, FILE* out) {
             std::lock_guard<std::mutex> lock(telling);
             bar.finish();
             if (!options.quiet) std::fprintf(lines, "%s\n", reportLine(inputs[i], one.outputPath, o).c_str());
-            bar.update(double(++finished) / double(inputs.size()));
+            advance(i, 1.0);
         }
     };
     const size_t cores = std::max(1u, std::thread::hardware_concurrency());

@@ -195,6 +195,7 @@ StreamResult streamAudio(const RenderOptions& options, Source& source, vsthost::
         }
         measuring.measure(k, read, kept);
         bar.update(std::min(1.0, static_cast<double>(source.framesRead()) / total));
+        if (options.progress) options.progress(std::min(1.0, static_cast<double>(source.framesRead()) / total));
     }
     measuring.finish();
     bar.finish();

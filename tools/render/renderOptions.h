@@ -4,6 +4,7 @@
 #include "tools/render/audioFile.h"
 
 #include <cmath>
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -32,6 +33,7 @@ struct RenderOptions {
     std::string deltaPath;  // --delta: input minus output
     std::string outDir;                    // --out-dir: a batch, each input into this folder
     std::vector<std::string> batchInputs;  // the batch's inputs
+    std::function<void(double)> progress;  // a batch's file: how far it is (0..1), for the batch's one bar
     double targetLufs = NAN;   // --target-lufs: NaN when not asked
     double ceilingDbtp = NAN;  // --ceiling-dbtp
     int blockSize = 512;
