@@ -128,6 +128,10 @@ Probe solveRising(const std::function<double(double)>& f, double x0, double low,
     const double aim = 0.5 * (low + high);
     auto miss = [&](double y) { return y < low ? low - y : y > high ? y - high : 0.0; };
     Probe below, above, last, best;
+    // Illinois: an end of the bracket kept twice in a row counts half as
+    // far from the aim, so a curved f cannot pin the secant to one end.
+    double belowWeight = 1.0, aboveWeight = 1.0;
+    int lastSide = 0;  // -1: the last probe moved the lower end, +1: the upper
     double x = std::clamp(x0, 0.0, 1.0);
     met = false;
     for (int i = 0; i < maximumProbes; ++i) {
@@ -137,20 +141,27 @@ Probe solveRising(const std::function<double(double)>& f, double x0, double low,
             met = true;
             return p;
         }
-        if (p.y < low) {
+        const int side = p.y < low ? -1 : 1;
+        if (side < 0) {
             if (x >= 1.0) break;  // the top of the range is not enough
             below = p;
+            belowWeight = 1.0;
+            if (lastSide < 0) aboveWeight *= 0.5;
         } else {
             if (x <= 0.0) break;  // the bottom of the range is too much
             above = p;
+            aboveWeight = 1.0;
+            if (lastSide > 0) belowWeight *= 0.5;
         }
+        lastSide = side;
         double next;
         if (below.valid && above.valid) {
             const double width = above.x - below.x;
             if (width < 1e-7) break;
-            next = below.x + (aim - below.y) * width / (above.y - below.y);
-            // Stay well inside the bracket, so it shrinks on every probe.
-            if (!(next > below.x + 0.1 * width && next < above.x - 0.1 * width)) next = below.x + 0.5 * width;
+            const double yBelow = aim + (below.y - aim) * belowWeight, yAbove = aim + (above.y - aim) * aboveWeight;
+            next = below.x + (aim - yBelow) * width / (yAbove - yBelow);
+            // Strictly inside the bracket, so it shrinks on every probe.
+            if (!(next > below.x + 0.01 * width && next < above.x - 0.01 * width)) next = below.x + 0.5 * width;
         } else {
             double slope = slopeGuess;
             if (last.valid && std::fabs(p.x - last.x) > 1e-9 && (p.y - last.y) / (p.x - last.x) > 0.05 * slopeGuess)
