@@ -132,6 +132,7 @@ Probe solveRising(const std::function<double(double)>& f, double x0, double low,
     // far from the aim, so a curved f cannot pin the secant to one end.
     double belowWeight = 1.0, aboveWeight = 1.0;
     int lastSide = 0;  // -1: the last probe moved the lower end, +1: the upper
+    double reach = 1.0;  // grows while f stays flat (a true peak below the limit does not move)
     double x = std::clamp(x0, 0.0, 1.0);
     met = false;
     for (int i = 0; i < maximumProbes; ++i) {
@@ -166,6 +167,8 @@ Probe solveRising(const std::function<double(double)>& f, double x0, double low,
             double slope = slopeGuess;
             if (last.valid && std::fabs(p.x - last.x) > 1e-9 && (p.y - last.y) / (p.x - last.x) > 0.05 * slopeGuess)
                 slope = (p.y - last.y) / (p.x - last.x);
+            else if (last.valid)
+                slope = slopeGuess / (reach *= 2.0);
             next = std::clamp(p.x + (aim - p.y) / slope, 0.0, 1.0);
         }
         last = p;
