@@ -122,9 +122,10 @@ struct Probe {
 // Finds x in [0, 1] for which f(x), rising with x, lies in [low, high]; with
 // topIsEnough, x = 1 with f(1) below low also does (nothing higher exists).
 // met says whether it did; the probe returned is otherwise the nearest seen.
-// slopeGuess: the expected rise of f over the whole range.
+// slopeGuess: the expected rise of f over the whole range; fallback: where
+// to look next when the first probe is too high (NaN: nowhere in particular).
 Probe solveRising(const std::function<double(double)>& f, double x0, double low, double high, bool topIsEnough,
-                  double slopeGuess, bool& met) {
+                  double slopeGuess, double fallback, bool& met) {
     const double aim = 0.5 * (low + high);
     auto miss = [&](double y) { return y < low ? low - y : y > high ? y - high : 0.0; };
     Probe below, above, last, best;
@@ -170,6 +171,7 @@ Probe solveRising(const std::function<double(double)>& f, double x0, double low,
             else if (last.valid)
                 slope = slopeGuess / (reach *= 2.0);
             next = std::clamp(p.x + (aim - p.y) / slope, 0.0, 1.0);
+            if (i == 0 && side > 0 && fallback < next) next = std::clamp(fallback, 0.0, 1.0);
         }
         last = p;
         x = next;
@@ -211,7 +213,8 @@ RenderOptions searchTargets(const RenderOptions& options, TargetSearch& search) 
     }
     double inputValue = scratch->getParameter(input), limitValue = scratch->getParameter(limit);
     const double inputSpan = displayedNumber(*scratch, input, 1.0f) - displayedNumber(*scratch, input, 0.0f);
-    const double limitSpan = displayedNumber(*scratch, limit, 1.0f) - displayedNumber(*scratch, limit, 0.0f);
+    const double limitBottom = displayedNumber(*scratch, limit, 0.0f);
+    const double limitSpan = displayedNumber(*scratch, limit, 1.0f) - limitBottom;
     scratch.reset();
 
     auto withSettings = [&](double in, double lim) {
@@ -233,13 +236,15 @@ RenderOptions searchTargets(const RenderOptions& options, TargetSearch& search) 
     auto loudnessAt = [&](double lim) {
         if (!search.loudness) return measure(inputValue, lim);
         Probe p = solveRising([&](double in) { return measure(in, lim).lufs; }, inputValue, x - loudnessAim, x + loudnessAim,
-                              false, std::max(1.0, inputSpan), loudnessMet);
+                              false, std::max(1.0, inputSpan), NAN, loudnessMet);
         inputValue = p.x;
         return measure(inputValue, lim);
     };
     if (search.ceiling) {
+        // A true peak over the ceiling: next try the limit that shows the ceiling itself.
+        const double limitAtCeiling = (y - 0.5 * (ceilingLow + ceilingHigh) - limitBottom) / limitSpan;
         Probe p = solveRising([&](double lim) { return loudnessAt(lim).truePeakDb; }, limitValue, y - ceilingLow,
-                              y - ceilingHigh, true, std::max(1.0, limitSpan), ceilingMet);
+                              y - ceilingHigh, true, std::max(1.0, limitSpan), limitAtCeiling, ceilingMet);
         limitValue = p.x;
     }
     const PassFigures reached = loudnessAt(limitValue);
