@@ -133,40 +133,65 @@ protected:
 };
 
 const char* const passThrough = "--set warm=off --set clip=off";
+const double pi = 3.14159265358979323846;
 
-TEST_F(RenderCli, StereoRoundTripIsTheInputDelayedByOneSample) {
-    writeInput("in.wav", 2, 3000);
-    CommandResult run = runRender(std::string(passThrough) + " --bits float --block 64 " + path("in.wav") + " " + path("out.wav"));
-    ASSERT_EQ(run.code, 0) << run.output;
-    EXPECT_NE(run.output.find("latency:          1 sample"), std::string::npos) << run.output;
-    SF_INFO in, out;
-    std::vector<float> a = readFrames("in.wav", in), b = readFrames("out.wav", out);
-    ASSERT_EQ(out.frames, 3000);
-    EXPECT_EQ(out.channels, 2);
-    EXPECT_EQ(out.samplerate, 48000);
-    EXPECT_EQ(out.format, SF_FORMAT_WAV | SF_FORMAT_FLOAT);
-    EXPECT_EQ(b[0], 0.0f);
-    EXPECT_EQ(b[1], 0.0f);
-    for (size_t n = 1; n < 3000; ++n) {
-        ASSERT_EQ(b[2 * n], a[2 * (n - 1)]) << n;
-        ASSERT_EQ(b[2 * n + 1], a[2 * (n - 1) + 1]) << n;
+// Clip and warm off, the plug-in passes its input through one sample late.
+// By default that sample of latency is removed and the tail played out, so
+// the file is the input itself; --keep-latency writes the raw output. A mono
+// file stays mono. Lengths of 1 and 3000 frames.
+TEST_F(RenderCli, PassThroughIsTheInputAlignedOrDelayedWithItsChannels) {
+    struct Case {
+        int channels;
+        size_t frames;
+        const char* options;
+        const char* output;
+        size_t delay;
+        const char* latencyLine;
+    } cases[] = {
+        {2, 3000, "--block 64", "out.wav", 0, "latency:          1 sample (removed: output aligned with input)"},
+        {2, 3000, "--compensate", "out.wav", 0, "(removed: output aligned with input)"},
+        {2, 3000, "--keep-latency --block 64", "out.wav", 1, "latency:          1 sample (kept: output delayed by it)"},
+        {1, 1000, "--precision double", "out.aiff", 0, "(removed: output aligned with input)"},
+        {1, 1000, "--keep-latency", "out.aiff", 1, "(kept: output delayed by it)"},
+        {2, 1, "", "out.wav", 0, "(removed"},
+        {1, 1, "--block 1", "out.wav", 0, "(removed"},
+    };
+    for (const Case& c : cases) {
+        const std::string what = std::to_string(c.channels) + " channels, " + std::to_string(c.frames) + " frames, " + c.options;
+        writeSignal("in.wav", c.channels, 48000, c.frames, [](size_t n, int ch) {
+            return ch == 0 ? 0.4 * std::sin(0.01 * double(n)) + 0.1 : -0.3 + 0.0005 * double(n % 1000);
+        });
+        CommandResult run = runRender(std::string(passThrough) + " --bits float " + c.options + " " + path("in.wav") + " " +
+                                      path(c.output));
+        ASSERT_EQ(run.code, 0) << what << "\n" << run.output;
+        EXPECT_NE(run.output.find(c.latencyLine), std::string::npos) << what << "\n" << run.output;
+        EXPECT_NE(run.output.find(c.channels == 1 ? "float, mono, the left output" : "float, stereo"), std::string::npos) << run.output;
+        SF_INFO in, out;
+        std::vector<float> a = readFrames("in.wav", in), b = readFrames(c.output, out);
+        ASSERT_EQ(out.frames, static_cast<sf_count_t>(c.frames)) << what;
+        ASSERT_EQ(out.channels, c.channels) << what;
+        EXPECT_EQ(out.samplerate, 48000);
+        EXPECT_EQ(out.format & SF_FORMAT_SUBMASK, SF_FORMAT_FLOAT);
+        const size_t width = size_t(c.channels);
+        for (size_t i = 0; i < width * c.delay; ++i) ASSERT_EQ(b[i], 0.0f) << what;
+        for (size_t i = width * c.delay; i < b.size(); ++i) ASSERT_EQ(b[i], a[i - width * c.delay]) << what << ", sample " << i;
+        EXPECT_EQ(files(), (std::set<std::string>{"in.wav", c.output})) << what;
+        std::remove(path(c.output).c_str());
     }
-    EXPECT_EQ(files(), (std::set<std::string>{"in.wav", "out.wav"}));
 }
 
-TEST_F(RenderCli, MonoPlaysOnBothChannelsAndCompensationRemovesTheDelay) {
-    writeInput("mono.wav", 1, 1000);
-    CommandResult run = runRender(std::string(passThrough) + " --bits float --precision double --compensate " + path("mono.wav") +
-                        " " + path("out.aiff"));
+// The same layout on both sides: an untouched mono file reads as loud as its input.
+TEST_F(RenderCli, MonoIsMeasuredAsMonoOnBothSides) {
+    writeSignal("mono.wav", 1, 48000, 48000 * 4, [](size_t n, int) { return 0.3 * std::sin(2 * pi * 997.0 * double(n) / 48000.0); });
+    CommandResult run = runRender(std::string(passThrough) + " --json - " + path("mono.wav") + " " + path("out.wav"), false);
     ASSERT_EQ(run.code, 0) << run.output;
-    SF_INFO in, out;
-    std::vector<float> a = readFrames("mono.wav", in), b = readFrames("out.aiff", out);
-    ASSERT_EQ(out.frames, 1000);
-    EXPECT_EQ(out.format & SF_FORMAT_TYPEMASK, SF_FORMAT_AIFF);
-    for (size_t n = 0; n < 1000; ++n) {
-        ASSERT_EQ(b[2 * n], a[n]) << n;
-        ASSERT_EQ(b[2 * n + 1], a[n]) << n;
-    }
+    nlohmann::json report = jsonOf(run);
+    EXPECT_EQ(report["input"]["channels"], 1);
+    EXPECT_EQ(report["output"]["channels"], 1);
+    EXPECT_EQ(report["latency_compensated"], true);
+    EXPECT_NEAR(report["output"]["integrated_lufs"].get<double>(), report["input"]["integrated_lufs"].get<double>(), 0.01);
+    EXPECT_NEAR(report["output"]["true_peak_dbtp"].get<double>(), report["input"]["true_peak_dbtp"].get<double>(), 0.01);
+    EXPECT_EQ(report["output"]["samples_at_or_over_0dbfs"], 0);
 }
 
 TEST_F(RenderCli, DemoWritesInputBesideOutputAndReportsLevels) {
@@ -190,12 +215,48 @@ TEST_F(RenderCli, DemoWritesInputBesideOutputAndReportsLevels) {
     EXPECT_NE(text.find("input +0.00 dB, warm off, limit 0.00 dB"), std::string::npos);
     EXPECT_NE(text.find(">8 s</text>"), std::string::npos);
     EXPECT_NE(text.find(">-6</text>"), std::string::npos);
-    EXPECT_NE(text.find("paint-order=\"stroke\""), std::string::npos);  // labels keep a halo over the waves
+    EXPECT_NE(text.find("stroke=\"#fff\" stroke-width=\"3\""), std::string::npos);  // labels keep a halo over the waves
+    EXPECT_EQ(text.find("style"), std::string::npos);  // presentation attributes only: every renderer knows them
+    EXPECT_EQ(text.find("paint-order"), std::string::npos);
 
     // The demo input renders to the same output as the demo itself.
     CommandResult again = runRender("--bits 16 " + path("demo-input.wav") + " " + path("again.flac"));
     ASSERT_EQ(again.code, 0) << again.output;
     EXPECT_EQ(bytesOf("again.flac"), bytesOf("demo.flac"));
+}
+
+// The picture drawn by two SVG renderers (librsvg, and ImageMagick's own),
+// as 8-bit grey at a quarter of the size: row by row, 325 x 122.
+TEST_F(RenderCli, PictureLooksTheSameInTwoSvgRenderers) {
+    if (std::system("rsvg-convert --version >/dev/null 2>&1") != 0 || std::system("convert -version >/dev/null 2>&1") != 0)
+        GTEST_SKIP() << "rsvg-convert or ImageMagick's convert not installed";
+    ASSERT_EQ(runRender("--quiet --demo --svg " + path("demo.svg") + " " + path("demo.wav")).code, 0);
+    const std::string grey = " -colorspace Gray -scale 325x122! -depth 8 gray:";
+    ASSERT_EQ(std::system(("rsvg-convert " + path("demo.svg") + " -o " + path("rsvg.png") + " && convert " + path("rsvg.png") +
+                           grey + path("rsvg.raw")).c_str()), 0);
+    ASSERT_EQ(std::system(("convert msvg:" + path("demo.svg") + grey + path("msvg.raw")).c_str()), 0);
+    const int width = 325, height = 122;
+    for (const char* name : {"rsvg.raw", "msvg.raw"}) {
+        const std::vector<uint8_t> pixels = bytesOf(name);
+        ASSERT_EQ(pixels.size(), size_t(width * height)) << name;
+        auto region = [&](int x0, int y0, int x1, int y1) {
+            int darkest = 255;
+            double sum = 0;
+            for (int y = y0; y < y1; ++y)
+                for (int x = x0; x < x1; ++x) darkest = std::min<int>(darkest, pixels[size_t(y * width + x)]), sum += pixels[size_t(y * width + x)];
+            return std::make_pair(darkest, sum / ((x1 - x0) * (y1 - y0)));
+        };
+        // The title and settings are drawn in dark text (not white, not missing).
+        EXPECT_LT(region(16, 2, 150, 11).first, 100) << name;
+        EXPECT_LT(region(16, 2, 150, 11).second, 245) << name;
+        // The page is white to its edges: no black frame.
+        EXPECT_GT(region(0, 0, width, 1).second, 250) << name;
+        EXPECT_GT(region(0, 0, 1, height).second, 250) << name;
+        EXPECT_GT(region(0, height - 1, width, height).second, 250) << name;
+        // The static curve panel: light background, dark grid labels beside it.
+        EXPECT_GT(region(230, 20, 310, 100).second, 200) << name;
+        EXPECT_LT(region(205, 14, 222, 111).first, 160) << name;
+    }
 }
 
 TEST_F(RenderCli, FailuresExitWithTheirCodesAndLeaveNoOutput) {
@@ -254,6 +315,20 @@ TEST_F(RenderCli, FailuresExitWithTheirCodesAndLeaveNoOutput) {
         {in + " " + out + " --svg " + in, 2, "INPUT and --svg"},
         {in + " " + out + " --save-preset " + out, 2, "OUTPUT and --save-preset"},
         {in + " " + out + " --json " + in, 2, "INPUT and --json"},
+        {in + " " + out + " --delta " + out, 2, "OUTPUT and --delta"},
+        {in + " " + out + " --delta " + in, 2, "INPUT and --delta"},
+        {in + " " + out + " --svg " + path("d.wav") + " --delta " + path("d.wav"), 2, "--svg and --delta"},
+        {in + " " + out + " --delta " + path("d.flac"), 5, "--delta: the flac format cannot store float"},
+        {in + " " + out + " --delta " + path("no-folder/d.wav"), 5, "cannot write"},
+        {"--keep-latency " + in + " " + out + " --delta " + path("d.wav"), 2, "leave out --keep-latency"},
+        {"--save-preset " + path("p.fxp") + " --delta " + path("d.wav"), 2, "--delta needs an OUTPUT"},
+        // A search sets input or limit itself; a number is a number.
+        {"--target-lufs -14 --set input=3 " + in + " " + out, 2, "--target-lufs sets input itself: leave out --set input"},
+        {"--target-lufs -14 --set-raw 0=0.5 " + in + " " + out, 2, "leave out --set 0"},
+        {"--ceiling-dbtp -1 --set LIMIT=-3 " + in + " " + out, 2, "--ceiling-dbtp sets limit itself"},
+        {"--target-lufs loud " + in + " " + out, 2, "--target-lufs needs a number"},
+        {"--target-lufs -14 - " + out + " < " + in, 2, "read INPUT several times"},
+        {"--ceiling-dbtp 9 " + in + " " + out, 2, "--ceiling-dbtp needs a number from -30 to 6"},
         {in + " " + out + " --save-bank " + path("b.fxb") + " --save-preset " + path("b.fxb"), 2, "--save-preset and --save-bank"},
         {"--preset " + path("text.fxp") + " " + in + " " + path("text.fxp"), 2, "--preset and OUTPUT"},
         {"--plugin " + path("p.so") + " " + in + " " + path("p.so"), 2, "--plugin and OUTPUT"},
@@ -290,6 +365,104 @@ TEST_F(RenderCli, FailuresExitWithTheirCodesAndLeaveNoOutput) {
     CommandResult version = runRender("--version");
     EXPECT_EQ(version.code, 0);
     EXPECT_EQ(version.output.rfind("orvalt-render 1.", 0), 0u) << version.output;
+}
+
+// The delta file holds what the plug-in took away: input = output + delta,
+// sample by sample, at the output's length and channels; the report gives
+// its levels as measured on the file.
+TEST_F(RenderCli, DeltaIsInputMinusOutputAsWritten) {
+    for (int channels : {2, 1}) {
+        writeSignal("hot.wav", channels, 48000, 48000 * 2, [](size_t n, int c) {
+            return (c ? 0.9 : 1.4) * std::sin(2 * pi * 441.0 * double(n) / 48000.0) + 0.05 * std::sin(0.3 * double(n));
+        });
+        CommandResult run = runRender("--set warm=on --set limit=-2 --bits 16 --json - --delta " + path("delta.wav") + " " +
+                                      path("hot.wav") + " " + path("out.aiff"), false);
+        ASSERT_EQ(run.code, 0) << run.output;
+        nlohmann::json report = jsonOf(run);
+        SF_INFO in, out, delta;
+        std::vector<float> x = readFrames("hot.wav", in), y = readFrames("out.aiff", out), d = readFrames("delta.wav", delta);
+        EXPECT_EQ(delta.format, SF_FORMAT_WAV | SF_FORMAT_FLOAT);
+        ASSERT_EQ(delta.channels, channels);
+        ASSERT_EQ(delta.frames, in.frames);
+        ASSERT_EQ(d.size(), x.size());
+        double peak = 0, worst = 0;
+        for (size_t i = 0; i < x.size(); ++i) {
+            peak = std::max(peak, std::fabs(double(d[i])));
+            worst = std::max(worst, std::fabs(double(x[i]) - double(y[i]) - double(d[i])));
+        }
+        EXPECT_LT(worst, 1e-7) << channels;  // float rounding of the difference only
+        EXPECT_GT(peak, 0.3) << channels;     // the clipper took off more than 2 dB of 1.4
+        EXPECT_NEAR(report["delta"]["sample_peak_dbfs"].get<double>(), 20 * std::log10(peak), 1e-6);
+        EXPECT_EQ(report["delta"]["frames"], 96000);
+        EXPECT_EQ(report["delta"]["path"], path("delta.wav"));
+        EXPECT_TRUE(report["delta"]["integrated_lufs"].is_number());
+        EXPECT_GE(report["delta"]["true_peak_dbtp"].get<double>(), report["delta"]["sample_peak_dbfs"].get<double>());
+    }
+    // Without --delta the JSON says so, and the text report has a line for it with it.
+    writeInput("in.wav", 2, 1000);
+    EXPECT_TRUE(jsonOf(runRender("--json - " + path("in.wav") + " " + path("o.wav"), false))["delta"].is_null());
+    CommandResult text = runRender(path("in.wav") + " " + path("o.wav") + " --delta " + path("d.aiff"));
+    EXPECT_NE(text.output.find("delta:            " + path("d.aiff") + " (input - output): "), std::string::npos) << text.output;
+}
+
+// A batch with one bad file among good ones: the others are rendered as a
+// single run renders them, the bad one is reported, the status is its exit code.
+TEST_F(RenderCli, BatchRendersEveryFileAndKeepsGoingPastABadOne) {
+    ASSERT_EQ(mkdir(path("in").c_str(), 0755), 0);
+    ASSERT_EQ(mkdir(path("out").c_str(), 0755), 0);
+    ASSERT_EQ(mkdir(path("other").c_str(), 0755), 0);
+    writeInput("in/a.wav", 2, 30000);
+    writeInput("in/b.wav", 1, 20000);
+    writeInput("in/d.wav", 2, 1);
+    std::ofstream(path("in/bad.wav")) << "not audio";
+    writeInput("other/a.wav", 2, 100);
+    const std::string settings = "--set input=6 --set warm=on ";
+    const std::string inputs = path("in/a.wav") + " " + path("in/bad.wav") + " " + path("in/b.wav") + " " + path("in/d.wav");
+    CommandResult run = runRender(settings + "--out-dir " + path("out") + " --json " + path("batch.json") + " " + inputs);
+    EXPECT_EQ(run.code, 4) << run.output;
+    EXPECT_NE(run.output.find("failed  " + path("in/bad.wav") + ": cannot read"), std::string::npos) << run.output;
+    EXPECT_NE(run.output.find("ok      " + path("in/b.wav") + " -> " + path("out/b.wav") + ": "), std::string::npos) << run.output;
+    EXPECT_NE(run.output.find("batch: 3 of 4 files rendered into " + path("out")), std::string::npos) << run.output;
+    EXPECT_NE(run.output.find("1 failed (the first: " + path("in/bad.wav") + ", exit 4)"), std::string::npos) << run.output;
+    for (const char* name : {"a.wav", "b.wav", "d.wav"}) {
+        ASSERT_EQ(runRender(settings + path(std::string("in/") + name) + " " + path(std::string("single-") + name)).code, 0);
+        EXPECT_EQ(bytesOf(std::string("out/") + name), bytesOf(std::string("single-") + name)) << name;
+    }
+    std::ifstream jsonFile(path("batch.json"));
+    nlohmann::json reports = nlohmann::json::parse(jsonFile);
+    ASSERT_TRUE(reports.is_array());
+    ASSERT_EQ(reports.size(), 4u);  // in the order given
+    EXPECT_EQ(reports[0]["output"]["path"], path("out/a.wav"));
+    EXPECT_EQ(reports[1]["exit_code"], 4);
+    EXPECT_NE(reports[1]["error"].get<std::string>().find("cannot read"), std::string::npos);
+    EXPECT_EQ(reports[2]["output"]["channels"], 1);
+    EXPECT_EQ(reports[3]["output"]["frames"], 1);
+
+    // Refused before anything is written: two inputs with one name, an input
+    // that is its own target, --json on a target; no folder.
+    const std::set<std::string> before = files();
+    std::remove(path("out/a.wav").c_str());
+    struct Case {
+        std::string arguments;
+        int code;
+        std::string message;
+    } cases[] = {
+        {"--out-dir " + path("out") + " " + path("in/a.wav") + " " + path("other/a.wav"), 2,
+         "the output of " + path("in/a.wav") + " and the output of " + path("other/a.wav") + " name the same file"},
+        {"--out-dir " + path("other") + " " + path("in/b.wav") + " " + path("other/a.wav"), 2, "INPUT " + path("other/a.wav")},
+        {"--out-dir " + path("out") + " --json " + path("out/b.wav") + " " + path("in/b.wav"), 2, "--json and the output of"},
+        {"--out-dir " + path("nowhere") + " " + path("in/b.wav"), 5, "is not a folder"},
+        {"--out-dir " + path("out"), 2, "no INPUT given"},
+        {"--out-dir " + path("out") + " --svg " + path("x.svg") + " " + path("in/b.wav"), 2, "not for a batch"},
+    };
+    for (const Case& c : cases) {
+        CommandResult refused = runRender(c.arguments);
+        EXPECT_EQ(refused.code, c.code) << c.arguments << "\n" << refused.output;
+        EXPECT_NE(refused.output.find(c.message), std::string::npos) << refused.output;
+    }
+    std::set<std::string> after = files();
+    EXPECT_EQ(after, before);
+    EXPECT_FALSE(std::ifstream(path("out/a.wav")).good());
 }
 
 TEST_F(RenderCli, LinksToTheInputAreRefusedAndTheInputKeepsItsBytes) {
@@ -593,8 +766,6 @@ TEST_F(RenderCli, PresetOfAnotherPluginIsRefusedAndChangesNothing) {
 
 namespace {
 
-const double pi = 3.14159265358979323846;
-
 TEST_F(RenderCli, PresetsThePluginDoesNotTakeAreRefusedBeforeAnythingIsWritten) {
     ASSERT_EQ(runRender("--set limit=-3 --save-preset " + path("a.fxp")).code, 0);
     const std::vector<uint8_t> good = bytesOf("a.fxp");
@@ -724,6 +895,7 @@ TEST_F(RenderCli, JsonReportHoldsTheFiguresForScripts) {
     }
     EXPECT_EQ(report["input"]["channels"], 1);
     EXPECT_EQ(report["latency_samples"], 1);
+    EXPECT_EQ(report["latency_compensated"], true);
     EXPECT_EQ(report["sample_rate"], 44100.0);
     EXPECT_EQ(report["output"]["format"], "24-bit");
     EXPECT_EQ(report["settings"]["limit"]["display"], "0.00 dB");
@@ -750,6 +922,60 @@ IndependentReading ffmpegReading(const std::string& file) {
     }
     pclose(pipe);
     return r;
+}
+
+// The loudness target and the ceiling, checked on the written file by ffmpeg;
+// the settings found are those in the report; out of reach, nothing is written.
+TEST_F(RenderCli, LoudnessTargetIsMetAsAnIndependentMeterReadsIt) {
+    if (std::system("ffmpeg -version >/dev/null 2>&1") != 0) GTEST_SKIP() << "ffmpeg not installed";
+    writeSignal("music.wav", 2, 48000, 48000 * 12, [](size_t n, int c) {
+        double t = double(n) / 48000.0;
+        double swell = 0.03 + 0.1 * (0.5 + 0.5 * std::sin(2 * pi * t / 5.0));
+        return swell * (0.6 * std::sin(2 * pi * (c ? 110.0 : 82.0) * t) + 0.3 * std::sin(2 * pi * 2750.0 * t + c) +
+                        0.2 * std::sin(2 * pi * 9000.0 * t));
+    });
+    struct Case {
+        const char* options;
+        double lufs, ceiling;  // NAN: not asked
+    } cases[] = {
+        {"--target-lufs -14", -14.0, NAN},
+        {"--target-lufs -8 --ceiling-dbtp -2", -8.0, -2.0},
+        {"--ceiling-dbtp -1", NAN, -1.0},  // met with the limit at its top: kept there
+        {"--ceiling-dbtp -4 --set input=20 --bits 16", NAN, -4.0},
+        {"--target-lufs -12 --set warm=on --set limit=-2 --precision double", -12.0, NAN},
+    };
+    for (const Case& c : cases) {
+        CommandResult run = runRender(std::string(c.options) + " --json - " + path("music.wav") + " " + path("out.wav"), false);
+        ASSERT_EQ(run.code, 0) << c.options << "\n" << run.output;
+        nlohmann::json report = jsonOf(run);
+        IndependentReading meter = ffmpegReading(path("out.wav"));
+        const nlohmann::json& search = report["search"];
+        EXPECT_GE(search["analysis_passes"].get<int>(), 1) << c.options;
+        if (!std::isnan(c.lufs)) {
+            EXPECT_NEAR(report["output"]["integrated_lufs"].get<double>(), c.lufs, 0.1) << c.options;
+            EXPECT_NEAR(meter.integrated, c.lufs, 0.15) << c.options;  // ffmpeg prints one decimal
+            EXPECT_EQ(search["target_lufs"], c.lufs);
+            EXPECT_EQ(report["settings"]["input"]["display"], search["input"]) << c.options;
+        }
+        if (!std::isnan(c.ceiling)) {
+            EXPECT_LE(report["output"]["true_peak_dbtp"].get<double>(), c.ceiling) << c.options;
+            // The highest limit that meets it: within 0.1 dB of the ceiling, or at the top of its range.
+            if (search["limit"] != "0.00 dB")
+                EXPECT_GT(report["output"]["true_peak_dbtp"].get<double>(), c.ceiling - 0.11) << c.options;
+            else
+                EXPECT_LT(report["output"]["true_peak_dbtp"].get<double>(), c.ceiling - 0.11) << c.options;
+            EXPECT_LE(meter.truePeak, c.ceiling + 0.05) << c.options;
+            EXPECT_EQ(report["settings"]["limit"]["display"], search["limit"]) << c.options;
+        }
+    }
+    // Louder than the most input gain can make it, quieter than no gain: exit 8, the nearest result, no file.
+    for (const char* options : {"--target-lufs -2 --ceiling-dbtp -1", "--target-lufs -45"}) {
+        CommandResult run = runRender(std::string(options) + " " + path("music.wav") + " " + path("no.wav"));
+        EXPECT_EQ(run.code, 8) << run.output;
+        EXPECT_NE(run.output.find("inside the parameters' ranges; the nearest is "), std::string::npos) << run.output;
+        EXPECT_NE(run.output.find("nothing written"), std::string::npos) << run.output;
+    }
+    EXPECT_EQ(files(), (std::set<std::string>{"music.wav", "out.wav"}));
 }
 
 TEST_F(RenderCli, LoudnessAgreesWithAnIndependentMeter) {

@@ -70,10 +70,10 @@ const char* typeName(int container) {
     return container == SF_FORMAT_WAV ? "wav" : container == SF_FORMAT_FLAC ? "flac" : "aiff";
 }
 
-SF_INFO outputInfo(const std::string& path, SampleFormat format, double sampleRate, FileType type) {
+SF_INFO outputInfo(const std::string& path, SampleFormat format, double sampleRate, FileType type, int channels = 2) {
     SF_INFO info{};
     info.samplerate = static_cast<int>(std::lround(sampleRate));
-    info.channels = 2;
+    info.channels = channels;
     const int container = containerFor(path, type);
     info.format = container | subtypeFor(format);
     if (!sf_format_check(&info))
@@ -222,9 +222,14 @@ struct AudioWriter::File {
     std::vector<float> floats;
 };
 
-AudioWriter::AudioWriter(AtomicOutput& output, SampleFormat format, Dither dither, double sampleRate, FileType type)
-    : soundFile(new File), targetPath(output.target()), sampleFormat(format), ditherOn(dithers(format, dither)) {
-    SF_INFO info = outputInfo(targetPath, format, sampleRate, type);
+AudioWriter::AudioWriter(AtomicOutput& output, SampleFormat format, Dither dither, double sampleRate, FileType type,
+                         int channels)
+    : soundFile(new File),
+      targetPath(output.target()),
+      sampleFormat(format),
+      channelCount(channels == 1 ? 1 : 2),
+      ditherOn(dithers(format, dither)) {
+    SF_INFO info = outputInfo(targetPath, format, sampleRate, type, channelCount);
     const int fd = output.releaseDescriptor();
     const bool pipe = lseek(fd, 0, SEEK_CUR) < 0 && errno == ESPIPE;
     const int container = info.format & SF_FORMAT_TYPEMASK;
@@ -272,10 +277,11 @@ void AudioWriter::write(const double* left, const double* right, size_t frames, 
     const int shift = 32 - bits;
     const double* source[2] = {left, right};
     double* stored[2] = {storedLeft, storedRight};
-    if (bits) soundFile->integers.resize(frames * 2);
-    else soundFile->floats.resize(frames * 2);
+    const size_t width = static_cast<size_t>(channelCount);
+    if (bits) soundFile->integers.resize(frames * width);
+    else soundFile->floats.resize(frames * width);
     for (size_t i = 0; i < frames; ++i) {
-        for (int c = 0; c < 2; ++c) {
+        for (int c = 0; c < channelCount; ++c) {
             double x = source[c][i];
             if (!std::isfinite(x)) {
                 ++notFiniteCount;
@@ -290,15 +296,16 @@ void AudioWriter::write(const double* left, const double* right, size_t frames, 
                     ++clipped;
                     q = std::clamp(q, lowest, highest);
                 }
-                soundFile->integers[2 * i + static_cast<size_t>(c)] = static_cast<int>(static_cast<int64_t>(q) * (int64_t(1) << shift));
+                soundFile->integers[width * i + static_cast<size_t>(c)] = static_cast<int>(static_cast<int64_t>(q) * (int64_t(1) << shift));
                 value = q / scale;
             } else {
                 float f = static_cast<float>(x);
-                soundFile->floats[2 * i + static_cast<size_t>(c)] = f;
+                soundFile->floats[width * i + static_cast<size_t>(c)] = f;
                 value = f;
             }
             if (stored[c]) stored[c][i] = value;
         }
+        if (channelCount == 1 && storedRight) storedRight[i] = storedLeft ? storedLeft[i] : 0.0;
     }
     sf_count_t written = bits ? sf_writef_int(soundFile->handle.get(), soundFile->integers.data(), static_cast<sf_count_t>(frames))
                               : sf_writef_float(soundFile->handle.get(), soundFile->floats.data(), static_cast<sf_count_t>(frames));

@@ -64,21 +64,22 @@ private:
 void checkOutputFormat(const std::string& path, SampleFormat format, double sampleRate,
                        FileType type = FileType::byName);
 
-// Writes stereo audio into an AtomicOutput's temporary file (or into the
+// Writes mono or stereo audio into an AtomicOutput's temporary file (or into the
 // pipe it writes directly: FLAC and WAV stream, AIFF is refused). Integer formats
 // are rounded here (with TPDF dither when asked), so the values measured are
 // those in the file: samples beyond full scale are held at it and counted.
 class AudioWriter {
 public:
+    // channels: 1 (only the left values are written) or 2.
     // Throws RenderError(exitOutput).
     AudioWriter(AtomicOutput& output, SampleFormat format, Dither dither, double sampleRate,
-                FileType type = FileType::byName);
+                FileType type = FileType::byName, int channels = 2);
     ~AudioWriter();
     AudioWriter(const AudioWriter&) = delete;
     AudioWriter& operator=(const AudioWriter&) = delete;
 
     // Writes frames frames; stored receives each sample as the file holds it
-    // (may be null). Throws RenderError(exitOutput).
+    // (may be null; for a mono file storedRight gets the same values as storedLeft). Throws RenderError(exitOutput).
     void write(const double* left, const double* right, size_t frames, double* storedLeft = nullptr,
                double* storedRight = nullptr);
     // Writes the final header. Throws RenderError(exitOutput).
@@ -93,6 +94,7 @@ private:
     std::unique_ptr<File> soundFile;
     std::string targetPath;
     SampleFormat sampleFormat;
+    int channelCount;
     bool ditherOn;
     uint64_t noiseState = 0x0D17BE55EEDull;  // fixed seed: the same bytes on every run
     uint64_t clipped = 0;

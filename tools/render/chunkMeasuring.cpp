@@ -5,7 +5,7 @@
 namespace render {
 
 ChunkMeasuring::ChunkMeasuring(size_t chunkFrames, int inputChannels, double sampleRate, bool waves)
-    : inputMeter(inputChannels, sampleRate), outputMeter(2, sampleRate), chunks{Chunk(chunkFrames), Chunk(chunkFrames)} {
+    : inputMeter(inputChannels, sampleRate), outputMeter(inputChannels, sampleRate), chunks{Chunk(chunkFrames), Chunk(chunkFrames)} {
     if (waves) {
         inputWave = std::make_unique<WaveformSummary>(svgWaveWidth);
         outputWave = std::make_unique<WaveformSummary>(svgWaveWidth);

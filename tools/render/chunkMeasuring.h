@@ -22,7 +22,8 @@ public:
         std::vector<double> inL, inR, storedL, storedR;
     };
 
-    // waves: also summarize both sides for the picture.
+    // Both sides are measured with the input's channel layout (the output
+    // file keeps it). waves: also summarize both sides for the picture.
     ChunkMeasuring(size_t chunkFrames, int inputChannels, double sampleRate, bool waves);
     ~ChunkMeasuring();  // waits for the measurements still running
     ChunkMeasuring(const ChunkMeasuring&) = delete;

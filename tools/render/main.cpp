@@ -1,5 +1,6 @@
 // orvalt-render: renders audio through a VST 2.4 plug-in from the command line.
 #include "tools/render/atomicOutput.h"
+#include "tools/render/batchRender.h"
 #include "tools/render/pluginLocation.h"
 #include "tools/render/renderError.h"
 #include "tools/render/renderJob.h"
@@ -66,6 +67,7 @@ int main(int argc, char** argv) {
         // A plug-in found by looking says where it was found (the build's own goes without saying).
         if (options.pluginFound && found.path != ORVALT_DEFAULT_PLUGIN && !options.quiet)
             std::fprintf(stderr, "orvalt-render: plug-in %s (found %s)\n", found.path.c_str(), found.where);
+        if (!options.outDir.empty()) return finishStandardOutput(runBatch(options, stdout));
         runRender(options, stdout);
         return finishStandardOutput(exitOk);
     } catch (const RenderError& e) {

@@ -6,6 +6,7 @@
 
 #include <cmath>
 #include <cstdlib>
+#include <mutex>
 
 namespace render {
 
@@ -37,6 +38,10 @@ std::unique_ptr<vsthost::Plugin> PluginSetup::openInstance(double sampleRate) {
 }
 
 std::unique_ptr<vsthost::Plugin> PluginSetup::createInstance(double sampleRate) {
+    // A batch renders files on several threads; instances are still created
+    // and set up one at a time, as a host's one UI thread does.
+    static std::mutex creating;
+    std::lock_guard<std::mutex> lock(creating);
     auto plugin = openInstance(sampleRate);
     const bool withPreset = !renderOptions.presetPath.empty();
     if (withPreset && !resolved) {

@@ -7,7 +7,7 @@ namespace render {
 
 constexpr int barWidth = 40;
 
-ProgressBar::ProgressBar(bool enabled) : shown(enabled && isatty(fileno(stderr))) {}
+ProgressBar::ProgressBar(bool enabled, const char* what) : shown(enabled && isatty(fileno(stderr))), label(what) {}
 
 ProgressBar::~ProgressBar() {
     finish();
@@ -22,7 +22,7 @@ void ProgressBar::update(double fraction) {
     char bar[barWidth + 1];
     for (int i = 0; i < barWidth; ++i) bar[i] = i < filled ? '#' : '.';
     bar[barWidth] = '\0';
-    std::fprintf(stderr, "\rrendering [%s] %3d%%", bar, percent);
+    std::fprintf(stderr, "\r%s [%s] %3d%%", label, bar, percent);
     std::fflush(stderr);
 }
 

@@ -5,8 +5,9 @@ namespace render {
 
 class ProgressBar {
 public:
-    // Shown when standard error is a terminal and enabled is true.
-    explicit ProgressBar(bool enabled);
+    // Shown when standard error is a terminal and enabled is true; what: the
+    // word before the bar.
+    explicit ProgressBar(bool enabled, const char* what = "rendering");
     ~ProgressBar();
     void update(double fraction);
     // Clears the line (the report follows on clean lines).
@@ -14,6 +15,7 @@ public:
 
 private:
     bool shown;
+    const char* label;
     int lastPercent = -1;
 };
 

@@ -15,6 +15,7 @@ enum ExitCode {
     exitOutput = 5,     // output cannot be written, or its format is unsupported
     exitPreset = 6,     // preset file unreadable, not a preset, or for another plug-in
     exitPlugin = 7,     // plug-in cannot be loaded, created or run as asked
+    exitTarget = 8,     // a loudness target or true-peak ceiling out of the parameters' reach
 };
 
 class RenderError : public std::runtime_error {

@@ -4,8 +4,10 @@
 #include "tools/render/audioFile.h"
 #include "tools/render/audioSource.h"
 #include "tools/render/chunkMeasuring.h"
+#include "tools/render/deltaOutput.h"
 #include "tools/render/fileIdentity.h"
 #include "tools/render/levelMeter.h"
+#include "tools/render/loudnessTarget.h"
 #include "tools/render/pluginPresets.h"
 #include "tools/render/pluginSetup.h"
 #include "tools/render/progressBar.h"
@@ -33,10 +35,10 @@ constexpr double rampLowDb = -36.0, rampHighDb = 6.0;  // +6 dBFS: well into any
 
 // Every output file of the run, held as temporaries until all are complete.
 struct Outputs {
-    std::unique_ptr<AtomicOutput> audio, demoInput, svg, json, preset, bank;
+    std::unique_ptr<AtomicOutput> audio, demoInput, svg, json, preset, bank, delta;
     void commitAll() {
         TerminatingSignalsHeld held;  // a signal now waits until the renames are done
-        for (auto* o : {&audio, &demoInput, &svg, &json, &preset, &bank})
+        for (auto* o : {&audio, &demoInput, &svg, &json, &preset, &bank, &delta})
             if (*o) (*o)->commit();
     }
 };
@@ -52,6 +54,7 @@ std::unique_ptr<AtomicOutput> prepare(const std::string& path, const RenderOptio
 struct StreamResult {
     int latency = 0;
     LevelFigures input, output;        // output: the file as written
+    LevelFigures delta;                // with --delta
     uint64_t pluginOverFullScale = 0;  // samples the plug-in gave at or over 0 dBFS
     uint64_t clippedByFormat = 0, notFinite = 0;
     double pluginSeconds = 0;
@@ -110,12 +113,23 @@ std::string framesText(int64_t frames, double rate) {
     return text;
 }
 
+// The delta is float whatever the output's format.
+void checkDeltaFormat(const RenderOptions& options, double rate) {
+    if (options.deltaPath.empty()) return;
+    try {
+        checkOutputFormat(options.deltaPath, SampleFormat::float32, rate);
+    } catch (const RenderError& e) {
+        throw RenderError(e.code(), std::string("--delta: ") + e.what() + " (the delta is float: use .wav or .aiff)");
+    }
+}
+
 // Every output is prepared before the work: an unwritable folder fails first.
 Outputs prepareOutputs(const RenderOptions& options, bool rendering) {
     Outputs outputs;
     outputs.audio = prepare(options.outputPath, options, true);
     if (rendering && options.demo) outputs.demoInput = prepare(demoInputPath(options.outputPath), options);
     outputs.svg = prepare(options.svgPath, options);
+    outputs.delta = prepare(options.deltaPath, options);
     outputs.json = prepare(options.jsonPath, options);
     outputs.preset = prepare(options.savePresetPath, options);
     outputs.bank = prepare(options.saveBankPath, options);
@@ -145,10 +159,13 @@ StreamResult streamAudio(const RenderOptions& options, Source& source, vsthost::
     StreamResult result;
     result.latency = std::max(0, plugin.latency());
     ChunkMeasuring measuring(chunkFrames, source.channels(), rate, outputs.svg != nullptr);
-    AudioWriter writer(*outputs.audio, options.sampleFormat, options.dither, rate, options.fileType);
+    AudioWriter writer(*outputs.audio, options.sampleFormat, options.dither, rate, options.fileType,
+                       source.channels());
     std::unique_ptr<AudioWriter> demoWriter;
     if (outputs.demoInput)
         demoWriter = std::make_unique<AudioWriter>(*outputs.demoInput, SampleFormat::float32, Dither::none, rate);
+    std::unique_ptr<DeltaOutput> delta;
+    if (outputs.delta) delta = std::make_unique<DeltaOutput>(*outputs.delta, source.channels(), rate);
 
     RenderStream stream(plugin, engine, rate);
     stream.settle(settleSeconds);
@@ -168,16 +185,26 @@ StreamResult streamAudio(const RenderOptions& options, Source& source, vsthost::
         const size_t kept = n - dropped;
         const double* l = outL.data() + dropped;
         const double* r = outR.data() + dropped;
+        const bool stereo = source.channels() == 2;
         for (size_t i = 0; i < kept; ++i)
-            result.pluginOverFullScale += (std::fabs(l[i]) >= 1.0) + (std::fabs(r[i]) >= 1.0);
+            result.pluginOverFullScale += (std::fabs(l[i]) >= 1.0) + (stereo && std::fabs(r[i]) >= 1.0);
         writer.write(l, r, kept, c.storedL.data(), c.storedR.data());
+        if (delta) {
+            delta->addInput(c.inL.data(), c.inR.data(), read);
+            delta->addOutput(c.storedL.data(), c.storedR.data(), kept);
+        }
         measuring.measure(k, read, kept);
         bar.update(std::min(1.0, static_cast<double>(source.framesRead()) / total));
+        if (options.progress) options.progress(std::min(1.0, static_cast<double>(source.framesRead()) / total));
     }
     measuring.finish();
     bar.finish();
     writer.close();
     if (demoWriter) demoWriter->close();
+    if (delta) {
+        delta->close();
+        result.delta = delta->figures();
+    }
 
     result.input = measuring.inputMeter.figures();
     result.output = measuring.outputMeter.figures();
@@ -204,6 +231,8 @@ RenderReport reportOf(const RenderOptions& options, const Source& source, vsthos
     report.compensated = options.compensateLatency;
     report.input = streamed.input;
     report.output = streamed.output;
+    report.deltaPath = options.deltaPath;
+    report.delta = streamed.delta;
     report.pluginOverFullScale = streamed.pluginOverFullScale;
     report.clippedByFormat = streamed.clippedByFormat;
     report.pluginSeconds = streamed.pluginSeconds;
@@ -265,12 +294,13 @@ void tellAfterwards(const RenderOptions& options, const Source& source, const Re
 
 }  // namespace
 
-void runRender(const RenderOptions& options, FILE* out) {
+void runRender(const RenderOptions& options, FILE* out, RenderReport* done) {
     const Clock::time_point started = Clock::now();
     refuseSharedFiles(filesOfRun(options));
     refuseUnusablePaths(filesOfRun(options));
     const bool rendering = !options.outputPath.empty();
     if (rendering) checkOutputFormat(options.outputPath, options.sampleFormat, 44100.0, options.fileType);
+    checkDeltaFormat(options, 44100.0);
 
     std::unique_ptr<Source> source;
     double rate = options.demoRate;
@@ -278,10 +308,13 @@ void runRender(const RenderOptions& options, FILE* out) {
         source = std::make_unique<Source>(options);
         rate = source->sampleRate();
         checkOutputFormat(options.outputPath, options.sampleFormat, rate, options.fileType);
+        checkDeltaFormat(options, rate);
     }
     Outputs outputs = prepareOutputs(options, rendering);
 
-    PluginSetup setup(options);
+    TargetSearch search;
+    const RenderOptions found = searchTargets(options, search);  // the settings found, or options as they are
+    PluginSetup setup(found);
     auto plugin = setup.createInstance(rate);
     EngineSettings engine{options.blockSize, options.doublePrecision};
 
@@ -290,10 +323,13 @@ void runRender(const RenderOptions& options, FILE* out) {
     if (rendering) {
         streamed = streamAudio(options, *source, *plugin, engine, outputs);
         report = reportOf(options, *source, *plugin, streamed);
+        report.search = search;
+        if (search.asked()) checkTargetsMet(search, report.output);
         if (outputs.svg) drawPicture(options, report, streamed, setup, engine, *outputs.svg);
     }
     const std::string json = commitOutputs(options, *plugin, report, outputs, rendering, started);
     if (rendering) tellAfterwards(options, *source, report, streamed.notFinite, json, out);
+    if (done) *done = report;
 }
 
 }  // namespace render

@@ -21,10 +21,19 @@ long parseInteger(const std::string& option, const std::string& text, long low, 
     return value;
 }
 
+double parseNumber(const std::string& option, const std::string& text, double low, double high) {
+    char* end = nullptr;
+    double value = std::strtod(text.c_str(), &end);
+    if (text.empty() || *end != '\0' || !(value >= low && value <= high))
+        throw RenderError(exitUsage, option + " needs a number from " + std::to_string(int(low)) + " to " +
+                                         std::to_string(int(high)) + ", not '" + text + "'");
+    return value;
+}
+
 const char* const longOptions[] = {
     "--help", "--version", "--demo", "--plugin", "--set", "--set-raw", "--preset", "--save-preset", "--save-bank",
-    "--svg", "--json", "--block", "--rate", "--compensate", "--no-clobber", "--quiet", "--bits", "--dither",
-    "--precision", "--format"};
+    "--svg", "--json", "--block", "--rate", "--compensate", "--keep-latency", "--delta", "--no-clobber", "--quiet", "--bits", "--dither",
+    "--precision", "--format", "--target-lufs", "--ceiling-dbtp", "--out-dir"};
 
 // Edits (insert, delete, replace, swap two neighbours) from a to b.
 size_t editDistance(const std::string& a, const std::string& b) {
@@ -68,6 +77,17 @@ std::string demoInputPath(const std::string& outputPath) {
     return stem + "-input.wav";
 }
 
+std::string batchTarget(const RenderOptions& options, const std::string& input) {
+    const size_t slash = input.find_last_of('/');
+    std::string name = slash == std::string::npos ? input : input.substr(slash + 1);
+    if (options.fileType != FileType::byName) {
+        const size_t dot = name.find_last_of('.');
+        if (dot != std::string::npos && dot > 0) name.resize(dot);
+        name += options.fileType == FileType::wav ? ".wav" : options.fileType == FileType::flac ? ".flac" : ".aiff";
+    }
+    return options.outDir + (options.outDir.back() == '/' ? "" : "/") + name;
+}
+
 std::vector<NamedPath> filesOfRun(const RenderOptions& options) {
     std::vector<NamedPath> files;
     auto add = [&](const char* option, const std::string& path, bool written) {
@@ -79,6 +99,7 @@ std::vector<NamedPath> filesOfRun(const RenderOptions& options) {
     add("OUTPUT", options.outputPath, true);
     if (options.demo && !options.outputPath.empty()) add("the demo input", demoInputPath(options.outputPath), true);
     add("--svg", options.svgPath, true);
+    add("--delta", options.deltaPath, true);
     add("--json", options.jsonPath, true);
     add("--save-preset", options.savePresetPath, true);
     add("--save-bank", options.saveBankPath, true);
@@ -88,13 +109,16 @@ std::vector<NamedPath> filesOfRun(const RenderOptions& options) {
 std::string renderUsage(const std::string& defaultPlugin) {
     std::string text =
         "usage: orvalt-render [OPTIONS] INPUT OUTPUT\n"
+        "       orvalt-render [OPTIONS] --out-dir DIR INPUT...\n"
         "       orvalt-render [OPTIONS] --demo OUTPUT\n"
         "       orvalt-render [OPTIONS] --save-preset FILE | --save-bank FILE\n"
         "\n"
         "Renders an audio file through a VST 2.4 plug-in and reports levels, loudness and speed.\n"
         "INPUT and OUTPUT are WAV, FLAC or AIFF files (by extension: .wav .flac .aif .aiff),\n"
-        "at any sample rate; a mono input is played on both channels. The settings are in\n"
-        "force from the first sample (the plug-in settles on 5 s of silence first).\n"
+        "at any sample rate; a mono input is played on both plug-in inputs and written as\n"
+        "mono (the plug-in's left output). The settings are in force from the first sample\n"
+        "(the plug-in settles on 5 s of silence first), and output sample n belongs to\n"
+        "input sample n: the plug-in's latency is removed and its tail played out.\n"
         "INPUT - reads standard input; OUTPUT - writes standard output (with --format; the\n"
         "report then goes to standard error).\n"
         "Output files appear only when the whole run has succeeded; no two of the files\n"
@@ -116,17 +140,27 @@ std::string renderUsage(const std::string& defaultPlugin) {
         "  --save-bank FILE     write the plug-in's state as a .fxb bank afterwards\n"
         "  --format wav|flac|aiff  OUTPUT's file type when its name does not give it (OUTPUT -);\n"
         "                       a pipe takes wav or flac\n"
+        "  --target-lufs X      find the input gain for which OUTPUT's integrated loudness is\n"
+        "                       X LUFS (within 0.1 LU); not with --set input\n"
+        "  --ceiling-dbtp Y     find the highest limit for which OUTPUT's true peak is at most\n"
+        "                       Y dBTP; not with --set limit. Both together search both\n"
         "  --bits 16|24|32|float  output sample format (default 24)\n"
         "  --dither tpdf|none   TPDF dither of one LSB when rounding to integers; the default\n"
         "                       dithers 16-bit output and leaves 24 and 32 bits undithered\n"
         "  --block N            block size 1..65536 (default 512)\n"
         "  --precision single|double  process call to use (default single)\n"
         "  --rate HZ            sample rate of the demo signal (default 44100)\n"
-        "  --compensate         remove the plug-in's latency, keeping the length\n"
+        "  --keep-latency       write the plug-in's raw output, delayed by its latency\n"
+        "                       (the input's length; --compensate, the default, is accepted)\n"
         "  -n, --no-clobber     never replace an existing file\n"
         "  --svg FILE           draw input, output and the static transfer curve\n"
+        "  --delta FILE         also write input minus output (float; input = output + delta)\n"
+        "                       and report its peak and loudness\n"
         "  --json FILE          write the report as one JSON object (- for standard output,\n"
-        "                       which then holds only the JSON)\n"
+        "                       which then holds only the JSON); for a batch, an array\n"
+        "  --out-dir DIR        a batch: render each INPUT... to DIR/<its name> (the extension\n"
+        "                       of --format if given), one file per core; a file that fails\n"
+        "                       does not stop the others, the exit status is the first failure's\n"
         "  --quiet              no progress bar and no report (warnings still appear)\n"
         "  --version            the version\n"
         "  --help               this text (given on standard error when run without arguments)\n"
@@ -141,6 +175,7 @@ std::string renderUsage(const std::string& defaultPlugin) {
         "    format is unsupported, or standard output failed\n"
         "  6 preset file unreadable, not a preset, for another plug-in, or refused by it\n"
         "  7 plug-in cannot be loaded, created or run as asked\n"
+        "  8 --target-lufs or --ceiling-dbtp cannot be met inside the parameters' ranges\n"
         "  128+N ended by signal N (129 HUP, 130 INT, 131 QUIT, 141 PIPE, 143 TERM, ...); no\n"
         "    temporary file is left behind and every existing file keeps its contents\n";
     return text;
@@ -155,13 +190,13 @@ static void checkStandardStreams(const RenderOptions& options) {
         throw RenderError(exitUsage, "--demo writes its input beside OUTPUT: give OUTPUT a file name, not -");
     if (toStandardOutput && options.jsonPath == "-")
         throw RenderError(exitUsage, "OUTPUT and --json cannot both be standard output");
-    if (options.fileType != FileType::byName && options.outputPath.empty())
+    if (options.fileType != FileType::byName && options.outputPath.empty() && options.outDir.empty())
         throw RenderError(exitUsage, "--format needs an OUTPUT to render");
     if (extensionDisagrees(options.outputPath, options.fileType))
         throw RenderError(exitUsage, "--format and the extension of " + options.outputPath + " disagree");
     for (const std::string* path : {&options.pluginPath, &options.presetPath})
         if (*path == "-") throw RenderError(exitUsage, "- (standard input) is for INPUT only");
-    for (const std::string* path : {&options.svgPath, &options.savePresetPath, &options.saveBankPath})
+    for (const std::string* path : {&options.svgPath, &options.deltaPath, &options.savePresetPath, &options.saveBankPath})
         if (*path == "-") throw RenderError(exitUsage, "- (standard output) is for OUTPUT and --json only");
 }
 
@@ -197,11 +232,16 @@ RenderOptions parseRenderOptions(int argc, const char* const* argv, const std::s
         else if (arg == "--save-bank") options.saveBankPath = pathValue();
         else if (arg == "--svg") options.svgPath = pathValue();
         else if (arg == "--json") options.jsonPath = pathValue();
+        else if (arg == "--delta") options.deltaPath = pathValue();
+        else if (arg == "--out-dir") options.outDir = pathValue();
+        else if (arg == "--target-lufs") options.targetLufs = parseNumber(arg, value(), -70, 0);
+        else if (arg == "--ceiling-dbtp") options.ceilingDbtp = parseNumber(arg, value(), -30, 6);
         else if (arg == "--block") options.blockSize = static_cast<int>(parseInteger(arg, value(), 1, 65536));
         else if (arg == "--rate") {
             options.demoRate = static_cast<double>(parseInteger(arg, value(), 1000, 768000));
             rateGiven = true;
-        } else if (arg == "--compensate") options.compensateLatency = true;
+        } else if (arg == "--compensate") options.compensateLatency = true;  // the default; still accepted
+        else if (arg == "--keep-latency") options.compensateLatency = false;
         else if (arg == "-n" || arg == "--no-clobber") options.noClobber = true;
         else if (arg == "--quiet") options.quiet = true;
         else if (arg == "--bits") {
@@ -235,7 +275,15 @@ RenderOptions parseRenderOptions(int argc, const char* const* argv, const std::s
     }
     if (options.help || options.version) return options;
     const bool saving = !options.savePresetPath.empty() || !options.saveBankPath.empty();
-    if (options.demo) {
+    if (!options.outDir.empty()) {
+        if (options.demo || !options.svgPath.empty() || !options.deltaPath.empty() || saving)
+            throw RenderError(exitUsage, "--demo, --svg, --delta, --save-preset and --save-bank name one file each: "
+                                         "not for a batch (--out-dir)");
+        if (positional.empty()) throw RenderError(exitUsage, "no INPUT given: orvalt-render [OPTIONS] --out-dir DIR INPUT...");
+        for (const std::string& input : positional)
+            if (input == "-") throw RenderError(exitUsage, "- (standard input) cannot be part of a batch (--out-dir)");
+        options.batchInputs = positional;
+    } else if (options.demo) {
         if (positional.size() > 1)
             throw RenderError(exitUsage, "--demo renders the built-in signal: give only OUTPUT, not an INPUT");
         if (positional.empty()) throw RenderError(exitUsage, "no OUTPUT given for --demo (see --help)");
@@ -253,7 +301,16 @@ RenderOptions parseRenderOptions(int argc, const char* const* argv, const std::s
     if (rateGiven && !options.demo) throw RenderError(exitUsage, "--rate sets the demo signal's rate; an input file keeps its own");
     if (options.outputPath.empty() && !options.svgPath.empty())
         throw RenderError(exitUsage, "--svg needs an OUTPUT to render");
-    if (options.outputPath.empty() && !options.jsonPath.empty())
+    if (options.outputPath.empty() && !options.deltaPath.empty())
+        throw RenderError(exitUsage, "--delta needs an OUTPUT to render");
+    if (!options.deltaPath.empty() && !options.compensateLatency)
+        throw RenderError(exitUsage, "--delta pairs each output sample with its input sample: leave out --keep-latency");
+    const bool batch = !options.outDir.empty();
+    if (options.outputPath.empty() && !batch && (!std::isnan(options.targetLufs) || !std::isnan(options.ceilingDbtp)))
+        throw RenderError(exitUsage, "--target-lufs and --ceiling-dbtp need an OUTPUT to render");
+    if (options.inputPath == "-" && (!std::isnan(options.targetLufs) || !std::isnan(options.ceilingDbtp)))
+        throw RenderError(exitUsage, "--target-lufs and --ceiling-dbtp read INPUT several times: give a file, not -");
+    if (options.outputPath.empty() && !batch && !options.jsonPath.empty())
         throw RenderError(exitUsage, "--json needs an OUTPUT to render");
     checkStandardStreams(options);
     if (ditherGiven && options.sampleFormat == SampleFormat::float32)

@@ -3,6 +3,8 @@
 
 #include "tools/render/audioFile.h"
 
+#include <cmath>
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -28,12 +30,18 @@ struct RenderOptions {
     std::string saveBankPath;
     std::string svgPath;
     std::string jsonPath;  // "-" for standard output
+    std::string deltaPath;  // --delta: input minus output
+    std::string outDir;                    // --out-dir: a batch, each input into this folder
+    std::vector<std::string> batchInputs;  // the batch's inputs
+    std::function<void(double)> progress;  // a batch's file: how far it is (0..1), for the batch's one bar
+    double targetLufs = NAN;   // --target-lufs: NaN when not asked
+    double ceilingDbtp = NAN;  // --ceiling-dbtp
     int blockSize = 512;
     bool doublePrecision = false;
     SampleFormat sampleFormat = SampleFormat::pcm24;
     Dither dither = Dither::automatic;
     double demoRate = 44100.0;
-    bool compensateLatency = false;
+    bool compensateLatency = true;  // false with --keep-latency: the plug-in's raw output
     bool noClobber = false;  // -n: an existing output file is never replaced
     bool quiet = false;
     bool help = false;
@@ -48,6 +56,9 @@ struct NamedPath {
     bool written;
 };
 std::vector<NamedPath> filesOfRun(const RenderOptions& options);
+
+// Where a batch writes input: DIR/<its name>, with the extension of --format when given.
+std::string batchTarget(const RenderOptions& options, const std::string& input);
 
 // Where the demo's input signal is written: <OUTPUT stem>-input.wav beside OUTPUT.
 std::string demoInputPath(const std::string& outputPath);

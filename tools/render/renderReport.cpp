@@ -24,6 +24,12 @@ std::string loudness(double lufs) {
     return text;
 }
 
+std::string numberText(const char* format, double value) {
+    char text[48];
+    std::snprintf(text, sizeof text, format, value);
+    return text;
+}
+
 nlohmann::json number(double value) {
     if (!std::isfinite(value)) return nullptr;
     return value;
@@ -51,12 +57,21 @@ std::string settingsText(const std::vector<SettingText>& settings) {
 void printReport(FILE* out, const RenderReport& r) {
     std::fprintf(out, "plug-in:          %s (%s), %s\n", r.pluginName.c_str(), r.pluginVendor.c_str(), r.pluginPath.c_str());
     std::fprintf(out, "input:            %s, %.2f s, %.0f Hz, %s\n", r.inputPath.empty() ? "demo signal" : r.inputPath.c_str(),
-                 r.seconds(), r.sampleRate, r.inputChannels == 1 ? "mono (played on both channels)" : "stereo");
-    std::fprintf(out, "output:           %s (%s%s, stereo)\n", r.outputPath.c_str(), sampleFormatName(r.format),
-                 r.dithered ? " with TPDF dither" : "");
+                 r.seconds(), r.sampleRate, r.inputChannels == 1 ? "mono (played on both plug-in inputs)" : "stereo");
+    std::fprintf(out, "output:           %s (%s%s, %s)\n", r.outputPath.c_str(), sampleFormatName(r.format),
+                 r.dithered ? " with TPDF dither" : "", r.inputChannels == 1 ? "mono, the left output" : "stereo");
     std::fprintf(out, "settings:         %s\n", settingsText(r.settings).c_str());
+    if (r.search.asked()) {
+        std::string goal = r.search.loudness ? numberText("%.1f LUFS", r.search.targetLufs) : "";
+        if (r.search.ceiling) goal += (goal.empty() ? "true peak at most " : " under ") + numberText("%.1f dBTP", r.search.ceilingDbtp);
+        std::string found = (r.search.loudness ? "input " + r.search.inputDisplay : "") +
+                            (r.search.loudness && r.search.ceiling ? ", " : "") +
+                            (r.search.ceiling ? "limit " + r.search.limitDisplay : "");
+        std::fprintf(out, "target:           %s: %s (found in %d analysis pass%s)\n", goal.c_str(), found.c_str(),
+                     r.search.passes, r.search.passes == 1 ? "" : "es");
+    }
     std::fprintf(out, "latency:          %d sample%s%s\n", r.latency, r.latency == 1 ? "" : "s",
-                 r.latency > 0 ? (r.compensated ? " (compensated)" : " (output delayed by it)") : "");
+                 r.latency > 0 ? (r.compensated ? " (removed: output aligned with input)" : " (kept: output delayed by it)") : "");
     std::fprintf(out, "input peak:       %s sample, %s true\n", level(r.input.samplePeak, "dBFS").c_str(),
                  level(r.input.truePeak, "dBTP").c_str());
     std::fprintf(out, "input loudness:   %s integrated, %.1f LU range\n", loudness(r.input.integratedLufs).c_str(),
@@ -65,6 +80,10 @@ void printReport(FILE* out, const RenderReport& r) {
                  level(r.output.samplePeak, "dBFS").c_str(), level(r.output.truePeak, "dBTP").c_str());
     std::fprintf(out, "output loudness:  %s integrated, %.1f LU range\n", loudness(r.output.integratedLufs).c_str(),
                  r.output.loudnessRange);
+    if (!r.deltaPath.empty())
+        std::fprintf(out, "delta:            %s (input - output): %s sample, %s true, %s\n", r.deltaPath.c_str(),
+                     level(r.delta.samplePeak, "dBFS").c_str(), level(r.delta.truePeak, "dBTP").c_str(),
+                     loudness(r.delta.integratedLufs).c_str());
     std::fprintf(out, "at/over 0 dBFS:   input %llu samples, plug-in output %llu samples\n",
                  static_cast<unsigned long long>(r.input.overFullScale),
                  static_cast<unsigned long long>(r.pluginOverFullScale));
@@ -88,14 +107,29 @@ std::string jsonReport(const RenderReport& r) {
     input["declared_frames"] = r.declaredFrames;
     nlohmann::json output = levelsJson(r.output);
     output["path"] = r.outputPath;
+    output["channels"] = r.inputChannels;  // the output keeps the input's layout
     output["format"] = sampleFormatName(r.format);
     output["dither"] = r.dithered ? "tpdf" : "none";
     output["plugin_samples_at_or_over_0dbfs"] = r.pluginOverFullScale;  // before the format
     output["samples_clipped_by_format"] = r.clippedByFormat;
+    nlohmann::json delta = nullptr;
+    if (!r.deltaPath.empty()) {
+        delta = levelsJson(r.delta);
+        delta["path"] = r.deltaPath;
+    }
+    nlohmann::json search = nullptr;
+    if (r.search.asked()) {
+        search = {{"target_lufs", number(r.search.targetLufs)}, {"ceiling_dbtp", number(r.search.ceilingDbtp)},
+                  {"analysis_passes", r.search.passes}};
+        if (r.search.loudness) search["input"] = r.search.inputDisplay;
+        if (r.search.ceiling) search["limit"] = r.search.limitDisplay;
+    }
     nlohmann::json report = {
         {"plugin", {{"name", r.pluginName}, {"vendor", r.pluginVendor}, {"path", r.pluginPath}}},
         {"input", input},
         {"output", output},
+        {"delta", delta},
+        {"search", search},
         {"settings", settings},
         {"latency_samples", r.latency},
         {"latency_compensated", r.compensated},

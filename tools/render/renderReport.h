@@ -4,6 +4,7 @@
 
 #include "tools/render/audioFile.h"
 #include "tools/render/levelMeter.h"
+#include "tools/render/loudnessTarget.h"
 
 #include <cstdint>
 #include <cstdio>
@@ -31,6 +32,9 @@ struct RenderReport {
     int latency = 0;
     bool compensated = false;
     LevelFigures input, output;       // output: the file as written
+    TargetSearch search;              // --target-lufs, --ceiling-dbtp
+    std::string deltaPath;            // empty: no --delta
+    LevelFigures delta;               // input minus output, as written
     uint64_t pluginOverFullScale = 0; // samples the plug-in gave at or over 0 dBFS
     uint64_t clippedByFormat = 0;     // of those, held at full scale by an integer format
     double totalSeconds = 0, pluginSeconds = 0;

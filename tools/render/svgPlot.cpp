@@ -10,7 +10,10 @@ namespace {
 constexpr int waveWidth = svgWaveWidth, waveHeight = 180, gap = 28;
 constexpr int left = 64, top = 58, curveGap = 64, curveSize = 2 * waveHeight + gap, right = 24, bottom = 42;
 constexpr double curveFloorDb = -30.0;
-const char* const halo = " paint-order=\"stroke\" stroke=\"#fff\" stroke-width=\"3\" stroke-linejoin=\"round\"";
+// Labels keep a white halo over the waves. The halo is a stroked copy drawn
+// first, not paint-order or CSS, which not every SVG renderer knows (one
+// without paint-order strokes the text white over its own fill).
+const char* const halo = " stroke=\"#fff\" stroke-width=\"3\" stroke-linejoin=\"round\"";
 
 std::string number(double v) {
     char text[32];
@@ -31,7 +34,8 @@ std::string escaped(const std::string& text) {
 }
 
 std::string text(double x, double y, const std::string& content, const std::string& extra = "") {
-    return "<text x=\"" + number(x) + "\" y=\"" + number(y) + "\"" + extra + halo + ">" + escaped(content) + "</text>\n";
+    const std::string start = "<text x=\"" + number(x) + "\" y=\"" + number(y) + "\"" + extra;
+    return start + halo + ">" + escaped(content) + "</text>\n" + start + ">" + escaped(content) + "</text>\n";
 }
 
 std::string line(double x1, double y1, double x2, double y2, const std::string& style) {
@@ -167,7 +171,8 @@ std::string drawRenderSvg(const SvgContent& c) {
                       std::to_string(height) + "\" viewBox=\"0 0 " + std::to_string(width) + " " + std::to_string(height) +
                       "\" font-family=\"sans-serif\" font-size=\"12\">\n";
     svg += "<title>" + escaped(c.title + " (" + c.subtitle + ")") + "</title>\n";
-    svg += "<rect width=\"100%\" height=\"100%\" fill=\"white\"/>\n";
+    svg += "<rect x=\"0\" y=\"0\" width=\"" + std::to_string(width) + "\" height=\"" + std::to_string(height) +
+           "\" fill=\"#fff\" stroke=\"none\"/>\n";
     svg += text(left, 22, c.title, " font-size=\"15\" font-weight=\"bold\"");
     svg += text(left, 40, c.subtitle, " font-size=\"12\" fill=\"#333\"");
     svg += text(left - 8, top - 6, "dBFS", " text-anchor=\"end\" font-size=\"11\"");
