@@ -3,23 +3,33 @@
 #include <algorithm>
 #include <cfloat>
 #include <cmath>
+#include <cstring>
 
 namespace render {
 
 namespace {
 
-constexpr int points = TruePeakMeter::pointsPerSample;
-constexpr int taps = TruePeakMeter::taps;
-// Positions interpolated per pass of the kernel: eight running sums hide the
-// latency of the multiply-adds, and every block length gives the same sums.
-constexpr size_t positionsPerPass = 8;
-// Kaiser window shape: about 54 dB of image rejection with a passband flat
-// within 0.05 dB up to 0.46 of the sample rate.
-constexpr double kaiserBeta = 5.0;
+// Two stages, each a Kaiser-windowed sinc: a long half-band filter makes the
+// point half-way between every two samples (only it must separate the band
+// from its image, 0.46 from 0.54 of the rate), and a short filter then makes
+// the quarter points between those (at twice the rate the band fills only
+// its lower half, so 8 taps do). A quarter of the multiply-adds of one
+// 8-phase filter of the same quality.
+constexpr int halfBandTaps = 20;  // each side of the half-way point
+constexpr double halfBandBeta = 5.0;
+constexpr int quarterTaps = 8;  // from 3 before to 4 after, at twice the rate
+constexpr double quarterBeta = 5.0;
 
-// The 8 interpolated points of one sample position, one per lane. GCC and
-// Clang lower this to one AVX register, or two SSE2 registers.
-typedef float Lanes __attribute__((vector_size(points * sizeof(float))));
+// Eight neighbouring sample positions, one per lane: GCC and Clang lower this
+// to one AVX register, or two SSE2 registers.
+typedef float Lanes __attribute__((vector_size(8 * sizeof(float))));
+constexpr size_t lanes = 8;
+
+// Samples a position needs before it (the half-way points two back reach
+// halfBandTaps - 1 further) and after it (two half-way points on, each
+// reaching halfBandTaps samples, and the half-way points of a whole pass).
+constexpr size_t before = halfBandTaps + 1;
+constexpr size_t after = halfBandTaps + 2 + lanes - 2;
 
 double besselI0(double x) {
     double sum = 1.0, term = 1.0;
@@ -30,29 +40,32 @@ double besselI0(double x) {
     return sum;
 }
 
-// rows[k] lane p holds the weight of the k-th sample of a position's
-// neighbourhood (oldest first) for the point p/8 of a sample along. The
-// prototype is a windowed sinc of odd length centred on a sample, so one
-// lane passes the samples through unchanged; each lane is scaled to pass DC
-// at exactly 1, so no flat signal reads above itself.
+double kaiserSinc(double t, double halfWidth, double beta) {
+    const double pi = 3.14159265358979323846;
+    const double r = t / halfWidth;
+    const double window = besselI0(beta * std::sqrt(std::max(0.0, 1.0 - r * r))) / besselI0(beta);
+    return (t == 0.0 ? 1.0 : std::sin(pi * t) / (pi * t)) * window;
+}
+
+// Weights scaled so each interpolated point passes DC at exactly 1: no flat
+// signal reads above itself.
 struct Filter {
-    alignas(sizeof(Lanes)) Lanes rows[taps];
+    // half[k]: the weight of the samples k + 0.5 before and after the point.
+    float half[halfBandTaps];
+    // quarter[q - 1][j]: the weight of the half-rate value j - 3 half-samples
+    // from the point q/4 of a half-sample along.
+    float quarter[3][quarterTaps];
 
     Filter() {
-        const double pi = 3.14159265358979323846;
-        const int length = points * taps - 1;
-        const double centre = (length - 1) / 2.0;
-        double prototype[points * taps] = {};
-        for (int i = 0; i < length; ++i) {
-            const double t = (i - centre) / points;
-            const double r = (i - centre) / centre;
-            const double sinc = t == 0.0 ? 1.0 : std::sin(pi * t) / (pi * t);
-            prototype[i] = sinc * besselI0(kaiserBeta * std::sqrt(std::max(0.0, 1.0 - r * r))) / besselI0(kaiserBeta);
-        }
-        for (int p = 0; p < points; ++p) {
-            double sum = 0.0;
-            for (int k = 0; k < taps; ++k) sum += prototype[p + points * k];
-            for (int k = 0; k < taps; ++k) rows[taps - 1 - k][p] = static_cast<float>(prototype[p + points * k] / sum);
+        double sum = 0.0;
+        for (int k = 0; k < halfBandTaps; ++k) sum += 2.0 * kaiserSinc(k + 0.5, halfBandTaps, halfBandBeta);
+        for (int k = 0; k < halfBandTaps; ++k)
+            half[k] = static_cast<float>(kaiserSinc(k + 0.5, halfBandTaps, halfBandBeta) / sum);
+        for (int q = 1; q <= 3; ++q) {
+            double weights[quarterTaps], total = 0.0;
+            for (int j = 0; j < quarterTaps; ++j)
+                total += weights[j] = kaiserSinc(q / 4.0 - (j - 3), quarterTaps / 2, quarterBeta);
+            for (int j = 0; j < quarterTaps; ++j) quarter[q - 1][j] = static_cast<float>(weights[j] / total);
         }
     }
 };
@@ -62,40 +75,71 @@ const Filter& filter() {
     return shared;
 }
 
-// Interpolates positions [0, count) (a multiple of positionsPerPass) of x,
-// where position m is made of x[m .. m + taps), and widens [low, high] to
-// hold every point.
-__attribute__((always_inline)) inline void scanPositions(const Lanes* rows, const float* x, size_t count,
+// Lanes from p on (unaligned: positions start anywhere). Returned through a
+// reference: returning Lanes would take a different calling convention with
+// and without AVX.
+__attribute__((always_inline)) inline void load(Lanes& v, const float* p) {
+    std::memcpy(&v, p, sizeof v);
+}
+
+__attribute__((always_inline)) inline void widen(Lanes& high, Lanes& low, Lanes v) {
+    high = high > v ? high : v;
+    low = low < v ? low : v;
+}
+
+// Interpolates positions [0, count) (a multiple of lanes) of x, position n
+// being x[before + n]; half holds count + lanes values. Every position gets
+// the same operations in the same order, whatever the block lengths.
+__attribute__((always_inline)) inline void scanPositions(const Filter& f, const float* x, float* half, size_t count,
                                                          Lanes& high, Lanes& low) {
-    for (size_t m = 0; m < count; m += positionsPerPass) {
-        Lanes sum[positionsPerPass] = {};
-        for (int k = 0; k < taps; ++k) {
-            const Lanes row = rows[k];
-            const float* s = x + m + static_cast<size_t>(k);
-#pragma GCC unroll 8
-            for (size_t j = 0; j < positionsPerPass; ++j) sum[j] += row * s[j];
+    // half[i]: the point half-way after position i - 2.
+    for (size_t i = 0; i < count + lanes; i += lanes) {
+        const float* at = x + before - 2 + i;
+        Lanes sum{}, early, late;
+        for (int k = 0; k < halfBandTaps; ++k) {
+            load(early, at - k);
+            load(late, at + 1 + k);
+            sum += f.half[k] * (early + late);
         }
-#pragma GCC unroll 8
-        for (size_t j = 0; j < positionsPerPass; ++j) {
-            high = high > sum[j] ? high : sum[j];
-            low = low < sum[j] ? low : sum[j];
+        std::memcpy(half + i, &sum, sizeof sum);
+    }
+    for (size_t n = 0; n < count; n += lanes) {
+        // The half-rate values from 3 before the position to 4 after it, and
+        // from 3 before its half-way point to 4 after that.
+        Lanes s0, s1, s2, s3, h0, h1, h2, h3, h4;
+        load(s0, x + before + n - 1), load(s1, x + before + n), load(s2, x + before + n + 1);
+        load(s3, x + before + n + 2);
+        load(h0, half + n), load(h1, half + n + 1), load(h2, half + n + 2), load(h3, half + n + 3);
+        load(h4, half + n + 4);
+        const Lanes fromSample[quarterTaps] = {h0, s0, h1, s1, h2, s2, h3, s3};
+        const Lanes fromHalf[quarterTaps] = {s0, h1, s1, h2, s2, h3, s3, h4};
+        widen(high, low, s1);
+        widen(high, low, h2);
+        for (int q = 0; q < 3; ++q) {
+            Lanes a{}, b{};
+            for (int j = 0; j < quarterTaps; ++j) {
+                a += f.quarter[q][j] * fromSample[j];
+                b += f.quarter[q][j] * fromHalf[j];
+            }
+            widen(high, low, a);
+            widen(high, low, b);
         }
     }
 }
 
-void scanPlain(const Lanes* rows, const float* x, size_t count, Lanes& high, Lanes& low) {
-    scanPositions(rows, x, count, high, low);
+void scanPlain(const Filter& f, const float* x, float* half, size_t count, Lanes& high, Lanes& low) {
+    scanPositions(f, x, half, count, high, low);
 }
 
 #if defined(__x86_64__) || defined(__i386__)
-// The same loop with 8-lane registers and fused multiply-adds, chosen at run
-// time on processors that have them.
-__attribute__((target("avx2,fma"))) void scanWide(const Lanes* rows, const float* x, size_t count, Lanes& high,
-                                                  Lanes& low) {
-    scanPositions(rows, x, count, high, low);
+// The same loops with 8-lane registers and fused multiply-adds, chosen at
+// run time on processors that have them.
+__attribute__((target("avx2,fma"))) void scanWide(const Filter& f, const float* x, float* half, size_t count,
+                                                  Lanes& high, Lanes& low) {
+    scanPositions(f, x, half, count, high, low);
 }
 
-using Scan = void (*)(const Lanes*, const float*, size_t, Lanes&, Lanes&);
+using Scan = void (*)(const Filter&, const float*, float*, size_t, Lanes&, Lanes&);
 Scan pickScan() {
     __builtin_cpu_init();
     return __builtin_cpu_supports("avx2") && __builtin_cpu_supports("fma") ? scanWide : scanPlain;
@@ -105,25 +149,26 @@ const Scan scan = pickScan();
 constexpr auto scan = scanPlain;
 #endif
 
-// Runs every complete pass of positions the window holds and drops the
-// samples no later position needs.
-void measureWindow(std::vector<float>& window, float& highest, float& lowest) {
-    const size_t positions = window.size() - (taps - 1);
-    const size_t ready = positions - positions % positionsPerPass;
-    if (ready == 0) return;
+// Measures every whole pass of positions the window holds the neighbours of,
+// and drops the samples no later position needs.
+void measureWindow(std::vector<float>& window, std::vector<float>& half, float& highest, float& lowest) {
+    if (window.size() < before + after + lanes) return;
+    const size_t positions = window.size() - before - after;
+    const size_t ready = positions - positions % lanes;
+    half.resize(ready + lanes);
     Lanes high{}, low{};
-    for (int p = 0; p < points; ++p) high[p] = highest, low[p] = lowest;
-    scan(filter().rows, window.data(), ready, high, low);
-    for (int p = 0; p < points; ++p) {
-        highest = std::max(highest, high[p]);
-        lowest = std::min(lowest, low[p]);
+    for (size_t i = 0; i < lanes; ++i) high[i] = highest, low[i] = lowest;
+    scan(filter(), window.data(), half.data(), ready, high, low);
+    for (size_t i = 0; i < lanes; ++i) {
+        highest = std::max(highest, high[i]);
+        lowest = std::min(lowest, low[i]);
     }
     window.erase(window.begin(), window.begin() + static_cast<long>(ready));
 }
 
 }  // namespace
 
-TruePeakMeter::TruePeakMeter() : window(taps - 1, 0.0f) {
+TruePeakMeter::TruePeakMeter() : window(before, 0.0f) {
     filter();  // built now, not inside the first measurement
 }
 
@@ -134,17 +179,16 @@ void TruePeakMeter::add(const double* samples, size_t count) {
     // stays a number.
     for (size_t i = 0; i < count; ++i)
         window[start + i] = static_cast<float>(std::clamp(samples[i], double(-FLT_MAX), double(FLT_MAX)));
-    measureWindow(window, highest, lowest);
+    measureWindow(window, half, highest, lowest);
 }
 
 double TruePeakMeter::peak() const {
-    // The last samples ring on into the silence after them: play that
-    // silence, rounded up to whole passes, through a copy.
-    std::vector<float> rest = window;
-    const size_t positions = rest.size();  // those waiting, and taps - 1 more into the silence
-    rest.resize(rest.size() + (taps - 1) + (positionsPerPass - positions % positionsPerPass) % positionsPerPass, 0.0f);
+    // The last samples ring on into the silence after them, as far as the
+    // filters reach: play that silence through a copy.
+    std::vector<float> rest = window, restHalf;
+    rest.resize(rest.size() + 2 * (before + after) + lanes, 0.0f);
     float high = highest, low = lowest;
-    measureWindow(rest, high, low);
+    measureWindow(rest, restHalf, high, low);
     return std::max(static_cast<double>(high), -static_cast<double>(low));
 }
 

@@ -1,10 +1,10 @@
 // The true peak of one channel: the largest magnitude of the band-limited
-// signal its samples stand for, read at 8 points per sample by a polyphase
-// windowed-sinc interpolator. The filter works in fractions of the sample
-// rate, so every rate gets the same 8 points and the same accuracy: within
-// 0.2 dB of the exact reconstruction for anything up to 0.46 of the rate
-// (at most 0.17 dB of that is the gap between two points near the top of
-// the band; the rest is the filter's ripple and what it leaves of images).
+// signal its samples stand for, read at 8 points per sample. The filters
+// work in fractions of the sample rate, so every rate gets the same 8 points
+// and the same accuracy: within 0.2 dB of the exact reconstruction for
+// anything up to 0.46 of the rate (at most 0.17 dB of that is the gap between
+// two points near the top of the band; the rest is the filters' ripple and
+// what they leave of images).
 #pragma once
 
 #include <cstddef>
@@ -14,10 +14,6 @@ namespace render {
 
 class TruePeakMeter {
 public:
-    static constexpr int pointsPerSample = 8;
-    // Input samples each interpolated point is made of.
-    static constexpr int taps = 40;
-
     TruePeakMeter();
 
     // Feeds count more samples of the channel. [any thread], one thread at a
@@ -28,8 +24,10 @@ public:
     double peak() const;
 
 private:
-    // The last taps - 1 samples, then the block being measured.
+    // The samples the next positions need from before them, then those not
+    // yet measured.
     std::vector<float> window;
+    std::vector<float> half;  // the points half-way between samples, per block
     float highest = 0.0f;  // largest interpolated value
     float lowest = 0.0f;   // most negative one
 };
