@@ -20,9 +20,10 @@ constexpr double halfBandBeta = 5.0;
 constexpr int quarterTaps = 8;  // from 3 before to 4 after, at twice the rate
 constexpr double quarterBeta = 5.0;
 
-// Eight neighbouring sample positions, one per lane: GCC and Clang lower this
-// to one AVX register, or two SSE2 registers.
-typedef float Lanes __attribute__((vector_size(8 * sizeof(float))));
+// Neighbouring sample positions, one per lane: 8 in an AVX register, 4 in an
+// SSE2 one. Positions are measured in passes of 8 either way.
+typedef float Wide __attribute__((vector_size(8 * sizeof(float))));
+typedef float Narrow __attribute__((vector_size(4 * sizeof(float))));
 constexpr size_t lanes = 8;
 
 // Samples a position needs before it (the half-way points two back reach
@@ -76,12 +77,14 @@ const Filter& filter() {
 }
 
 // Lanes from p on (unaligned: positions start anywhere). Returned through a
-// reference: returning Lanes would take a different calling convention with
-// and without AVX.
+// reference: returning a vector would take a different calling convention
+// with and without AVX.
+template <typename Lanes>
 __attribute__((always_inline)) inline void load(Lanes& v, const float* p) {
     std::memcpy(&v, p, sizeof v);
 }
 
+template <typename Lanes>
 __attribute__((always_inline)) inline void widen(Lanes& high, Lanes& low, Lanes v) {
     high = high > v ? high : v;
     low = low < v ? low : v;
@@ -90,10 +93,14 @@ __attribute__((always_inline)) inline void widen(Lanes& high, Lanes& low, Lanes 
 // Interpolates positions [0, count) (a multiple of lanes) of x, position n
 // being x[before + n]; half holds count + lanes values. Every position gets
 // the same operations in the same order, whatever the block lengths.
+template <typename Lanes>
 __attribute__((always_inline)) inline void scanPositions(const Filter& f, const float* x, float* half, size_t count,
-                                                         Lanes& high, Lanes& low) {
+                                                         float& highest, float& lowest) {
+    constexpr size_t width = sizeof(Lanes) / sizeof(float);
+    Lanes high, low;
+    for (size_t i = 0; i < width; ++i) high[i] = highest, low[i] = lowest;
     // half[i]: the point half-way after position i - 2.
-    for (size_t i = 0; i < count + lanes; i += lanes) {
+    for (size_t i = 0; i < count + lanes; i += width) {
         const float* at = x + before - 2 + i;
         Lanes sum{}, early, late;
         for (int k = 0; k < halfBandTaps; ++k) {
@@ -103,7 +110,7 @@ __attribute__((always_inline)) inline void scanPositions(const Filter& f, const 
         }
         std::memcpy(half + i, &sum, sizeof sum);
     }
-    for (size_t n = 0; n < count; n += lanes) {
+    for (size_t n = 0; n < count; n += width) {
         // The half-rate values from 3 before the position to 4 after it, and
         // from 3 before its half-way point to 4 after that.
         Lanes s0, s1, s2, s3, h0, h1, h2, h3, h4;
@@ -125,21 +132,25 @@ __attribute__((always_inline)) inline void scanPositions(const Filter& f, const 
             widen(high, low, b);
         }
     }
+    for (size_t i = 0; i < width; ++i) {
+        highest = std::max(highest, high[i]);
+        lowest = std::min(lowest, low[i]);
+    }
 }
 
-void scanPlain(const Filter& f, const float* x, float* half, size_t count, Lanes& high, Lanes& low) {
-    scanPositions(f, x, half, count, high, low);
+void scanPlain(const Filter& f, const float* x, float* half, size_t count, float& highest, float& lowest) {
+    scanPositions<Narrow>(f, x, half, count, highest, lowest);
 }
 
 #if defined(__x86_64__) || defined(__i386__)
 // The same loops with 8-lane registers and fused multiply-adds, chosen at
 // run time on processors that have them.
 __attribute__((target("avx2,fma"))) void scanWide(const Filter& f, const float* x, float* half, size_t count,
-                                                  Lanes& high, Lanes& low) {
-    scanPositions(f, x, half, count, high, low);
+                                                  float& highest, float& lowest) {
+    scanPositions<Wide>(f, x, half, count, highest, lowest);
 }
 
-using Scan = void (*)(const Filter&, const float*, float*, size_t, Lanes&, Lanes&);
+using Scan = void (*)(const Filter&, const float*, float*, size_t, float&, float&);
 Scan pickScan() {
     __builtin_cpu_init();
     return __builtin_cpu_supports("avx2") && __builtin_cpu_supports("fma") ? scanWide : scanPlain;
@@ -156,13 +167,7 @@ void measureWindow(std::vector<float>& window, std::vector<float>& half, float& 
     const size_t positions = window.size() - before - after;
     const size_t ready = positions - positions % lanes;
     half.resize(ready + lanes);
-    Lanes high{}, low{};
-    for (size_t i = 0; i < lanes; ++i) high[i] = highest, low[i] = lowest;
-    scan(filter(), window.data(), half.data(), ready, high, low);
-    for (size_t i = 0; i < lanes; ++i) {
-        highest = std::max(highest, high[i]);
-        lowest = std::min(lowest, low[i]);
-    }
+    scan(filter(), window.data(), half.data(), ready, highest, lowest);
     window.erase(window.begin(), window.begin() + static_cast<long>(ready));
 }
 
