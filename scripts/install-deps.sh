@@ -8,7 +8,8 @@ demo_packages=(cmake g++ make pkg-config libsndfile1-dev libebur128-dev nlohmann
 test_packages=("${demo_packages[@]}" libgtest-dev googletest libbenchmark-dev libpng-dev clang libclang-rt-14-dev
   g++-mingw-w64-i686 binutils-mingw-w64-i686 g++-mingw-w64-x86-64 binutils-mingw-w64-x86-64 wine wine32:i386 wine64
   xvfb xauth xdotool zam-plugins lsp-plugins-vst zip unzip
-  ffmpeg)  # ffmpeg: an independent loudness meter for the renderer's tests
+  ffmpeg  # ffmpeg: an independent loudness meter for the renderer's tests, and the pace its benchmark is held to
+  time)  # time (/usr/bin/time -v): the render benchmarks' peak memory
 
 packages=("${test_packages[@]}")
 [ "${1:-}" = "--demo" ] && packages=("${demo_packages[@]}")
