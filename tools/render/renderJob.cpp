@@ -2,9 +2,9 @@
 
 #include "tools/render/atomicOutput.h"
 #include "tools/render/audioFile.h"
+#include "tools/render/backgroundMeter.h"
 #include "tools/render/demoSignal.h"
 #include "tools/render/fileIdentity.h"
-#include "tools/render/levelMeter.h"
 #include "tools/render/pluginPresets.h"
 #include "tools/render/pluginSetup.h"
 #include "tools/render/progressBar.h"
@@ -18,7 +18,6 @@
 #include <algorithm>
 #include <chrono>
 #include <cmath>
-#include <future>
 #include <memory>
 
 namespace render {
@@ -158,12 +157,16 @@ void runRender(const RenderOptions& options, FILE* out) {
     uint64_t notFinite = 0;
     if (rendering) {
         const int latency = std::max(0, plugin->latency());
-        LevelMeter inputMeter(source->channels(), rate), outputMeter(2, rate);
         std::unique_ptr<WaveformSummary> inputWave, outputWave;
         if (outputs.svg) {
             inputWave = std::make_unique<WaveformSummary>(svgWaveWidth);
             outputWave = std::make_unique<WaveformSummary>(svgWaveWidth);
         }
+        // Measuring costs more than the plug-in: input and output are each
+        // measured on a thread of their own while the next chunks are read,
+        // rendered and written.
+        BackgroundMeter inputMeter(source->channels(), rate, inputWave.get());
+        BackgroundMeter outputMeter(2, rate, outputWave.get());
         AudioWriter writer(*outputs.audio, options.sampleFormat, options.dither, rate);
         std::unique_ptr<AudioWriter> demoWriter;
         if (outputs.demoInput)
@@ -171,26 +174,17 @@ void runRender(const RenderOptions& options, FILE* out) {
 
         RenderStream stream(*plugin, engine, rate);
         stream.settle(settleSeconds);
-        // Measuring costs more than the plug-in, so chunk k is measured on
-        // other cores (input and output at once) while chunk k+1 is read,
-        // rendered and written; two buffer sets take turns.
         struct Chunk {
             std::vector<double> inL = std::vector<double>(chunkFrames), inR = std::vector<double>(chunkFrames);
             std::vector<double> storedL = std::vector<double>(chunkFrames), storedR = std::vector<double>(chunkFrames);
-        } chunks[2];
+        } c;
         std::vector<double> outL(chunkFrames), outR(chunkFrames);
-        std::future<void> measuring[2];
-        auto measured = [&] {
-            for (auto& task : measuring)
-                if (task.valid()) task.get();
-        };
         size_t skip = options.compensateLatency ? static_cast<size_t>(latency) : 0;
         size_t tail = skip;  // silence played after the end, so the output keeps the input's length
         uint64_t pluginOver = 0;
         const double total = static_cast<double>(std::max<int64_t>(1, source->declaredFrames()));
         ProgressBar bar(!options.quiet && total / rate > progressAfterSeconds);
-        for (size_t k = 0;; ++k) {
-            Chunk& c = chunks[k % 2];
+        for (;;) {
             size_t n = source->read(c.inL.data(), c.inR.data(), chunkFrames);
             const size_t read = n;
             if (n > 0) {
@@ -211,18 +205,10 @@ void runRender(const RenderOptions& options, FILE* out) {
             const double* r = outR.data() + dropped;
             for (size_t i = 0; i < kept; ++i) pluginOver += (std::fabs(l[i]) >= 1.0) + (std::fabs(r[i]) >= 1.0);
             writer.write(l, r, kept, c.storedL.data(), c.storedR.data());
-            measured();  // chunk k-1, which used the other buffers
-            measuring[0] = std::async(std::launch::async, [&, read] {
-                inputMeter.add(c.inL.data(), c.inR.data(), read);
-                if (inputWave) inputWave->add(c.inL.data(), c.inR.data(), read);
-            });
-            measuring[1] = std::async(std::launch::async, [&, kept] {
-                outputMeter.add(c.storedL.data(), c.storedR.data(), kept);
-                if (outputWave) outputWave->add(c.storedL.data(), c.storedR.data(), kept);
-            });
+            inputMeter.add(c.inL.data(), c.inR.data(), read);
+            outputMeter.add(c.storedL.data(), c.storedR.data(), kept);
             bar.update(std::min(1.0, static_cast<double>(source->framesRead()) / total));
         }
-        measured();
         bar.finish();
         writer.close();
         if (demoWriter) demoWriter->close();
