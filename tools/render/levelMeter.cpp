@@ -62,18 +62,19 @@ void LevelMeter::add(const double* left, const double* right, size_t frames) {
     interleaved.resize(frames * static_cast<size_t>(channelCount));
     double peak = running.samplePeak;
     uint64_t over = 0;
-    for (size_t i = 0; i < frames; ++i) {
-        if (channelCount == 1) {
-            interleaved[i] = left[i];
-        } else {
-            interleaved[2 * i] = left[i];
-            interleaved[2 * i + 1] = right[i];
-        }
-    }
-    for (double x : interleaved) {
-        double magnitude = std::fabs(x);
-        peak = std::max(peak, magnitude);
+    auto note = [&](double x) {
+        const double magnitude = std::fabs(x);
+        peak = magnitude > peak ? magnitude : peak;
         over += magnitude >= 1.0;
+    };
+    // One pass: the samples are read once, while they are in the cache.
+    if (channelCount == 1) {
+        for (size_t i = 0; i < frames; ++i) note(interleaved[i] = left[i]);
+    } else {
+        for (size_t i = 0; i < frames; ++i) {
+            note(interleaved[2 * i] = left[i]);
+            note(interleaved[2 * i + 1] = right[i]);
+        }
     }
     running.samplePeak = peak;
     running.overFullScale += over;

@@ -138,8 +138,30 @@ __attribute__((always_inline)) inline void scanPositions(const Filter& f, const 
     }
 }
 
+// Samples to floats; beyond float's range the figure is meaningless anyway,
+// and held there it stays a number.
+template <typename Lanes>
+__attribute__((always_inline)) inline void toFloats(const double* from, float* to, size_t count) {
+    constexpr size_t width = sizeof(Lanes) / sizeof(float);
+    typedef double Doubles __attribute__((vector_size(width * sizeof(double))));
+    const Doubles top = Doubles{} + FLT_MAX, bottom = Doubles{} - FLT_MAX;
+    size_t i = 0;
+    for (; i + width <= count; i += width) {
+        Doubles d;
+        std::memcpy(&d, from + i, sizeof d);
+        d = d > top ? top : d;
+        d = d < bottom ? bottom : d;
+        const Lanes f = __builtin_convertvector(d, Lanes);
+        std::memcpy(to + i, &f, sizeof f);
+    }
+    for (; i < count; ++i) to[i] = static_cast<float>(std::clamp(from[i], double(-FLT_MAX), double(FLT_MAX)));
+}
+
 void scanPlain(const Filter& f, const float* x, float* half, size_t count, float& highest, float& lowest) {
     scanPositions<Narrow>(f, x, half, count, highest, lowest);
+}
+void toFloatsPlain(const double* from, float* to, size_t count) {
+    toFloats<Narrow>(from, to, count);
 }
 
 #if defined(__x86_64__) || defined(__i386__)
@@ -149,15 +171,19 @@ __attribute__((target("avx2,fma"))) void scanWide(const Filter& f, const float* 
                                                   float& highest, float& lowest) {
     scanPositions<Wide>(f, x, half, count, highest, lowest);
 }
-
-using Scan = void (*)(const Filter&, const float*, float*, size_t, float&, float&);
-Scan pickScan() {
-    __builtin_cpu_init();
-    return __builtin_cpu_supports("avx2") && __builtin_cpu_supports("fma") ? scanWide : scanPlain;
+__attribute__((target("avx2,fma"))) void toFloatsWide(const double* from, float* to, size_t count) {
+    toFloats<Wide>(from, to, count);
 }
-const Scan scan = pickScan();
+
+bool wide() {
+    __builtin_cpu_init();
+    return __builtin_cpu_supports("avx2") && __builtin_cpu_supports("fma");
+}
+const auto scan = wide() ? scanWide : scanPlain;
+const auto convert = wide() ? toFloatsWide : toFloatsPlain;
 #else
 constexpr auto scan = scanPlain;
+constexpr auto convert = toFloatsPlain;
 #endif
 
 // Measures every whole pass of positions the window holds the neighbours of,
@@ -180,10 +206,7 @@ TruePeakMeter::TruePeakMeter() : window(before, 0.0f) {
 void TruePeakMeter::add(const double* samples, size_t count) {
     const size_t start = window.size();
     window.resize(start + count);
-    // Beyond float's range the figure is meaningless anyway; held there it
-    // stays a number.
-    for (size_t i = 0; i < count; ++i)
-        window[start + i] = static_cast<float>(std::clamp(samples[i], double(-FLT_MAX), double(FLT_MAX)));
+    convert(samples, window.data() + start, count);
     measureWindow(window, half, highest, lowest);
 }
 
