@@ -2,6 +2,7 @@
 // sample-format writer, on signals with known answers.
 #include "tools/render/atomicOutput.h"
 #include "tools/render/audioFile.h"
+#include "tools/render/backgroundMeter.h"
 #include "tools/render/demoSignal.h"
 #include "tools/render/levelMeter.h"
 #include "tools/render/signalMeasures.h"
@@ -148,19 +149,38 @@ TEST(LevelMeter, TruePeakMatchesTheBandLimitedSignalAtEveryRate) {
     EXPECT_EQ(low.frames, 44100u);
 }
 
-TEST(LevelMeter, SilenceHasNoLoudnessAndBlocksDoNotMatter) {
+TEST(LevelMeter, SilenceHasNoLoudnessAndBlocksAndThreadsDoNotMatter) {
     render::AudioData quiet;
     quiet.sampleRate = 48000.0;
     quiet.resize(48000 * 5);
     render::LevelFigures f = measure(quiet);
     EXPECT_EQ(f.integratedLufs, -std::numeric_limits<double>::infinity());
     EXPECT_EQ(f.truePeak, 0.0);
-    // The same tone fed in blocks of 1 and of 4096 frames: the same figures.
-    render::AudioData tone = sine(997.0, 0.0, 0.25, 44100 * 4);
+    // The same tone fed in blocks of 1 and of 4096 frames, and in uneven
+    // blocks through the queue of a meter on its own thread: the same figures.
+    // It swells, so blocks measured out of order would show.
+    render::AudioData tone = sine(997.0, 0.0, 0.25, 44100 * 6);
+    for (size_t n = 0; n < tone.frames(); ++n) tone.channel[1][n] *= 0.2 + double(n) / double(tone.frames());
     render::LevelFigures a = measure(tone, 1), b = measure(tone, 4096);
-    EXPECT_EQ(a.integratedLufs, b.integratedLufs);
-    EXPECT_EQ(a.truePeak, b.truePeak);
-    EXPECT_EQ(a.loudnessRange, b.loudnessRange);
+    render::WaveformSummary direct(100), queuedWave(100);
+    direct.add(tone.channel[0].data(), tone.channel[1].data(), tone.frames());
+    render::LevelFigures c;
+    {
+        render::BackgroundMeter queued(2, tone.sampleRate, &queuedWave);
+        for (size_t start = 0, block = 1; start < tone.frames(); start += block, block = block * 7 % 40000 + 1)
+            queued.add(tone.channel[0].data() + start, tone.channel[1].data() + start, std::min(block, tone.frames() - start));
+        c = queued.figures();
+    }
+    for (const render::LevelFigures& f : {b, c}) {
+        EXPECT_EQ(a.integratedLufs, f.integratedLufs);
+        EXPECT_EQ(a.truePeak, f.truePeak);
+        EXPECT_EQ(a.loudnessRange, f.loudnessRange);
+        EXPECT_EQ(a.samplePeak, f.samplePeak);
+        EXPECT_EQ(a.frames, f.frames);
+    }
+    std::vector<render::WaveColumn> expected = direct.columns(100), got = queuedWave.columns(100);
+    ASSERT_EQ(got.size(), expected.size());
+    for (size_t x = 0; x < got.size(); ++x) EXPECT_TRUE(got[x].low == expected[x].low && got[x].high == expected[x].high) << x;
 }
 
 TEST(WaveformSummary, KeepsASpikeInItsColumnAtEveryLength) {
