@@ -85,7 +85,7 @@ __attribute__((always_inline)) inline void load(Lanes& v, const float* p) {
 }
 
 template <typename Lanes>
-__attribute__((always_inline)) inline void widen(Lanes& high, Lanes& low, Lanes v) {
+__attribute__((always_inline)) inline void widen(Lanes& high, Lanes& low, const Lanes& v) {
     high = high > v ? high : v;
     low = low < v ? low : v;
 }
