@@ -9,7 +9,8 @@ test_packages=("${demo_packages[@]}" libgtest-dev googletest libbenchmark-dev li
   g++-mingw-w64-i686 binutils-mingw-w64-i686 g++-mingw-w64-x86-64 binutils-mingw-w64-x86-64 wine wine32:i386 wine64
   xvfb xauth xdotool zam-plugins lsp-plugins-vst zip unzip
   libx11-dev libxtst-dev  # the Linux editor (Xlib) and its tests' real pointer (XTest)
-  ffmpeg  # an independent loudness meter for the renderer's tests
+  ffmpeg  # an independent loudness meter for the renderer's tests, and the pace its benchmark is held to
+  time  # /usr/bin/time -v: the render benchmarks' peak memory
   sordi lilv-utils jalv jackd2 ardour lsp-plugins-lv2 x42-plugins  # real LV2 hosts, the schema checker and LV2 peers
   x11-utils imagemagick)  # window trees and screenshots of an editor in a host (xwininfo, import)
 test_packages+=(librsvg2-bin fonts-dejavu-core)  # a second independent SVG renderer (and a font) for the renderer's picture

@@ -3,36 +3,26 @@
 #include "tools/render/svgPlot.h"
 
 namespace render {
+namespace {
 
-ChunkMeasuring::ChunkMeasuring(size_t chunkFrames, int inputChannels, double sampleRate, bool waves)
-    : inputMeter(inputChannels, sampleRate), outputMeter(inputChannels, sampleRate), chunks{Chunk(chunkFrames), Chunk(chunkFrames)} {
-    if (waves) {
-        inputWave = std::make_unique<WaveformSummary>(svgWaveWidth);
-        outputWave = std::make_unique<WaveformSummary>(svgWaveWidth);
-    }
+std::unique_ptr<WaveformSummary> waveIf(bool waves) {
+    return waves ? std::make_unique<WaveformSummary>(svgWaveWidth) : nullptr;
 }
 
-ChunkMeasuring::~ChunkMeasuring() {
-    for (auto& task : measuring)
-        if (task.valid()) task.wait();
+}  // namespace
+
+ChunkMeasuring::ChunkMeasuring(size_t chunkFrames, int inputChannels, double sampleRate, bool waves)
+    : inputWave(waveIf(waves)), outputWave(waveIf(waves)), buffers(chunkFrames),
+      inputMeter(inputChannels, sampleRate, inputWave.get()), outputMeter(inputChannels, sampleRate, outputWave.get()) {}
+
+void ChunkMeasuring::measure(size_t, size_t read, size_t kept) {
+    inputMeter.add(buffers.inL.data(), buffers.inR.data(), read);
+    outputMeter.add(buffers.storedL.data(), buffers.storedR.data(), kept);
 }
 
 void ChunkMeasuring::finish() {
-    for (auto& task : measuring)
-        if (task.valid()) task.get();
-}
-
-void ChunkMeasuring::measure(size_t k, size_t read, size_t kept) {
-    finish();  // chunk k-1, which used the other buffers
-    Chunk& c = chunk(k);
-    measuring[0] = std::async(std::launch::async, [this, &c, read] {
-        inputMeter.add(c.inL.data(), c.inR.data(), read);
-        if (inputWave) inputWave->add(c.inL.data(), c.inR.data(), read);
-    });
-    measuring[1] = std::async(std::launch::async, [this, &c, kept] {
-        outputMeter.add(c.storedL.data(), c.storedR.data(), kept);
-        if (outputWave) outputWave->add(c.storedL.data(), c.storedR.data(), kept);
-    });
+    inputMeter.figures();
+    outputMeter.figures();
 }
 
 }  // namespace render

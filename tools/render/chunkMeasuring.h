@@ -1,14 +1,15 @@
-// The measurements of a render's input and output, taken chunk by chunk on
-// other cores. Measuring costs more than the plug-in, so chunk k is measured
-// (input and output at once) while chunk k+1 is read, rendered and written;
-// two buffer sets take turns.
+// The measurements of a render's input and output, taken on other cores.
+// Measuring costs more than the plug-in, so the input and the output are each
+// measured on a thread of their own (BackgroundMeter) while the next chunks
+// are read, rendered and written. The meters copy what they are given, so a
+// chunk's buffers are free again as soon as measure() returns.
 #pragma once
 
+#include "tools/render/backgroundMeter.h"
 #include "tools/render/levelMeter.h"
 #include "tools/render/waveformSummary.h"
 
 #include <cstddef>
-#include <future>
 #include <memory>
 #include <vector>
 
@@ -25,25 +26,26 @@ public:
     // Both sides are measured with the input's channel layout (the output
     // file keeps it). waves: also summarize both sides for the picture.
     ChunkMeasuring(size_t chunkFrames, int inputChannels, double sampleRate, bool waves);
-    ~ChunkMeasuring();  // waits for the measurements still running
     ChunkMeasuring(const ChunkMeasuring&) = delete;
     ChunkMeasuring& operator=(const ChunkMeasuring&) = delete;
 
-    // The buffers chunk k is to be read and stored into; free while the
-    // chunk before it is measured.
-    Chunk& chunk(size_t k) { return chunks[k % 2]; }
-    // Starts measuring chunk k (read input frames, kept output frames) once
-    // chunk k-1 is measured.
+    // The buffers chunk k is to be read and stored into.
+    Chunk& chunk(size_t) { return buffers; }
+    // Queues chunk k's read input frames and kept output frames for measuring.
     void measure(size_t k, size_t read, size_t kept);
-    // Waits for every measurement started.
+    // Waits for every queued measurement; the figures and waves are then complete.
     void finish();
 
-    LevelMeter inputMeter, outputMeter;
-    std::unique_ptr<WaveformSummary> inputWave, outputWave;  // null without waves
+    LevelFigures inputFigures() { return inputMeter.figures(); }
+    LevelFigures outputFigures() { return outputMeter.figures(); }
+
+    // Null without waves; complete after finish(). Declared before the meters,
+    // whose threads feed them, so they outlive them.
+    std::unique_ptr<WaveformSummary> inputWave, outputWave;
 
 private:
-    Chunk chunks[2];
-    std::future<void> measuring[2];  // last: destroyed, and so waited for, first
+    Chunk buffers;
+    BackgroundMeter inputMeter, outputMeter;
 };
 
 }  // namespace render

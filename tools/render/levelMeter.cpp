@@ -52,7 +52,7 @@ LevelMeter::LevelMeter(int channels, double sampleRate)
       framesPer100ms(std::max<size_t>(1, static_cast<size_t>(std::lround(sampleRate)) / 10)) {
     ebur128_state*& meterState = loudnessMeter->state;
     meterState = ebur128_init(static_cast<unsigned>(channelCount), static_cast<unsigned long>(std::lround(sampleRate)),
-                          EBUR128_MODE_I | EBUR128_MODE_TRUE_PEAK);
+                          EBUR128_MODE_I);
     if (!meterState) throw RenderError(exitFailure, "cannot set up the loudness meter at " + std::to_string(sampleRate) + " Hz");
 }
 
@@ -62,22 +62,25 @@ void LevelMeter::add(const double* left, const double* right, size_t frames) {
     interleaved.resize(frames * static_cast<size_t>(channelCount));
     double peak = running.samplePeak;
     uint64_t over = 0;
-    for (size_t i = 0; i < frames; ++i) {
-        if (channelCount == 1) {
-            interleaved[i] = left[i];
-        } else {
-            interleaved[2 * i] = left[i];
-            interleaved[2 * i + 1] = right[i];
-        }
-    }
-    for (double x : interleaved) {
-        double magnitude = std::fabs(x);
-        peak = std::max(peak, magnitude);
+    auto note = [&](double x) {
+        const double magnitude = std::fabs(x);
+        peak = magnitude > peak ? magnitude : peak;
         over += magnitude >= 1.0;
+    };
+    // One pass: the samples are read once, while they are in the cache.
+    if (channelCount == 1) {
+        for (size_t i = 0; i < frames; ++i) note(interleaved[i] = left[i]);
+    } else {
+        for (size_t i = 0; i < frames; ++i) {
+            note(interleaved[2 * i] = left[i]);
+            note(interleaved[2 * i + 1] = right[i]);
+        }
     }
     running.samplePeak = peak;
     running.overFullScale += over;
     running.frames += frames;
+    truePeaks[0].add(left, frames);
+    if (channelCount == 2) truePeaks[1].add(right, frames);
     feed(interleaved.data(), frames);
 }
 
@@ -116,12 +119,9 @@ LevelFigures LevelMeter::figures() const {
     if (ebur128_loudness_global(meterState, &f.integratedLufs) != EBUR128_SUCCESS) f.integratedLufs = minusInfinity;
     f.loudnessRange = loudnessRange(shortTermEnergies);
     f.truePeak = 0.0;
-    for (int c = 0; c < channelCount; ++c) {
-        double peak = 0.0;
-        if (ebur128_true_peak(meterState, static_cast<unsigned>(c), &peak) == EBUR128_SUCCESS)
-            f.truePeak = std::max(f.truePeak, peak);
-    }
-    // The true peak of the reconstructed signal is never below a sample.
+    for (int c = 0; c < channelCount; ++c) f.truePeak = std::max(f.truePeak, truePeaks[c].peak());
+    // The reconstructed signal passes through every sample (the meter reads
+    // them rounded to float).
     f.truePeak = std::max(f.truePeak, f.samplePeak);
     return f;
 }

@@ -1,10 +1,13 @@
-// Levels of a stream as engineers measure them: sample peak, and per
-// ITU-R BS.1770-4 / EBU R128 (through libebur128) integrated loudness,
-// loudness range and true peak; also the samples at or over full scale.
+// Levels of a stream as engineers measure them: sample peak, true peak (our
+// own 8-point interpolation, the same at every rate), and per ITU-R
+// BS.1770-4 / EBU R128 (through libebur128) integrated loudness and loudness
+// range; also the samples at or over full scale.
 // The loudness range follows EBU Tech 3342 (2016): short-term loudness taken
 // every 100 ms (libebur128's own range steps by 1 s, which reads up to 1 LU
 // apart from meters that step by 100 ms).
 #pragma once
+
+#include "tools/render/truePeak.h"
 
 #include <cstddef>
 #include <cstdint>
@@ -44,6 +47,7 @@ private:
     static constexpr size_t shortTermTenths = 30;  // the 3 s window in 100 ms pieces
     double tenthEnergies[shortTermTenths] = {};
     std::vector<double> shortTermEnergies;  // one every 100 ms once 3 s have passed
+    TruePeakMeter truePeaks[2];
     LevelFigures running;
 };
 

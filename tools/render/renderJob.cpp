@@ -206,8 +206,8 @@ StreamResult streamAudio(const RenderOptions& options, Source& source, vsthost::
         result.delta = delta->figures();
     }
 
-    result.input = measuring.inputMeter.figures();
-    result.output = measuring.outputMeter.figures();
+    result.input = measuring.inputFigures();
+    result.output = measuring.outputFigures();
     result.clippedByFormat = writer.clippedByFormat();
     result.notFinite = writer.notFinite();
     result.pluginSeconds = stream.pluginSeconds();
