@@ -20,6 +20,18 @@ const char* const kLaterVersion =
     "Program or bank was saved with a later version.\nPlease update the plugin and try again.";
 const char* const kCorrupted = "Chunk appears corrupted.";
 
+// The message a refused chunk earns; none for a whole one or a foreign one the
+// user declined (they have just answered a question about it).
+const char* refusalText(Verdict verdict) {
+    switch (verdict) {
+        case Verdict::noHeader: return kNoHeader;
+        case Verdict::invalidHeader: return kInvalidHeader;
+        case Verdict::laterVersion: return kLaterVersion;
+        case Verdict::corrupted: return kCorrupted;
+        default: return nullptr;
+    }
+}
+
 void putU16(std::vector<uint8_t>& out, uint16_t v) {
     out.push_back(static_cast<uint8_t>(v & 0xFF));
     out.push_back(static_cast<uint8_t>(v >> 8));
@@ -89,71 +101,47 @@ bool Plug::acceptForeignName(const char* storedName) {
 }
 
 VstInt32 Plug::setChunk(void* data, VstInt32 byteSize, bool) {
-    if (!data || byteSize < static_cast<VstInt32>(kHeaderSize)) {
-        reportChunkError(kNoHeader);
-        return 0;
-    }
     const uint8_t* bytes = static_cast<const uint8_t*>(data);
-    const size_t size = static_cast<size_t>(byteSize);
-    if (readU32(bytes) != kMagic) {
-        reportChunkError(kInvalidHeader);
-        return 0;
-    }
-    if (static_cast<int16_t>(readU16(bytes + 4)) > kVersion || readU16(bytes + 6) != 0) {
-        reportChunkError(kLaterVersion);
-        return 0;
-    }
-
-    size_t offset = kHeaderSize;
-    while (offset < size) {
-        const uint8_t tag = bytes[offset];
-        const uint8_t* body = bytes + offset + 1;
-        const size_t remaining = size - offset - 1;
-        size_t bodySize = 0;
-        switch (tag) {
-            case tagValue: bodySize = kValueBody; break;
-            case tagMapping: bodySize = kMappingBody; break;
-            case tagProgram: bodySize = kProgramBody; break;
-            case tagCurrentProgram: bodySize = kCurrentBody; break;
-            case tagPluginName: bodySize = kPluginNameBody; break;
-            default: break;
-        }
-        if (bodySize == 0 || remaining < bodySize) {
-            reportChunkError(kCorrupted);
-            return 0;
-        }
-
-        const uint32_t index = body[0];
-        switch (tag) {
-            case tagValue:
-                if (index < params.count) setParameterAutomated(static_cast<VstInt32>(index), decodeValue(readU16(body + 1)));
-                break;
-            case tagMapping:
-                if (index < params.count)
-                    assignMidiKey(static_cast<VstInt32>(index), static_cast<int16_t>(readU16(body + 1)));
-                break;
-            case tagProgram:
-                if (index < static_cast<uint32_t>(numPrograms)) {
-                    Program& program = programs[index];
-                    std::memcpy(program.name, body + 1, sizeof(program.name));
-                    program.name[sizeof(program.name) - 1] = 0;
-                    // The value records just before it have set the live values.
-                    snapshotProgram(static_cast<VstInt32>(index));
-                }
-                break;
-            case tagCurrentProgram:
-                if (index < static_cast<uint32_t>(numPrograms)) curProgram = static_cast<VstInt32>(index);
-                break;
-            case tagPluginName: {
-                const char* stored = reinterpret_cast<const char*>(body);
-                if (std::strncmp(stored, identity.name, kPluginNameBody) != 0 && !acceptForeignName(stored)) return 0;
-                break;
-            }
-            default: break;
-        }
-        offset += 1 + bodySize;
-    }
+    const size_t size = byteSize > 0 ? static_cast<size_t>(byteSize) : 0;
+    Verdict verdict = checkHeader(bytes, size);
+    if (verdict == Verdict::whole)
+        verdict = walkRecords(bytes, size, [this](uint8_t tag, const uint8_t* body) {
+            return applyRecord(tag, body) ? Verdict::whole : Verdict::foreign;
+        });
+    if (const char* reason = refusalText(verdict)) reportChunkError(reason);
     return 0;
+}
+
+// False when the user turned down a preset saved by another plug-in.
+bool Plug::applyRecord(uint8_t tag, const uint8_t* body) {
+    const uint32_t index = body[0];
+    switch (tag) {
+        case tagValue:
+            if (index < params.count) setParameterAutomated(static_cast<VstInt32>(index), decodeValue(readU16(body + 1)));
+            break;
+        case tagMapping:
+            if (index < params.count) assignMidiKey(static_cast<VstInt32>(index), static_cast<int16_t>(readU16(body + 1)));
+            break;
+        case tagProgram:
+            if (index < static_cast<uint32_t>(numPrograms)) {
+                Program& program = programs[index];
+                std::memcpy(program.name, body + 1, sizeof(program.name));
+                program.name[sizeof(program.name) - 1] = 0;
+                // The value records just before it have set the live values.
+                snapshotProgram(static_cast<VstInt32>(index));
+            }
+            break;
+        case tagCurrentProgram:
+            if (index < static_cast<uint32_t>(numPrograms)) curProgram = static_cast<VstInt32>(index);
+            break;
+        case tagPluginName: {
+            const char* stored = reinterpret_cast<const char*>(body);
+            if (std::strncmp(stored, identity.name, kPluginNameBody) != 0 && !acceptForeignName(stored)) return false;
+            break;
+        }
+        default: break;
+    }
+    return true;
 }
 
 }  // namespace PlugCore

@@ -46,33 +46,58 @@ inline uint32_t readU32(const uint8_t* p) {
            (static_cast<uint32_t>(p[3]) << 24);
 }
 
-// What a reader would make of a whole chunk, found without applying anything:
-// a format whose host must be told of a refused state checks first, so that a
-// damaged or foreign chunk changes nothing at all.
+// What a reader makes of a chunk. A format whose host must be told of a
+// refused state checks first, so that a damaged or foreign chunk changes
+// nothing at all.
 enum class Verdict { whole, noHeader, invalidHeader, laterVersion, corrupted, foreign };
 
-inline Verdict check(const uint8_t* bytes, size_t size, const char* ownName) {
+// The length of a record's body after its tag byte; 0 for a tag the format
+// does not know.
+inline size_t bodySize(uint8_t tag) {
+    switch (tag) {
+        case tagValue: return kValueBody;
+        case tagMapping: return kMappingBody;
+        case tagProgram: return kProgramBody;
+        case tagCurrentProgram: return kCurrentBody;
+        case tagPluginName: return kPluginNameBody;
+        default: return 0;
+    }
+}
+
+// The header alone: whole when records may follow it.
+inline Verdict checkHeader(const uint8_t* bytes, size_t size) {
     if (!bytes || size < kHeaderSize) return Verdict::noHeader;
     if (readU32(bytes) != kMagic) return Verdict::invalidHeader;
     if (static_cast<int16_t>(readU16(bytes + 4)) > kVersion || readU16(bytes + 6) != 0) return Verdict::laterVersion;
+    return Verdict::whole;
+}
+
+// The one walk over the records after a sound header: hands each record in
+// order to onRecord(tag, body) and stops at the first answer other than whole,
+// returning it. An unknown tag or a record cut short is corrupted, met only
+// after every record before it has been handed on.
+template <class OnRecord>
+Verdict walkRecords(const uint8_t* bytes, size_t size, OnRecord&& onRecord) {
     for (size_t offset = kHeaderSize; offset < size;) {
         const uint8_t tag = bytes[offset];
-        size_t bodySize = 0;
-        switch (tag) {
-            case tagValue: bodySize = kValueBody; break;
-            case tagMapping: bodySize = kMappingBody; break;
-            case tagProgram: bodySize = kProgramBody; break;
-            case tagCurrentProgram: bodySize = kCurrentBody; break;
-            case tagPluginName: bodySize = kPluginNameBody; break;
-            default: break;
-        }
-        if (bodySize == 0 || size - offset - 1 < bodySize) return Verdict::corrupted;
-        if (tag == tagPluginName &&
-            std::strncmp(reinterpret_cast<const char*>(bytes + offset + 1), ownName, kPluginNameBody) != 0)
-            return Verdict::foreign;
-        offset += 1 + bodySize;
+        const size_t length = bodySize(tag);
+        if (length == 0 || size - offset - 1 < length) return Verdict::corrupted;
+        const Verdict verdict = onRecord(tag, bytes + offset + 1);
+        if (verdict != Verdict::whole) return verdict;
+        offset += 1 + length;
     }
     return Verdict::whole;
+}
+
+// The whole chunk judged without applying anything.
+inline Verdict check(const uint8_t* bytes, size_t size, const char* ownName) {
+    const Verdict header = checkHeader(bytes, size);
+    if (header != Verdict::whole) return header;
+    return walkRecords(bytes, size, [ownName](uint8_t tag, const uint8_t* body) {
+        const bool foreign =
+            tag == tagPluginName && std::strncmp(reinterpret_cast<const char*>(body), ownName, kPluginNameBody) != 0;
+        return foreign ? Verdict::foreign : Verdict::whole;
+    });
 }
 
 }  // namespace chunk

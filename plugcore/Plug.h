@@ -207,6 +207,7 @@ private:
     void learnAndMatch(int16_t key, int data);
     void reportChunkError(const char* reason);
     bool acceptForeignName(const char* storedName);
+    bool applyRecord(uint8_t tag, const uint8_t* body);
 
     const ProductInfo identity;
 
