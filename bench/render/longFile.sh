@@ -19,20 +19,9 @@ while (($#)); do
     *) echo "usage: $0 [--minutes N] [--rate HZ] [--before RENDERER PLUGIN]" >&2; exit 2 ;;
   esac
 done
-for tool in ffmpeg /usr/bin/time; do
-  command -v "$tool" >/dev/null || { echo "long_file: needs $tool (apt-get install ffmpeg time)" >&2; exit 1; }
-done
-
-work="$here/build/bench-render"
-mkdir -p "$work"
-input="$work/noise-${minutes}min-${rate}.wav"
-if [[ ! -f "$input" ]]; then
-  echo "long_file: making $input" >&2
-  ffmpeg -loglevel error -y -f lavfi \
-    -i "anoisesrc=color=pink:sample_rate=$rate:amplitude=0.7:duration=$((minutes * 60)):seed=7" \
-    -af "pan=stereo|c0=c0|c1=-0.8*c0" -c:a pcm_s24le "$input"
-fi
-echo "input: $input ($(du -m "$input" | cut -f1) MB)"
+# shellcheck source=noiseInput.sh
+source "$here/bench/render/noiseInput.sh"
+makeNoiseInput long_file "$here" "$minutes" "$rate"
 
 # Runs one renderer and prints wall-clock seconds and peak resident memory.
 measure() {
