@@ -10,19 +10,8 @@ namespace editortest {
 
 namespace {
 
-std::vector<EditCall> calls;
 MenuRecord menuRecord;
 int nextCommand = -1;
-
-VstIntPtr VSTCALLBACK hostCallback(AEffect*, VstInt32 opcode, VstInt32 index, VstIntPtr, void*, float opt) {
-    switch (opcode) {
-        case audioMasterVersion: return 2400;
-        case audioMasterAutomate:
-        case audioMasterBeginEdit:
-        case audioMasterEndEdit: calls.push_back({opcode, index, opt}); return 0;
-        default: return 0;
-    }
-}
 
 BOOL recordingTracker(HMENU menu, UINT flags, int x, int y, HWND owner) {
     MenuRecord record;
@@ -96,7 +85,6 @@ TopLevelAt::~TopLevelAt() {
     SetWindowPos(topLevelWindow(), nullptr, EditorFixture::hostX, EditorFixture::hostY, 0, 0, moveOnly);
 }
 
-std::vector<EditCall>& editCalls() { return calls; }
 MenuRecord& lastMenu() { return menuRecord; }
 void chooseNext(int command) { nextCommand = command; }
 
@@ -142,13 +130,13 @@ EditorFixture::EditorFixture() {
     nextCommand = -1;
     menuRecord = MenuRecord();
     DeleteFileA(defaultsFilePath().c_str());
-    plug = new Orvalt(hostCallback);
+    plug = new Orvalt(testsupport::recordingHost);
     dispatch(effOpen);
     dispatch(effSetSampleRate, 0, 0, nullptr, 44100.0f);
     dispatch(effSetBlockSize, 0, 512);
     dispatch(effMainsChanged, 0, 1);
     host = createHostWindow();
-    calls.clear();
+    editCalls().clear();
 }
 
 EditorFixture::~EditorFixture() {

@@ -15,17 +15,13 @@
 #include "plugedit/messages.h"
 #include "product/Orvalt.h"
 #include "product/OrvaltEdit.h"
+#include "tests/support/editCalls.h"
 #include "widgetProbe.h"
 
 namespace editortest {
 
-// One host call that matters to the editor: automate (0), begin edit (43), end edit (44).
-struct EditCall {
-    int opcode;
-    int index;
-    float value;
-};
-std::vector<EditCall>& editCalls();
+using testsupport::EditCall;
+using testsupport::editCalls;
 
 // Runs every pending message of this thread, repeatedly, for about `ms` milliseconds.
 void pump(int ms = 60);

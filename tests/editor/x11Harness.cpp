@@ -13,41 +13,19 @@
 
 #include "blt/surface.h"
 #include "screenshot.h"
+#include "tests/support/x11Display.h"
 
 namespace x11test {
 
-namespace {
-
-std::vector<EditCall> calls;
-
-VstIntPtr VSTCALLBACK hostCallback(AEffect*, VstInt32 opcode, VstInt32 index, VstIntPtr, void*, float opt) {
-    switch (opcode) {
-        case audioMasterVersion: return 2400;
-        case audioMasterAutomate:
-        case audioMasterBeginEdit:
-        case audioMasterEndEdit: calls.push_back({opcode, index, opt}); return 0;
-        default: return 0;
-    }
-}
-
-}  // namespace
-
-std::vector<EditCall>& editCalls() { return calls; }
-
 X11Fixture::X11Fixture(int x, int y) : originX(x), originY(y) {
-    calls.clear();
-    display = XOpenDisplay(nullptr);
-    // A server that just saw many connections come and go refuses one now and then.
-    for (int attempt = 0; !display && attempt < 6 && std::getenv("DISPLAY"); ++attempt) {
-        std::this_thread::sleep_for(std::chrono::milliseconds(1 << attempt));
-        display = XOpenDisplay(nullptr);
-    }
+    editCalls().clear();
+    display = testsupport::openDisplayRetrying(6);
     if (!display) return;
     const int screen = DefaultScreen(display);
     parent = XCreateSimpleWindow(display, RootWindow(display, screen), x, y, 410, 100, 0, 0, 0x202020);
     XMapWindow(display, parent);
     XSync(display, False);
-    plug = new Orvalt(hostCallback);
+    plug = new Orvalt(testsupport::recordingHost);
     // Away from every other test's pointer: start outside the parent.
     XTestFakeMotionEvent(display, screen, 0, 0, CurrentTime);
     XSync(display, False);

@@ -11,16 +11,12 @@
 
 #include "product/Orvalt.h"
 #include "product/OrvaltEdit.h"
+#include "tests/support/editCalls.h"
 
 namespace x11test {
 
-// One host call that matters to the editor: automate (0), begin edit (43), end edit (44).
-struct EditCall {
-    int opcode;
-    int index;
-    float value;
-};
-std::vector<EditCall>& editCalls();
+using testsupport::EditCall;
+using testsupport::editCalls;
 
 class X11Fixture {
 public:

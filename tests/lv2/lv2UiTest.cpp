@@ -22,6 +22,8 @@
 #include <X11/Xutil.h>
 #include <dlfcn.h>
 
+#include "tests/support/x11Display.h"
+
 namespace {
 
 struct Host {
@@ -76,12 +78,7 @@ int resize(LV2UI_Feature_Handle h, int width, int height) {
 class UiFixture {
 public:
     UiFixture() {
-        display = XOpenDisplay(nullptr);
-        // A server that just saw many connections come and go refuses one now and then.
-        for (int attempt = 0; !display && attempt < 8 && std::getenv("DISPLAY"); ++attempt) {
-            std::this_thread::sleep_for(std::chrono::milliseconds(1 << attempt));
-            display = XOpenDisplay(nullptr);
-        }
+        display = testsupport::openDisplayRetrying(8);
         if (!display) return;
         void* library = dlopen(ORVALT_LV2_UI_BINARY, RTLD_NOW | RTLD_LOCAL);
         auto entry = library ? reinterpret_cast<const LV2UI_Descriptor* (*)(uint32_t)>(dlsym(library, "lv2ui_descriptor")) : nullptr;
