@@ -63,21 +63,29 @@ std::unique_ptr<Rig> editorRig(Context& context, CheckResult& result) {
     return rig;
 }
 
+// The host's window for the rig editorRig gave; null with the check's verdict
+// in result when there was no rig or the window could not be made.
+std::unique_ptr<EditorParent> parentFor(const std::unique_ptr<Rig>& rig, CheckResult& result) {
+    if (!rig) return nullptr;
+    auto parent = makeEditorParent();
+    if (parent->problem().empty()) return parent;
+    result = failed(parent->problem());
+    return nullptr;
+}
+
 CheckResult editorCycles(Context& context) {
     CheckResult result;
     auto rig = editorRig(context, result);
-    if (!rig) return result;
-    const auto window = makeEditorParent();
-    EditorParent& parent = *window;
-    if (!parent.problem().empty()) return failed(parent.problem());
+    const auto parent = parentFor(rig, result);
+    if (!parent) return result;
     BackgroundAudio audio(*rig, 256);
     const int cycles = context.count(50, 10);
     for (int n = 0; n < cycles; ++n) {
-        std::string problem = openEditor(rig->plugin(), parent);
+        std::string problem = openEditor(rig->plugin(), *parent);
         if (!problem.empty()) return failed(problem);
-        runFor(rig->plugin(), parent, n % 5 == 0 ? 60 : 15);
+        runFor(rig->plugin(), *parent, n % 5 == 0 ? 60 : 15);
         rig->plugin().dispatch(effEditClose);
-        const std::string left = parent.leftAfterClose();
+        const std::string left = parent->leftAfterClose();
         if (!left.empty()) return failed(left);
     }
     audio.stop();
@@ -88,11 +96,9 @@ CheckResult editorCycles(Context& context) {
 CheckResult editorAutomation(Context& context) {
     CheckResult result;
     auto rig = editorRig(context, result);
-    if (!rig) return result;
-    const auto window = makeEditorParent();
-    EditorParent& parent = *window;
-    if (!parent.problem().empty()) return failed(parent.problem());
-    std::string problem = openEditor(rig->plugin(), parent);
+    const auto parent = parentFor(rig, result);
+    if (!parent) return result;
+    std::string problem = openEditor(rig->plugin(), *parent);
     if (!problem.empty()) return failed(problem);
     BackgroundAudio audio(*rig, 256);
     std::mt19937 random(context.options().seed + 1414);
@@ -100,7 +106,7 @@ CheckResult editorAutomation(Context& context) {
     const int wait = context.quick() ? 1 : 10;
     for (int n = 0; n < rounds; ++n) {
         rig->randomizeParameters(random);
-        runFor(rig->plugin(), parent, wait);
+        runFor(rig->plugin(), *parent, wait);
     }
     rig->plugin().dispatch(effEditClose);
     audio.stop();
@@ -120,10 +126,9 @@ CheckResult editorStateThread(Context& context) {
     rig->randomizeParameters(random);
     const std::vector<uint8_t> bank = rig->plugin().getChunk(false);
     const std::vector<float> expected = rig->parameters();
-    const auto window = makeEditorParent();
-    EditorParent& parent = *window;
-    if (!parent.problem().empty()) return failed(parent.problem());
-    std::string problem = openEditor(rig->plugin(), parent);
+    const auto parent = parentFor(rig, result);
+    if (!parent) return result;
+    std::string problem = openEditor(rig->plugin(), *parent);
     if (!problem.empty()) return failed(problem);
     BackgroundAudio audio(*rig, 256);
     std::atomic<bool> loaded{false};
@@ -141,9 +146,9 @@ CheckResult editorStateThread(Context& context) {
         said = chatter.summary();
         loaded.store(true);
     });
-    while (!loaded.load()) runFor(rig->plugin(), parent, 10);
+    while (!loaded.load()) runFor(rig->plugin(), *parent, 10);
     loader.join();
-    runFor(rig->plugin(), parent, 50);
+    runFor(rig->plugin(), *parent, 50);
     rig->plugin().dispatch(effEditClose);
     audio.stop();
     if (!audio.problem().empty()) return failed("output while state was loaded: " + audio.problem());
