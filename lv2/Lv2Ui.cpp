@@ -194,10 +194,10 @@ int Lv2Ui::idle() {
 int Lv2Ui::show() {
     if (editor->isOpen()) return 0;
     // A top-level window: a child of the screen's root.
-    Display* display = XOpenDisplay(nullptr);
-    if (!display) return 1;
-    const Window root = DefaultRootWindow(display);
-    XCloseDisplay(display);
+    std::unique_ptr<PlugEdit::XcbConnection> connection = PlugEdit::XcbConnection::open();
+    if (!connection) return 1;
+    const xcb_window_t root = connection->screen().root;
+    connection.reset();
     opened = editor->open(reinterpret_cast<void*>(static_cast<uintptr_t>(root)));
     return opened ? 0 : 1;
 }
