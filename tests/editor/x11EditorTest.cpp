@@ -4,6 +4,8 @@
 
 #include <malloc.h>
 #include <sys/stat.h>
+#include <sys/wait.h>
+#include <unistd.h>
 
 #include <cstdlib>
 #include <dirent.h>
@@ -38,6 +40,34 @@ float automatedLast(int index) {
     for (auto c = editCalls().rbegin(); c != editCalls().rend(); ++c)
         if (c->opcode == audioMasterAutomate && c->index == index) return c->value;
     return -1.0f;
+}
+
+// Runs a host in a child process: its Xlib connection keeps the default error
+// handler, which ends the process on any X error that reaches it. The child's
+// exit code: 0 when the host lived to the end and saw what it expected.
+int hostExitCode(int (*host)()) {
+    const pid_t pid = fork();
+    if (pid == 0) _exit(host());
+    int status = 0;
+    waitpid(pid, &status, 0);
+    return WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
+}
+
+int hostErrors = 0;
+int countHostError(Display*, XErrorEvent*) {
+    ++hostErrors;
+    return 0;
+}
+
+// The host makes its next plug-in window and destroys the one the editor is in
+// (synced, or only flushed: then the editor may paint before it hears of it).
+void replaceParent(X11Fixture& f, bool sync) {
+    const Window next = XCreateSimpleWindow(f.display, DefaultRootWindow(f.display), 100, 100, 410, 100, 0, 0, 0);
+    XMapWindow(f.display, next);
+    XSync(f.display, False);
+    XDestroyWindow(f.display, f.parent);
+    sync ? XSync(f.display, False) : XFlush(f.display);
+    f.parent = next;
 }
 
 }  // namespace
@@ -85,12 +115,63 @@ TEST(X11Editor, TheHostDestroyingItsWindowFirstLeavesAClosedEditor) {
     X11Fixture f;
     SKIP_WITHOUT_DISPLAY(f);
     ASSERT_TRUE(f.openEditor());
-    XDestroyWindow(f.display, f.parent);
-    XSync(f.display, False);
-    f.parent = XCreateSimpleWindow(f.display, DefaultRootWindow(f.display), 100, 100, 410, 100, 0, 0, 0);
+    replaceParent(f, true);
     f.idle(30);
     EXPECT_FALSE(f.editor()->isOpen());
     EXPECT_TRUE(f.openEditor());
+}
+
+// No X error the editor causes reaches the host's handler or Xlib's default one
+// (which ends the host), and the host's own errors still reach its handler.
+TEST(X11Editor, TheEditorsXErrorsNeverReachTheHostAndTheHostsStillDo) {
+    {
+        X11Fixture probe;
+        SKIP_WITHOUT_DISPLAY(probe);
+    }
+    struct Case {
+        const char* name;
+        int (*host)();
+    };
+    const Case cases[] = {
+        {"destroyed, then closed with no idle",
+         [] {
+             X11Fixture f;
+             if (!f.openEditor()) return 2;
+             replaceParent(f, true);
+             f.closeEditor();
+             return f.openEditor() ? 0 : 3;
+         }},
+        {"destroyed, then only idled while a repaint is due, 200 rounds",
+         [] {
+             X11Fixture f;
+             for (int round = 0; round < 200; ++round) {
+                 if (f.dispatch(effEditOpen, 0, 0, reinterpret_cast<void*>(static_cast<uintptr_t>(f.parent))) != 1) return 2;
+                 f.idle(round % 20 == 0 ? 30 : 12);
+                 f.plug->setParameter(Orvalt::kInput, static_cast<float>(round % 2));
+                 replaceParent(f, false);
+                 for (int k = 0; k < 100 && f.editor()->isOpen(); ++k) {
+                     f.dispatch(effEditIdle);
+                     usleep(k % 2 ? 1000 : 0);
+                 }
+                 if (f.editor()->isOpen()) return 3;
+             }
+             XSync(f.display, False);
+             return 0;
+         }},
+        {"the host's own errors reach its handler, and only they",
+         [] {
+             XSetErrorHandler(countHostError);
+             X11Fixture f;
+             if (!f.openEditor()) return 2;
+             XMapWindow(f.display, 0x7FFFFF0);  // no window: the host's own mistake
+             f.idle(20);
+             XSync(f.display, False);
+             replaceParent(f, true);  // and the editor's requests on a dead window after it
+             f.closeEditor();
+             return hostErrors == 1 ? 0 : 10 + hostErrors;
+         }},
+    };
+    for (const Case& c : cases) EXPECT_EQ(hostExitCode(c.host), 0) << c.name;
 }
 
 TEST(X11Editor, OnePixelMotionsOfTheRealPointerDragAKnobToExactlyOne) {
