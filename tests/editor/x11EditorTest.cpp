@@ -9,6 +9,7 @@
 
 #include <cstdlib>
 #include <dirent.h>
+#include <fstream>
 
 #include "x11Harness.h"
 
@@ -109,6 +110,17 @@ TEST(X11Editor, AParentThatIsNoWindowFailsTheOpenAndTheHostLivesOn) {
     EXPECT_FALSE(f.editor()->isOpen());
     EXPECT_EQ(openFiles(), filesBefore);
     EXPECT_TRUE(f.openEditor());  // a good parent afterwards works
+    f.closeEditor();
+    // A parent the host made but has not flushed to the server yet: the editor
+    // waits for it and appears in it at the host's next idle calls.
+    Window unflushed = XCreateSimpleWindow(f.display, DefaultRootWindow(f.display), 100, 100, 410, 100, 0, 0, 0);
+    XMapWindow(f.display, unflushed);
+    ASSERT_EQ(f.dispatch(effEditOpen, 0, 0, reinterpret_cast<void*>(static_cast<uintptr_t>(unflushed))), 1);
+    f.idle(80);
+    std::swap(f.parent, unflushed);  // the fixture looks into the new window (and destroys it)
+    EXPECT_EQ(f.children().size(), 1u);
+    EXPECT_TRUE(f.editor()->isOpen());
+    XDestroyWindow(f.display, unflushed);
 }
 
 TEST(X11Editor, TheHostDestroyingItsWindowFirstLeavesAClosedEditor) {
@@ -401,6 +413,56 @@ TEST(X11Editor, SaveDefaultsAsksFirstAndShowsWhyItFailed) {
         setenv("XDG_CONFIG_HOME", previous.c_str(), 1);
     else
         unsetenv("XDG_CONFIG_HOME");
+}
+
+// Children of this process that have ended and were never reaped.
+int zombieChildren() {
+    int count = 0;
+    if (DIR* d = opendir("/proc")) {
+        while (dirent* e = readdir(d)) {
+            std::ifstream stat(std::string("/proc/") + e->d_name + "/stat");
+            std::string line;
+            if (!std::getline(stat, line) || line.rfind(')') == std::string::npos) continue;
+            char state = 0;
+            int parent = 0;
+            std::sscanf(line.c_str() + line.rfind(')') + 1, " %c %d", &state, &parent);
+            count += parent == getpid() && state == 'Z';
+        }
+        closedir(d);
+    }
+    return count;
+}
+
+TEST(X11Editor, TheWebSiteEntryStartsTheDesktopsOpenerAndLeavesNoZombie) {
+    X11Fixture f(100, 300);
+    SKIP_WITHOUT_DISPLAY(f);
+    // A stand-in for the desktop's opener, first on the path: it writes down what it was asked to open.
+    const std::string folder = std::string(ORVALT_BINARY_DIR) + "/tests/editor/x11-opener";
+    const std::string opened = folder + "/opened.txt";
+    std::system(("rm -rf '" + folder + "' && mkdir -p '" + folder + "' && printf '#!/bin/sh\\necho \"$1\" > \"" + opened +
+                 "\"\\n' > '" + folder + "/xdg-open' && chmod +x '" + folder + "/xdg-open'").c_str());
+    const std::string path = std::getenv("PATH") ? std::getenv("PATH") : "";
+    setenv("PATH", (folder + ":" + path).c_str(), 1);
+    ASSERT_TRUE(f.openEditor());
+    f.moveTo(400, 95);  // the background's corner, then its second entry
+    f.click(1);
+    f.idle(30);
+    const std::vector<Window> popups = f.popups();
+    ASSERT_EQ(popups.size(), 1u);
+    XWindowAttributes a;
+    XGetWindowAttributes(f.display, popups[0], &a);
+    XTestFakeMotionEvent(f.display, DefaultScreen(f.display), a.x + 30, a.y + 3 + 18 + 9, CurrentTime);
+    f.idle(10);
+    f.click(1);
+    std::string url;
+    for (int k = 0; k < 100 && url.empty(); ++k) {
+        f.idle(20);
+        std::ifstream(opened) >> url;
+    }
+    setenv("PATH", path.c_str(), 1);
+    EXPECT_EQ(url, "https://www.quillmarsh.com/");
+    f.idle(100);
+    EXPECT_EQ(zombieChildren(), 0);
 }
 
 TEST(X11Editor, TheValueShownFollowsHostAutomation) {
