@@ -35,8 +35,11 @@ public:
     ~X11EditView() override;
 
     // --- EditView ---
+    // [UI thread, the editor's lock held] Queued for the next repaint.
     void showValue(int32_t index, float value) override;
+    // [audio thread, the editor's lock held] Only flags: the widget leaves its learn display at the next pump.
     void learnCompleted(int32_t index) override;
+    // [UI thread] The window, the pump and its descriptor.
     void destroy() override;
     void idle() override;
     int eventDescriptor() const override { return x->descriptor(); }
