@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <malloc.h>
+#include <poll.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -127,9 +128,15 @@ TEST(X11Editor, TheHostDestroyingItsWindowFirstLeavesAClosedEditor) {
     X11Fixture f;
     SKIP_WITHOUT_DISPLAY(f);
     ASSERT_TRUE(f.openEditor());
+    // A host that pumps by watching the editor's descriptor hears of the destruction there.
+    pollfd watched{f.editor()->eventDescriptor(), POLLIN, 0};
+    ASSERT_GE(watched.fd, 0);
+    EXPECT_EQ(poll(&watched, 1, 0), 0);  // everything read by the last idle
     replaceParent(f, true);
+    EXPECT_EQ(poll(&watched, 1, 1000), 1);
     f.idle(30);
     EXPECT_FALSE(f.editor()->isOpen());
+    EXPECT_EQ(f.editor()->eventDescriptor(), -1);
     EXPECT_TRUE(f.openEditor());
 }
 
