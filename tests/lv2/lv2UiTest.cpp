@@ -198,6 +198,13 @@ TEST(Lv2Ui, DragsBecomePortWritesInsideOneTouchGestureAndTheirEchoesChangeNothin
     for (uint32_t i = 0; i < 7; ++i) f.portEvent(i, defaults[i]);
     f.idle(50);
     EXPECT_TRUE(f.host.writes.empty());
+    // A double click resets the input knob to where it already is: nothing to tell the host.
+    f.click(55, 60, 1);
+    f.click(55, 60, 1);
+    EXPECT_TRUE(f.host.writes.empty());
+    EXPECT_EQ(f.host.touches.size(), 4u);  // the two gestures themselves (a host may show them)
+    f.host.touches.clear();
+    f.idle(600);  // the next press is no third click
 
     f.drag(55, 60, 40);  // input: 400 pixels span the range, so +0.1 of 0..20 dB
     ASSERT_FALSE(f.host.writes.empty());
