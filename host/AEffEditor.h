@@ -23,7 +23,7 @@ public:
     }
     // [UI thread] Destroys the editor window.
     virtual void close() { systemWindow = nullptr; }
-    // [UI thread]
+    // [UI thread] The host's idle call, and the editor's state as the host asks it.
     virtual void idle() {}
     virtual bool onKeyDown(VstKeyCode&) { return false; }
     virtual bool onKeyUp(VstKeyCode&) { return false; }

@@ -57,6 +57,7 @@ Lv2Ui* Lv2Ui::create(LV2UI_Write_Function write, LV2UI_Controller controller, LV
             self->controls.push_back(describeParameter(model, i, self->displays[static_cast<size_t>(i)], model.getParameter(i)));
         }
         self->pendingEchoes.resize(static_cast<size_t>(count));
+        self->portValues.assign(static_cast<size_t>(count), std::nanf(""));
         self->knownKeys.resize(static_cast<size_t>(count));
         for (int32_t i = 0; i < count; ++i) self->knownKeys[static_cast<size_t>(i)] = model.getMidiKey(i);
         if (LV2_URID_Map* map = self->map) {
@@ -94,6 +95,8 @@ Lv2Ui::~Lv2Ui() {
 void Lv2Ui::writePort(int32_t index, float normalized) {
     if (index < 0 || static_cast<size_t>(index) >= controls.size()) return;
     const float v = portValueFor(*model, index, controls[static_cast<size_t>(index)], normalized);
+    if (v == portValues[static_cast<size_t>(index)]) return;
+    portValues[static_cast<size_t>(index)] = v;
     std::vector<float>& pending = pendingEchoes[static_cast<size_t>(index)];
     if (pending.size() == 256) pending.erase(pending.begin());  // a host that never echoes
     pending.push_back(v);
@@ -123,6 +126,7 @@ void Lv2Ui::portEvent(uint32_t port, uint32_t size, uint32_t format, const void*
             pending.erase(pending.begin(), echo + 1);
             return;
         }
+        portValues[port] = v;  // the host's own change (an echo leaves our latest write standing)
         float normalized;
         if (normalizedFor(*model, index, controls[port], displays[port], v, normalized))
             model->setParameter(index, normalized);
@@ -194,10 +198,10 @@ int Lv2Ui::idle() {
 int Lv2Ui::show() {
     if (editor->isOpen()) return 0;
     // A top-level window: a child of the screen's root.
-    Display* display = XOpenDisplay(nullptr);
-    if (!display) return 1;
-    const Window root = DefaultRootWindow(display);
-    XCloseDisplay(display);
+    std::unique_ptr<PlugEdit::XcbConnection> connection = PlugEdit::XcbConnection::open();
+    if (!connection) return 1;
+    const xcb_window_t root = connection->screen().root;
+    connection.reset();
     opened = editor->open(reinterpret_cast<void*>(static_cast<uintptr_t>(root)));
     return opened ? 0 : 1;
 }

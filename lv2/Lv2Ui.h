@@ -60,6 +60,10 @@ private:
     // host may echo every write, late, and an echo must not move the editor
     // back to a value the user has already left.
     std::vector<std::vector<float>> pendingEchoes;
+    // Per parameter, the port's value as last heard or written (NaN: not yet
+    // heard): a gesture that leaves it there writes nothing, since a host may
+    // count every write as an edit of what it saves.
+    std::vector<float> portValues;
     std::vector<float> lamps;
     bool opened = false;  // embedded or shown, and not hidden since
 

@@ -62,6 +62,7 @@ struct ControlPort {
 class PlugDisplay final : public PlugCore::ParameterDisplay {
 public:
     PlugDisplay(PlugCore::Plug& plug, int32_t index) : plug(plug), index(index) {}
+    // [any thread] The text of `value`, the parameter left where it was.
     void text(float value, char* out, size_t size) override;
 
 private:

@@ -68,6 +68,8 @@ void Edit::idle() {
     if (view) view->idle();
 }
 
+int Edit::eventDescriptor() const { return view ? view->eventDescriptor() : -1; }
+
 void Edit::viewDestroyed() {
     const bool takeLock = !uiHoldsLock;
     if (takeLock) spinLock();
@@ -79,14 +81,14 @@ void Edit::viewDestroyed() {
 
 bool Edit::parameterChanged(int32_t index, float value) {
     if (!tryLock()) return false;
-    if (isOpen() && view) view->showValue(index, value);
+    if (openFlag.load(std::memory_order_relaxed) && view) view->showValue(index, value);
     unlock();
     return true;
 }
 
 void Edit::learnCompleted(int32_t index) {
     if (!tryLock()) return;
-    if (isOpen() && view) view->learnCompleted(index);
+    if (openFlag.load(std::memory_order_relaxed) && view) view->learnCompleted(index);
     unlock();
 }
 

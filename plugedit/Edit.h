@@ -41,10 +41,13 @@ public:
     bool open(void* parentWindow) override;
     // [UI thread] Destroys the window and every widget; nothing when closed.
     void close() override;
-    // [any thread] A relaxed read: true between a successful open and close.
+    // [UI thread] True between a successful open and close. (The audio side
+    // reads the same flag under the editor's lock, never through here.)
     bool isOpen() const override { return openFlag.load(std::memory_order_relaxed); }
     // [UI thread] Hands the host's idle call to the window layer.
     void idle() override;
+    // [UI thread] The open window's event descriptor (EditView::eventDescriptor); -1 when closed or none.
+    int eventDescriptor() const;
     // [UI thread] The editor window while it exists, else null.
     EditView* editorView() const { return view; }
 

@@ -8,7 +8,7 @@ demo_packages=(cmake g++ make pkg-config libsndfile1-dev libebur128-dev nlohmann
 test_packages=("${demo_packages[@]}" libgtest-dev googletest libbenchmark-dev libpng-dev clang libclang-rt-14-dev
   g++-mingw-w64-i686 binutils-mingw-w64-i686 g++-mingw-w64-x86-64 binutils-mingw-w64-x86-64 wine wine32:i386 wine64
   xvfb xauth xdotool zam-plugins lsp-plugins-vst zip unzip
-  libx11-dev libxtst-dev  # the Linux editor (Xlib) and its tests' real pointer (XTest)
+  libxcb1-dev libx11-dev libxtst-dev  # the Linux editor (xcb), its tests' host side (Xlib) and real pointer (XTest)
   ffmpeg  # an independent loudness meter for the renderer's tests, and the pace its benchmark is held to
   time  # /usr/bin/time -v: the render benchmarks' peak memory
   sordi lilv-utils jalv jackd2 ardour lsp-plugins-lv2 x42-plugins  # real LV2 hosts, the schema checker and LV2 peers

@@ -29,7 +29,13 @@ std::string joinPath(const std::string& folder, const std::string& name) { retur
 bool createFolder(const std::string& path) { return ::mkdir(path.c_str(), 0755) == 0; }
 
 ReadResult readFile(const std::string& path, std::vector<unsigned char>& data, size_t maxSize) {
-    int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+    // Only a regular file is read: a FIFO or a device at the path would block
+    // the open or the read (every instantiation would hang). Looked at before
+    // the open, and opened without blocking in case it changed in between.
+    struct stat before {};
+    if (::stat(path.c_str(), &before) != 0) return errno == ENOENT ? ReadResult::missing : ReadResult::failed;
+    if (!S_ISREG(before.st_mode)) return ReadResult::failed;
+    int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
     if (fd < 0) return errno == ENOENT ? ReadResult::missing : ReadResult::failed;
     struct stat st {};
     if (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode)) {

@@ -32,6 +32,7 @@ public:
     // [UI thread] Runs from WM_NCDESTROY: abandons a pending learn, stops the timer; the GDI objects free themselves.
     ~EditWin() override;
 
+    // [UI thread] The editor window's messages.
     LRESULT handleMessage(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) override;
     // [UI thread] Background (or black), then the owner's overlay.
     void paint(HWND hwnd, HDC memoryDC) override;

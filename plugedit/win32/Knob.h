@@ -29,6 +29,7 @@ public:
 private:
     friend struct ::WidgetProbe;  // tests check where a drag starts
 
+    // [UI thread] The knob's own answers to Widget.
     void showValue(float value) override { shownValue = value; }
     void showContextMenu() override;
     void menuCommand(unsigned command) override;

@@ -27,7 +27,8 @@ public:
     const char* menuName(bool state) const { return menuNames ? menuNames[state ? 1 : 0] : ""; }
 
 private:
-    // Exactly 0.5 and not-a-number show off, as the signal chain reads its switches.
+    // [UI thread] The switch's own answers to Widget. Exactly 0.5 and
+    // not-a-number show off, as the signal chain reads its switches.
     void showValue(float value) override { on = value > 0.5f; }
     void showContextMenu() override;
     void menuCommand(unsigned command) override;

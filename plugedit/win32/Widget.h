@@ -50,7 +50,7 @@ protected:
     // its bottom screen edge. The choice comes back as WM_COMMAND.
     void showMenu(int rise, const MenuEntries& entries) const;
 
-    // --- what each widget does its own way ---
+    // --- what each widget does its own way [UI thread] ---
     // msgShowValue: take the value (the widget is repainted afterwards).
     virtual void showValue(float value) = 0;
     // Right click (after a learn was cancelled): show the context menu.

@@ -1,11 +1,8 @@
 // Creation, destruction, the idle pump and painting of PlugEdit::X11EditView.
 #include "plugedit/x11/X11EditView.h"
 
-#include <X11/Xutil.h>
-#include <X11/cursorfont.h>
-
+#include <cstdio>
 #include <cstring>
-#include <thread>
 
 #include "blt/atlas.h"
 #include "blt/blit.h"
@@ -13,22 +10,12 @@
 #include "plugedit/menuEntries.h"
 #include "plugedit/pictures.h"
 #include "plugedit/widgetPaint.h"
-#include "plugedit/x11/x11ErrorTrap.h"
 
 namespace PlugEdit {
 
 namespace {
-// An X server that has just seen many connections come and go (a host opening
-// and closing editors quickly) refuses a new one now and then; a few short
-// retries get one, and a server that is really gone costs at most 63 ms.
-Display* openDisplay() {
-    Display* display = XOpenDisplay(nullptr);
-    for (int attempt = 0; !display && attempt < 6; ++attempt) {
-        std::this_thread::sleep_for(std::chrono::milliseconds(1 << attempt));
-        display = XOpenDisplay(nullptr);
-    }
-    return display;
-}
+// How long a parent that the host has not flushed to the server yet is waited for.
+constexpr auto parentWait = std::chrono::seconds(2);
 
 // Static clean-up step: the atlas decoded by the first open goes when the library unloads.
 struct UnloadCleanup {
@@ -37,61 +24,83 @@ struct UnloadCleanup {
 }  // namespace
 
 EditView* createEditView(Edit& editor, void* parent) {
-    return X11EditView::create(editor, static_cast<Window>(reinterpret_cast<uintptr_t>(parent)));
+    return X11EditView::create(editor, static_cast<xcb_window_t>(reinterpret_cast<uintptr_t>(parent)));
 }
 
-X11EditView* X11EditView::create(Edit& owner, Window parent) {
+X11EditView* X11EditView::create(Edit& owner, xcb_window_t parent) {
     if (!parent) return nullptr;
     // A connection of our own: the host's may be used by other threads, and
-    // Xlib's thread support is the host's to switch on, not ours.
-    Display* display = openDisplay();
-    if (!display) return nullptr;
-    auto* view = new X11EditView(owner, display);
-    if (!view->createWindow(parent)) {
-        delete view;
+    // its errors and ours must never meet.
+    std::unique_ptr<XcbConnection> connection = XcbConnection::open();
+    if (!connection) return nullptr;
+    if (const char* why = connection->unusableVisual()) {
+        static bool told = false;  // once per process: a host may try every plug-in window again
+        if (!told) std::fprintf(stderr, "%s: no editor: %s\n", owner.host().productName(), why);
+        told = true;
         return nullptr;
     }
+    auto* view = new X11EditView(owner, std::move(connection));
+    view->parentWindow = parent;
+    view->editorWindow = xcb_generate_id(view->c);
+    if (!view->createWindow()) {
+        // A host's window may still sit in its own unflushed buffer: one of a
+        // live client's ids is waited for, anything else is no window at all.
+        if (view->x->exists(parent) || !view->x->ownedByLiveClient(parent)) {
+            delete view;
+            return nullptr;
+        }
+        view->parentDeadline = std::chrono::steady_clock::now() + parentWait;
+    }
+    view->setUp();
     return view;
 }
 
-X11EditView::X11EditView(Edit& editor, Display* d) : owner(editor), display(d) {
+X11EditView::X11EditView(Edit& editor, std::unique_ptr<XcbConnection> connection)
+    : owner(editor), x(std::move(connection)), c(x->get()) {
     // The atlas comes from the library itself; set once, so it is decoded once per process.
     static const bool atlasSourceSet = (QuillBLT::setAtlasSource(embeddedAtlas), true);
     (void)atlasSourceSet;
 }
 
-bool X11EditView::createWindow(Window parent) {
+bool X11EditView::createWindow() {
     const PlugCore::EditorLayout& layout = owner.layout();
-    const int screen = DefaultScreen(display);
-    Visual* visual = DefaultVisual(display, screen);
-    // The picture's words are put as they are: a 24-bit true-colour visual with red, green, blue in that order.
-    if (DefaultDepth(display, screen) != 24 || visual->red_mask != 0xFF0000 || visual->green_mask != 0xFF00 ||
-        visual->blue_mask != 0xFF)
+    const xcb_screen_t& screen = x->screen();
+    // Never cleared by the server (every pixel is ours); no key events, so the
+    // host's shortcuts keep working while the pointer is over the editor.
+    const uint32_t values[] = {XCB_BACK_PIXMAP_NONE, 0,
+                               XCB_EVENT_MASK_EXPOSURE | XCB_EVENT_MASK_BUTTON_PRESS | XCB_EVENT_MASK_BUTTON_RELEASE |
+                                   XCB_EVENT_MASK_POINTER_MOTION | XCB_EVENT_MASK_LEAVE_WINDOW |
+                                   XCB_EVENT_MASK_STRUCTURE_NOTIFY,
+                               screen.default_colormap};
+    if (x->failed(xcb_create_window_checked(
+            c, 24, editorWindow, parentWindow, 0, 0, static_cast<uint16_t>(layout.width),
+            static_cast<uint16_t>(layout.height), 0, XCB_WINDOW_CLASS_INPUT_OUTPUT, screen.root_visual,
+            XCB_CW_BACK_PIXMAP | XCB_CW_BORDER_PIXEL | XCB_CW_EVENT_MASK | XCB_CW_COLORMAP, values)))
         return false;
-    {
-        X11ErrorTrap trap(display);
-        XSetWindowAttributes a{};
-        a.background_pixmap = None;  // never cleared by the server: every pixel is ours
-        a.border_pixel = 0;
-        a.colormap = DefaultColormap(display, screen);
-        // No key events: the host's shortcuts keep working while the pointer is over the editor.
-        a.event_mask = ExposureMask | ButtonPressMask | ButtonReleaseMask | PointerMotionMask | LeaveWindowMask |
-                       StructureNotifyMask;
-        editorWindow = XCreateWindow(display, parent, 0, 0, static_cast<unsigned>(layout.width),
-                                     static_cast<unsigned>(layout.height), 0, 24, InputOutput, visual,
-                                     CWBackPixmap | CWBorderPixel | CWColormap | CWEventMask, &a);
-        if (trap.failed()) {
-            editorWindow = 0;  // the parent is not a window: nothing was made
-            return false;
-        }
-    }
-    gc = XCreateGC(display, editorWindow, 0, nullptr);
-    arrowCursor = XCreateFontCursor(display, XC_left_ptr);
-    handCursor = XCreateFontCursor(display, XC_hand2);
-    upDownCursor = XCreateFontCursor(display, XC_sb_v_double_arrow);
-    XDefineCursor(display, editorWindow, arrowCursor);
+    windowMade = true;
+    gc = xcb_generate_id(c);
+    xcb_create_gc(c, gc, editorWindow, 0, nullptr);
+    arrowCursor = x->fontCursor(CursorGlyph::arrow);
+    handCursor = x->fontCursor(CursorGlyph::hand);
+    upDownCursor = x->fontCursor(CursorGlyph::upDown);
+    xcb_change_window_attributes(c, editorWindow, XCB_CW_CURSOR, &arrowCursor);
     shownCursor = arrowCursor;
+    if (parentWindow == screen.root) {
+        // A window of its own: the window manager's close button closes the editor, and the title names it.
+        protocolsAtom = x->atom("WM_PROTOCOLS");
+        deleteAtom = x->atom("WM_DELETE_WINDOW");
+        xcb_change_property(c, XCB_PROP_MODE_REPLACE, editorWindow, protocolsAtom, XCB_ATOM_ATOM, 32, 1, &deleteAtom);
+        const char* title = host().productName();
+        xcb_change_property(c, XCB_PROP_MODE_REPLACE, editorWindow, XCB_ATOM_WM_NAME, XCB_ATOM_STRING, 8,
+                            static_cast<uint32_t>(std::strlen(title)), title);
+    }
+    xcb_map_window(c, editorWindow);
+    x->flush();
+    return true;
+}
 
+void X11EditView::setUp() {
+    const PlugCore::EditorLayout& layout = owner.layout();
     pixels.assign(static_cast<size_t>(layout.width) * layout.height, 0);
     pictureView = QuillBLT::Surface(pixels.data(), static_cast<uint32_t>(layout.width),
                                     static_cast<uint32_t>(layout.height), static_cast<uint32_t>(layout.width));
@@ -101,21 +110,19 @@ bool X11EditView::createWindow(Window parent) {
         widgets.reserve(layout.controlCount);
         owner.createControls(*this);
     }
-    XMapWindow(display, editorWindow);
-    XFlush(display);
     lastTick = std::chrono::steady_clock::now();
-    return true;
 }
 
 X11EditView::~X11EditView() {
     popup.reset();
     if (learning.load(std::memory_order_relaxed)) host().cancelLearn();  // a pending learn is abandoned
-    if (upDownCursor) XFreeCursor(display, upDownCursor);
-    if (handCursor) XFreeCursor(display, handCursor);
-    if (arrowCursor) XFreeCursor(display, arrowCursor);
-    if (gc) XFreeGC(display, gc);
-    if (editorWindow && !windowGone) XDestroyWindow(display, editorWindow);
-    XCloseDisplay(display);
+    // Closing the connection frees everything made on it; the window is
+    // destroyed first and waited for, so it is gone when the host looks. Its
+    // error, when the host destroyed it first, comes back to us alone.
+    if (windowMade && !windowGone) {
+        xcb_destroy_window(c, editorWindow);
+        std::free(xcb_get_input_focus_reply(c, xcb_get_input_focus(c), nullptr));
+    }
 }
 
 EditHost& X11EditView::host() const { return owner.host(); }
@@ -160,14 +167,17 @@ void X11EditView::learnCompleted(int32_t index) {
 }
 
 void X11EditView::idle() {
-    while (XPending(display) > 0) {
-        XEvent event;
-        XNextEvent(display, &event);
-        handle(event);
-        if (windowGone) {
-            destroy();  // the host destroyed its window first: the editor is closed
-            return;
-        }
+    if (!windowMade && !createWindow()) {
+        if (std::chrono::steady_clock::now() >= parentDeadline || x->broken()) destroy();  // the parent never came
+        return;
+    }
+    while (XcbEvent event = x->nextEvent()) {
+        handle(*event);
+        if (windowGone || closeAsked) break;
+    }
+    if (windowGone || closeAsked || x->broken()) {
+        destroy();  // the host destroyed its window first, the window manager closed ours, or the server is gone
+        return;
     }
     const auto now = std::chrono::steady_clock::now();
     if (now - lastTick >= std::chrono::milliseconds(10)) {
@@ -216,15 +226,8 @@ void X11EditView::repaint() {
 }
 
 void X11EditView::putPicture() {
-    const int screen = DefaultScreen(display);
-    XImage* image = XCreateImage(display, DefaultVisual(display, screen), 24, ZPixmap, 0,
-                                 reinterpret_cast<char*>(pixels.data()), pictureView.width, pictureView.height, 32,
-                                 static_cast<int>(pictureView.stride * 4));
-    if (!image) return;
-    XPutImage(display, editorWindow, gc, image, 0, 0, 0, 0, pictureView.width, pictureView.height);
-    image->data = nullptr;  // the pixels belong to the view
-    XDestroyImage(image);
-    XFlush(display);
+    x->putImage(editorWindow, gc, pixels.data(), static_cast<int>(pictureView.width),
+                static_cast<int>(pictureView.height), static_cast<int>(pictureView.stride));
 }
 
 }  // namespace PlugEdit

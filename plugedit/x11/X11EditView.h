@@ -1,11 +1,10 @@
 // PlugEdit::X11EditView: the X11 layer's editor window. A child of the host's
-// window on a display connection of its own (no Xlib thread support needed),
-// painted by putting the editor's 32-bit picture with XPutImage. It has no
-// event loop of its own: the host's idle call pumps its events without
-// blocking and runs its 10 ms tick (meter, value poll, repaint).
+// window on an xcb connection of its own (the errors of its requests come back
+// to it alone), painted by putting the editor's 32-bit picture. It has no event
+// loop of its own: the host's idle call pumps its events without blocking and
+// runs its 10 ms tick (meter, value poll, repaint). As a top-level window (a
+// child of the root) it answers the window manager's close by closing.
 #pragma once
-
-#include <X11/Xlib.h>
 
 #include <atomic>
 #include <chrono>
@@ -17,6 +16,7 @@
 #include "plugedit/ControlSink.h"
 #include "plugedit/EditView.h"
 #include "plugedit/knobMath.h"
+#include "plugedit/x11/XcbConnection.h"
 #include "plugedit/x11/x11Popup.h"
 
 struct X11Probe;
@@ -28,23 +28,30 @@ class EditHost;
 
 class X11EditView final : public EditView, public ControlSink {
 public:
-    // [UI thread] Null when the display cannot be opened or the parent is not a window.
-    static X11EditView* create(Edit& owner, Window parent);
+    // [UI thread] Null when the display cannot be opened or the parent is not a
+    // window. A parent that a live client may not have flushed to the server
+    // yet is waited for in idle (closed when it has not come within 2 s).
+    static X11EditView* create(Edit& owner, xcb_window_t parent);
     ~X11EditView() override;
 
     // --- EditView ---
+    // [UI thread, the editor's lock held] Queued for the next repaint.
     void showValue(int32_t index, float value) override;
+    // [audio thread, the editor's lock held] Only flags: the widget leaves its learn display at the next pump.
     void learnCompleted(int32_t index) override;
+    // [UI thread] The window, the pump and its descriptor.
     void destroy() override;
     void idle() override;
+    int eventDescriptor() const override { return x->descriptor(); }
 
     // --- ControlSink [UI thread] ---
     void addKnob(int32_t index, WidgetPlace place, const char* caption) override;
     void addSwitch(int32_t index, WidgetPlace place, const char* caption, const char* const* stateNames,
                    const char* const* menuNames) override;
 
-    // [UI thread] The editor's window on its own connection.
-    Window window() const { return editorWindow; }
+    // [UI thread] The editor's window on its own connection (its id is fixed
+    // before a parent that is waited for exists).
+    xcb_window_t window() const { return editorWindow; }
     // [UI thread] The picture last put on the window (0x00RRGGBB words in the low 24 bits).
     const QuillBLT::Surface& picture() const { return pictureView; }
 
@@ -67,14 +74,16 @@ private:
         bool hits(int x, int y) const;
     };
 
-    X11EditView(Edit& owner, Display* display);
-    bool createWindow(Window parent);
+    X11EditView(Edit& owner, std::unique_ptr<XcbConnection> connection);
+    bool createWindow();
+    void setUp();
     EditHost& host() const;
+    void close();
 
-    void handle(XEvent& event);
-    void onPress(const XButtonEvent& e);
-    void onRelease(const XButtonEvent& e);
-    void onMotion(const XMotionEvent& e);
+    void handle(const xcb_generic_event_t& event);
+    void onPress(const xcb_button_press_event_t& e);
+    void onRelease(const xcb_button_release_event_t& e);
+    void onMotion(const xcb_motion_notify_event_t& e);
     void tick();
     void repaint();
     void putPicture();
@@ -104,13 +113,18 @@ private:
     void closePopup();
 
     Edit& owner;
-    Display* const display;
-    Window editorWindow = 0;
-    GC gc = nullptr;
-    Cursor arrowCursor = 0;
-    Cursor handCursor = 0;
-    Cursor upDownCursor = 0;
-    Cursor shownCursor = 0;
+    const std::unique_ptr<XcbConnection> x;
+    xcb_connection_t* const c;
+    xcb_window_t parentWindow = 0;
+    xcb_window_t editorWindow = 0;
+    bool windowMade = false;  // false while the parent is waited for
+    std::chrono::steady_clock::time_point parentDeadline{};
+    xcb_gcontext_t gc = 0;
+    xcb_cursor_t arrowCursor = 0;
+    xcb_cursor_t handCursor = 0;
+    xcb_cursor_t upDownCursor = 0;
+    xcb_cursor_t shownCursor = 0;
+    xcb_atom_t protocolsAtom = 0, deleteAtom = 0;  // WM_PROTOCOLS, WM_DELETE_WINDOW
     std::vector<uint32_t> pixels;  // the picture put on the window
     QuillBLT::Surface pictureView;
     std::vector<uint32_t> underWidgets;  // background and overlay, before the widgets
@@ -123,10 +137,11 @@ private:
     Widget* draggedWidget = nullptr;
     bool dirty = true;
     bool mapped = false;
-    bool windowGone = false;  // the host destroyed its window, and ours with it
+    bool windowGone = false;    // the host destroyed its window, and ours with it
+    bool closeAsked = false;    // the window manager's close on a window of its own
     std::chrono::steady_clock::time_point lastTick{};
     // The last left press, for double clicks (500 ms, within 2 pixels, as Windows counts them).
-    Time lastPressTime = 0;
+    xcb_timestamp_t lastPressTime = 0;
     int lastPressX = -100;
     int lastPressY = -100;
     std::atomic<bool> learning{false};

@@ -1,8 +1,5 @@
 // Pointer, keys and menus of PlugEdit::X11EditView: the same gestures and
 // requests as the Win32 widgets and editor window.
-#include <X11/Xutil.h>
-#include <X11/keysym.h>
-
 #include <spawn.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -23,13 +20,13 @@ namespace {
 // Radius of the knob's hit disc around its centre.
 constexpr int hitRadius = 32;
 // Double clicks as Windows counts them by default.
-constexpr Time doubleClickMs = 500;
+constexpr xcb_timestamp_t doubleClickMs = 500;
 constexpr int doubleClickReach = 2;
 // The corner of the background that opens the background menu.
 constexpr int cornerWidth = 90;
 constexpr int cornerHeight = 30;
 
-bool fineKeys(unsigned state) { return (state & (ShiftMask | ControlMask)) != 0; }
+bool fineKeys(unsigned state) { return (state & (XCB_MOD_MASK_SHIFT | XCB_MOD_MASK_CONTROL)) != 0; }
 }  // namespace
 
 bool X11EditView::Widget::hits(int x, int y) const {
@@ -47,35 +44,44 @@ X11EditView::Widget* X11EditView::widgetAt(int x, int y) {
     return nullptr;
 }
 
-void X11EditView::handle(XEvent& e) {
+void X11EditView::handle(const xcb_generic_event_t& e) {
+    const uint8_t type = e.response_type & 0x7F;
     if (popup) {
         if (popup->handle(e)) {
             if (popup->closed()) closePopup();
             return;
         }
         // A press in the editor window while a popup is open closes the popup and does nothing else.
-        if (e.type == ButtonPress) {
+        if (type == XCB_BUTTON_PRESS) {
             closePopup();
             return;
         }
     }
-    switch (e.type) {
-        case Expose:
-            if (e.xexpose.window == editorWindow && e.xexpose.count == 0) {
+    switch (type) {
+        case XCB_EXPOSE: {
+            const auto& expose = reinterpret_cast<const xcb_expose_event_t&>(e);
+            if (expose.window == editorWindow && expose.count == 0) {
                 mapped = true;
                 repaint();
             }
             break;
-        case MapNotify:
-            if (e.xmap.window == editorWindow) mapped = true;
+        }
+        case XCB_MAP_NOTIFY:
+            if (reinterpret_cast<const xcb_map_notify_event_t&>(e).window == editorWindow) mapped = true;
             break;
-        case DestroyNotify:
-            if (e.xdestroywindow.window == editorWindow) windowGone = true;
+        case XCB_DESTROY_NOTIFY:
+            if (reinterpret_cast<const xcb_destroy_notify_event_t&>(e).window == editorWindow) windowGone = true;
             break;
-        case ButtonPress: onPress(e.xbutton); break;
-        case ButtonRelease: onRelease(e.xbutton); break;
-        case MotionNotify: onMotion(e.xmotion); break;
-        case LeaveNotify:
+        case XCB_CLIENT_MESSAGE: {
+            const auto& message = reinterpret_cast<const xcb_client_message_event_t&>(e);
+            if (deleteAtom && message.type == protocolsAtom && message.format == 32 && message.data.data32[0] == deleteAtom)
+                closeAsked = true;
+            break;
+        }
+        case XCB_BUTTON_PRESS: onPress(reinterpret_cast<const xcb_button_press_event_t&>(e)); break;
+        case XCB_BUTTON_RELEASE: onRelease(reinterpret_cast<const xcb_button_release_event_t&>(e)); break;
+        case XCB_MOTION_NOTIFY: onMotion(reinterpret_cast<const xcb_motion_notify_event_t&>(e)); break;
+        case XCB_LEAVE_NOTIFY:
             if (!draggedWidget) setHovered(nullptr);
             break;
         default: break;
@@ -92,28 +98,28 @@ void X11EditView::setHovered(Widget* w) {
 }
 
 void X11EditView::updateCursor() {
-    const Cursor wanted = draggedWidget ? upDownCursor : hoveredWidget ? handCursor : arrowCursor;
+    const xcb_cursor_t wanted = draggedWidget ? upDownCursor : hoveredWidget ? handCursor : arrowCursor;
     if (wanted == shownCursor) return;
     shownCursor = wanted;
-    XDefineCursor(display, editorWindow, wanted);
+    xcb_change_window_attributes(c, editorWindow, XCB_CW_CURSOR, &wanted);
 }
 
-void X11EditView::onMotion(const XMotionEvent& e) {
+void X11EditView::onMotion(const xcb_motion_notify_event_t& e) {
     if (draggedWidget) {
         Widget& w = *draggedWidget;
-        const int y = e.y - w.place.y;
+        const int y = e.event_y - w.place.y;
         if (y == w.drag.y) return;  // a move that keeps the row sends nothing
         w.value = w.drag.moveTo(y, fineKeys(e.state));
         host().setValue(w.index, w.value);
         dirty = true;
         return;
     }
-    setHovered(widgetAt(e.x, e.y));
+    setHovered(widgetAt(e.event_x, e.event_y));
 }
 
-void X11EditView::onPress(const XButtonEvent& e) {
+void X11EditView::onPress(const xcb_button_press_event_t& e) {
     if (draggedWidget) {
-        if (e.button == Button3) {
+        if (e.detail == 3) {
             // A right click during a drag ends it at mid-range.
             Widget& w = *draggedWidget;
             w.value = 0.5f;
@@ -122,16 +128,16 @@ void X11EditView::onPress(const XButtonEvent& e) {
         }
         return;
     }
-    Widget* w = widgetAt(e.x, e.y);
-    if (e.button == Button1) {
-        const bool doubleClick = e.time - lastPressTime <= doubleClickMs && std::abs(e.x - lastPressX) <= doubleClickReach &&
-                                 std::abs(e.y - lastPressY) <= doubleClickReach;
+    Widget* w = widgetAt(e.event_x, e.event_y);
+    if (e.detail == 1) {
+        const bool doubleClick = e.time - lastPressTime <= doubleClickMs && std::abs(e.event_x - lastPressX) <= doubleClickReach &&
+                                 std::abs(e.event_y - lastPressY) <= doubleClickReach;
         lastPressTime = doubleClick ? 0 : e.time;
-        lastPressX = e.x;
-        lastPressY = e.y;
+        lastPressX = e.event_x;
+        lastPressY = e.event_y;
         if (!w) {
             const PlugCore::EditorLayout& layout = owner.layout();
-            if (e.x > layout.width - cornerWidth && e.y > layout.height - cornerHeight) showBackgroundMenu();
+            if (e.event_x > layout.width - cornerWidth && e.event_y > layout.height - cornerHeight) showBackgroundMenu();
             return;
         }
         if (!w->knob) {
@@ -145,23 +151,23 @@ void X11EditView::onPress(const XButtonEvent& e) {
         if (doubleClick)
             resetToDefault(*w);
         else
-            beginDrag(*w, e.y - w->place.y);
+            beginDrag(*w, e.event_y - w->place.y);
         return;
     }
-    if (e.button == Button3 && w) {
+    if (e.detail == 3 && w) {
         cancelLearn(*w);
         showWidgetMenu(*w);
         return;
     }
-    if ((e.button == Button4 || e.button == Button5) && w && w->knob) {
+    if ((e.detail == 4 || e.detail == 5) && w && w->knob) {
         // One wheel notch: 120 as Windows counts it.
-        w->value = wheelStep(w->value, e.button == Button4 ? 120 : -120, fineKeys(e.state));
+        w->value = wheelStep(w->value, e.detail == 4 ? 120 : -120, fineKeys(e.state));
         changeValue(*w, w->value);
     }
 }
 
-void X11EditView::onRelease(const XButtonEvent& e) {
-    if (draggedWidget && e.button == Button1) endDrag(*draggedWidget);
+void X11EditView::onRelease(const xcb_button_release_event_t& e) {
+    if (draggedWidget && e.detail == 1) endDrag(*draggedWidget);
 }
 
 void X11EditView::changeValue(Widget& w, float value) {
@@ -176,15 +182,16 @@ void X11EditView::beginDrag(Widget& w, int y) {
     w.dragging = true;
     w.drag = KnobDrag(w.value, y);
     // Every move reaches the knob, wherever the pointer goes, until the button is let go.
-    XGrabPointer(display, editorWindow, False, ButtonPressMask | ButtonReleaseMask | PointerMotionMask, GrabModeAsync,
-                 GrabModeAsync, None, upDownCursor, CurrentTime);
+    xcb_grab_pointer(c, 0, editorWindow,
+                     XCB_EVENT_MASK_BUTTON_PRESS | XCB_EVENT_MASK_BUTTON_RELEASE | XCB_EVENT_MASK_POINTER_MOTION,
+                     XCB_GRAB_MODE_ASYNC, XCB_GRAB_MODE_ASYNC, XCB_NONE, upDownCursor, XCB_CURRENT_TIME);
     updateCursor();
     host().beginEdit(w.index);
     dirty = true;
 }
 
 void X11EditView::endDrag(Widget& w) {
-    XUngrabPointer(display, CurrentTime);
+    xcb_ungrab_pointer(c, XCB_CURRENT_TIME);
     w.dragging = false;
     draggedWidget = nullptr;
     host().endEdit(w.index);
@@ -230,7 +237,7 @@ void X11EditView::unlearn(Widget& w) {
 void X11EditView::openPopup(const MenuEntries& entries, int x, int y, bool centred, X11Popup::Choice choice,
                             bool messageBox) {
     closePopup();
-    popup = std::make_unique<X11Popup>(display, entries, x, y, centred, messageBox);
+    popup = std::make_unique<X11Popup>(*this->x, entries, x, y, centred, messageBox);
     popupChoice = std::move(choice);
 }
 
@@ -247,11 +254,9 @@ void X11EditView::closePopup() {
 
 void X11EditView::showWidgetMenu(Widget& w) {
     int rootX = 0, rootY = 0;
-    Window child;
     // At the widget's left edge, 10 pixels above a knob's bottom edge (a switch's bottom edge).
     const int rise = w.knob ? 10 : 0;
-    XTranslateCoordinates(display, editorWindow, DefaultRootWindow(display), w.place.x, w.place.y + w.place.height - rise,
-                          &rootX, &rootY, &child);
+    if (!x->rootPosition(editorWindow, w.place.x, w.place.y + w.place.height - rise, rootX, rootY)) return;
     const int32_t index = w.index;
     const MenuEntries entries = w.knob ? knobMenu(host(), index)
                                        : switchMenu(host(), index, w.on(), w.menuNames ? w.menuNames[0] : "",
@@ -279,10 +284,8 @@ void X11EditView::onMenuCommand(int32_t index, unsigned command) {
 
 void X11EditView::showBackgroundMenu() {
     int rootX = 0, rootY = 0;
-    Window child;
     const PlugCore::EditorLayout& layout = owner.layout();
-    XTranslateCoordinates(display, editorWindow, DefaultRootWindow(display), layout.width - 45, layout.height, &rootX,
-                          &rootY, &child);
+    if (!x->rootPosition(editorWindow, layout.width - 45, layout.height, rootX, rootY)) return;
     openPopup(backgroundMenu(owner.webHost()), rootX, rootY, true, [this](unsigned c) { onBackgroundCommand(c); });
 }
 
@@ -291,11 +294,12 @@ void X11EditView::onBackgroundCommand(unsigned command) {
         if (!owner.webHost()) return;
         char url[160];
         std::snprintf(url, sizeof url, "https://%s/", owner.webHost());
-        // The desktop's opener, started and left alone; its own child outlives it.
-        char opener[] = "xdg-open";
-        char* argv[] = {opener, url, nullptr};
+        // The desktop's opener, started by a shell that leaves it running and
+        // ends at once: the shell is reaped here, the opener belongs to init.
+        char shell[] = "/bin/sh", dashC[] = "-c", script[] = "xdg-open \"$1\" >/dev/null 2>&1 &", name[] = "sh";
+        char* argv[] = {shell, dashC, script, name, url, nullptr};
         pid_t pid = 0;
-        if (posix_spawnp(&pid, opener, nullptr, nullptr, argv, environ) == 0) waitpid(pid, nullptr, WNOHANG);
+        if (posix_spawn(&pid, shell, nullptr, nullptr, argv, environ) == 0) waitpid(pid, nullptr, 0);
     } else if (command == commandSaveDefaults) {
         showMessage(saveDefaultsQuestion, true);
     }
@@ -318,9 +322,8 @@ void X11EditView::showMessage(const std::string& text, bool question) {
     entries.push_back({"OK", 1});
     if (question) entries.push_back({"Cancel", 2});
     int rootX = 0, rootY = 0;
-    Window child;
     const PlugCore::EditorLayout& layout = owner.layout();
-    XTranslateCoordinates(display, editorWindow, DefaultRootWindow(display), layout.width / 2, 0, &rootX, &rootY, &child);
+    if (!x->rootPosition(editorWindow, layout.width / 2, 0, rootX, rootY)) return;
     openPopup(entries, rootX, rootY, true,
               [this, question](unsigned c) {
                   if (question && c == 1) saveDefaults();

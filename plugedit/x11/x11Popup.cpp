@@ -1,9 +1,6 @@
 // Drawing and input of the X11 layer's popups.
 #include "plugedit/x11/x11Popup.h"
 
-#include <X11/Xutil.h>
-#include <X11/keysym.h>
-
 #include <algorithm>
 
 #include "plugedit/text/textDraw.h"
@@ -22,6 +19,7 @@ constexpr uint32_t selected = 0x0091C9F7;
 constexpr uint32_t textColour = 0x00000000;
 constexpr uint32_t greyed = 0x006D6D6D;
 constexpr uint32_t rule = 0x00D7D7D7;
+constexpr uint32_t escapeKeysym = 0xFF1B;
 
 void fill(std::vector<uint32_t>& pixels, int stride, int x0, int y0, int w, int h, uint32_t colour) {
     for (int y = y0; y < y0 + h; ++y)
@@ -29,8 +27,8 @@ void fill(std::vector<uint32_t>& pixels, int stride, int x0, int y0, int w, int 
 }
 }  // namespace
 
-X11Popup::X11Popup(Display* d, const MenuEntries& list, int x, int y, bool centred, bool box)
-    : display(d), entries(list), messageBox(box) {
+X11Popup::X11Popup(XcbConnection& connection, const MenuEntries& list, int left, int top, bool centred, bool box)
+    : x(connection), c(connection.get()), entries(list), messageBox(box) {
     int textWidthMax = 0;
     height = 3;
     for (const MenuEntry& e : entries) {
@@ -40,37 +38,54 @@ X11Popup::X11Popup(Display* d, const MenuEntries& list, int x, int y, bool centr
     }
     height += 3;
     width = textIndent + textWidthMax + rightMargin;
-    const int screen = DefaultScreen(display);
-    if (centred) x -= width / 2;
-    x = std::max(0, std::min(x, DisplayWidth(display, screen) - width));
-    y = std::max(0, std::min(y, DisplayHeight(display, screen) - height));
-    XSetWindowAttributes a{};
-    a.override_redirect = True;
-    a.background_pixmap = None;
-    a.border_pixel = 0;
-    a.colormap = DefaultColormap(display, screen);
-    a.event_mask = ExposureMask | ButtonPressMask | ButtonReleaseMask | PointerMotionMask | KeyPressMask |
-                   LeaveWindowMask;
-    popup = XCreateWindow(display, RootWindow(display, screen), x, y, static_cast<unsigned>(width),
-                          static_cast<unsigned>(height), 0, DefaultDepth(display, screen), InputOutput,
-                          DefaultVisual(display, screen),
-                          CWOverrideRedirect | CWBackPixmap | CWBorderPixel | CWColormap | CWEventMask, &a);
-    gc = XCreateGC(display, popup, 0, nullptr);
-    XMapRaised(display, popup);
-    XSync(display, False);
+    const xcb_screen_t& screen = x.screen();
+    if (centred) left -= width / 2;
+    left = std::max(0, std::min(left, screen.width_in_pixels - width));
+    top = std::max(0, std::min(top, screen.height_in_pixels - height));
+    // In the order of their mask bits: background, border, override-redirect, events, colormap.
+    const uint32_t values[] = {XCB_BACK_PIXMAP_NONE, 0, 1,
+                               XCB_EVENT_MASK_EXPOSURE | XCB_EVENT_MASK_BUTTON_PRESS | XCB_EVENT_MASK_BUTTON_RELEASE |
+                                   XCB_EVENT_MASK_POINTER_MOTION | XCB_EVENT_MASK_KEY_PRESS | XCB_EVENT_MASK_LEAVE_WINDOW,
+                               screen.default_colormap};
+    popup = xcb_generate_id(c);
+    xcb_create_window(c, 24, popup, screen.root, static_cast<int16_t>(left), static_cast<int16_t>(top),
+                      static_cast<uint16_t>(width), static_cast<uint16_t>(height), 0, XCB_WINDOW_CLASS_INPUT_OUTPUT,
+                      screen.root_visual,
+                      XCB_CW_BACK_PIXMAP | XCB_CW_BORDER_PIXEL | XCB_CW_OVERRIDE_REDIRECT | XCB_CW_EVENT_MASK |
+                          XCB_CW_COLORMAP,
+                      values);
+    gc = xcb_generate_id(c);
+    xcb_create_gc(c, gc, popup, 0, nullptr);
+    const uint32_t onTop = XCB_STACK_MODE_ABOVE;
+    xcb_configure_window(c, popup, XCB_CONFIG_WINDOW_STACK_MODE, &onTop);
+    xcb_map_window(c, popup);
     // Clicks anywhere come to us, so a click outside closes the popup; Escape comes with the keyboard.
-    grabbed = XGrabPointer(display, popup, True, ButtonPressMask | ButtonReleaseMask | PointerMotionMask,
-                           GrabModeAsync, GrabModeAsync, None, None, CurrentTime) == GrabSuccess;
-    XGrabKeyboard(display, popup, True, GrabModeAsync, GrabModeAsync, CurrentTime);
+    const auto pointer = xcb_grab_pointer(c, 1, popup,
+                                          XCB_EVENT_MASK_BUTTON_PRESS | XCB_EVENT_MASK_BUTTON_RELEASE |
+                                              XCB_EVENT_MASK_POINTER_MOTION,
+                                          XCB_GRAB_MODE_ASYNC, XCB_GRAB_MODE_ASYNC, XCB_NONE, XCB_NONE, XCB_CURRENT_TIME);
+    const auto keyboard = xcb_grab_keyboard(c, 1, popup, XCB_CURRENT_TIME, XCB_GRAB_MODE_ASYNC, XCB_GRAB_MODE_ASYNC);
+    xcb_generic_error_t* error = nullptr;
+    if (xcb_grab_pointer_reply_t* reply = xcb_grab_pointer_reply(c, pointer, &error)) {
+        grabbed = reply->status == XCB_GRAB_STATUS_SUCCESS;
+        std::free(reply);
+    }
+    std::free(error);
+    error = nullptr;
+    if (xcb_grab_keyboard_reply_t* reply = xcb_grab_keyboard_reply(c, keyboard, &error)) {
+        keyboardGrabbed = reply->status == XCB_GRAB_STATUS_SUCCESS;
+        std::free(reply);
+    }
+    std::free(error);
     paint();
 }
 
 X11Popup::~X11Popup() {
-    if (grabbed) XUngrabPointer(display, CurrentTime);
-    XUngrabKeyboard(display, CurrentTime);
-    if (gc) XFreeGC(display, gc);
-    if (popup) XDestroyWindow(display, popup);
-    XFlush(display);
+    if (grabbed) xcb_ungrab_pointer(c, XCB_CURRENT_TIME);
+    if (keyboardGrabbed) xcb_ungrab_keyboard(c, XCB_CURRENT_TIME);
+    xcb_free_gc(c, gc);
+    xcb_destroy_window(c, popup);
+    x.flush();
 }
 
 std::string X11Popup::shownText(const MenuEntry& e) const {
@@ -88,34 +103,40 @@ int X11Popup::entryAt(int y) const {
 void X11Popup::finish(int entry) {
     if (done) return;
     done = true;
-    XUnmapWindow(display, popup);
+    xcb_unmap_window(c, popup);
+    x.flush();
     if (entry < 0) return;
     choiceMade = true;
     command = entries[static_cast<size_t>(entry)].command;
 }
 
-bool X11Popup::handle(const XEvent& e) {
+bool X11Popup::handle(const xcb_generic_event_t& e) {
     if (done) return false;
-    switch (e.type) {
-        case Expose:
-            if (e.xexpose.window != popup) return false;
-            if (e.xexpose.count == 0) paint();
+    const uint8_t type = e.response_type & 0x7F;
+    switch (type) {
+        case XCB_EXPOSE: {
+            const auto& expose = reinterpret_cast<const xcb_expose_event_t&>(e);
+            if (expose.window != popup) return false;
+            if (expose.count == 0) paint();
             return true;
-        case MotionNotify: {
-            if (e.xmotion.window != popup) return false;
-            const bool inside = e.xmotion.x >= 0 && e.xmotion.x < width;
-            const int now = inside ? entryAt(e.xmotion.y) : -1;
+        }
+        case XCB_MOTION_NOTIFY: {
+            const auto& motion = reinterpret_cast<const xcb_motion_notify_event_t&>(e);
+            if (motion.event != popup) return false;
+            const bool inside = motion.event_x >= 0 && motion.event_x < width;
+            const int now = inside ? entryAt(motion.event_y) : -1;
             if (now != highlighted) {
                 highlighted = now;
                 paint();
             }
             return true;
         }
-        case ButtonPress:
-        case ButtonRelease: {
-            const bool inside = e.xbutton.window == popup && e.xbutton.x >= 0 && e.xbutton.x < width &&
-                                e.xbutton.y >= 0 && e.xbutton.y < height;
-            if (e.type == ButtonPress) {
+        case XCB_BUTTON_PRESS:
+        case XCB_BUTTON_RELEASE: {
+            const auto& button = reinterpret_cast<const xcb_button_press_event_t&>(e);
+            const bool inside = button.event == popup && button.event_x >= 0 && button.event_x < width &&
+                                button.event_y >= 0 && button.event_y < height;
+            if (type == XCB_BUTTON_PRESS) {
                 if (!inside) {
                     finish(-1);  // a click outside closes the popup and is not passed on
                     return true;
@@ -126,13 +147,13 @@ bool X11Popup::handle(const XEvent& e) {
             // A choice is the release of a press that began inside (the release
             // of the right click that opened the menu chooses nothing).
             if (inside && pressedInside) {
-                const int entry = entryAt(e.xbutton.y);
+                const int entry = entryAt(button.event_y);
                 if (entry >= 0) finish(entry);
             }
-            return e.xbutton.window == popup;
+            return button.event == popup;
         }
-        case KeyPress:
-            if (XLookupKeysym(const_cast<XKeyEvent*>(&e.xkey), 0) == XK_Escape) finish(-1);
+        case XCB_KEY_PRESS:
+            if (x.keysymOf(reinterpret_cast<const xcb_key_press_event_t&>(e).detail) == escapeKeysym) finish(-1);
             return true;
         default: return false;
     }
@@ -165,15 +186,7 @@ void X11Popup::paint() {
         drawTextAt(surface, smallGlyphs, shownText(e).c_str(), box.left,
                    top + (rowHeight - smallGlyphs.lineHeight()) / 2, colour);
     }
-    const int screen = DefaultScreen(display);
-    XImage* image = XCreateImage(display, DefaultVisual(display, screen), static_cast<unsigned>(DefaultDepth(display, screen)),
-                                 ZPixmap, 0, reinterpret_cast<char*>(pixels.data()), static_cast<unsigned>(width),
-                                 static_cast<unsigned>(height), 32, width * 4);
-    if (!image) return;
-    XPutImage(display, popup, gc, image, 0, 0, 0, 0, static_cast<unsigned>(width), static_cast<unsigned>(height));
-    image->data = nullptr;  // the pixels are ours
-    XDestroyImage(image);
-    XFlush(display);
+    x.putImage(popup, gc, pixels.data(), width, height, width);
 }
 
 }  // namespace PlugEdit

@@ -5,12 +5,11 @@
 // close it.
 #pragma once
 
-#include <X11/Xlib.h>
-
 #include <functional>
 #include <vector>
 
 #include "plugedit/menuEntries.h"
+#include "plugedit/x11/XcbConnection.h"
 
 namespace PlugEdit {
 
@@ -22,7 +21,7 @@ public:
     // [UI thread] Shows the entries with the top-left corner at root
     // coordinates (x, y) (moved onto the screen), `centred` around x instead.
     // A message box is a popup whose text lines are disabled entries drawn in black.
-    X11Popup(Display* display, const MenuEntries& entries, int x, int y, bool centred, bool messageBox = false);
+    X11Popup(XcbConnection& connection, const MenuEntries& entries, int x, int y, bool centred, bool messageBox = false);
     // [UI thread] Frees the window, its GC and the grabs.
     ~X11Popup();
     X11Popup(const X11Popup&) = delete;
@@ -30,12 +29,12 @@ public:
 
     // [UI thread] Takes one event of the connection; true when it was the
     // popup's (the editor ignores it then). Afterwards `closed` may hold.
-    bool handle(const XEvent& event);
+    bool handle(const xcb_generic_event_t& event);
     bool closed() const { return done; }
     // After closing: whether an entry was chosen, and its command.
     bool hasChoice() const { return choiceMade; }
     unsigned chosenCommand() const { return command; }
-    Window window() const { return popup; }
+    xcb_window_t window() const { return popup; }
     // [UI thread] The entry under a point of the popup, -1 when none or not choosable.
     int entryAt(int y) const;
     // Row tops of the entries, for tests that click them.
@@ -46,11 +45,12 @@ private:
     std::string shownText(const MenuEntry& e) const;
     void finish(int entry);
 
-    Display* const display;
+    XcbConnection& x;
+    xcb_connection_t* const c;
     const MenuEntries entries;
     const bool messageBox;
-    Window popup = 0;
-    GC gc = nullptr;
+    xcb_window_t popup = 0;
+    xcb_gcontext_t gc = 0;
     std::vector<int> tops;
     int width = 0;
     int height = 0;
@@ -60,6 +60,7 @@ private:
     bool choiceMade = false;
     unsigned command = 0;
     bool grabbed = false;
+    bool keyboardGrabbed = false;
 };
 
 }  // namespace PlugEdit

@@ -3,10 +3,14 @@
 #include <gtest/gtest.h>
 
 #include <malloc.h>
+#include <poll.h>
 #include <sys/stat.h>
+#include <sys/wait.h>
+#include <unistd.h>
 
 #include <cstdlib>
 #include <dirent.h>
+#include <fstream>
 
 #include "x11Harness.h"
 
@@ -38,6 +42,34 @@ float automatedLast(int index) {
     for (auto c = editCalls().rbegin(); c != editCalls().rend(); ++c)
         if (c->opcode == audioMasterAutomate && c->index == index) return c->value;
     return -1.0f;
+}
+
+// Runs a host in a child process: its Xlib connection keeps the default error
+// handler, which ends the process on any X error that reaches it. The child's
+// exit code: 0 when the host lived to the end and saw what it expected.
+int hostExitCode(int (*host)()) {
+    const pid_t pid = fork();
+    if (pid == 0) _exit(host());
+    int status = 0;
+    waitpid(pid, &status, 0);
+    return WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
+}
+
+int hostErrors = 0;
+int countHostError(Display*, XErrorEvent*) {
+    ++hostErrors;
+    return 0;
+}
+
+// The host makes its next plug-in window and destroys the one the editor is in
+// (synced, or only flushed: then the editor may paint before it hears of it).
+void replaceParent(X11Fixture& f, bool sync) {
+    const Window next = XCreateSimpleWindow(f.display, DefaultRootWindow(f.display), 100, 100, 410, 100, 0, 0, 0);
+    XMapWindow(f.display, next);
+    XSync(f.display, False);
+    XDestroyWindow(f.display, f.parent);
+    sync ? XSync(f.display, False) : XFlush(f.display);
+    f.parent = next;
 }
 
 }  // namespace
@@ -79,18 +111,86 @@ TEST(X11Editor, AParentThatIsNoWindowFailsTheOpenAndTheHostLivesOn) {
     EXPECT_FALSE(f.editor()->isOpen());
     EXPECT_EQ(openFiles(), filesBefore);
     EXPECT_TRUE(f.openEditor());  // a good parent afterwards works
+    f.closeEditor();
+    // A parent the host made but has not flushed to the server yet: the editor
+    // waits for it and appears in it at the host's next idle calls.
+    Window unflushed = XCreateSimpleWindow(f.display, DefaultRootWindow(f.display), 100, 100, 410, 100, 0, 0, 0);
+    XMapWindow(f.display, unflushed);
+    ASSERT_EQ(f.dispatch(effEditOpen, 0, 0, reinterpret_cast<void*>(static_cast<uintptr_t>(unflushed))), 1);
+    f.idle(80);
+    std::swap(f.parent, unflushed);  // the fixture looks into the new window (and destroys it)
+    EXPECT_EQ(f.children().size(), 1u);
+    EXPECT_TRUE(f.editor()->isOpen());
+    XDestroyWindow(f.display, unflushed);
 }
 
 TEST(X11Editor, TheHostDestroyingItsWindowFirstLeavesAClosedEditor) {
     X11Fixture f;
     SKIP_WITHOUT_DISPLAY(f);
     ASSERT_TRUE(f.openEditor());
-    XDestroyWindow(f.display, f.parent);
-    XSync(f.display, False);
-    f.parent = XCreateSimpleWindow(f.display, DefaultRootWindow(f.display), 100, 100, 410, 100, 0, 0, 0);
+    // A host that pumps by watching the editor's descriptor hears of the destruction there.
+    pollfd watched{f.editor()->eventDescriptor(), POLLIN, 0};
+    ASSERT_GE(watched.fd, 0);
+    EXPECT_EQ(poll(&watched, 1, 0), 0);  // everything read by the last idle
+    replaceParent(f, true);
+    EXPECT_EQ(poll(&watched, 1, 1000), 1);
     f.idle(30);
     EXPECT_FALSE(f.editor()->isOpen());
+    EXPECT_EQ(f.editor()->eventDescriptor(), -1);
     EXPECT_TRUE(f.openEditor());
+}
+
+// No X error the editor causes reaches the host's handler or Xlib's default one
+// (which ends the host), and the host's own errors still reach its handler.
+TEST(X11Editor, TheEditorsXErrorsNeverReachTheHostAndTheHostsStillDo) {
+    {
+        X11Fixture probe;
+        SKIP_WITHOUT_DISPLAY(probe);
+    }
+    struct Case {
+        const char* name;
+        int (*host)();
+    };
+    const Case cases[] = {
+        {"destroyed, then closed with no idle",
+         [] {
+             X11Fixture f;
+             if (!f.openEditor()) return 2;
+             replaceParent(f, true);
+             f.closeEditor();
+             return f.openEditor() ? 0 : 3;
+         }},
+        {"destroyed, then only idled while a repaint is due, 200 rounds",
+         [] {
+             X11Fixture f;
+             for (int round = 0; round < 200; ++round) {
+                 if (f.dispatch(effEditOpen, 0, 0, reinterpret_cast<void*>(static_cast<uintptr_t>(f.parent))) != 1) return 2;
+                 f.idle(round % 20 == 0 ? 30 : 12);
+                 f.plug->setParameter(Orvalt::kInput, static_cast<float>(round % 2));
+                 replaceParent(f, false);
+                 for (int k = 0; k < 100 && f.editor()->isOpen(); ++k) {
+                     f.dispatch(effEditIdle);
+                     usleep(k % 2 ? 1000 : 0);
+                 }
+                 if (f.editor()->isOpen()) return 3;
+             }
+             XSync(f.display, False);
+             return 0;
+         }},
+        {"the host's own errors reach its handler, and only they",
+         [] {
+             XSetErrorHandler(countHostError);
+             X11Fixture f;
+             if (!f.openEditor()) return 2;
+             XMapWindow(f.display, 0x7FFFFF0);  // no window: the host's own mistake
+             f.idle(20);
+             XSync(f.display, False);
+             replaceParent(f, true);  // and the editor's requests on a dead window after it
+             f.closeEditor();
+             return hostErrors == 1 ? 0 : 10 + hostErrors;
+         }},
+    };
+    for (const Case& c : cases) EXPECT_EQ(hostExitCode(c.host), 0) << c.name;
 }
 
 TEST(X11Editor, OnePixelMotionsOfTheRealPointerDragAKnobToExactlyOne) {
@@ -320,6 +420,56 @@ TEST(X11Editor, SaveDefaultsAsksFirstAndShowsWhyItFailed) {
         setenv("XDG_CONFIG_HOME", previous.c_str(), 1);
     else
         unsetenv("XDG_CONFIG_HOME");
+}
+
+// Children of this process that have ended and were never reaped.
+int zombieChildren() {
+    int count = 0;
+    if (DIR* d = opendir("/proc")) {
+        while (dirent* e = readdir(d)) {
+            std::ifstream stat(std::string("/proc/") + e->d_name + "/stat");
+            std::string line;
+            if (!std::getline(stat, line) || line.rfind(')') == std::string::npos) continue;
+            char state = 0;
+            int parent = 0;
+            std::sscanf(line.c_str() + line.rfind(')') + 1, " %c %d", &state, &parent);
+            count += parent == getpid() && state == 'Z';
+        }
+        closedir(d);
+    }
+    return count;
+}
+
+TEST(X11Editor, TheWebSiteEntryStartsTheDesktopsOpenerAndLeavesNoZombie) {
+    X11Fixture f(100, 300);
+    SKIP_WITHOUT_DISPLAY(f);
+    // A stand-in for the desktop's opener, first on the path: it writes down what it was asked to open.
+    const std::string folder = std::string(ORVALT_BINARY_DIR) + "/tests/editor/x11-opener";
+    const std::string opened = folder + "/opened.txt";
+    std::system(("rm -rf '" + folder + "' && mkdir -p '" + folder + "' && printf '#!/bin/sh\\necho \"$1\" > \"" + opened +
+                 "\"\\n' > '" + folder + "/xdg-open' && chmod +x '" + folder + "/xdg-open'").c_str());
+    const std::string path = std::getenv("PATH") ? std::getenv("PATH") : "";
+    setenv("PATH", (folder + ":" + path).c_str(), 1);
+    ASSERT_TRUE(f.openEditor());
+    f.moveTo(400, 95);  // the background's corner, then its second entry
+    f.click(1);
+    f.idle(30);
+    const std::vector<Window> popups = f.popups();
+    ASSERT_EQ(popups.size(), 1u);
+    XWindowAttributes a;
+    XGetWindowAttributes(f.display, popups[0], &a);
+    XTestFakeMotionEvent(f.display, DefaultScreen(f.display), a.x + 30, a.y + 3 + 18 + 9, CurrentTime);
+    f.idle(10);
+    f.click(1);
+    std::string url;
+    for (int k = 0; k < 100 && url.empty(); ++k) {
+        f.idle(20);
+        std::ifstream(opened) >> url;
+    }
+    setenv("PATH", path.c_str(), 1);
+    EXPECT_EQ(url, "https://www.quillmarsh.com/");
+    f.idle(100);
+    EXPECT_EQ(zombieChildren(), 0);
 }
 
 TEST(X11Editor, TheValueShownFollowsHostAutomation) {

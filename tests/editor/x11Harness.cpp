@@ -19,13 +19,13 @@ namespace x11test {
 
 X11Fixture::X11Fixture(int x, int y) : originX(x), originY(y) {
     editCalls().clear();
+    plug = new Orvalt(testsupport::recordingHost);  // also without a display: the plug-in does not need one
     display = testsupport::openDisplayRetrying(6);
     if (!display) return;
     const int screen = DefaultScreen(display);
     parent = XCreateSimpleWindow(display, RootWindow(display, screen), x, y, 410, 100, 0, 0, 0x202020);
     XMapWindow(display, parent);
     XSync(display, False);
-    plug = new Orvalt(testsupport::recordingHost);
     // Away from every other test's pointer: start outside the parent.
     XTestFakeMotionEvent(display, screen, 0, 0, CurrentTime);
     XSync(display, False);

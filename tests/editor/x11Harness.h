@@ -20,7 +20,7 @@ using testsupport::editCalls;
 
 class X11Fixture {
 public:
-    // Skips the test (GTEST_SKIP in the caller through `skipped`) when no X server is there.
+    // The plug-in is made in any case; the caller skips (through `skipped`) what needs an X server.
     X11Fixture(int parentX = 100, int parentY = 100);
     ~X11Fixture();
     bool skipped() const { return display == nullptr; }

@@ -37,8 +37,9 @@ FNR == 1 { grouptag = ""; pending = "" }
 }
 {
     isHeader = FILENAME ~ /\.h$/
+    if ($0 ~ /\(/) opening = $0  # a declaration over several lines is named by its first
     if (isHeader && ($0 ~ /^[ \t]*virtual[ \t]/ || $0 ~ /\)[ \t]*(const[ \t]*)?(override|final)([ \t;{]|$)/)) {
-        name = fname($0)
+        name = fname($0 ~ /\(/ ? $0 : opening)
         if (name ~ /^~/) { pending = ""; next }  # destructors follow their class
         if (grouptag == "") { printf "%s:%d: %s has no thread tag\n", FILENAME, FNR, name; bad = 1 }
         else seen[name] = seen[name] sprintf("%s|%s:%d\n", base(grouptag), FILENAME, FNR)

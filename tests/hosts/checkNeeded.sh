@@ -1,8 +1,8 @@
 #!/usr/bin/env bash
-# The Linux plug-in needs Xlib for its editor and nothing a stock desktop lacks:
+# The Linux plug-in needs xcb for its editor and nothing a stock desktop lacks:
 # no toolkit, no font library, no extension library. Usage: checkNeeded.sh Orvalt.so
 set -eu
 needed=$(readelf -d "$1" | sed -n 's/.*(NEEDED).*\[\(.*\)\]/\1/p' | sort | tr '\n' ' ')
-expected="libX11.so.6 libc.so.6 libgcc_s.so.1 libm.so.6 libstdc++.so.6 "
+expected="libc.so.6 libgcc_s.so.1 libm.so.6 libstdc++.so.6 libxcb.so.1 "
 [ "$needed" = "$expected" ] || { echo "Orvalt.so needs: $needed (expected: $expected)"; exit 1; }
 echo "Orvalt.so needs: $needed"

@@ -3,6 +3,7 @@
 // out, with the real X pointer (XTest).
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <chrono>
 #include <cstdlib>
 #include <cstring>
@@ -21,6 +22,8 @@
 #include <X11/extensions/XTest.h>
 #include <X11/Xutil.h>
 #include <dlfcn.h>
+#include <sys/wait.h>
+#include <unistd.h>
 
 #include "tests/support/x11Display.h"
 
@@ -195,6 +198,13 @@ TEST(Lv2Ui, DragsBecomePortWritesInsideOneTouchGestureAndTheirEchoesChangeNothin
     for (uint32_t i = 0; i < 7; ++i) f.portEvent(i, defaults[i]);
     f.idle(50);
     EXPECT_TRUE(f.host.writes.empty());
+    // A double click resets the input knob to where it already is: nothing to tell the host.
+    f.click(55, 60, 1);
+    f.click(55, 60, 1);
+    EXPECT_TRUE(f.host.writes.empty());
+    EXPECT_EQ(f.host.touches.size(), 4u);  // the two gestures themselves (a host may show them)
+    f.host.touches.clear();
+    f.idle(600);  // the next press is no third click
 
     f.drag(55, 60, 40);  // input: 400 pixels span the range, so +0.1 of 0..20 dB
     ASSERT_FALSE(f.host.writes.empty());
@@ -291,19 +301,30 @@ TEST(Lv2Ui, MidiLearnFromTheMenuGoesToTheDspAndItsBindingComesBack) {
     EXPECT_EQ(f.host.messages[0], (std::pair<std::string, int32_t>{"unlearn", 0}));
 }
 
-// Mapped top-level windows of the editor's size.
-int editorSizedTopLevels(Display* display) {
+// Mapped top-level windows of the editor's size, but `except`.
+std::vector<Window> editorSizedTopLevels(Display* display, Window except = 0) {
     Window root, parentOfRoot, *children = nullptr;
     unsigned count = 0;
-    int found = 0;
-    if (!XQueryTree(display, DefaultRootWindow(display), &root, &parentOfRoot, &children, &count)) return 0;
+    std::vector<Window> found;
+    if (!XQueryTree(display, DefaultRootWindow(display), &root, &parentOfRoot, &children, &count)) return found;
     for (unsigned k = 0; k < count; ++k) {
         XWindowAttributes a;
-        if (XGetWindowAttributes(display, children[k], &a) && a.map_state == IsViewable && a.width == 410 && a.height == 100)
-            ++found;
+        if (children[k] != except && XGetWindowAttributes(display, children[k], &a) && a.map_state == IsViewable &&
+            a.width == 410 && a.height == 100)
+            found.push_back(children[k]);
     }
     if (children) XFree(children);
     return found;
+}
+
+// A host in a child process, its Xlib connection with the default error and
+// I/O error handlers (which end the process); the child's exit code.
+int hostExitCode(int (*host)()) {
+    const pid_t pid = fork();
+    if (pid == 0) _exit(host());
+    int status = 0;
+    waitpid(pid, &status, 0);
+    return WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
 }
 
 // A host that does not embed: no parent, and the editor in a window of its own
@@ -311,7 +332,6 @@ int editorSizedTopLevels(Display* display) {
 TEST(Lv2Ui, ShowsAndHidesAWindowOfItsOwnWithoutAParent) {
     UiFixture f;
     if (!f.display) GTEST_SKIP() << "no X display";
-    const int before = editorSizedTopLevels(f.display);  // the fixture's own parent is one of them
     ASSERT_TRUE(f.open(false));
     EXPECT_EQ(f.widget, nullptr);
     const auto* show = static_cast<const LV2UI_Show_Interface*>(f.descriptor->extension_data(LV2_UI__showInterface));
@@ -320,15 +340,85 @@ TEST(Lv2Ui, ShowsAndHidesAWindowOfItsOwnWithoutAParent) {
     EXPECT_EQ(show->show(f.handle), 0);
     f.idle(100);
     XSync(f.display, False);
-    EXPECT_EQ(editorSizedTopLevels(f.display), before + 1);
+    EXPECT_EQ(editorSizedTopLevels(f.display, f.parent).size(), 1u);
     EXPECT_EQ(show->show(f.handle), 0);  // a second show keeps the one window
     f.idle(50);
-    EXPECT_EQ(editorSizedTopLevels(f.display), before + 1);
+    EXPECT_EQ(editorSizedTopLevels(f.display, f.parent).size(), 1u);
     EXPECT_EQ(show->hide(f.handle), 0);
     XSync(f.display, False);
     f.idle(50);
-    EXPECT_EQ(editorSizedTopLevels(f.display), before);
+    EXPECT_TRUE(editorSizedTopLevels(f.display, f.parent).empty());
     EXPECT_EQ(f.idleInterface->idle(f.handle), 0);  // hidden by the host, not closed by the user
+}
+
+// What a window manager and a host may do to the editor's windows: none of it
+// may end the host, and a window of its own closed by the window manager is
+// hidden (idle says so).
+TEST(Lv2Ui, AWindowManagerClosingOrKillingTheWindowAndAHostDestroyingItsOwnEndNoHost) {
+    {
+        UiFixture probe;
+        if (!probe.display) GTEST_SKIP() << "no X display";
+    }
+    struct Case {
+        const char* name;
+        int (*host)();
+    };
+    const Case cases[] = {
+        {"the window manager's close (WM_DELETE_WINDOW)",
+         [] {
+             UiFixture f;
+             const auto* show = static_cast<const LV2UI_Show_Interface*>(f.descriptor->extension_data(LV2_UI__showInterface));
+             if (!f.open(false) || show->show(f.handle) != 0) return 2;
+             f.idle(100);
+             const std::vector<Window> shown = editorSizedTopLevels(f.display, f.parent);
+             if (shown.size() != 1) return 3;
+             // Sent as a window manager sends it, and only when the window asked for it.
+             Atom* protocols = nullptr;
+             int count = 0;
+             const Atom deleteAtom = XInternAtom(f.display, "WM_DELETE_WINDOW", False);
+             XGetWMProtocols(f.display, shown[0], &protocols, &count);
+             const bool asked = std::find(protocols, protocols + count, deleteAtom) != protocols + count;
+             if (protocols) XFree(protocols);
+             if (!asked) return 4;
+             XEvent e{};
+             e.xclient.type = ClientMessage;
+             e.xclient.window = shown[0];
+             e.xclient.message_type = XInternAtom(f.display, "WM_PROTOCOLS", False);
+             e.xclient.format = 32;
+             e.xclient.data.l[0] = static_cast<long>(deleteAtom);
+             XSendEvent(f.display, shown[0], False, NoEventMask, &e);
+             XSync(f.display, False);
+             f.idle(50);
+             if (f.idleInterface->idle(f.handle) != 1) return 5;
+             XSync(f.display, False);
+             return editorSizedTopLevels(f.display, f.parent).empty() ? 0 : 6;
+         }},
+        {"the window manager kills the editor's connection (XKillClient)",
+         [] {
+             UiFixture f;
+             const auto* show = static_cast<const LV2UI_Show_Interface*>(f.descriptor->extension_data(LV2_UI__showInterface));
+             if (!f.open(false) || show->show(f.handle) != 0) return 2;
+             f.idle(100);
+             const std::vector<Window> shown = editorSizedTopLevels(f.display, f.parent);
+             if (shown.size() != 1) return 3;
+             XKillClient(f.display, shown[0]);
+             XSync(f.display, False);
+             f.idle(50);
+             return f.idleInterface->idle(f.handle) == 1 ? 0 : 5;
+         }},
+        {"the host destroys its window, then cleans up with no idle",
+         [] {
+             UiFixture f;
+             if (!f.open()) return 2;
+             XDestroyWindow(f.display, f.parent);
+             XSync(f.display, False);
+             f.descriptor->cleanup(f.handle);
+             f.handle = nullptr;
+             XSync(f.display, False);
+             return 0;
+         }},
+    };
+    for (const Case& c : cases) EXPECT_EQ(hostExitCode(c.host), 0) << c.name;
 }
 
 }  // namespace

@@ -10,6 +10,13 @@
 
 #ifdef _WIN32
 #include <windows.h>
+#else
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <chrono>
+#include <future>
 #endif
 
 namespace {
@@ -44,6 +51,30 @@ TEST(PlatformFiles, SizeLimitIsExclusive) {
     std::remove(path.c_str());
     EXPECT_EQ(platform::readFile(path, data, 101), platform::ReadResult::missing);
 }
+
+#ifndef _WIN32
+// A FIFO or a device at the path is refused at once, never waited on.
+TEST(PlatformFiles, OnlyARegularFileIsRead) {
+    const std::string fifo = platform::joinPath(tempFolder(), "fifo");
+    std::remove(fifo.c_str());
+    ASSERT_EQ(mkfifo(fifo.c_str(), 0600), 0);
+    for (const std::string& path : {fifo, std::string("/dev/zero"), tempFolder()}) {
+        auto reading = std::async(std::launch::async, [path] {
+            std::vector<unsigned char> data;
+            return platform::readFile(path, data, 1 << 20);
+        });
+        if (reading.wait_for(std::chrono::seconds(2)) != std::future_status::ready) {
+            const int writer = ::open(fifo.c_str(), O_WRONLY | O_NONBLOCK);  // lets a blocked open go on
+            reading.wait();
+            ::close(writer);
+            ADD_FAILURE() << path << ": the read waited";
+            continue;
+        }
+        EXPECT_EQ(reading.get(), platform::ReadResult::failed) << path;
+    }
+    std::remove(fifo.c_str());
+}
+#endif
 
 TEST(PlatformFiles, FailedWriteLeavesThePreviousFileIntact) {
     const std::string path = platform::joinPath(tempFolder(), "c.bin");
