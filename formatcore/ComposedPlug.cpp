@@ -29,6 +29,9 @@ public:
 }  // namespace
 
 std::unique_ptr<ComposedPlug> ComposedPlug::create(double rate) {
+    // A rate the chain is not designed for would also make the settle endless
+    // (NaN or negative) or take minutes.
+    if (!(rate >= kMinimumRate && rate <= kMaximumRate)) return nullptr;
     try {
         std::unique_ptr<ComposedPlug> self(new ComposedPlug(rate));
         self->plug.reset(PlugCore::createPlug(answerHost));
@@ -41,6 +44,7 @@ std::unique_ptr<ComposedPlug> ComposedPlug::create(double rate) {
             PlugCore::sampleDisplay(display, self->displays[static_cast<size_t>(i)]);
             self->units.push_back(
                 describeParameter(plug, i, self->displays[static_cast<size_t>(i)], plug.getParameter(i)));
+            self->tables.emplace_back(plug, i, self->units.back(), self->displays[static_cast<size_t>(i)]);
         }
         self->toldKeys.assign(static_cast<size_t>(count), INT32_MIN);
 
@@ -203,8 +207,7 @@ bool ComposedPlug::setDisplayValue(int32_t index, float displayValue) {
 
 bool ComposedPlug::normalizedForDisplay(int32_t index, float displayValue, float& value) const {
     if (index < 0 || index >= parameterCount()) return false;
-    const auto i = static_cast<size_t>(index);
-    return normalizedFor(*plug, index, units[i], displays[i], displayValue, value);
+    return tables[static_cast<size_t>(index)].normalizedFor(displayValue, value);
 }
 
 float ComposedPlug::displayForNormalized(int32_t index, float value) const {
@@ -236,9 +239,12 @@ bool ComposedPlug::saveState(std::vector<uint8_t>& out) {
 }
 
 bool ComposedPlug::restoreState(const void* data, size_t size) {
+    const auto* bytes = static_cast<const uint8_t*>(data);
+    const AEffect& effect = *plug->getAeffect();
     if (!data || size > 0x7FFFFFFF ||
-        PlugCore::chunk::check(static_cast<const uint8_t*>(data), size, plug->getPluginName()) !=
-            PlugCore::chunk::Verdict::whole)
+        PlugCore::chunk::check(bytes, size, plug->getPluginName()) != PlugCore::chunk::Verdict::whole ||
+        !PlugCore::chunk::completeBank(bytes, size, static_cast<uint32_t>(effect.numParams),
+                                       static_cast<uint32_t>(effect.numPrograms)))
         return false;
     plug->setChunk(const_cast<void*>(data), static_cast<VstInt32>(size), false);
     return true;

@@ -15,6 +15,7 @@
 #include <vector>
 
 #include "formatcore/ParameterUnits.h"
+#include "formatcore/ValueTable.h"
 #include "plugcore/SharedBlock.h"
 
 namespace FormatCore {
@@ -33,7 +34,11 @@ public:
     // Seconds of silence the chain plays at activation to settle on its settings.
     static constexpr double kSettleSeconds = 5.0;
 
-    // [UI thread] Null when the product cannot be built.
+    // The rates the chain is designed for; others are refused.
+    static constexpr double kMinimumRate = 1000.0;
+    static constexpr double kMaximumRate = 1.0e7;
+
+    // [UI thread] Null when the product cannot be built or the rate is refused.
     static std::unique_ptr<ComposedPlug> create(double rate);
     ~ComposedPlug();
     ComposedPlug(const ComposedPlug&) = delete;
@@ -72,7 +77,8 @@ public:
     // [audio thread] Moves a parameter to a value in its display units; false
     // (nothing changes) for NaN or a value the display search cannot place.
     bool setDisplayValue(int32_t index, float displayValue);
-    // [any thread] The normalized value a value in display units gives.
+    // [any thread] The normalized value a value in display units gives: the
+    // display search's answer, from a table (no text on the audio thread).
     bool normalizedForDisplay(int32_t index, float displayValue, float& normalized) const;
     // [UI thread] The value in display units that shows the same as `normalized`.
     float displayForNormalized(int32_t index, float normalized) const;
@@ -129,6 +135,7 @@ private:
 
     std::vector<ParameterUnits> units;
     std::vector<PlugCore::DisplaySamples> displays;
+    std::vector<ValueTable> tables;
     std::vector<float> lampLevels;
 
     // What was last handed on: each parameter's key and the learn target

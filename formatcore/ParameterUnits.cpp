@@ -69,6 +69,12 @@ float displayValueFor(PlugCore::Plug& plug, int32_t index, const ParameterUnits&
 
 bool normalizedFor(PlugCore::Plug& plug, int32_t index, const ParameterUnits& units,
                    const PlugCore::DisplaySamples& samples, float displayValue, float& normalized) {
+    PlugDisplay display(plug, index);
+    return normalizedFor(display, units, samples, displayValue, normalized);
+}
+
+bool normalizedFor(PlugCore::ParameterDisplay& display, const ParameterUnits& units,
+                   const PlugCore::DisplaySamples& samples, float displayValue, float& normalized) {
     if (std::isnan(displayValue)) return false;
     if (units.kind == ParameterUnits::normalized) {
         normalized = std::clamp(displayValue, 0.0f, 1.0f);
@@ -80,7 +86,6 @@ bool normalizedFor(PlugCore::Plug& plug, int32_t index, const ParameterUnits& un
         asked = displayValue > 0.0f ? units.onText.c_str() : units.offText.c_str();
     else
         PlugCore::shortestText(std::clamp(displayValue, units.minimum, units.maximum), text, sizeof text);
-    PlugDisplay display(plug, index);
     return PlugCore::valueForText(display, samples, asked, units.label.c_str(), normalized) ==
            PlugCore::ValueTextStatus::ok;
 }

@@ -44,7 +44,11 @@ float displayValueFor(PlugCore::Plug& plug, int32_t index, const ParameterUnits&
 // [any thread] The normalized value of a value in display units by the display
 // search: the one `--set symbol=value` finds (a toggle by its texts, a number
 // by its shortest decimal text), clamped to the range; false for NaN (no change).
+// Formats and parses text: the audio thread asks a ValueTable instead.
 bool normalizedFor(PlugCore::Plug& plug, int32_t index, const ParameterUnits& units,
+                   const PlugCore::DisplaySamples& samples, float displayValue, float& normalized);
+// [any thread] The same search over any display of the parameter.
+bool normalizedFor(PlugCore::ParameterDisplay& display, const ParameterUnits& units,
                    const PlugCore::DisplaySamples& samples, float displayValue, float& normalized);
 
 }  // namespace FormatCore

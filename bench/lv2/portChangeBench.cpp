@@ -21,6 +21,7 @@ struct Product {
         FormatCore::PlugDisplay display(*plug, 0);
         PlugCore::sampleDisplay(display, *samples);
         port = FormatCore::describeParameter(*plug, 0, *samples, 0.0f);
+        table = std::make_unique<FormatCore::ValueTable>(*plug, 0, port, *samples);
         plug->setSampleRate(48000.0f);
         plug->setBlockSize(512);
         plug->resume();
@@ -28,6 +29,7 @@ struct Product {
     std::unique_ptr<PlugCore::Plug> plug;
     std::unique_ptr<PlugCore::DisplaySamples> samples;
     FormatCore::ParameterUnits port;
+    std::unique_ptr<FormatCore::ValueTable> table;
 };
 
 Product& product() {
@@ -46,6 +48,18 @@ void BM_PortChange(benchmark::State& state) {
     }
 }
 BENCHMARK(BM_PortChange);
+
+// The same moves answered by the table the audio thread asks.
+void BM_PortChangeTable(benchmark::State& state) {
+    Product& p = product();
+    float v = 0.0f, normalized = 0.0f;
+    for (auto _ : state) {
+        v = v >= 19.9f ? 0.0f : v + 0.037f;
+        p.table->normalizedFor(v, normalized);
+        benchmark::DoNotOptimize(normalized);
+    }
+}
+BENCHMARK(BM_PortChangeTable);
 
 void BM_Block512(benchmark::State& state) {
     Product& p = product();

@@ -19,8 +19,8 @@ using lv2test::Instance;
 using lv2test::StoredState;
 using lv2test::UridMap;
 
-#define REQUIRE_BUNDLE() \
-    if (!lv2test::descriptor()) GTEST_SKIP() << "no LV2 binary at " ORVALT_LV2_BINARY
+// The binary is built with the test: missing, it is a fault, not a skip.
+#define REQUIRE_BUNDLE() ASSERT_NE(lv2test::descriptor(), nullptr) << "no LV2 binary at " ORVALT_LV2_BINARY
 
 const std::string kChunkKey = "http://www.quillmarsh.com/lv2/Orvalt#chunk";
 
@@ -91,6 +91,24 @@ TEST(Lv2Ports, GiveTheRenderersFloatForEveryValue) {
         ASSERT_TRUE(FormatCore::normalizedFor(*plug, index, port, *samples, port.maximum + 100.0f, v));
         EXPECT_EQ(v, render::valueForText(*hosted, index, port.maximum == 0.0f ? "0" : std::to_string(port.maximum)));
         EXPECT_FALSE(FormatCore::normalizedFor(*plug, index, port, *samples, NAN, v));
+
+        // The audio thread's table answers every value exactly as the search
+        // does: a dense grid, the floats around every hundredth, the ends and beyond.
+        const FormatCore::ValueTable table(*plug, index, port, *samples);
+        std::vector<float> values{-0.0f, 0.0f, INFINITY, -INFINITY, port.minimum, port.maximum,
+                                  std::nextafter(port.minimum, -1e9f), std::nextafter(port.maximum, 1e9f)};
+        const float span = port.maximum - port.minimum;
+        for (int k = 0; k <= 3001; ++k) values.push_back(port.minimum + span * static_cast<float>(k) / 3001.0f);
+        for (int k = 0; k <= static_cast<int>(span * 100.0f); ++k) {
+            const float hundredth = static_cast<float>(port.minimum + k / 100.0);
+            for (float v : {std::nextafter(hundredth, -1e9f), hundredth, std::nextafter(hundredth, 1e9f)}) values.push_back(v);
+        }
+        for (float value : values) {
+            float searched = -1.0f, looked = -2.0f;
+            const bool found = FormatCore::normalizedFor(*plug, index, port, *samples, value, searched);
+            ASSERT_EQ(table.normalizedFor(value, looked), found) << c.name << " " << value;
+            if (found) ASSERT_EQ(std::memcmp(&searched, &looked, sizeof(float)), 0) << c.name << " " << value << ": " << searched << " " << looked;
+        }
     }
     for (const char* name : {"warm", "clip", "makeup"}) {
         const int index = render::findParameter(*hosted, name);
@@ -103,6 +121,8 @@ TEST(Lv2Ports, GiveTheRenderersFloatForEveryValue) {
             float v = -1.0f;
             ASSERT_TRUE(FormatCore::normalizedFor(*plug, index, port, *samples, portValue, v));
             EXPECT_EQ(v, render::valueForText(*hosted, index, text)) << name << " port " << portValue;
+            ASSERT_TRUE(FormatCore::ValueTable(*plug, index, port, *samples).normalizedFor(portValue, v));
+            EXPECT_EQ(v, render::valueForText(*hosted, index, text)) << name << " table " << portValue;
         }
     }
     EXPECT_EQ(compared, 4 * 40 + 9 + 7 + 6 + 6);
@@ -125,6 +145,15 @@ TEST(Lv2Instance, ProcessesWithoutAnyHostFeatureAndReportsItsLatencyFromTheFirst
     StoredState state;
     EXPECT_EQ(o.save(state), LV2_STATE_ERR_NO_FEATURE);
     EXPECT_EQ(o.restore(state), LV2_STATE_ERR_NO_FEATURE);
+}
+
+// A rate the chain is not made for is refused at instantiation: a NaN or
+// negative one would make the settle at activation endless, a huge one take minutes.
+TEST(Lv2Instance, RefusesRatesTheChainCannotServe) {
+    REQUIRE_BUNDLE();
+    for (double rate : {double(NAN), -44100.0, 0.0, 999.0, 1.0e9, double(INFINITY)})
+        EXPECT_FALSE(Instance(nullptr, rate, false).valid()) << rate;
+    for (double rate : {1000.0, 8000.0, 384000.0}) EXPECT_TRUE(Instance(nullptr, rate, false).valid()) << rate;
 }
 
 // Hosts run blocks of any length, including none and more than the wrapper's
@@ -243,6 +272,12 @@ TEST(Lv2State, IsTheVstBankChunkAndRefusesDamagedOrForeignOnesWithoutChangingAny
     for (const auto& r : refused) {
         EXPECT_EQ(fresh.restore(r.state), r.status) << r.what;
         EXPECT_EQ(chunkOf(fresh, map), before) << r.what;
+    }
+    // Every cut of the bank, on a record boundary or not, is refused whole.
+    for (size_t n = 0; n < saved.size(); ++n) {
+        ASSERT_EQ(fresh.restore(withBytes(std::vector<uint8_t>(saved.begin(), saved.begin() + n), chunkType)),
+                  LV2_STATE_ERR_UNKNOWN) << "cut at " << n;
+        ASSERT_EQ(chunkOf(fresh, map), before) << "cut at " << n;
     }
     EXPECT_EQ(fresh.restore(withBytes(saved, chunkType)), LV2_STATE_SUCCESS);
     EXPECT_EQ(chunkOf(fresh, map), saved);
