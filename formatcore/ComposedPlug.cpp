@@ -44,8 +44,15 @@ std::unique_ptr<ComposedPlug> ComposedPlug::create(double rate) {
             PlugCore::sampleDisplay(display, self->displays[static_cast<size_t>(i)]);
             self->units.push_back(
                 describeParameter(plug, i, self->displays[static_cast<size_t>(i)], plug.getParameter(i)));
-            self->tables.emplace_back(plug, i, self->units.back(), self->displays[static_cast<size_t>(i)]);
         }
+        // The tables read the whole display, the same for every instance: one per process.
+        static const std::vector<ValueTable> tables = [&] {
+            std::vector<ValueTable> built;
+            for (int32_t i = 0; i < count; ++i)
+                built.emplace_back(plug, i, self->units[static_cast<size_t>(i)], self->displays[static_cast<size_t>(i)]);
+            return built;
+        }();
+        self->tables = &tables;
         self->toldKeys.assign(static_cast<size_t>(count), INT32_MIN);
 
         const uint32_t lamps = FormatCore::lampCount(plug.productInfo());
@@ -207,7 +214,7 @@ bool ComposedPlug::setDisplayValue(int32_t index, float displayValue) {
 
 bool ComposedPlug::normalizedForDisplay(int32_t index, float displayValue, float& value) const {
     if (index < 0 || index >= parameterCount()) return false;
-    return tables[static_cast<size_t>(index)].normalizedFor(displayValue, value);
+    return (*tables)[static_cast<size_t>(index)].normalizedFor(displayValue, value);
 }
 
 float ComposedPlug::displayForNormalized(int32_t index, float value) const {

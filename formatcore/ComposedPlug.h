@@ -135,7 +135,7 @@ private:
 
     std::vector<ParameterUnits> units;
     std::vector<PlugCore::DisplaySamples> displays;
-    std::vector<ValueTable> tables;
+    const std::vector<ValueTable>* tables = nullptr;  // shared by the process's instances
     std::vector<float> lampLevels;
 
     // What was last handed on: each parameter's key and the learn target
