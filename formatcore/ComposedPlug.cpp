@@ -81,16 +81,7 @@ std::unique_ptr<ComposedPlug> ComposedPlug::create(double rate) {
 ComposedPlug::~ComposedPlug() = default;
 
 void ComposedPlug::activate() {
-    plug->resume();
-    // The chain starts as if long running with these settings: its smoothers
-    // reach their targets on silence, the same settling the renderer does.
-    float silence[kPieceFrames] = {};
-    float scratch[2][kPieceFrames];
-    float* in[2] = {silence, silence};
-    float* out[2] = {scratch[0], scratch[1]};
-    const auto total = static_cast<uint64_t>(std::ceil(kSettleSeconds * rate));
-    for (uint64_t done = 0; done < total; done += kPieceFrames)
-        plug->processReplacing(in, out, static_cast<VstInt32>(std::min<uint64_t>(kPieceFrames, total - done)));
+    plug->switchOn();  // settled on the current values, as a host's switch on
     for (auto& channel : dry) std::fill(channel.begin(), channel.end(), 0.0);
     bypassMix = bypassTarget;
     if (lampBlock) lampBlock->sharedTaken.store(true, std::memory_order_release);  // ready for the first levels

@@ -31,8 +31,6 @@ public:
     static constexpr uint32_t kPieceFrames = 1024;
     // MIDI events taken per process call; later ones in the same call are dropped.
     static constexpr int kMaxEvents = 512;
-    // Seconds of silence the chain plays at activation to settle on its settings.
-    static constexpr double kSettleSeconds = 5.0;
 
     // The rates the chain is designed for; others are refused.
     static constexpr double kMinimumRate = 1000.0;
@@ -44,8 +42,8 @@ public:
     ComposedPlug(const ComposedPlug&) = delete;
     ComposedPlug& operator=(const ComposedPlug&) = delete;
 
-    // [UI thread] Switches the product on and lets it settle on the current
-    // values; the bypass stands where setBypass put it, without a fade.
+    // [UI thread] Switches the product on, settled on the current values
+    // (PlugCore::Plug::switchOn); the bypass stands where setBypass put it, without a fade.
     void activate();
     void deactivate();
 

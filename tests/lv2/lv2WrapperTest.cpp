@@ -12,6 +12,7 @@
 #include "plugcore/productEntry.h"
 #include "tests/lv2/lv2TestSupport.h"
 #include "tools/render/parameterValues.h"
+#include "tools/render/renderEngine.h"
 
 namespace {
 
@@ -145,6 +146,49 @@ TEST(Lv2Instance, ProcessesWithoutAnyHostFeatureAndReportsItsLatencyFromTheFirst
     StoredState state;
     EXPECT_EQ(o.save(state), LV2_STATE_ERR_NO_FEATURE);
     EXPECT_EQ(o.restore(state), LV2_STATE_ERR_NO_FEATURE);
+}
+
+// A host that switches the VST on before each render (as an editor's Apply
+// does) gets the renderer's samples from the first frame, every time: the
+// edition settles on its settings at switch on, as the LV2 and the renderer do.
+TEST(VstEdition, SoundsLikeTheRendererFromTheFirstFrameAfterEachSwitchOn) {
+    std::string error;
+    auto library = vsthost::Library::load(ORVALT_PLUGIN_PATH, error);
+    ASSERT_TRUE(library) << error;
+    constexpr int kFrames = 2048, kBlock = 512;
+    render::AudioData input, rendered;
+    input.resize(kFrames);
+    std::mt19937 random(3);
+    std::uniform_real_distribution<float> noise(-0.5f, 0.5f);
+    for (auto& channel : input.channel)
+        for (double& x : channel) x = noise(random);
+    auto renderer = vsthost::Plugin::create(library, nullptr, error);
+    ASSERT_TRUE(renderer) << error;
+    render::valueForText(*renderer, 0, "6");  // input +6 dB
+    renderer->prepare(44100.0f, kBlock);
+    render::renderThrough(*renderer, input, rendered, {});
+
+    auto vst = vsthost::Plugin::create(library, nullptr, error);
+    ASSERT_TRUE(vst) << error;
+    render::valueForText(*vst, 0, "6");
+    vst->configure(44100.0f, kBlock);
+    std::vector<float> in[2], out[2];
+    for (int c = 0; c < 2; ++c) {
+        in[c].assign(input.channel[c].begin(), input.channel[c].end());
+        out[c].assign(kFrames, 0.0f);
+    }
+    for (int round = 0; round < 2; ++round) {
+        vst->switchOn();
+        for (int at = 0; at < kFrames; at += kBlock) {
+            float* inputs[2] = {in[0].data() + at, in[1].data() + at};
+            float* outputs[2] = {out[0].data() + at, out[1].data() + at};
+            ASSERT_TRUE(vst->processReplacing(inputs, outputs, kBlock));
+        }
+        vst->switchOff();
+        for (int c = 0; c < 2; ++c)
+            for (int i = 0; i < kFrames; ++i)
+                ASSERT_EQ(out[c][i], static_cast<float>(rendered.channel[c][i])) << "round " << round << " frame " << i;
+    }
 }
 
 // A rate the chain is not made for is refused at instantiation: a NaN or
