@@ -34,7 +34,7 @@ public:
         texts.push_back(first);
         split(0, first, last, end);
     }
-    // The recorded text, as the display would write it into `size` bytes.
+    // [UI thread] The recorded text, as the display would write it into `size` bytes.
     void text(float value, char* out, size_t size) override {
         const auto k = static_cast<size_t>(std::upper_bound(starts.begin(), starts.end(), value) - starts.begin());
         const Text& t = texts[k == 0 ? 0 : k - 1];
