@@ -73,6 +73,15 @@ void BM_Block512(benchmark::State& state) {
 }
 BENCHMARK(BM_Block512);
 
+// What switching on costs the host's UI thread: the resume and the settle on
+// five seconds of silence, at a common rate and the highest the tests use.
+void BM_SwitchOn(benchmark::State& state) {
+    Product& p = product();
+    p.plug->setSampleRate(static_cast<float>(state.range(0)));
+    for (auto _ : state) p.plug->switchOn();
+}
+BENCHMARK(BM_SwitchOn)->Arg(44100)->Arg(384000)->Unit(benchmark::kMillisecond);
+
 }  // namespace
 
 BENCHMARK_MAIN();
