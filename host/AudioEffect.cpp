@@ -129,7 +129,7 @@ VstIntPtr AudioEffect::dispatcher(VstInt32 opcode, VstInt32 index, VstIntPtr val
             if (value == 0)
                 suspend();
             else
-                resume();
+                switchOn();
             return 0;
         case effEditGetRect:
             return (editor && ptr) ? (editor->getRect(static_cast<ERect**>(ptr)) ? 1 : 0) : 0;

@@ -38,6 +38,9 @@ public:
     virtual void close() {}
     virtual void suspend() {}
     virtual void resume() {}
+    // What the host's switch on (effMainsChanged 1) does: resume, and anything
+    // else a plug-in does before its first block.
+    virtual void switchOn() { resume(); }
     virtual void setSampleRate(float rate) { sampleRate = rate; }
     virtual void setBlockSize(VstInt32 size) { blockSize = size; }
 

@@ -100,5 +100,27 @@ inline Verdict check(const uint8_t* bytes, size_t size, const char* ownName) {
     });
 }
 
+// A whole bank as writeChunk writes it: a record for every program, the
+// current program, then every parameter's value and mapping. A bank cut short
+// on a record boundary still checks whole above, but lacks some of these.
+inline bool completeBank(const uint8_t* bytes, size_t size, uint32_t parameters, uint32_t programs) {
+    if (checkHeader(bytes, size) != Verdict::whole || parameters > kMaxIndexed || programs > kMaxIndexed) return false;
+    bool program[kMaxIndexed] = {}, value[kMaxIndexed] = {}, mapping[kMaxIndexed] = {};
+    bool current = false;
+    const Verdict verdict = walkRecords(bytes, size, [&](uint8_t tag, const uint8_t* body) {
+        if (tag == tagProgram) program[body[0]] = true;
+        if (tag == tagCurrentProgram) current = true;
+        if (tag == tagValue && current) value[body[0]] = true;  // the live values follow the programs
+        if (tag == tagMapping) mapping[body[0]] = true;
+        return Verdict::whole;
+    });
+    if (verdict != Verdict::whole || !current) return false;
+    for (uint32_t p = 0; p < programs; ++p)
+        if (!program[p]) return false;
+    for (uint32_t i = 0; i < parameters; ++i)
+        if (!value[i] || !mapping[i]) return false;
+    return true;
+}
+
 }  // namespace chunk
 }  // namespace PlugCore

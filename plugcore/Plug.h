@@ -91,6 +91,15 @@ public:
     void setSampleRate(float rate) final;
     void setBlockSize(VstInt32 size) final;
     void resume() final;
+    // [UI thread, suspended] Switch on, for a host and every composed format:
+    // resume, then settle, so that the first block sounds as after a long run
+    // with the current values (the same bits the renderer gives from its first frame).
+    void switchOn() final;
+    // [UI thread, suspended] Plays kSettleSeconds of silence through the chain
+    // and discards it: the parameter smoothers reach their targets, the signal
+    // state stays cleared. Parameter changes while running still glide.
+    void settle();
+    static constexpr double kSettleSeconds = 5.0;
     // [audio thread, resumed] No allocation, lock or wait, with one stated
     // exception: a host that never sent a block size gets the buffers allocated
     // in a process call, tried once per resume. A zero-length call handles its

@@ -4,6 +4,7 @@
 // pieces of at most that size, so hosts that send longer blocks (offline
 // bounces) get exactly what announced-size blocks would give.
 #include <algorithm>
+#include <cmath>
 #include <cstdint>
 #include <new>
 
@@ -66,6 +67,29 @@ void Plug::resume() {
     lazyAllocationSpent = false;  // switching on again may find the memory that was missing
     resetState();
     setInitialDelay(getLatency());
+}
+
+void Plug::switchOn() {
+    resume();
+    settle();
+}
+
+void Plug::settle() {
+    // The slowest smoother reaches its target to the last bit within 3.7 s at any
+    // rate the chain runs at; below 1 kHz it keeps 1 kHz's coefficients, hence
+    // the floor, and above 10 MHz those of 10 MHz, hence the ceiling. A rate that
+    // is no rate is run as 44.1 kHz.
+    constexpr double kMinimumFrames = 5000.0, kMaximumFrames = 5.0e7;
+    const double rate = sampleRate > 0.0f && sampleRate <= 1.0e12f ? sampleRate : 44100.0;
+    const auto total = static_cast<uint64_t>(std::clamp(std::ceil(kSettleSeconds * rate), kMinimumFrames, kMaximumFrames));
+    if (!planarBlock) allocateBuffers(blockSize > 0 ? blockSize : 1024);
+    if (!planarBlock) return;  // no memory: the chain glides from its cleared state
+    for (VstInt32 k = 0; k < kChannels; ++k) std::fill(inputBuffers[k], inputBuffers[k] + bufferFrames, 0.0);
+    for (uint64_t done = 0; done < total; done += static_cast<uint64_t>(bufferFrames)) {
+        cookPending = true;
+        runSubBlock(outputBuffers, 0, static_cast<VstInt32>(std::min<uint64_t>(bufferFrames, total - done)));
+    }
+    beatPosition = 0.0;
 }
 
 VstInt32 Plug::processEvents(VstEvents* events) {

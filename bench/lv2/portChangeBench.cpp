@@ -18,16 +18,18 @@ struct Product {
         setenv("XDG_CONFIG_HOME", "/nonexistent-orvalt-bench", 1);  // no user defaults
         plug.reset(PlugCore::createPlug(nullptr));
         samples = std::make_unique<PlugCore::DisplaySamples>();
-        Lv2Format::PlugDisplay display(*plug, 0);
+        FormatCore::PlugDisplay display(*plug, 0);
         PlugCore::sampleDisplay(display, *samples);
-        port = Lv2Format::describeParameter(*plug, 0, *samples, 0.0f);
+        port = FormatCore::describeParameter(*plug, 0, *samples, 0.0f);
+        table = std::make_unique<FormatCore::ValueTable>(*plug, 0, port, *samples);
         plug->setSampleRate(48000.0f);
         plug->setBlockSize(512);
         plug->resume();
     }
     std::unique_ptr<PlugCore::Plug> plug;
     std::unique_ptr<PlugCore::DisplaySamples> samples;
-    Lv2Format::ControlPort port;
+    FormatCore::ParameterUnits port;
+    std::unique_ptr<FormatCore::ValueTable> table;
 };
 
 Product& product() {
@@ -41,11 +43,23 @@ void BM_PortChange(benchmark::State& state) {
     float v = 0.0f, normalized = 0.0f;
     for (auto _ : state) {
         v = v >= 19.9f ? 0.0f : v + 0.037f;
-        Lv2Format::normalizedFor(*p.plug, 0, p.port, *p.samples, v, normalized);
+        FormatCore::normalizedFor(*p.plug, 0, p.port, *p.samples, v, normalized);
         benchmark::DoNotOptimize(normalized);
     }
 }
 BENCHMARK(BM_PortChange);
+
+// The same moves answered by the table the audio thread asks.
+void BM_PortChangeTable(benchmark::State& state) {
+    Product& p = product();
+    float v = 0.0f, normalized = 0.0f;
+    for (auto _ : state) {
+        v = v >= 19.9f ? 0.0f : v + 0.037f;
+        p.table->normalizedFor(v, normalized);
+        benchmark::DoNotOptimize(normalized);
+    }
+}
+BENCHMARK(BM_PortChangeTable);
 
 void BM_Block512(benchmark::State& state) {
     Product& p = product();
@@ -58,6 +72,15 @@ void BM_Block512(benchmark::State& state) {
     }
 }
 BENCHMARK(BM_Block512);
+
+// What switching on costs the host's UI thread: the resume and the settle on
+// five seconds of silence, at a common rate and the highest the tests use.
+void BM_SwitchOn(benchmark::State& state) {
+    Product& p = product();
+    p.plug->setSampleRate(static_cast<float>(state.range(0)));
+    for (auto _ : state) p.plug->switchOn();
+}
+BENCHMARK(BM_SwitchOn)->Arg(44100)->Arg(384000)->Unit(benchmark::kMillisecond);
 
 }  // namespace
 

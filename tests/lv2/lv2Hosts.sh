@@ -62,7 +62,7 @@ apply)
 |
 --set warm=on|-c warm 1
 --set warm=on --set input=6.1 --set limit=-3.25 --set bass=4 --set makeup=on|-c warm 1 -c input 6.1 -c limit -3.25 -c bass 4 -c makeup 1
---set clip=off --set drive=-6.02|-c clip 0 -c drive -6.02
+--set warm=on --set clip=off --set drive=-6.02|-c warm 1 -c clip 0 -c drive -6.02
 SETTINGS
   ;;
 *) echo "usage: $0 schema|info|apply BUNDLE RENDERER"; exit 2 ;;

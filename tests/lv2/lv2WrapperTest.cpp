@@ -12,6 +12,7 @@
 #include "plugcore/productEntry.h"
 #include "tests/lv2/lv2TestSupport.h"
 #include "tools/render/parameterValues.h"
+#include "tools/render/renderEngine.h"
 
 namespace {
 
@@ -19,8 +20,8 @@ using lv2test::Instance;
 using lv2test::StoredState;
 using lv2test::UridMap;
 
-#define REQUIRE_BUNDLE() \
-    if (!lv2test::descriptor()) GTEST_SKIP() << "no LV2 binary at " ORVALT_LV2_BINARY
+// The binary is built with the test: missing, it is a fault, not a skip.
+#define REQUIRE_BUNDLE() ASSERT_NE(lv2test::descriptor(), nullptr) << "no LV2 binary at " ORVALT_LV2_BINARY
 
 const std::string kChunkKey = "http://www.quillmarsh.com/lv2/Orvalt#chunk";
 
@@ -67,10 +68,10 @@ TEST(Lv2Ports, GiveTheRenderersFloatForEveryValue) {
     for (const Case& c : cases) {
         const int index = render::findParameter(*hosted, c.name);
         auto samples = std::make_unique<PlugCore::DisplaySamples>();
-        Lv2Format::PlugDisplay display(*plug, index);
+        FormatCore::PlugDisplay display(*plug, index);
         PlugCore::sampleDisplay(display, *samples);
-        const Lv2Format::ControlPort port = Lv2Format::describeParameter(*plug, index, *samples, 0.0f);
-        ASSERT_EQ(port.kind, Lv2Format::ControlPort::number) << c.name;
+        const FormatCore::ParameterUnits port = FormatCore::describeParameter(*plug, index, *samples, 0.0f);
+        ASSERT_EQ(port.kind, FormatCore::ParameterUnits::number) << c.name;
         std::vector<std::string> typed(c.typed.begin(), c.typed.end());
         std::uniform_real_distribution<float> anywhere(port.minimum, port.maximum);
         for (int k = 0; k < 40; ++k) {  // any float a host may send, as its shortest text
@@ -81,28 +82,48 @@ TEST(Lv2Ports, GiveTheRenderersFloatForEveryValue) {
         for (const std::string& text : typed) {
             const float rendered = render::valueForText(*hosted, index, text);
             float fromPort = -1.0f;
-            ASSERT_TRUE(Lv2Format::normalizedFor(*plug, index, port, *samples, std::strtof(text.c_str(), nullptr), fromPort));
+            ASSERT_TRUE(FormatCore::normalizedFor(*plug, index, port, *samples, std::strtof(text.c_str(), nullptr), fromPort));
             EXPECT_EQ(std::memcmp(&rendered, &fromPort, sizeof(float)), 0)
                 << c.name << "=" << text << ": renderer " << rendered << ", port " << fromPort;
             ++compared;
         }
         // Out of range clamps to the ends; NaN changes nothing.
         float v = -1.0f;
-        ASSERT_TRUE(Lv2Format::normalizedFor(*plug, index, port, *samples, port.maximum + 100.0f, v));
+        ASSERT_TRUE(FormatCore::normalizedFor(*plug, index, port, *samples, port.maximum + 100.0f, v));
         EXPECT_EQ(v, render::valueForText(*hosted, index, port.maximum == 0.0f ? "0" : std::to_string(port.maximum)));
-        EXPECT_FALSE(Lv2Format::normalizedFor(*plug, index, port, *samples, NAN, v));
+        EXPECT_FALSE(FormatCore::normalizedFor(*plug, index, port, *samples, NAN, v));
+
+        // The audio thread's table answers every value exactly as the search
+        // does: a dense grid, the floats around every hundredth, the ends and beyond.
+        const FormatCore::ValueTable table(*plug, index, port, *samples);
+        std::vector<float> values{-0.0f, 0.0f, INFINITY, -INFINITY, port.minimum, port.maximum,
+                                  std::nextafter(port.minimum, -1e9f), std::nextafter(port.maximum, 1e9f)};
+        const float span = port.maximum - port.minimum;
+        for (int k = 0; k <= 3001; ++k) values.push_back(port.minimum + span * static_cast<float>(k) / 3001.0f);
+        for (int k = 0; k <= static_cast<int>(span * 100.0f); ++k) {
+            const float hundredth = static_cast<float>(port.minimum + k / 100.0);
+            for (float v : {std::nextafter(hundredth, -1e9f), hundredth, std::nextafter(hundredth, 1e9f)}) values.push_back(v);
+        }
+        for (float value : values) {
+            float searched = -1.0f, looked = -2.0f;
+            const bool found = FormatCore::normalizedFor(*plug, index, port, *samples, value, searched);
+            ASSERT_EQ(table.normalizedFor(value, looked), found) << c.name << " " << value;
+            if (found) ASSERT_EQ(std::memcmp(&searched, &looked, sizeof(float)), 0) << c.name << " " << value << ": " << searched << " " << looked;
+        }
     }
     for (const char* name : {"warm", "clip", "makeup"}) {
         const int index = render::findParameter(*hosted, name);
         auto samples = std::make_unique<PlugCore::DisplaySamples>();
-        Lv2Format::PlugDisplay display(*plug, index);
+        FormatCore::PlugDisplay display(*plug, index);
         PlugCore::sampleDisplay(display, *samples);
-        const Lv2Format::ControlPort port = Lv2Format::describeParameter(*plug, index, *samples, 0.0f);
-        ASSERT_EQ(port.kind, Lv2Format::ControlPort::toggle) << name;
+        const FormatCore::ParameterUnits port = FormatCore::describeParameter(*plug, index, *samples, 0.0f);
+        ASSERT_EQ(port.kind, FormatCore::ParameterUnits::toggle) << name;
         for (auto [portValue, text] : {std::pair{1.0f, "on"}, {0.0f, "off"}, {0.5f, "on"}, {-1.0f, "off"}}) {
             float v = -1.0f;
-            ASSERT_TRUE(Lv2Format::normalizedFor(*plug, index, port, *samples, portValue, v));
+            ASSERT_TRUE(FormatCore::normalizedFor(*plug, index, port, *samples, portValue, v));
             EXPECT_EQ(v, render::valueForText(*hosted, index, text)) << name << " port " << portValue;
+            ASSERT_TRUE(FormatCore::ValueTable(*plug, index, port, *samples).normalizedFor(portValue, v));
+            EXPECT_EQ(v, render::valueForText(*hosted, index, text)) << name << " table " << portValue;
         }
     }
     EXPECT_EQ(compared, 4 * 40 + 9 + 7 + 6 + 6);
@@ -125,6 +146,58 @@ TEST(Lv2Instance, ProcessesWithoutAnyHostFeatureAndReportsItsLatencyFromTheFirst
     StoredState state;
     EXPECT_EQ(o.save(state), LV2_STATE_ERR_NO_FEATURE);
     EXPECT_EQ(o.restore(state), LV2_STATE_ERR_NO_FEATURE);
+}
+
+// A host that switches the VST on before each render (as an editor's Apply
+// does) gets the renderer's samples from the first frame, every time: the
+// edition settles on its settings at switch on, as the LV2 and the renderer do.
+TEST(VstEdition, SoundsLikeTheRendererFromTheFirstFrameAfterEachSwitchOn) {
+    std::string error;
+    auto library = vsthost::Library::load(ORVALT_PLUGIN_PATH, error);
+    ASSERT_TRUE(library) << error;
+    constexpr int kFrames = 2048, kBlock = 512;
+    render::AudioData input, rendered;
+    input.resize(kFrames);
+    std::mt19937 random(3);
+    std::uniform_real_distribution<float> noise(-0.5f, 0.5f);
+    for (auto& channel : input.channel)
+        for (double& x : channel) x = noise(random);
+    auto renderer = vsthost::Plugin::create(library, nullptr, error);
+    ASSERT_TRUE(renderer) << error;
+    render::valueForText(*renderer, 0, "6");  // input +6 dB
+    renderer->prepare(44100.0f, kBlock);
+    render::renderThrough(*renderer, input, rendered, {});
+
+    auto vst = vsthost::Plugin::create(library, nullptr, error);
+    ASSERT_TRUE(vst) << error;
+    render::valueForText(*vst, 0, "6");
+    vst->configure(44100.0f, kBlock);
+    std::vector<float> in[2], out[2];
+    for (int c = 0; c < 2; ++c) {
+        in[c].assign(input.channel[c].begin(), input.channel[c].end());
+        out[c].assign(kFrames, 0.0f);
+    }
+    for (int round = 0; round < 2; ++round) {
+        vst->switchOn();
+        for (int at = 0; at < kFrames; at += kBlock) {
+            float* inputs[2] = {in[0].data() + at, in[1].data() + at};
+            float* outputs[2] = {out[0].data() + at, out[1].data() + at};
+            ASSERT_TRUE(vst->processReplacing(inputs, outputs, kBlock));
+        }
+        vst->switchOff();
+        for (int c = 0; c < 2; ++c)
+            for (int i = 0; i < kFrames; ++i)
+                ASSERT_EQ(out[c][i], static_cast<float>(rendered.channel[c][i])) << "round " << round << " frame " << i;
+    }
+}
+
+// A rate the chain is not made for is refused at instantiation: a NaN or
+// negative one would make the settle at activation endless, a huge one take minutes.
+TEST(Lv2Instance, RefusesRatesTheChainCannotServe) {
+    REQUIRE_BUNDLE();
+    for (double rate : {double(NAN), -44100.0, 0.0, 999.0, 1.0e9, double(INFINITY)})
+        EXPECT_FALSE(Instance(nullptr, rate, false).valid()) << rate;
+    for (double rate : {1000.0, 8000.0, 384000.0}) EXPECT_TRUE(Instance(nullptr, rate, false).valid()) << rate;
 }
 
 // Hosts run blocks of any length, including none and more than the wrapper's
@@ -243,6 +316,12 @@ TEST(Lv2State, IsTheVstBankChunkAndRefusesDamagedOrForeignOnesWithoutChangingAny
     for (const auto& r : refused) {
         EXPECT_EQ(fresh.restore(r.state), r.status) << r.what;
         EXPECT_EQ(chunkOf(fresh, map), before) << r.what;
+    }
+    // Every cut of the bank, on a record boundary or not, is refused whole.
+    for (size_t n = 0; n < saved.size(); ++n) {
+        ASSERT_EQ(fresh.restore(withBytes(std::vector<uint8_t>(saved.begin(), saved.begin() + n), chunkType)),
+                  LV2_STATE_ERR_UNKNOWN) << "cut at " << n;
+        ASSERT_EQ(chunkOf(fresh, map), before) << "cut at " << n;
     }
     EXPECT_EQ(fresh.restore(withBytes(saved, chunkType)), LV2_STATE_SUCCESS);
     EXPECT_EQ(chunkOf(fresh, map), saved);
