@@ -5,6 +5,7 @@
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
+#include <new>
 
 #include "plugcore/valueText.h"
 #include "vst3/streamBytes.h"
@@ -25,20 +26,26 @@ Vst3::int32 midiSlot(Vst3::ParamID id) {
 }  // namespace
 
 Vst3Controller* Vst3Controller::create() {
+    Vst3Controller* self = new (std::nothrow) Vst3Controller;
+    if (!self) return nullptr;
     try {
-        std::unique_ptr<Vst3Controller> self(new Vst3Controller);
         self->core = FormatCore::ComposedPlug::create(44100.0);
-        if (!self->core) return nullptr;
-        for (Vst3::int32 i = 0; i < self->productCount(); ++i) self->defaults.push_back(self->core->normalized(i));
-        self->midiValues[kControllerCount] = 0.5;  // pitch bend at rest
-        return self.release();
+        for (Vst3::int32 i = 0; self->core && i < self->productCount(); ++i)
+            self->defaults.push_back(self->core->normalized(i));
     } catch (...) {
+        self->core.reset();
+    }
+    if (!self->core) {
+        self->release();
         return nullptr;
     }
+    self->midiValues[kControllerCount] = 0.5;  // pitch bend at rest
+    return self;
 }
 
 Vst3Controller::~Vst3Controller() {
     if (componentHandler) componentHandler->release();
+    dropLink();
 }
 
 Vst3::tresult Vst3Controller::queryInterface(const Vst3::TUID iid, void** obj) {
@@ -60,6 +67,7 @@ Vst3::tresult Vst3Controller::initialize(Vst3::FUnknown*) { return Vst3::kResult
 
 Vst3::tresult Vst3Controller::terminate() {
     setComponentHandler(nullptr);
+    dropLink();
     peer = nullptr;
     return Vst3::kResultOk;
 }
@@ -260,17 +268,24 @@ Vst3::tresult Vst3Controller::setComponentHandler(Vst3::IComponentHandler* handl
     return Vst3::kResultOk;
 }
 
-Vst3::IPlugView* Vst3Controller::createView(Vst3::FIDString) { return nullptr; }
-
 Vst3::tresult Vst3Controller::connect(Vst3::IConnectionPoint* other) {
     if (!other) return Vst3::kInvalidArgument;
     if (peer) return Vst3::kResultFalse;
     peer = other;
+    void* found = nullptr;
+    if (other->queryInterface(IProcessorLink::iid.bytes, &found) == Vst3::kResultOk && found)
+        link = static_cast<IProcessorLink*>(found);
     return Vst3::kResultOk;
+}
+
+void Vst3Controller::dropLink() {
+    if (link) link->release();
+    link = nullptr;
 }
 
 Vst3::tresult Vst3Controller::disconnect(Vst3::IConnectionPoint* other) {
     if (!other || other != peer) return Vst3::kInvalidArgument;
+    dropLink();
     peer = nullptr;
     return Vst3::kResultOk;
 }

@@ -11,6 +11,11 @@
 #include "formatcore/ComposedPlug.h"
 #include "vst3/comSupport.h"
 #include "vst3/parameterIds.h"
+#include "vst3/processorLink.h"
+
+namespace PlugEdit {
+class Edit;
+}
 
 namespace Vst3Format {
 
@@ -80,6 +85,9 @@ public:
     FormatCore::ComposedPlug& model() { return *core; }
     // The host's handler, null before the host gives one.
     Vst3::IComponentHandler* handler() const { return componentHandler; }
+    // [UI thread] The open editor's periodic work: the processor's lamps and
+    // learn state in, the editor's learn requests out, then its idle.
+    void pumpEditor(PlugEdit::Edit& editor);
 
 private:
     Vst3Controller() = default;
@@ -90,12 +98,16 @@ private:
     bool textOf(Vst3::ParamID id, double value, char* out, size_t size);
     bool valueOf(Vst3::ParamID id, const char* text, double& value);
     void selectProgram(Vst3::int32 program);
+    void dropLink();
 
     RefCount refs;
     std::unique_ptr<FormatCore::ComposedPlug> core;
     std::vector<float> defaults;  // each product parameter's normalized value before any state
     Vst3::IComponentHandler* componentHandler = nullptr;
     Vst3::IConnectionPoint* peer = nullptr;
+    IProcessorLink* link = nullptr;  // the processor in this process, when it answers
+    Vst3::int32 sentLearn = -1;      // the learn target the processor was last asked for
+    std::vector<Vst3::int32> knownKeys;  // the bindings as both sides last agreed
     double bypass = 0.0;
     double midiValues[kMidiParameterCount] = {};
 };

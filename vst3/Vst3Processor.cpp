@@ -11,13 +11,15 @@
 namespace Vst3Format {
 
 Vst3Processor* Vst3Processor::create() {
+    Vst3Processor* self = new (std::nothrow) Vst3Processor;
+    if (!self) return nullptr;
+    bool built = false;
     try {
-        std::unique_ptr<Vst3Processor> self(new Vst3Processor);
-        if (!self->rebuild(self->rate)) return nullptr;
-        return self.release();
+        built = self->rebuild(self->rate);
     } catch (...) {
-        return nullptr;
     }
+    if (!built) self->release();
+    return built ? self : nullptr;
 }
 
 Vst3Processor::~Vst3Processor() = default;
@@ -38,7 +40,7 @@ bool Vst3Processor::rebuild(double sampleRate) {
 Vst3::tresult Vst3Processor::queryInterface(const Vst3::TUID iid, void** obj) {
     if (!obj) return Vst3::kInvalidArgument;
     if (offer<Vst3::IComponent>(this, iid, obj) || offer<Vst3::IAudioProcessor>(this, iid, obj) ||
-        offer<Vst3::IConnectionPoint>(this, iid, obj))
+        offer<Vst3::IConnectionPoint>(this, iid, obj) || offer<IProcessorLink>(this, iid, obj))
         return Vst3::kResultOk;
     if (Vst3::sameIid(iid, Vst3::IPluginBase::iid) || Vst3::sameIid(iid, Vst3::FUnknown::iid)) {
         *obj = static_cast<Vst3::IComponent*>(this);
@@ -178,5 +180,16 @@ Vst3::tresult Vst3Processor::disconnect(Vst3::IConnectionPoint* other) {
 Vst3::tresult Vst3Processor::notify(Vst3::IMessage* message) {
     return message ? Vst3::kResultFalse : Vst3::kInvalidArgument;
 }
+
+Vst3::uint32 Vst3Processor::lampLevels(float* levels, Vst3::uint32 count) {
+    count = std::min<Vst3::uint32>({count, core->lampCount(), kMaxLamps});
+    for (Vst3::uint32 k = 0; k < count; ++k) levels[k] = lamps[k].load(std::memory_order_relaxed);
+    return count;
+}
+
+void Vst3Processor::requestLearn(Vst3::int32 index) { core->requestLearn(index); }
+void Vst3Processor::requestUnlearn(Vst3::int32 index) { core->requestUnlearn(index); }
+Vst3::int32 Vst3Processor::midiKey(Vst3::int32 index) { return core->midiKey(index); }
+Vst3::int32 Vst3Processor::learnTarget() { return core->learnTarget(); }
 
 }  // namespace Vst3Format

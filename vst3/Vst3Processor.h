@@ -4,15 +4,20 @@
 // bank chunk the VST 2 edition saves.
 #pragma once
 
+#include <atomic>
 #include <memory>
 
 #include "formatcore/ComposedPlug.h"
 #include "vst3/comSupport.h"
 #include "vst3/parameterIds.h"
+#include "vst3/processorLink.h"
 
 namespace Vst3Format {
 
-class Vst3Processor final : public Vst3::IComponent, public Vst3::IAudioProcessor, public Vst3::IConnectionPoint {
+class Vst3Processor final : public Vst3::IComponent,
+                            public Vst3::IAudioProcessor,
+                            public Vst3::IConnectionPoint,
+                            public IProcessorLink {
 public:
     // [UI thread] Null when the product cannot be built.
     static Vst3Processor* create();
@@ -56,6 +61,12 @@ public:
     Vst3::tresult VST3CALL disconnect(Vst3::IConnectionPoint* other) override;
     Vst3::tresult VST3CALL notify(Vst3::IMessage* message) override;
 
+    Vst3::uint32 VST3CALL lampLevels(float* levels, Vst3::uint32 count) override;
+    void VST3CALL requestLearn(Vst3::int32 index) override;
+    void VST3CALL requestUnlearn(Vst3::int32 index) override;
+    Vst3::int32 VST3CALL midiKey(Vst3::int32 index) override;
+    Vst3::int32 VST3CALL learnTarget() override;
+
     // Changes taken per process call; later ones in the same call are dropped.
     static constexpr int kMaxChanges = 1024;
 
@@ -81,6 +92,11 @@ private:
     bool active = false;
     bool processing = false;
     bool bypassed = false;  // the host's bypass parameter, as last applied
+
+    // The lamps as the last process call read them, for the editor.
+    static constexpr int kMaxLamps = 8;
+    std::atomic<float> lamps[kMaxLamps] = {};
+    float lampScratch[kMaxLamps] = {};
 
     Change changes[kMaxChanges];
     int changeCount = 0;

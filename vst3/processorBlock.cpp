@@ -144,6 +144,10 @@ Vst3::tresult Vst3Processor::process(Vst3::ProcessData& data) {
         at = until;
     } while (at < data.numSamples || next < changeCount);
 
+    if (core->lampCount() <= kMaxLamps) {
+        core->readLamps(lampScratch);
+        for (Vst3::uint32 k = 0; k < core->lampCount(); ++k) lamps[k].store(lampScratch[k], std::memory_order_relaxed);
+    }
     if (data.numOutputs > 0 && data.outputs && data.numSamples > 0) {
         Vst3::AudioBusBuffers& out = data.outputs[0];
         if (doubles && stereo<double>(data.outputs, data.numOutputs))
