@@ -75,7 +75,13 @@ Vst3::tresult Vst3Controller::terminate() {
 Vst3::tresult Vst3Controller::setComponentState(Vst3::IBStream* state) {
     std::vector<uint8_t> bytes;
     if (!readAll(state, bytes)) return Vst3::kInvalidArgument;
-    return core->restoreState(bytes.data(), bytes.size()) ? Vst3::kResultOk : Vst3::kResultFalse;
+    double bypassed = 0.0;
+    if (!core->restoreState(bytes.data(), bytes.size())) {
+        if (!takeBypassMark(bytes) || !core->restoreState(bytes.data(), bytes.size())) return Vst3::kResultFalse;
+        bypassed = 1.0;
+    }
+    bypass = bypassed;
+    return Vst3::kResultOk;
 }
 
 // Everything the controller keeps lives in the processor's state.
@@ -139,9 +145,7 @@ bool Vst3Controller::textOf(Vst3::ParamID id, double value, char* out, size_t si
         std::snprintf(out, size, "%s", value >= 0.5 ? kOn : kOff);
     } else if (id == kProgramId) {
         const auto program = static_cast<VstInt32>(std::lround(value * std::max(0, programCount() - 1)));
-        char name[kVstMaxProgNameLen + 1] = {};
-        core->product().getProgramNameIndexed(-1, program, name);
-        std::snprintf(out, size, "%s", name);
+        std::snprintf(out, size, "%s", programName(program));
     } else if (isMidiParameter(id)) {
         const double steps = id == kMidiIdBase + kPitchBendController ? 16383.0 : 127.0;
         std::snprintf(out, size, "%ld", std::lround(value * steps));
@@ -167,9 +171,7 @@ bool Vst3Controller::valueOf(Vst3::ParamID id, const char* text, double& value) 
     if (id == kProgramId) {
         const Vst3::int32 last = programCount() - 1;
         for (Vst3::int32 p = 0; p <= last; ++p) {
-            char name[kVstMaxProgNameLen + 1] = {};
-            core->product().getProgramNameIndexed(-1, p, name);
-            if (PlugCore::sameText(text, name)) {
+            if (PlugCore::sameText(text, programName(p))) {
                 value = last > 0 ? static_cast<double>(p) / last : 0.0;
                 return true;
             }

@@ -98,6 +98,8 @@ private:
     bool textOf(Vst3::ParamID id, double value, char* out, size_t size);
     bool valueOf(Vst3::ParamID id, const char* text, double& value);
     void selectProgram(Vst3::int32 program);
+    // A program's name, held by the product (at most 23 characters).
+    const char* programName(Vst3::int32 program) const { return core->product().program(program).name; }
     void dropLink();
 
     RefCount refs;

@@ -40,7 +40,8 @@ bool Vst3Processor::rebuild(double sampleRate) {
 Vst3::tresult Vst3Processor::queryInterface(const Vst3::TUID iid, void** obj) {
     if (!obj) return Vst3::kInvalidArgument;
     if (offer<Vst3::IComponent>(this, iid, obj) || offer<Vst3::IAudioProcessor>(this, iid, obj) ||
-        offer<Vst3::IConnectionPoint>(this, iid, obj) || offer<IProcessorLink>(this, iid, obj))
+        offer<Vst3::IConnectionPoint>(this, iid, obj) || offer<IProcessorLink>(this, iid, obj) ||
+        offer<Vst3::IProcessContextRequirements>(this, iid, obj))
         return Vst3::kResultOk;
     if (Vst3::sameIid(iid, Vst3::IPluginBase::iid) || Vst3::sameIid(iid, Vst3::FUnknown::iid)) {
         *obj = static_cast<Vst3::IComponent*>(this);
@@ -109,13 +110,22 @@ Vst3::tresult Vst3Processor::setActive(Vst3::TBool state) {
 Vst3::tresult Vst3Processor::setState(Vst3::IBStream* state) {
     std::vector<uint8_t> bytes;
     if (!readAll(state, bytes)) return Vst3::kInvalidArgument;
-    return core->restoreState(bytes.data(), bytes.size()) ? Vst3::kResultOk : Vst3::kResultFalse;
+    // A plain chunk first: a chunk that happened to end like the mark stays a chunk.
+    bool bypass = false;
+    if (!core->restoreState(bytes.data(), bytes.size())) {
+        if (!takeBypassMark(bytes) || !core->restoreState(bytes.data(), bytes.size())) return Vst3::kResultFalse;
+        bypass = true;
+    }
+    bypassed = bypass;
+    core->setBypass(bypassed);
+    return Vst3::kResultOk;
 }
 
 Vst3::tresult Vst3Processor::getState(Vst3::IBStream* state) {
     std::vector<uint8_t> bytes;
     if (!state) return Vst3::kInvalidArgument;
     if (!core->saveState(bytes)) return Vst3::kInternalError;
+    if (bypassed) appendBypassMark(bytes);
     return writeAll(state, bytes) ? Vst3::kResultOk : Vst3::kResultFalse;
 }
 

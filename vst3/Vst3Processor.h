@@ -17,6 +17,7 @@ namespace Vst3Format {
 class Vst3Processor final : public Vst3::IComponent,
                             public Vst3::IAudioProcessor,
                             public Vst3::IConnectionPoint,
+                            public Vst3::IProcessContextRequirements,
                             public IProcessorLink {
 public:
     // [UI thread] Null when the product cannot be built.
@@ -55,6 +56,8 @@ public:
     // [audio thread] No allocation, lock or wait.
     Vst3::tresult VST3CALL process(Vst3::ProcessData& data) override;
     Vst3::uint32 VST3CALL getTailSamples() override;
+    // [UI thread] The product asks its host for no time information.
+    Vst3::uint32 VST3CALL getProcessContextRequirements() override { return 0; }
 
     // [UI thread]
     Vst3::tresult VST3CALL connect(Vst3::IConnectionPoint* other) override;

@@ -32,9 +32,7 @@ Vst3::tresult Vst3Controller::getProgramName(Vst3::ProgramListID listId, Vst3::i
                                              Vst3::String128 name) {
     if (listId != kProgramListId || programIndex < 0 || programIndex >= programCount() || !name)
         return Vst3::kInvalidArgument;
-    char text[kVstMaxProgNameLen + 1] = {};
-    core->product().getProgramNameIndexed(-1, programIndex, text);
-    copyText(name, 128, text);
+    copyText(name, 128, programName(programIndex));
     return Vst3::kResultOk;
 }
 

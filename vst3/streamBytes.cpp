@@ -1,6 +1,7 @@
 #include "vst3/streamBytes.h"
 
 #include <algorithm>
+#include <iterator>
 
 namespace Vst3Format {
 namespace {
@@ -35,6 +36,17 @@ bool writeAll(Vst3::IBStream* stream, const std::vector<uint8_t>& bytes) {
             return false;
         done += static_cast<size_t>(std::min(wrote, ask));
     }
+    return true;
+}
+
+void appendBypassMark(std::vector<uint8_t>& bytes) {
+    bytes.insert(bytes.end(), std::begin(kBypassMark), std::end(kBypassMark));
+}
+
+bool takeBypassMark(std::vector<uint8_t>& bytes) {
+    constexpr size_t n = sizeof kBypassMark;
+    if (bytes.size() < n || !std::equal(bytes.end() - n, bytes.end(), std::begin(kBypassMark))) return false;
+    bytes.resize(bytes.size() - n);
     return true;
 }
 

@@ -203,7 +203,8 @@ TEST(Vst3Programs, AreTheProductsAndSelectingOneLoadsItsValues) {
         Vst3::String128 name{};
         ASSERT_EQ(units->getProgramName(list.id, p, name), Vst3::kResultOk);
         char expected[kVstMaxProgNameLen + 1] = {};
-        hosted->dispatch(effGetProgramNameIndexed, p, -1, expected);
+        hosted->dispatch(effSetProgram, 0, p);
+        hosted->dispatch(effGetProgramName, 0, 0, expected);
         EXPECT_EQ(narrow(name), expected);
     }
     units->release();
