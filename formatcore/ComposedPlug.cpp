@@ -28,10 +28,10 @@ public:
 
 }  // namespace
 
-std::unique_ptr<ComposedPlug> ComposedPlug::create(double rate) {
+std::unique_ptr<ComposedPlug> ComposedPlug::create(double rate, audioMasterCallback host) {
     try {
         std::unique_ptr<ComposedPlug> self(new ComposedPlug(rate));
-        self->plug.reset(PlugCore::createPlug(answerHost));
+        self->plug.reset(PlugCore::createPlug(host ? host : answerHost));
         PlugCore::Plug& plug = *self->plug;
 
         const int32_t count = plug.getAeffect()->numParams;

@@ -33,8 +33,10 @@ public:
     // Seconds of silence the chain plays at activation to settle on its settings.
     static constexpr double kSettleSeconds = 5.0;
 
-    // [UI thread] Null when the product cannot be built.
-    static std::unique_ptr<ComposedPlug> create(double rate);
+    // [UI thread] Null when the product cannot be built. The product's host
+    // calls go to `host` when given (a format whose editor reports edits
+    // through them; it answers audioMasterVersion too), else they are answered here.
+    static std::unique_ptr<ComposedPlug> create(double rate, audioMasterCallback host = nullptr);
     ~ComposedPlug();
     ComposedPlug(const ComposedPlug&) = delete;
     ComposedPlug& operator=(const ComposedPlug&) = delete;

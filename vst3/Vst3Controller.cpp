@@ -29,7 +29,8 @@ Vst3Controller* Vst3Controller::create() {
     Vst3Controller* self = new (std::nothrow) Vst3Controller;
     if (!self) return nullptr;
     try {
-        self->core = FormatCore::ComposedPlug::create(44100.0);
+        self->core = FormatCore::ComposedPlug::create(44100.0, answerModel);
+        if (self->core) self->core->product().getAeffect()->user = self;
         for (Vst3::int32 i = 0; self->core && i < self->productCount(); ++i)
             self->defaults.push_back(self->core->normalized(i));
     } catch (...) {
@@ -41,6 +42,22 @@ Vst3Controller* Vst3Controller::create() {
     }
     self->midiValues[kControllerCount] = 0.5;  // pitch bend at rest
     return self;
+}
+
+VstIntPtr VSTCALLBACK Vst3Controller::answerModel(AEffect* effect, VstInt32 opcode, VstInt32 index, VstIntPtr,
+                                                  void*, float opt) {
+    if (opcode == audioMasterVersion) return 2400;
+    auto* self = effect ? static_cast<Vst3Controller*>(effect->user) : nullptr;
+    Vst3::IComponentHandler* handler = self ? self->componentHandler : nullptr;
+    if (!handler || index < 0 || index >= self->productCount()) return 0;
+    const auto id = static_cast<Vst3::ParamID>(index);
+    switch (opcode) {
+        case audioMasterAutomate: handler->performEdit(id, opt); break;
+        case audioMasterBeginEdit: handler->beginEdit(id); break;
+        case audioMasterEndEdit: handler->endEdit(id); break;
+        default: break;
+    }
+    return 0;
 }
 
 Vst3Controller::~Vst3Controller() {

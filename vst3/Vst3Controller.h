@@ -101,6 +101,9 @@ private:
     // A program's name, held by the product (at most 23 characters).
     const char* programName(Vst3::int32 program) const { return core->product().program(program).name; }
     void dropLink();
+    // [UI thread] The model's host calls: the editor's edits go to the host's handler.
+    static VstIntPtr VSTCALLBACK answerModel(AEffect* effect, VstInt32 opcode, VstInt32 index, VstIntPtr value,
+                                             void* ptr, float opt);
 
     RefCount refs;
     std::unique_ptr<FormatCore::ComposedPlug> core;
