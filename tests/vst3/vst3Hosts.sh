@@ -20,8 +20,7 @@ apply)
   [ -x "$renderer" ] || fail "no renderer at $renderer"
   python3 "$here/../lv2/floatWav.py" write "$work/in.wav"
   # Settings as the renderer takes them, and the same texts through the controller.
-  while read -r flags settings; do
-    [ "$flags" = - ] && flags=
+  while IFS='|' read -r flags settings; do
     # shellcheck disable=SC2086
     "$renderer" "$work/in.wav" "$work/ren.wav" --bits float --quiet --json "$work/ren.json" \
       $(for s in $settings; do printf -- '--set %s ' "$s"; done)
@@ -31,11 +30,11 @@ apply)
       fail "settings: ${settings:-defaults} ${flags}"
     echo "identical: ${settings:-defaults} ${flags}"
   done <<'SETTINGS'
--
-- warm=on
---double warm=on input=6.1 limit=-3.25 bass=4 makeup=on
---block 37 warm=on input=6.1 limit=-3.25 bass=4 makeup=on
-- clip=off drive=-6.02
+|
+|warm=on
+--double|warm=on input=6.1 limit=-3.25 bass=4 makeup=on
+--block 37|warm=on input=6.1 limit=-3.25 bass=4 makeup=on
+|clip=off drive=-6.02
 SETTINGS
   ;;
 validator)
