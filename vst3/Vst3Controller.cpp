@@ -13,6 +13,14 @@
 namespace Vst3Format {
 namespace {
 
+// Holds the edits back for a scope.
+struct Quiet {
+    explicit Quiet(bool& relay) : relay(relay), was(relay) { relay = false; }
+    ~Quiet() { relay = was; }
+    bool& relay;
+    bool was;
+};
+
 constexpr const char* kOn = "On";
 constexpr const char* kOff = "Off";
 
@@ -49,7 +57,7 @@ VstIntPtr VSTCALLBACK Vst3Controller::answerModel(AEffect* effect, VstInt32 opco
     if (opcode == audioMasterVersion) return 2400;
     auto* self = effect ? static_cast<Vst3Controller*>(effect->user) : nullptr;
     Vst3::IComponentHandler* handler = self ? self->componentHandler : nullptr;
-    if (!handler || index < 0 || index >= self->productCount()) return 0;
+    if (!handler || !self->relayEdits || index < 0 || index >= self->productCount()) return 0;
     const auto id = static_cast<Vst3::ParamID>(index);
     switch (opcode) {
         case audioMasterAutomate: handler->performEdit(id, opt); break;
@@ -93,6 +101,7 @@ Vst3::tresult Vst3Controller::setComponentState(Vst3::IBStream* state) {
     std::vector<uint8_t> bytes;
     if (!readAll(state, bytes)) return Vst3::kInvalidArgument;
     double bypassed = 0.0;
+    Quiet quiet(relayEdits);
     if (!core->restoreState(bytes.data(), bytes.size())) {
         if (!takeBypassMark(bytes) || !core->restoreState(bytes.data(), bytes.size())) return Vst3::kResultFalse;
         bypassed = 1.0;
@@ -256,6 +265,7 @@ Vst3::ParamValue Vst3Controller::getParamNormalized(Vst3::ParamID id) {
 Vst3::tresult Vst3Controller::setParamNormalized(Vst3::ParamID id, Vst3::ParamValue value) {
     if (std::isnan(value)) return Vst3::kInvalidArgument;
     value = std::clamp(value, 0.0, 1.0);
+    Quiet quiet(relayEdits);
     if (isProduct(id)) {
         core->setNormalized(static_cast<int32_t>(id), static_cast<float>(value));
     } else if (id == kBypassId) {

@@ -110,6 +110,9 @@ private:
     std::vector<float> defaults;  // each product parameter's normalized value before any state
     Vst3::IComponentHandler* componentHandler = nullptr;
     Vst3::IConnectionPoint* peer = nullptr;
+    // Off while the host itself moves the model (state, program, values): only
+    // the editor's own edits go back to the host.
+    bool relayEdits = true;
     IProcessorLink* link = nullptr;  // the processor in this process, when it answers
     Vst3::int32 sentLearn = -1;      // the learn target the processor was last asked for
     std::vector<Vst3::int32> knownKeys;  // the bindings as both sides last agreed
