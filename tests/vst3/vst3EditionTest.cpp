@@ -12,6 +12,7 @@
 #include "tools/vst3host/vst3host.h"
 #include "tools/vsthost/vsthost.h"
 #include "vst3/parameterIds.h"
+#include "vst3/processorLink.h"
 
 namespace {
 
@@ -348,6 +349,27 @@ TEST(Vst3Midi, ControllersMapToHiddenParametersAndBadCallsAreRefused) {
     EXPECT_EQ(mapping->getMidiControllerAssignment(0, 0, -1, id), Vst3::kResultFalse);
     mapping->release();
     EXPECT_EQ(e->textForValue(Vst3Format::kMidiIdBase + 7, 1.0), "127");
+
+    // A controller moved while the processor learns binds to the parameter and
+    // from then on moves it; the binding is saved in the chunk.
+    Vst3Format::IProcessorLink* link = nullptr;
+    ASSERT_EQ(e->component->queryInterface(Vst3Format::IProcessorLink::iid.bytes, reinterpret_cast<void**>(&link)),
+              Vst3::kResultOk);
+    ASSERT_TRUE(e->start(44100, 64));
+    link->requestLearn(2);
+    EXPECT_EQ(link->learnTarget(), 2);
+    ParamChanges learn, move;
+    learn.add(Vst3Format::kMidiIdBase + 7, 3, 64.0 / 127);
+    e->process(static_cast<float* const*>(nullptr), nullptr, 0, &learn);
+    EXPECT_EQ(link->learnTarget(), -1);
+    EXPECT_EQ(link->midiKey(2), static_cast<int16_t>(0xB007));
+    move.add(Vst3Format::kMidiIdBase + 7, 0, 0.0);
+    e->process(static_cast<float* const*>(nullptr), nullptr, 0, &move);
+    e->stop();
+    link->release();
+    vst3host::MemoryStream saved(e->state());
+    ASSERT_EQ(e->controller->setComponentState(&saved), Vst3::kResultOk);
+    EXPECT_EQ(e->controller->getParamNormalized(2), 0.0);
     EXPECT_EQ(e->controller->setParamNormalized(0, NAN), Vst3::kInvalidArgument);
     EXPECT_EQ(e->controller->setParamNormalized(0x7777, 0.5), Vst3::kInvalidArgument);
 }
