@@ -79,9 +79,15 @@ void Vst3Processor::gatherChanges(Vst3::ProcessData& data) {
             add(e.sampleOffset, kMidiBytesId, bytes);
         }
     }
-    // Stable: points of one queue keep their order, and so do equal times.
-    std::stable_sort(changes, changes + changeCount,
-                     [](const Change& a, const Change& b) { return a.offset < b.offset; });
+    // In time order, stable (points of one queue keep their order, and so do
+    // equal times), without the buffer a library sort would allocate: the
+    // queues come sorted, so this is a merge of a few runs.
+    for (int k = 1; k < changeCount; ++k) {
+        const Change moving = changes[k];
+        int at = k;
+        for (; at > 0 && changes[at - 1].offset > moving.offset; --at) changes[at] = changes[at - 1];
+        changes[at] = moving;
+    }
 }
 
 void Vst3Processor::applyChange(const Change& change) {
