@@ -1,5 +1,6 @@
 // The module's entry: the factory that names and creates the processor and
 // the edit controller, and the exports hosts look for.
+#include <atomic>
 #include <cstdio>
 #include <new>
 
@@ -138,7 +139,19 @@ VST3_EXPORT Vst3::IPluginFactory* VST3CALL GetPluginFactory() {
 VST3_EXPORT bool InitDll() { return true; }
 VST3_EXPORT bool ExitDll() { return true; }
 #else
-// Hosts refuse a module without these; nothing here needs the handle.
-VST3_EXPORT bool ModuleEntry(void*) { return true; }
-VST3_EXPORT bool ModuleExit() { return true; }
+// Hosts refuse a module without these; nothing here needs the handle. Calls
+// come in pairs (a host may enter more than once); an exit without an entry is refused.
+namespace {
+std::atomic<int> moduleEntries{0};
+}
+VST3_EXPORT bool ModuleEntry(void*) {
+    ++moduleEntries;
+    return true;
+}
+VST3_EXPORT bool ModuleExit() {
+    int entered = moduleEntries.load();
+    while (entered > 0 && !moduleEntries.compare_exchange_weak(entered, entered - 1)) {
+    }
+    return entered > 0;
+}
 #endif
