@@ -3,6 +3,9 @@
 #   vst3Hosts.sh apply BUNDLE RENDERER VST3APPLY   our host renders bit-identical to orvalt-render
 #   vst3Hosts.sh validator BUNDLE VALIDATOR        the conformance checker's full run passes, the plug-in silent
 #   vst3Hosts.sh scan BUNDLE                       Ardour 7's scanner finds the processor
+#   vst3Hosts.sh wine BUNDLE VST3APPLY WINBUNDLE WINVST3APPLY
+#                                                  a Windows build under Wine (WINEPREFIX/WINEARCH set by
+#                                                  the caller) gives the native build's bits
 # Exit 77 (skipped) when a tool is missing.
 set -euo pipefail
 mode=$1 bundle=$2
@@ -57,6 +60,20 @@ scan)
   [ -n "$cache" ] || fail "no scan result"
   grep -q 'Quillmarsh' "$cache" && grep -q 'Orvalt' "$cache" && grep -q 'Fx|Dynamics' "$cache" || fail "the scan result: $(cat "$cache")"
   ;;
-*) echo "usage: $0 apply|validator|scan BUNDLE ..."; exit 2 ;;
+wine)
+  apply=$3 winBundle=$4 winApply=$5
+  command -v wine >/dev/null || { echo "SKIP: wine is not installed"; exit 77; }
+  python3 "$here/../lv2/floatWav.py" write "$work/in.wav"
+  for flags in "" "--double" "--block 37"; do
+    # shellcheck disable=SC2086
+    "$apply" "$bundle" "$work/in.wav" "$work/native.wav" warm=on input=6.1 limit=-3.25 bass=4 makeup=on $flags
+    # shellcheck disable=SC2086
+    wine "$winApply" "Z:$winBundle" "Z:$work/in.wav" "Z:$work/win.wav" warm=on input=6.1 limit=-3.25 bass=4 makeup=on $flags ||
+      fail "the Windows build does not run ($flags)"
+    cmp "$work/native.wav" "$work/win.wav" || fail "the Windows build's output differs ($flags)"
+    echo "identical: $flags"
+  done
+  ;;
+*) echo "usage: $0 apply|validator|scan|wine BUNDLE ..."; exit 2 ;;
 esac
 echo "ok"
