@@ -28,13 +28,13 @@ public:
 
 }  // namespace
 
-std::unique_ptr<ComposedPlug> ComposedPlug::create(double rate) {
+std::unique_ptr<ComposedPlug> ComposedPlug::create(double rate, audioMasterCallback host) {
     // A rate the chain is not designed for would also make the settle endless
     // (NaN or negative) or take minutes.
     if (!(rate >= kMinimumRate && rate <= kMaximumRate)) return nullptr;
     try {
         std::unique_ptr<ComposedPlug> self(new ComposedPlug(rate));
-        self->plug.reset(PlugCore::createPlug(answerHost));
+        self->plug.reset(PlugCore::createPlug(host ? host : answerHost));
         PlugCore::Plug& plug = *self->plug;
 
         const int32_t count = plug.getAeffect()->numParams;

@@ -36,8 +36,11 @@ public:
     static constexpr double kMinimumRate = 1000.0;
     static constexpr double kMaximumRate = 1.0e7;
 
-    // [UI thread] Null when the product cannot be built or the rate is refused.
-    static std::unique_ptr<ComposedPlug> create(double rate);
+    // [UI thread] Null when the product cannot be built or the rate is
+    // refused. The product's host calls go to `host` when given (a format whose
+    // editor reports edits through them; it answers audioMasterVersion too),
+    // else they are answered here.
+    static std::unique_ptr<ComposedPlug> create(double rate, audioMasterCallback host = nullptr);
     ~ComposedPlug();
     ComposedPlug(const ComposedPlug&) = delete;
     ComposedPlug& operator=(const ComposedPlug&) = delete;

@@ -3,6 +3,8 @@
 // audio-thread watch around each process call. The detector is proven first,
 // on deliberate calls in this test and inside a dlopen'ed plug-in.
 #include "tests/lv2/lv2TestSupport.h"
+#include "tools/vst3host/vst3host.h"
+#include "vst3/parameterIds.h"
 #include "tests/realtime/audioThreadWatch.h"
 #include "tools/validator/check.h"
 #include "tools/validator/context.h"
@@ -165,6 +167,47 @@ TEST(OrvaltAudioThread, Lv2RunNeverAllocatesLocksOrTouchesFiles) {
             for (size_t i = 0; i < channel.size(); ++i) channel[i] = 0.9f * std::sin(0.01f * static_cast<float>(i + k));
         const uint8_t data = static_cast<uint8_t>(k % 128);
         o.run(k % 7 == 0 ? 0 : 64 + 13 * k, {{5, {0xB0, 7, data}}, {9, {0xB0, 101, 0}}, {10, {0xB3, 123, 0}}});
+    }
+    EXPECT_EQ(rtwatch::counts().total(), 0u) << rtwatch::counts().describe();
+}
+
+// The VST 3 edition's process call: parameter points all over the block,
+// bypass, program changes, mapped controllers, 32 and 64-bit, empty calls.
+TEST(OrvaltAudioThread, Vst3ProcessNeverAllocatesLocksOrTouchesFiles) {
+    std::string error;
+    auto module = vst3host::Module::load(ORVALT_VST3_BUNDLE, error);
+    ASSERT_TRUE(module) << error;
+    for (Vst3::int32 size : {Vst3::kSample32, Vst3::kSample64}) {
+        auto e = vst3host::Effect::create(module, error);
+        ASSERT_TRUE(e && e->start(48000, 2048, size)) << error;
+        std::vector<float> f[4];
+        std::vector<double> d[4];
+        for (int c = 0; c < 4; ++c) f[c].resize(2048), d[c].resize(2048);
+        Armed armed;
+        for (int k = 0; k < 200; ++k) {
+            const Vst3::int32 frames = k % 7 == 0 ? 0 : 64 + 9 * k;
+            for (int i = 0; i < frames; ++i) f[0][i] = f[1][i] = static_cast<float>(d[0][i] = d[1][i] = std::sin(0.01 * (i + k)));
+            vst3host::ParamChanges changes;
+            changes.add(0, frames / 3, 0.005 * (k % 150));
+            changes.add(1, frames / 2, k % 2);
+            changes.add(2, 0, 0.3);
+            changes.add(2, frames, 0.9);
+            changes.add(Vst3Format::kBypassId, frames / 4, (k / 50) % 2);
+            changes.add(Vst3Format::kProgramId, 1, (k / 40) % 8 / 7.0);
+            changes.add(Vst3Format::kMidiIdBase + 7, 5, (k % 128) / 127.0);
+            changes.add(Vst3Format::kMidiIdBase + 129, 6, 0.25);
+            rtwatch::enterSection();
+            if (size == Vst3::kSample32) {
+                float* in[2] = {f[0].data(), f[1].data()};
+                float* out[2] = {f[2].data(), f[3].data()};
+                e->process(in, out, frames, &changes);
+            } else {
+                double* in[2] = {d[0].data(), d[1].data()};
+                double* out[2] = {d[2].data(), d[3].data()};
+                e->process(in, out, frames, &changes);
+            }
+            rtwatch::leaveSection();
+        }
     }
     EXPECT_EQ(rtwatch::counts().total(), 0u) << rtwatch::counts().describe();
 }
