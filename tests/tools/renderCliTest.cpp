@@ -988,11 +988,13 @@ TEST_F(RenderCli, LoudnessTargetIsMetAsAnIndependentMeterReadsIt) {
 
 TEST_F(RenderCli, LoudnessAgreesWithAnIndependentMeter) {
     if (std::system("ffmpeg -version >/dev/null 2>&1") != 0) SKIP_NOT_INSTALLED("ffmpeg");
-    // Twenty seconds whose level swells and falls, so the loudness range is not zero.
+    // Twenty seconds whose level swells and falls, so the loudness range is not zero,
+    // with a burst shorter than the momentary window where it is quietest.
     writeSignal("music.wav", 2, 48000, 48000 * 20, [](size_t n, int c) {
         double t = double(n) / 48000.0;
         double swell = 0.15 + 0.6 * (0.5 + 0.5 * std::sin(2 * pi * t / 9.0));
-        return swell * (0.5 * std::sin(2 * pi * (c ? 220.0 : 110.0) * t) + 0.3 * std::sin(2 * pi * 3150.0 * t + c));
+        double burst = t >= 6.8 && t < 7.05 ? 0.8 * std::sin(2 * pi * 1000.0 * t) : 0.0;
+        return burst + swell * (0.5 * std::sin(2 * pi * (c ? 220.0 : 110.0) * t) + 0.3 * std::sin(2 * pi * 3150.0 * t + c));
     });
     CommandResult run = runRender("--set input=9 --json - " + path("music.wav") + " " + path("out.wav"), false);
     ASSERT_EQ(run.code, 0) << run.output;
