@@ -1100,7 +1100,8 @@ TEST_F(RenderCli, MetadataIsCarriedIntoTheOutputOrNamedAsDropped) {
         {"", "out.flac", 0, {"bext chunk (time reference, coding history)", "INFO tags IENG",
                              "cue labels (LIST/adtl)", "iXML chunk"}},
         {"", "out.aiff", 0, {"bext chunk", "INFO tags INAM, IART, ICMT, IENG", "cue points", "iXML chunk"}},
-        {"--format wav", "-", 0, {"bext chunk", "INFO tags", "iXML chunk (written straight into a pipe"}},
+        {"--format wav", "-", 0, {"bext chunk", "INFO tags", "iXML chunk (written as a stream"}},
+        {"--format flac", "-", 0, {"bext chunk", "INFO tags IENG (", "cue points (written as a stream"}},
     };
     for (const Case& c : cases) {
         const std::string out = c.output == std::string("-") ? "-" : path(c.output);

@@ -10,6 +10,7 @@
 #include <sndfile.h>
 
 #include <fcntl.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <algorithm>
@@ -99,9 +100,11 @@ const char* containerName(int container) {
 
 MetadataCarry::MetadataCarry(const std::string& inputPath, int64_t shift) : frameShift(shift) {
     if (inputPath.empty() || inputPath == "-") return;
-    Descriptor file(open(inputPath.c_str(), O_RDONLY | O_CLOEXEC));
+    // A named pipe or a device is read once, by the audio reader: only a regular file is opened again.
+    Descriptor file(open(inputPath.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK));
+    struct stat status {};
     WavLayout layout;
-    if (file.fd < 0 || !readWavLayout(file.fd, layout)) return;
+    if (file.fd < 0 || fstat(file.fd, &status) != 0 || !S_ISREG(status.st_mode) || !readWavLayout(file.fd, layout)) return;
     for (const WavChunk& chunk : layout.chunks) {
         if (isLayoutChunk(chunk.id)) continue;
         std::vector<uint8_t> bytes;
@@ -130,14 +133,12 @@ void MetadataCarry::beforeAudio(AudioWriter& writer, const AtomicOutput& output)
     targetName = output.target();
     const int container = writer.container();
     const bool wav = container == SF_FORMAT_WAV || container == SF_FORMAT_WAVEX || container == SF_FORMAT_RF64;
-    std::string why = std::string(containerName(container)) + " has no place for it";
-    if (wav && (writer.intoPipe() || output.temporaryPath().empty()))
-        why = "written straight into " + std::string(writer.intoPipe() ? "a pipe" : "a device") +
-              ", which cannot take it after the audio";
-    else if (wav) {
-        appendTo = output.temporaryPath();
-        why.clear();
-    }
+    // A pipe or a device is written straight, as a stream: nothing can follow the audio's end.
+    const bool stream = writer.intoPipe() || output.temporaryPath().empty();
+    const std::string afterwards = "written as a stream, which cannot take it after the audio";
+    std::string why = wav ? "" : std::string(containerName(container)) + " has no place for it";
+    if (wav && stream) why = afterwards;
+    else if (wav) appendTo = output.temporaryPath();
     for (const std::string& kind : otherChunks) dropped(kind, "not a kind of metadata the renderer carries");
 
     if (!bext.empty() && why.empty()) {
@@ -165,9 +166,9 @@ void MetadataCarry::beforeAudio(AudioWriter& writer, const AtomicOutput& output)
         dropped("bext chunk (time reference, coding history)", why);
     }
     if (!info.empty() && !why.empty()) carryStrings(writer, why);
-    const bool flacFile = container == SF_FORMAT_FLAC && !writer.intoPipe() && !output.temporaryPath().empty();
-    if (!cue.empty() && flacFile) cueSheetInto = output.temporaryPath();
-    else if (!cue.empty() && !why.empty()) dropped("cue points", why);
+    const bool flac = container == SF_FORMAT_FLAC;
+    if (!cue.empty() && flac && !stream) cueSheetInto = output.temporaryPath();
+    else if (!cue.empty() && !why.empty()) dropped("cue points", flac ? afterwards : why);
     if (!adtl.empty() && !why.empty()) dropped("cue labels (LIST/adtl)", why);
     if (!ixml.empty() && !why.empty()) dropped("iXML chunk", why);
 }
@@ -177,7 +178,7 @@ void MetadataCarry::carryStrings(AudioWriter& writer, const std::string& why) {
     std::string left;
     for (const auto& [id, text] : infoEntries(info)) {
         bool carried = false;
-        if (writer.container() == SF_FORMAT_FLAC && !writer.intoPipe())
+        if (writer.container() == SF_FORMAT_FLAC)
             for (const TagName& tag : flacTags)
                 if (id == tag.info && !text.empty()) carried = writer.setString(tag.sfString, text);
         if (!carried) left += (left.empty() ? "" : ", ") + id;
