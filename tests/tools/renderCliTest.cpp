@@ -8,14 +8,17 @@
 #include <nlohmann/json.hpp>
 #include <sndfile.h>
 
+#include <algorithm>
 #include <cmath>
 #include <csignal>
 #include <cstdio>
+#include <cstring>
 #include <dirent.h>
 #include <fcntl.h>
 #include <fstream>
 #include <functional>
 #include <iterator>
+#include <map>
 #include <set>
 #include <sys/stat.h>
 #include <sys/wait.h>
@@ -907,6 +910,7 @@ TEST_F(RenderCli, JsonReportHoldsTheFiguresForScripts) {
 // ffmpeg's ebur128 filter: integrated loudness, loudness range and true peak.
 struct IndependentReading {
     double integrated = NAN, range = NAN, truePeak = NAN;
+    double maxMomentary = -INFINITY, maxShortTerm = -INFINITY;  // of the per-100-ms lines
 };
 
 IndependentReading ffmpegReading(const std::string& file) {
@@ -919,6 +923,10 @@ IndependentReading ffmpegReading(const std::string& file) {
         std::sscanf(line, " I: %lf LUFS", &r.integrated);
         std::sscanf(line, " LRA: %lf LU", &r.range);
         std::sscanf(line, " Peak: %lf dBFS", &r.truePeak);
+        double momentary, shortTerm;
+        const char* m = std::strstr(line, " M:");
+        if (m && std::sscanf(m, " M:%lf S:%lf", &momentary, &shortTerm) == 2)
+            r.maxMomentary = std::max(r.maxMomentary, momentary), r.maxShortTerm = std::max(r.maxShortTerm, shortTerm);
     }
     pclose(pipe);
     return r;
@@ -980,11 +988,13 @@ TEST_F(RenderCli, LoudnessTargetIsMetAsAnIndependentMeterReadsIt) {
 
 TEST_F(RenderCli, LoudnessAgreesWithAnIndependentMeter) {
     if (std::system("ffmpeg -version >/dev/null 2>&1") != 0) SKIP_NOT_INSTALLED("ffmpeg");
-    // Twenty seconds whose level swells and falls, so the loudness range is not zero.
+    // Twenty seconds whose level swells and falls, so the loudness range is not zero,
+    // with a burst shorter than the momentary window where it is quietest.
     writeSignal("music.wav", 2, 48000, 48000 * 20, [](size_t n, int c) {
         double t = double(n) / 48000.0;
         double swell = 0.15 + 0.6 * (0.5 + 0.5 * std::sin(2 * pi * t / 9.0));
-        return swell * (0.5 * std::sin(2 * pi * (c ? 220.0 : 110.0) * t) + 0.3 * std::sin(2 * pi * 3150.0 * t + c));
+        double burst = t >= 6.8 && t < 7.05 ? 0.8 * std::sin(2 * pi * 1000.0 * t) : 0.0;
+        return burst + swell * (0.5 * std::sin(2 * pi * (c ? 220.0 : 110.0) * t) + 0.3 * std::sin(2 * pi * 3150.0 * t + c));
     });
     CommandResult run = runRender("--set input=9 --json - " + path("music.wav") + " " + path("out.wav"), false);
     ASSERT_EQ(run.code, 0) << run.output;
@@ -996,7 +1006,147 @@ TEST_F(RenderCli, LoudnessAgreesWithAnIndependentMeter) {
         EXPECT_NEAR(report[side]["integrated_lufs"].get<double>(), meter.integrated, 0.1) << side;
         EXPECT_NEAR(report[side]["loudness_range_lu"].get<double>(), meter.range, 0.1) << side;
         EXPECT_NEAR(report[side]["true_peak_dbtp"].get<double>(), meter.truePeak, 0.3) << side;
+        EXPECT_NEAR(report[side]["max_momentary_lufs"].get<double>(), meter.maxMomentary, 0.1) << side;
+        EXPECT_NEAR(report[side]["max_short_term_lufs"].get<double>(), meter.maxShortTerm, 0.1) << side;
         EXPECT_GT(report[side]["loudness_range_lu"].get<double>(), 1.0) << side;
+    }
+}
+
+
+// RIFF bytes as the test writes and reads them.
+std::string le(uint64_t value, int bytes) {
+    std::string text;
+    for (int i = 0; i < bytes; ++i) text += char(value >> (8 * i));
+    return text;
+}
+std::string riffChunk(const std::string& id, const std::string& bytes) {
+    return id + le(bytes.size(), 4) + bytes + std::string(bytes.size() & 1, '\0');
+}
+std::string padded(const std::string& text, size_t size) { return text + std::string(size - text.size(), '\0'); }
+
+// The chunks of a RIFF WAVE file that lie inside its stated size, by id ("LIST/INFO" for lists).
+std::map<std::string, std::string> chunksOf(const std::vector<uint8_t>& file) {
+    std::map<std::string, std::string> chunks;
+    const std::string bytes(file.begin(), file.end());
+    if (bytes.size() < 12 || bytes.compare(0, 4, "RIFF") != 0) return chunks;
+    const size_t end = std::min<size_t>(bytes.size(), 8 + uint32_t(uint8_t(bytes[4]) | uint8_t(bytes[5]) << 8 |
+                                                                   uint8_t(bytes[6]) << 16 | uint32_t(uint8_t(bytes[7])) << 24));
+    for (size_t at = 12; at + 8 <= end;) {
+        const size_t size = uint8_t(bytes[at + 4]) | uint8_t(bytes[at + 5]) << 8 | uint8_t(bytes[at + 6]) << 16 |
+                            size_t(uint8_t(bytes[at + 7])) << 24;
+        if (at + 8 + size > end) break;
+        std::string id = bytes.substr(at, 4);
+        chunks[id == "LIST" ? "LIST/" + bytes.substr(at + 8, 4) : id] = bytes.substr(at + 8, size);
+        at += 8 + size + (size & 1);
+    }
+    return chunks;
+}
+
+// ffprobe's format tags, keys lowercased.
+std::map<std::string, std::string> ffprobeTags(const std::string& file) {
+    CommandResult run = runShell("ffprobe -v error -show_format -of json '" + file + "'");
+    std::map<std::string, std::string> tags;
+    const nlohmann::json probed = jsonOf(run)["format"].value("tags", nlohmann::json::object());
+    for (const auto& [key, value] : probed.items()) {
+        std::string lower = key;
+        for (char& c : lower) c = char(std::tolower(static_cast<unsigned char>(c)));
+        tags[lower] = value.get<std::string>();
+    }
+    return tags;
+}
+
+// A WAV input's bext (time reference, coding history), INFO tags, cue points
+// with their labels and iXML reach a WAV output, read by ffprobe and by the
+// test's own chunk walker; the bext holds the loudness measured on the file
+// as written. A kept latency moves the cue points and the time reference by
+// it. FLAC takes the INFO tags it has names for; whatever is dropped is said.
+TEST_F(RenderCli, MetadataIsCarriedIntoTheOutputOrNamedAsDropped) {
+    if (std::system("ffprobe -version >/dev/null 2>&1") != 0) SKIP_NOT_INSTALLED("ffprobe");
+    writeSignal("in.wav", 2, 48000, 48000 * 5, [](size_t n, int c) {
+        const double t = double(n) / 48000.0;
+        return (0.1 + 0.5 * t / 5.0) * std::sin(2 * pi * (c ? 220.0 : 330.0) * t);
+    }, SF_FORMAT_PCM_24);
+    const uint64_t timeReference = (uint64_t(1) << 32) + 123456789;  // both words in use
+    const std::string history = "A=PCM,F=48000,W=24,M=stereo,T=field recorder\r\n";
+    const std::string bext = padded("Scene 12 take 3", 256) + padded("Recorder", 32) + padded("REF0001", 32) +
+                             "2026-12-0710:20:30" + le(timeReference, 8) + le(1, 2) + std::string(64 + 10 + 180, '\0') + history;
+    const std::string info = "INFO" + riffChunk("INAM", std::string("Dawn chorus") + '\0') +
+                             riffChunk("IART", std::string("Field team") + '\0') +
+                             riffChunk("ICMT", std::string("first light") + '\0') + riffChunk("IENG", std::string("Mo") + '\0');
+    auto cueOf = [](int64_t shift) {
+        return le(2, 4) + le(1, 4) + le(1000 + shift, 4) + "data" + le(0, 8) + le(1000 + shift, 4) + le(2, 4) +
+               le(150001 + shift, 4) + "data" + le(0, 8) + le(150001 + shift, 4);
+    };
+    const std::string adtl = "adtl" + riffChunk("labl", le(1, 4) + "Intro" + '\0') + riffChunk("labl", le(2, 4) + "Verse" + '\0') +
+                             riffChunk("note", le(1, 4) + "check levels" + '\0') +
+                             riffChunk("ltxt", le(2, 4) + le(24000, 4) + "rgn " + le(0, 8) + "chorus");
+    const std::string ixml = "<?xml version=\"1.0\"?><BWFXML><SCENE>12</SCENE></BWFXML>";  // odd: padded
+    std::vector<uint8_t> file = bytesOf("in.wav");
+    const std::string extra = riffChunk("bext", bext) + riffChunk("LIST", info) + riffChunk("cue ", cueOf(0)) +
+                              riffChunk("LIST", adtl) + riffChunk("iXML", ixml) + riffChunk("smpl", std::string(36, '\0'));
+    file.insert(file.end(), extra.begin(), extra.end());
+    const std::string riffSize = le(file.size() - 8, 4);
+    std::copy(riffSize.begin(), riffSize.end(), file.begin() + 4);
+    std::ofstream(path("in.wav"), std::ios::binary).write(reinterpret_cast<const char*>(file.data()), long(file.size()));
+
+    struct Case {
+        const char* options;
+        const char* output;
+        int64_t shift;  // frames the output is later than the input
+        std::vector<std::string> dropped;
+    } cases[] = {
+        {"", "out.wav", 0, {}},
+        {"--keep-latency --bits float", "late.wav", 1, {}},  // float: libsndfile adds fact and PEAK chunks
+        {"", "out.flac", 0, {"bext chunk (time reference, coding history)", "INFO tags IENG",
+                             "cue labels (LIST/adtl)", "iXML chunk"}},
+        {"", "out.aiff", 0, {"bext chunk", "INFO tags INAM, IART, ICMT, IENG", "cue points", "iXML chunk"}},
+        {"--format wav", "-", 0, {"bext chunk", "INFO tags", "iXML chunk (written as a stream"}},
+        {"--format flac", "-", 0, {"bext chunk", "INFO tags IENG (", "cue points (written as a stream"}},
+    };
+    for (const Case& c : cases) {
+        const std::string out = c.output == std::string("-") ? "-" : path(c.output);
+        CommandResult run = runRender(std::string(c.options) + " --json " + path("report.json") + " " + path("in.wav") + " " + out);
+        ASSERT_EQ(run.code, 0) << c.output << "\n" << run.output;
+        EXPECT_NE(run.output.find("not carried from the input: 'smpl' chunk ("), std::string::npos) << run.output;
+        for (const std::string& kind : c.dropped)
+            EXPECT_NE(run.output.find("not carried from the input: " + kind), std::string::npos) << c.output << ": " << kind << "\n" << run.output;
+        if (out == "-" || c.output == std::string("out.aiff")) continue;
+        std::map<std::string, std::string> tags = ffprobeTags(out);
+        EXPECT_EQ(tags["title"], "Dawn chorus") << c.output;
+        EXPECT_EQ(tags["artist"], "Field team") << c.output;
+        EXPECT_EQ(tags["comment"], "first light") << c.output;
+        if (c.output == std::string("out.flac")) {  // the cue points as the cue sheet's tracks
+            nlohmann::json chapters = jsonOf(runShell("ffprobe -v error -show_chapters -of json '" + out + "'"))["chapters"];
+            ASSERT_EQ(chapters.size(), 2u) << chapters;
+            EXPECT_EQ(chapters[0]["start"], 1000);
+            EXPECT_EQ(chapters[1]["start"], 150001);
+            EXPECT_EQ(chapters[1]["time_base"], "1/48000");
+            SF_INFO flac, wav;  // the audio intact behind it: as the 24-bit WAV holds it
+            EXPECT_EQ(readFrames("out.flac", flac), readFrames("out.wav", wav));
+        }
+        if (!c.dropped.empty()) continue;
+        EXPECT_EQ(run.output.find("not carried"), run.output.rfind("not carried")) << run.output;  // smpl alone
+        EXPECT_EQ(tags["time_reference"], std::to_string(timeReference - uint64_t(c.shift))) << c.output;
+        EXPECT_EQ(tags["coding_history"].substr(0, history.size()), history) << c.output;
+        EXPECT_EQ(tags["encoded_by"], "Recorder") << c.output;  // ffprobe's names for the originator and date
+        EXPECT_EQ(tags["date"], "2026-12-07") << c.output;
+        std::map<std::string, std::string> chunks = chunksOf(bytesOf(c.output));
+        EXPECT_EQ(chunks["cue "], cueOf(c.shift)) << c.output;
+        EXPECT_EQ(chunks["LIST/adtl"], adtl) << c.output;
+        EXPECT_EQ(chunks["LIST/INFO"], info) << c.output;
+        EXPECT_EQ(chunks["iXML"], ixml) << c.output;
+        // Version 2 and the loudness of the file as written, in hundredths.
+        const std::string& written = chunks["bext"];
+        ASSERT_GE(written.size(), 602u) << c.output;
+        std::ifstream reportFile(path("report.json"));
+        const nlohmann::json report = nlohmann::json::parse(reportFile)["output"];
+        auto field = [&](size_t at) { return int16_t(uint8_t(written[at]) | uint8_t(written[at + 1]) << 8); };
+        EXPECT_EQ(field(346), 2) << c.output;
+        EXPECT_EQ(written.substr(0, 338), bext.substr(0, 338)) << c.output;  // description to origination time
+        EXPECT_EQ(written.substr(348, 64), bext.substr(348, 64)) << c.output;  // the UMID
+        const char* keys[] = {"integrated_lufs", "loudness_range_lu", "true_peak_dbtp", "max_momentary_lufs", "max_short_term_lufs"};
+        for (size_t i = 0; i < 5; ++i)
+            EXPECT_EQ(field(412 + 2 * i), std::lround(report[keys[i]].get<double>() * 100)) << c.output << " " << keys[i];
     }
 }
 

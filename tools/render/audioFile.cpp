@@ -220,6 +220,7 @@ struct AudioWriter::File {
     SndfileHandle handle;
     std::vector<int> integers;
     std::vector<float> floats;
+    int container = 0;
 };
 
 AudioWriter::AudioWriter(AtomicOutput& output, SampleFormat format, Dither dither, double sampleRate, FileType type,
@@ -232,7 +233,7 @@ AudioWriter::AudioWriter(AtomicOutput& output, SampleFormat format, Dither dithe
     SF_INFO info = outputInfo(targetPath, format, sampleRate, type, channelCount);
     const int fd = output.releaseDescriptor();
     const bool pipe = lseek(fd, 0, SEEK_CUR) < 0 && errno == ESPIPE;
-    const int container = info.format & SF_FORMAT_TYPEMASK;
+    const int container = soundFile->container = info.format & SF_FORMAT_TYPEMASK;
     if (pipe && container == SF_FORMAT_AIFF) {
         ::close(fd);
         throw RenderError(exitOutput, "cannot write AIFF to " + targetPath +
@@ -261,6 +262,17 @@ std::string AudioWriter::failure() const {
 }
 
 AudioWriter::~AudioWriter() = default;
+
+bool AudioWriter::headerCommand(int command, void* data, int bytes) {
+    return soundFile->handle && sf_command(soundFile->handle.get(), command, data, bytes) == SF_TRUE;
+}
+
+bool AudioWriter::setString(int type, const std::string& text) {
+    return soundFile->handle && sf_set_string(soundFile->handle.get(), type, text.c_str()) == 0;
+}
+
+int AudioWriter::container() const { return soundFile->container; }
+bool AudioWriter::intoPipe() const { return soundFile->pipe != nullptr; }
 
 // Uniform in [0, 1) from a 64-bit linear congruential generator's top bits.
 double AudioWriter::nextNoise() {

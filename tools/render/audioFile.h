@@ -84,6 +84,14 @@ public:
                double* storedRight = nullptr);
     // Writes the final header. Throws RenderError(exitOutput).
     void close();
+    // Before the first write, for the file's metadata: a libsndfile command
+    // (SFC_SET_BROADCAST_INFO, ...) or string (SF_STR_TITLE, ...). False when
+    // the format does not take it.
+    bool headerCommand(int command, void* data, int bytes);
+    bool setString(int type, const std::string& text);
+    // The libsndfile container (SF_FORMAT_WAV, ...), and whether it streams into a pipe.
+    int container() const;
+    bool intoPipe() const;
     // Samples (each channel counted) the integer format held at full scale.
     uint64_t clippedByFormat() const { return clipped; }
     // Samples that were not finite numbers, written as 0.

@@ -103,10 +103,16 @@ void LevelMeter::feed(const double* frames, size_t count) {
                                 ? energyOf(lufs)
                                 : 0.0;
             tenthEnergies[static_cast<size_t>((tenths - 1) % shortTermTenths)] = energy;
+            if (tenths >= momentaryTenths) {
+                double sum = 0.0;
+                for (uint64_t t = tenths - momentaryTenths; t < tenths; ++t) sum += tenthEnergies[t % shortTermTenths];
+                running.maxMomentaryLufs = std::max(running.maxMomentaryLufs, lufsOf(sum / double(momentaryTenths)));
+            }
             if (tenths >= shortTermTenths) {
                 double sum = 0.0;
                 for (double e : tenthEnergies) sum += e;
                 shortTermEnergies.push_back(sum / double(shortTermTenths));
+                running.maxShortTermLufs = std::max(running.maxShortTermLufs, lufsOf(shortTermEnergies.back()));
             }
         }
     }

@@ -11,6 +11,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <limits>
 #include <memory>
 #include <vector>
 
@@ -21,6 +22,9 @@ struct LevelFigures {
     double truePeak = 0.0;        // linear, of the reconstructed signal
     double integratedLufs = 0.0;  // -inf for silence
     double loudnessRange = 0.0;   // LU
+    // The loudest 400 ms (momentary) and 3 s (short-term) windows, stepped by 100 ms; -inf when none.
+    double maxMomentaryLufs = -std::numeric_limits<double>::infinity();
+    double maxShortTermLufs = -std::numeric_limits<double>::infinity();
     uint64_t frames = 0;
     uint64_t overFullScale = 0;   // samples (each channel counted) with magnitude >= 1
 };
@@ -45,6 +49,7 @@ private:
     std::vector<double> interleaved;
     size_t framesPer100ms;
     static constexpr size_t shortTermTenths = 30;  // the 3 s window in 100 ms pieces
+    static constexpr size_t momentaryTenths = 4;   // the 400 ms window
     double tenthEnergies[shortTermTenths] = {};
     std::vector<double> shortTermEnergies;  // one every 100 ms once 3 s have passed
     TruePeakMeter truePeaks[2];

@@ -8,6 +8,7 @@
 #include "tools/render/fileIdentity.h"
 #include "tools/render/levelMeter.h"
 #include "tools/render/loudnessTarget.h"
+#include "tools/render/metadataCarry.h"
 #include "tools/render/pluginPresets.h"
 #include "tools/render/pluginSetup.h"
 #include "tools/render/progressBar.h"
@@ -159,8 +160,10 @@ StreamResult streamAudio(const RenderOptions& options, Source& source, vsthost::
     StreamResult result;
     result.latency = std::max(0, plugin.latency());
     ChunkMeasuring measuring(chunkFrames, source.channels(), rate, outputs.svg != nullptr);
+    MetadataCarry metadata(options.demo ? "" : options.inputPath, options.compensateLatency ? 0 : result.latency);
     AudioWriter writer(*outputs.audio, options.sampleFormat, options.dither, rate, options.fileType,
                        source.channels());
+    metadata.beforeAudio(writer, *outputs.audio);
     std::unique_ptr<AudioWriter> demoWriter;
     if (outputs.demoInput)
         demoWriter = std::make_unique<AudioWriter>(*outputs.demoInput, SampleFormat::float32, Dither::none, rate);
@@ -208,6 +211,7 @@ StreamResult streamAudio(const RenderOptions& options, Source& source, vsthost::
 
     result.input = measuring.inputFigures();
     result.output = measuring.outputFigures();
+    metadata.afterAudio(result.output);
     result.clippedByFormat = writer.clippedByFormat();
     result.notFinite = writer.notFinite();
     result.pluginSeconds = stream.pluginSeconds();

@@ -42,6 +42,8 @@ nlohmann::json levelsJson(const LevelFigures& f) {
         {"true_peak_dbtp", number(toDecibels(f.truePeak))},
         {"integrated_lufs", number(f.integratedLufs)},
         {"loudness_range_lu", number(f.loudnessRange)},
+        {"max_momentary_lufs", number(f.maxMomentaryLufs)},
+        {"max_short_term_lufs", number(f.maxShortTermLufs)},
         {"samples_at_or_over_0dbfs", f.overFullScale},
     };
 }
