@@ -661,7 +661,8 @@ TEST_F(RenderCli, StandardInputAndOutputCarryAudioAndAreCheckedLikeFiles) {
                                      "--bits float - chained.wav");
     EXPECT_EQ(chained.code, 0) << chained.output;
     EXPECT_EQ(readFrames("chained.wav", info).size(), expected.size());
-    EXPECT_EQ(bytesOf("chained.wav")[0], 'R');  // a stream of unknown length, written as RF64 and turned back into RIFF
+    const std::vector<uint8_t> chainedBytes = bytesOf("chained.wav");  // of unknown length: RF64 turned back into RIFF
+    EXPECT_EQ(std::string(chainedBytes.begin(), chainedBytes.begin() + 4), "RIFF");
     std::ifstream reportFile(path("report.txt"));
     const std::string report((std::istreambuf_iterator<char>(reportFile)), {});
     EXPECT_NE(report.find("output:           - (24-bit"), std::string::npos) << report;
@@ -995,7 +996,7 @@ TEST_F(RenderCli, CutShortInputFailsAndWritesNothing) {
     }
     // A whole file renders without a word of it; so does a stream saved to a
     // file, whose sizes say "unknown" (0xFFFFFFFF): its end is its length.
-    ASSERT_EQ(runShell(here + render + "--quiet whole.wav - --format wav > streamed.wav").code, 0);
+    ASSERT_EQ(runShell(here + render + "--quiet whole.wav - --format wav | cat > streamed.wav").code, 0);
     for (const char* name : {"whole.wav", "streamed.wav"}) {
         CommandResult whole = runShell(here + render + name + " out.wav 2>&1");
         EXPECT_EQ(whole.code, 0) << whole.output;
