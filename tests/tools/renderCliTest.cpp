@@ -995,10 +995,11 @@ TEST_F(RenderCli, CutShortInputFailsAndWritesNothing) {
         EXPECT_TRUE(std::string(old.begin(), old.end()) == "the old output") << c.command;
     }
     // A whole file renders without a word of it; so does a stream saved to a
-    // file, whose sizes say "unknown" (0xFFFFFFFF): its end is its length.
-    ASSERT_EQ(runShell(here + render + "--quiet whole.wav - --format wav | cat > streamed.wav").code, 0);
-    for (const char* name : {"whole.wav", "streamed.wav"}) {
-        CommandResult whole = runShell(here + render + name + " out.wav 2>&1");
+    // file, whose header says "length unknown": its end is its length.
+    for (const char* type : {"wav", "flac"})
+        ASSERT_EQ(runShell(here + render + "--quiet whole.wav - --format " + type + " | cat > streamed." + type).code, 0);
+    for (const char* name : {"whole.wav", "streamed.wav", "streamed.flac"}) {
+        CommandResult whole = runShell(here + render + name + " out.aiff 2>&1");
         EXPECT_EQ(whole.code, 0) << whole.output;
         EXPECT_EQ(whole.output.find("warning"), std::string::npos) << whole.output;
     }

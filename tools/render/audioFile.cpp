@@ -105,7 +105,9 @@ AudioReader::AudioReader(const std::string& path)
     fileSampleRate = info.samplerate;
     channelCount = info.channels;
     const bool pipe = path == "-" && lseek(STDIN_FILENO, 0, SEEK_CUR) < 0;
-    if (!pipe) {
+    if (info.frames == SF_COUNT_MAX) {
+        // A stream's "length unknown" (FLAC with no sample count), also when saved to a file.
+    } else if (!pipe) {
         declaredFrameCount = headerFrames(soundFile->handle.get(), info);
         lengthDeclared = true;
         if (declaredFrameCount > info.frames)
