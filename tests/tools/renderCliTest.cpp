@@ -3,6 +3,7 @@
 #include "tools/render/audioData.h"
 #include "tools/render/audioFile.h"
 #include "tools/render/presetFile.h"
+#include "tools/render/renderError.h"
 
 #include <gtest/gtest.h>
 #include <nlohmann/json.hpp>
@@ -11,6 +12,7 @@
 #include <algorithm>
 #include <cmath>
 #include <csignal>
+#include <cstring>
 #include <cstdio>
 #include <cstring>
 #include <dirent.h>
@@ -118,6 +120,20 @@ protected:
         sf_writef_double(f, data.data(), static_cast<sf_count_t>(frames));
         sf_close(f);
     }
+    // A 16-bit stereo 48 kHz WAV of frames frames of silence, as a sparse file.
+    void writeLongSilence(const std::string& name, uint32_t frames) {
+        writeSignal(name, 2, 48000, 0, [](size_t, int) { return 0.0; }, SF_FORMAT_PCM_16);
+        std::fstream file(path(name), std::ios::in | std::ios::out | std::ios::binary);
+        auto put = [&](long at, uint32_t value) {
+            const char bytes[4] = {char(value), char(value >> 8), char(value >> 16), char(value >> 24)};
+            file.seekp(at);
+            file.write(bytes, 4);
+        };
+        put(4, 36 + frames * 4);  // the RIFF size
+        put(40, frames * 4);      // the data chunk's
+        file.close();
+        ASSERT_EQ(truncate(path(name).c_str(), 44 + off_t(frames) * 4), 0);
+    }
     std::vector<float> readFrames(const std::string& name, SF_INFO& info) {
         info = SF_INFO{};
         SNDFILE* f = sf_open(path(name).c_str(), SFM_READ, &info);
@@ -138,6 +154,51 @@ protected:
 const char* const passThrough = "--set warm=off --set clip=off";
 const double pi = 3.14159265358979323846;
 
+// The container follows the length to come: a WAV past what 32-bit sizes can
+// state becomes RF64, an AIFF that long is refused before any work.
+TEST(OutputContainer, FollowsTheLengthToCome) {
+    using render::Container;
+    using render::FileType;
+    using render::SampleFormat;
+    const int64_t lastPlain16 = 1073740799;  // (0xFFFFFFFF - 4096 bytes of header) / 4 bytes per frame
+    struct Case {
+        const char* path;
+        FileType type;
+        SampleFormat format;
+        int channels;
+        int64_t frames, otherChunkBytes;
+        Container container;
+    } cases[] = {
+        {"a.wav", FileType::byName, SampleFormat::pcm16, 2, lastPlain16, 0, Container::wav},
+        {"a.wav", FileType::byName, SampleFormat::pcm16, 2, lastPlain16 + 1, 0, Container::rf64},
+        {"a.wav", FileType::byName, SampleFormat::pcm16, 2, lastPlain16, 4, Container::rf64},  // room for metadata
+        {"a.wav", FileType::byName, SampleFormat::pcm16, 1, 2 * lastPlain16 + 1, 0, Container::wav},
+        {"a.wav", FileType::byName, SampleFormat::float32, 2, 545280000, 0, Container::rf64},  // 1420 s at 384 kHz
+        {"a.WAV", FileType::byName, SampleFormat::pcm24, 2, 7450 * 96000, 0, Container::wav},  // 2 h 4 min 10 s
+        {"a.wav", FileType::byName, SampleFormat::pcm24, 2, 7460 * 96000, 0, Container::rf64},
+        {"-", FileType::wav, SampleFormat::pcm24, 2, 0, 0, Container::wav},
+        {"-", FileType::wav, SampleFormat::pcm24, 2, render::unknownLength, 0, Container::rf64OrWav},
+        {"a.rf64", FileType::byName, SampleFormat::pcm16, 1, 1, 0, Container::rf64},
+        {"-", FileType::w64, SampleFormat::pcm16, 1, 1, 0, Container::w64},
+        {"a.caf", FileType::byName, SampleFormat::float32, 2, 545280000, 0, Container::caf},
+        {"a.flac", FileType::byName, SampleFormat::pcm24, 2, 545280000, 0, Container::flac},
+        {"a.aif", FileType::byName, SampleFormat::pcm16, 2, lastPlain16, 0, Container::aiff},
+        {"a.aiff", FileType::byName, SampleFormat::pcm16, 2, render::unknownLength, 0, Container::aiff},
+    };
+    for (const Case& c : cases)
+        EXPECT_EQ(render::containerFor(c.path, c.type, c.format, c.channels, c.frames, c.otherChunkBytes), c.container)
+            << c.path << " " << c.frames << " frames";
+    for (int64_t frames : {lastPlain16 / 2 + 1, int64_t(545280000)}) {
+        try {
+            render::containerFor("a.aiff", FileType::byName, SampleFormat::float32, 2, frames);
+            ADD_FAILURE() << frames << " frames of AIFF accepted";
+        } catch (const render::RenderError& e) {
+            EXPECT_EQ(e.code(), render::exitUsage);
+            EXPECT_NE(std::string(e.what()).find("more than the 4 GiB an AIFF can state"), std::string::npos) << e.what();
+        }
+    }
+}
+
 // Clip and warm off, the plug-in passes its input through one sample late.
 // By default that sample of latency is removed and the tail played out, so
 // the file is the input itself; --keep-latency writes the raw output. A mono
@@ -150,14 +211,18 @@ TEST_F(RenderCli, PassThroughIsTheInputAlignedOrDelayedWithItsChannels) {
         const char* output;
         size_t delay;
         const char* latencyLine;
+        const char* magic;  // the file's first bytes
     } cases[] = {
-        {2, 3000, "--block 64", "out.wav", 0, "latency:          1 sample (removed: output aligned with input)"},
-        {2, 3000, "--compensate", "out.wav", 0, "(removed: output aligned with input)"},
-        {2, 3000, "--keep-latency --block 64", "out.wav", 1, "latency:          1 sample (kept: output delayed by it)"},
-        {1, 1000, "--precision double", "out.aiff", 0, "(removed: output aligned with input)"},
-        {1, 1000, "--keep-latency", "out.aiff", 1, "(kept: output delayed by it)"},
-        {2, 1, "", "out.wav", 0, "(removed"},
-        {1, 1, "--block 1", "out.wav", 0, "(removed"},
+        {2, 3000, "--block 64", "out.wav", 0, "latency:          1 sample (removed: output aligned with input)", "RIFF"},
+        {2, 3000, "--compensate", "out.wav", 0, "(removed: output aligned with input)", "RIFF"},
+        {2, 3000, "--keep-latency --block 64", "out.wav", 1, "latency:          1 sample (kept: output delayed by it)", "RIFF"},
+        {1, 1000, "--precision double", "out.aiff", 0, "(removed: output aligned with input)", "FORM"},
+        {1, 1000, "--keep-latency", "out.aiff", 1, "(kept: output delayed by it)", "FORM"},
+        {2, 1, "", "out.wav", 0, "(removed", "RIFF"},
+        {1, 1, "--block 1", "out.wav", 0, "(removed", "RIFF"},
+        {2, 3000, "", "out.rf64", 0, "(removed", "RF64"},  // RF64 when asked, however short
+        {1, 1000, "--keep-latency", "out.w64", 1, "(kept", "riff"},
+        {2, 3000, "", "out.caf", 0, "(removed", "caff"},
     };
     for (const Case& c : cases) {
         const std::string what = std::to_string(c.channels) + " channels, " + std::to_string(c.frames) + " frames, " + c.options;
@@ -178,6 +243,17 @@ TEST_F(RenderCli, PassThroughIsTheInputAlignedOrDelayedWithItsChannels) {
         const size_t width = size_t(c.channels);
         for (size_t i = 0; i < width * c.delay; ++i) ASSERT_EQ(b[i], 0.0f) << what;
         for (size_t i = width * c.delay; i < b.size(); ++i) ASSERT_EQ(b[i], a[i - width * c.delay]) << what << ", sample " << i;
+        // A WAV that fits is a plain one, its format chunk first (no RF64 turned back into WAV).
+        const std::vector<uint8_t> bytes = bytesOf(c.output);
+        EXPECT_EQ(std::string(bytes.begin(), bytes.begin() + 4), c.magic) << what;
+        if (std::string(c.magic) == "RIFF") {
+            EXPECT_EQ(std::string(bytes.begin() + 12, bytes.begin() + 16), "fmt ") << what;
+        }
+        // An independent reader decodes the same samples.
+        CommandResult decoded = runShell("ffmpeg -v error -i '" + path(c.output) + "' -f f32le -");
+        ASSERT_EQ(decoded.code, 0) << what;
+        ASSERT_EQ(decoded.output.size(), b.size() * sizeof(float)) << what;
+        EXPECT_EQ(std::memcmp(decoded.output.data(), b.data(), decoded.output.size()), 0) << what;
         EXPECT_EQ(files(), (std::set<std::string>{"in.wav", c.output})) << what;
         std::remove(path(c.output).c_str());
     }
@@ -264,6 +340,8 @@ TEST_F(RenderCli, PictureLooksTheSameInTwoSvgRenderers) {
 
 TEST_F(RenderCli, FailuresExitWithTheirCodesAndLeaveNoOutput) {
     writeInput("in.wav", 2, 100);
+    const std::string longInput = path("long.wav");
+    writeLongSilence("long.wav", 600000000);
     std::ofstream(path("text.fxp")) << "this is not a preset";
     // A plug-in of its own, so a run that wrongly wrote over it harms no other test.
     ASSERT_EQ(std::system(("cp '" + toolstest::orvaltPlugin() + "' '" + path("p.so") + "'").c_str()), 0);
@@ -293,7 +371,7 @@ TEST_F(RenderCli, FailuresExitWithTheirCodesAndLeaveNoOutput) {
         {"--compensat " + in + " " + out, 2, "unknown option '--compensat' (did you mean --compensate?)"},
         {"-no-clobber " + in + " " + out, 2, "(did you mean --no-clobber?)"},
         {"--bits=16 " + in + " " + out, 2, "(did you mean --bits?)"},
-        {"--format ogg " + in + " " + out, 2, "--format takes wav, flac or aiff"},
+        {"--format ogg " + in + " " + out, 2, "--format takes wav, rf64, w64, caf, flac or aiff, not 'ogg'"},
         {"--format flac " + in + " " + out, 2, "--format and the extension of " + out + " disagree"},
         {in, 2, "no OUTPUT given"},  // forgotten OUTPUT: the input is not the demo's target
         // An unset variable in a script is an empty name, never "no file".
@@ -304,7 +382,10 @@ TEST_F(RenderCli, FailuresExitWithTheirCodesAndLeaveNoOutput) {
         {"--plugin '' " + in + " " + out, 2, "--plugin was given an empty file name"},
         {in + " " + dir, 2, "OUTPUT " + dir + " is a folder"},
         {in + " " + out + " --svg " + path("new-folder/"), 2, "--svg " + path("new-folder/") + " is a folder"},
-        {in + " -", 2, "OUTPUT - (standard output) needs --format wav, flac or aiff"},
+        {in + " -", 2, "OUTPUT - (standard output) needs --format wav, rf64, w64, caf, flac or aiff"},
+        // 600,000,000 frames: 4.8 GB as stereo float, more than an AIFF's sizes can state; refused before the work.
+        {"--bits float " + longInput + " " + path("out.aiff"), 2, "more than the 4 GiB an AIFF can state: write it as .rf64"},
+        {longInput + " " + out + " --delta " + path("d.aif"), 2, "--delta: " + path("d.aif") + " would hold 600000000 frames"},
         {"--format wav " + in + " - --json -", 2, "OUTPUT and --json cannot both be standard output"},
         {"--format wav --demo -", 2, "give OUTPUT a file name"},
         {in + " " + out + " --svg -", 2, "- (standard output) is for OUTPUT and --json only"},
@@ -352,7 +433,7 @@ TEST_F(RenderCli, FailuresExitWithTheirCodesAndLeaveNoOutput) {
         EXPECT_EQ(run.code, c.code) << c.arguments << "\n" << run.output;
         EXPECT_NE(run.output.find(c.message), std::string::npos) << c.arguments << "\n" << run.output;
         EXPECT_EQ(std::count(run.output.begin(), run.output.end(), '\n'), 1) << "one line: " << run.output;
-        EXPECT_EQ(files(), (std::set<std::string>{"in.wav", "text.fxp", "p.so"})) << c.arguments;
+        EXPECT_EQ(files(), (std::set<std::string>{"in.wav", "long.wav", "text.fxp", "p.so"})) << c.arguments;
         EXPECT_EQ(bytesOf("in.wav"), inputBytes) << c.arguments;
     }
     // Without arguments: what to give, as --help says it, and a failure for scripts.
@@ -418,15 +499,21 @@ TEST_F(RenderCli, BatchRendersEveryFileAndKeepsGoingPastABadOne) {
     writeInput("in/b.wav", 1, 20000);
     writeInput("in/d.wav", 2, 1);
     std::ofstream(path("in/bad.wav")) << "not audio";
+    writeSignal("in/cut.wav", 2, 48000, 10000, [](size_t, int) { return 0.25; }, SF_FORMAT_PCM_16);
+    ASSERT_EQ(truncate(path("in/cut.wav").c_str(), 44 + 5000 * 4), 0);  // an interrupted copy
     writeInput("other/a.wav", 2, 100);
     const std::string settings = "--set input=6 --set warm=on ";
-    const std::string inputs = path("in/a.wav") + " " + path("in/bad.wav") + " " + path("in/b.wav") + " " + path("in/d.wav");
+    const std::string inputs = path("in/a.wav") + " " + path("in/bad.wav") + " " + path("in/b.wav") + " " + path("in/d.wav") +
+                               " " + path("in/cut.wav");
     CommandResult run = runRender(settings + "--out-dir " + path("out") + " --json " + path("batch.json") + " " + inputs);
     EXPECT_EQ(run.code, 4) << run.output;
     EXPECT_NE(run.output.find("failed  " + path("in/bad.wav") + ": cannot read"), std::string::npos) << run.output;
     EXPECT_NE(run.output.find("ok      " + path("in/b.wav") + " -> " + path("out/b.wav") + ": "), std::string::npos) << run.output;
-    EXPECT_NE(run.output.find("batch: 3 of 4 files rendered into " + path("out")), std::string::npos) << run.output;
-    EXPECT_NE(run.output.find("1 failed (the first: " + path("in/bad.wav") + ", exit 4)"), std::string::npos) << run.output;
+    EXPECT_NE(run.output.find("failed  " + path("in/cut.wav") + ": " + path("in/cut.wav") + " is cut short"),
+              std::string::npos) << run.output;
+    EXPECT_NE(run.output.find("batch: 3 of 5 files rendered into " + path("out")), std::string::npos) << run.output;
+    EXPECT_NE(run.output.find("2 failed (the first: " + path("in/bad.wav") + ", exit 4)"), std::string::npos) << run.output;
+    EXPECT_FALSE(std::ifstream(path("out/cut.wav")).good());
     for (const char* name : {"a.wav", "b.wav", "d.wav"}) {
         ASSERT_EQ(runRender(settings + path(std::string("in/") + name) + " " + path(std::string("single-") + name)).code, 0);
         EXPECT_EQ(bytesOf(std::string("out/") + name), bytesOf(std::string("single-") + name)) << name;
@@ -434,12 +521,13 @@ TEST_F(RenderCli, BatchRendersEveryFileAndKeepsGoingPastABadOne) {
     std::ifstream jsonFile(path("batch.json"));
     nlohmann::json reports = nlohmann::json::parse(jsonFile);
     ASSERT_TRUE(reports.is_array());
-    ASSERT_EQ(reports.size(), 4u);  // in the order given
+    ASSERT_EQ(reports.size(), 5u);  // in the order given
     EXPECT_EQ(reports[0]["output"]["path"], path("out/a.wav"));
     EXPECT_EQ(reports[1]["exit_code"], 4);
     EXPECT_NE(reports[1]["error"].get<std::string>().find("cannot read"), std::string::npos);
     EXPECT_EQ(reports[2]["output"]["channels"], 1);
     EXPECT_EQ(reports[3]["output"]["frames"], 1);
+    EXPECT_EQ(reports[4]["exit_code"], 4);
 
     // Refused before anything is written: two inputs with one name, an input
     // that is its own target, --json on a target; no folder.
@@ -563,15 +651,21 @@ TEST_F(RenderCli, StandardInputAndOutputCarryAudioAndAreCheckedLikeFiles) {
         EXPECT_EQ(terminal.code, 2) << terminal.output;
         EXPECT_NE(terminal.output.find(" the terminal: redirect or pipe standard "), std::string::npos) << terminal.output;
     }
-    // AIFF gives its length before the audio: a pipe cannot take it.
-    CommandResult aiff = runShell(here + "{ " + render + "in.wav - --format aiff | cat >/dev/null; } 2>&1");
-    EXPECT_EQ(aiff.code, 5) << aiff.output;
-    EXPECT_NE(aiff.output.find("cannot write AIFF to standard output, a pipe"), std::string::npos) << aiff.output;
+    // These types give their length before the audio: a pipe cannot take them.
+    for (const std::string type : {"aiff", "rf64", "w64", "caf"}) {
+        CommandResult refused = runShell(here + "{ " + render + "in.wav - --format " + type + " | cat >/dev/null; } 2>&1");
+        EXPECT_EQ(refused.code, 5) << refused.output;
+        std::string name = type;
+        for (char& c : name) c = char(std::toupper(c));
+        EXPECT_NE(refused.output.find("cannot write " + name + " to standard output, a pipe"), std::string::npos) << refused.output;
+    }
     // Our own reader takes our own stream, and the report goes to standard error.
     CommandResult chained = runShell(here + "'" + renderExe + "' in.wav - --format wav 2>report.txt | " + render +
                                      "--bits float - chained.wav");
     EXPECT_EQ(chained.code, 0) << chained.output;
     EXPECT_EQ(readFrames("chained.wav", info).size(), expected.size());
+    const std::vector<uint8_t> chainedBytes = bytesOf("chained.wav");  // of unknown length: RF64 turned back into RIFF
+    EXPECT_EQ(std::string(chainedBytes.begin(), chainedBytes.begin() + 4), "RIFF");
     std::ifstream reportFile(path("report.txt"));
     const std::string report((std::istreambuf_iterator<char>(reportFile)), {});
     EXPECT_NE(report.find("output:           - (24-bit"), std::string::npos) << report;
@@ -867,20 +961,54 @@ TEST_F(RenderCli, IntegerOutputThatClipsIsReportedAsWritten) {
     EXPECT_NE(run.output.find("output peak:      +6.02 dBFS sample"), std::string::npos) << run.output;
 }
 
-TEST_F(RenderCli, CutShortInputRendersWhatIsThereAndSaysSo) {
-    writeSignal("cut.wav", 2, 48000, 10000, [](size_t n, int) { return 0.25 * std::sin(0.01 * n); }, SF_FORMAT_PCM_16);
+// An input that ends before the length its header declares (an interrupted
+// copy, a stream broken off, a file shrinking while read) fails with exit 4,
+// says both lengths, and neither creates nor replaces any file.
+TEST_F(RenderCli, CutShortInputFailsAndWritesNothing) {
+    writeSignal("whole.wav", 2, 48000, 10000, [](size_t n, int) { return 0.25 * std::sin(0.01 * n); }, SF_FORMAT_PCM_16);
+    ASSERT_EQ(std::system(("cp '" + path("whole.wav") + "' '" + path("cut.wav") + "'").c_str()), 0);
     ASSERT_EQ(truncate(path("cut.wav").c_str(), 44 + 5000 * 4), 0);
-    CommandResult run = runRender(path("cut.wav") + " " + path("out.wav"));
-    ASSERT_EQ(run.code, 0) << run.output;
-    EXPECT_NE(run.output.find("warning: " + path("cut.wav") + " is shorter than its header declares: rendered the "
-                              "5000 frames (0.10 s) it holds of 10000 frames (0.21 s) declared"),
-              std::string::npos) << run.output;
-    SF_INFO info;
-    readFrames("out.wav", info);
-    EXPECT_EQ(info.frames, 5000);
-    // A whole file says nothing of the kind.
-    writeInput("whole.wav", 2, 1000);
-    EXPECT_EQ(runRender(path("whole.wav") + " " + path("out2.wav")).output.find("warning"), std::string::npos);
+    const std::string here = "cd '" + dir + "' && ", render = "'" + renderExe + "' ";
+    ASSERT_EQ(runShell(here + render + "--quiet whole.wav whole.flac").code, 0);
+    // FLAC tells its end only when read.
+    ASSERT_EQ(runShell(here + "head -c $(( $(stat -c %s whole.flac) / 2 )) whole.flac > cut.flac").code, 0);
+    ASSERT_EQ(mkfifo(path("fifo.wav").c_str(), 0600), 0);
+    ASSERT_EQ(mkdir(path("batch").c_str(), 0755), 0);
+    std::ofstream(path("out.wav")) << "the old output";
+    const std::string declared = " of the 10000 frames (0.21 s) its header declares";
+    struct Case {
+        std::string command, message;
+    } cases[] = {
+        {render + "cut.wav out.wav", "cut.wav is cut short: it holds 5000 frames (0.10 s)" + declared},
+        {render + "--target-lufs -20 cut.wav out.wav --svg new.svg", "cut.wav is cut short"},
+        {render + "cut.wav new.wav --delta d.wav", "cut.wav is cut short"},
+        {render + "--out-dir batch cut.wav", "failed  cut.wav: cut.wav is cut short"},
+        {"head -c 20044 whole.wav | " + render + "- out.wav", "standard input ended after 5000 frames (0.10 s)" + declared},
+        {"head -c 20044 whole.wav | " + render + "- new.wav --json new.json", "standard input ended after"},
+        {"{ head -c 20044 whole.wav > fifo.wav & } >/dev/null 2>&1; " + render + "fifo.wav out.wav", "fifo.wav ended after 5000 frames"},
+        {render + "cut.flac out.wav", "cut.flac"},
+    };
+    const std::set<std::string> before = files();
+    for (const Case& c : cases) {
+        CommandResult run = runShell(here + c.command + " 2>&1");
+        EXPECT_EQ(run.code, 4) << c.command << "\n" << run.output;
+        EXPECT_NE(run.output.find(c.message), std::string::npos) << c.command << "\n" << run.output;
+        EXPECT_EQ(files(), before) << c.command;
+        const std::vector<uint8_t> old = bytesOf("out.wav");
+        EXPECT_TRUE(std::string(old.begin(), old.end()) == "the old output") << c.command;
+    }
+    // A whole file renders without a word of it; so does a stream saved to a
+    // file, whose header says "length unknown": its end is its length.
+    ASSERT_EQ(runShell(here + render + "--quiet whole.wav - --format wav | cat > streamed.wav").code, 0);
+    std::vector<uint8_t> flac = bytesOf("whole.flac");  // its STREAMINFO's 36-bit sample count set to 0, "unknown"
+    flac[21] &= 0xF0;
+    std::fill(flac.begin() + 22, flac.begin() + 26, 0);
+    std::ofstream(path("unsized.flac"), std::ios::binary).write(reinterpret_cast<const char*>(flac.data()), long(flac.size()));
+    for (const char* name : {"whole.wav", "streamed.wav", "unsized.flac"}) {
+        CommandResult whole = runShell(here + render + name + " out.aiff 2>&1");
+        EXPECT_EQ(whole.code, 0) << whole.output;
+        EXPECT_EQ(whole.output.find("warning"), std::string::npos) << whole.output;
+    }
 }
 
 TEST_F(RenderCli, JsonReportHoldsTheFiguresForScripts) {

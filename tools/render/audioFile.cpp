@@ -1,6 +1,7 @@
 #include "tools/render/audioFile.h"
 
 #include "tools/render/atomicOutput.h"
+#include "tools/render/fileFormats.h"
 #include "tools/render/renderError.h"
 #include "tools/render/wavPipeSink.h"
 
@@ -19,43 +20,6 @@ namespace {
 
 constexpr size_t chunkFrames = 4096;
 
-std::string lowerExtension(const std::string& path) {
-    size_t dot = path.find_last_of('.');
-    size_t slash = path.find_last_of('/');
-    if (dot == std::string::npos || (slash != std::string::npos && dot < slash)) return "";
-    std::string ext = path.substr(dot + 1);
-    for (char& c : ext) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
-    return ext;
-}
-
-FileType typeOfName(const std::string& path) {
-    std::string ext = lowerExtension(path);
-    if (ext == "wav") return FileType::wav;
-    if (ext == "flac") return FileType::flac;
-    if (ext == "aif" || ext == "aiff") return FileType::aiff;
-    return FileType::byName;
-}
-
-int containerFor(const std::string& path, FileType type) {
-    if (type == FileType::byName) type = typeOfName(path);
-    if (type == FileType::wav) return SF_FORMAT_WAV;
-    if (type == FileType::flac) return SF_FORMAT_FLAC;
-    if (type == FileType::aiff) return SF_FORMAT_AIFF;
-    const std::string ext = lowerExtension(path);
-    throw RenderError(exitOutput, "unsupported output format '" + (ext.empty() ? path : "." + ext) +
-                                      "' (use .wav, .flac, .aif or .aiff)");
-}
-
-int subtypeFor(SampleFormat format) {
-    switch (format) {
-    case SampleFormat::pcm16: return SF_FORMAT_PCM_16;
-    case SampleFormat::pcm24: return SF_FORMAT_PCM_24;
-    case SampleFormat::pcm32: return SF_FORMAT_PCM_32;
-    case SampleFormat::float32: return SF_FORMAT_FLOAT;
-    }
-    return SF_FORMAT_PCM_24;
-}
-
 int bitsOf(SampleFormat format) {
     switch (format) {
     case SampleFormat::pcm16: return 16;
@@ -66,18 +30,14 @@ int bitsOf(SampleFormat format) {
     return 0;
 }
 
-const char* typeName(int container) {
-    return container == SF_FORMAT_WAV ? "wav" : container == SF_FORMAT_FLAC ? "flac" : "aiff";
-}
-
 SF_INFO outputInfo(const std::string& path, SampleFormat format, double sampleRate, FileType type, int channels = 2) {
     SF_INFO info{};
     info.samplerate = static_cast<int>(std::lround(sampleRate));
     info.channels = channels;
-    const int container = containerFor(path, type);
-    info.format = container | subtypeFor(format);
+    type = resolvedType(path, type);
+    info.format = sndfileContainer(type) | subtypeFor(format);
     if (!sf_format_check(&info))
-        throw RenderError(exitOutput, std::string("the ") + typeName(container) + " format cannot store " +
+        throw RenderError(exitOutput, std::string("the ") + fileTypeName(type) + " format cannot store " +
                                           sampleFormatName(format) + " samples at " +
                                           std::to_string(info.samplerate) + " Hz");
     return info;
@@ -99,7 +59,8 @@ int64_t bytesPerFrame(const SF_INFO& info) {
 
 // libsndfile reads a cut-short WAV or AIFF as far as it goes and notes the
 // header's figure in its log ("data : 40000 (should be 20000)"); the
-// declared length comes from there.
+// declared length comes from there. A size of 0xFFFFFFFF is a stream's
+// "unknown", saved to a file: the file's end is its length.
 int64_t headerFrames(SNDFILE* file, const SF_INFO& info) {
     std::vector<char> log(16384, '\0');
     sf_command(file, SFC_GET_LOG_INFO, log.data(), static_cast<int>(log.size() - 1));
@@ -110,7 +71,8 @@ int64_t headerFrames(SNDFILE* file, const SF_INFO& info) {
         long long declared = 0, present = 0;
         char name[8] = {};
         if (std::sscanf(text.c_str(), "%7s : %lld (should be %lld)", name, &declared, &present) == 3 &&
-            (std::strcmp(name, "data") == 0 || std::strcmp(name, "SSND") == 0) && declared > present && frameBytes > 0)
+            (std::strcmp(name, "data") == 0 || std::strcmp(name, "SSND") == 0) && declared > present &&
+            declared != 0xFFFFFFFFll && frameBytes > 0)
             return static_cast<int64_t>(info.frames) + (declared - present) / frameBytes;
         if (!end) break;
         line = end + 1;
@@ -124,43 +86,6 @@ struct SndfileCloser {
 using SndfileHandle = std::unique_ptr<SNDFILE, SndfileCloser>;
 
 }  // namespace
-
-bool parseFileType(const std::string& text, FileType& type) {
-    if (text == "wav") type = FileType::wav;
-    else if (text == "flac") type = FileType::flac;
-    else if (text == "aiff") type = FileType::aiff;
-    else return false;
-    return true;
-}
-
-bool extensionDisagrees(const std::string& path, FileType type) {
-    const FileType named = typeOfName(path);
-    return type != FileType::byName && named != FileType::byName && named != type;
-}
-
-bool parseSampleFormat(const std::string& text, SampleFormat& format) {
-    if (text == "16") format = SampleFormat::pcm16;
-    else if (text == "24") format = SampleFormat::pcm24;
-    else if (text == "32") format = SampleFormat::pcm32;
-    else if (text == "float") format = SampleFormat::float32;
-    else return false;
-    return true;
-}
-
-const char* sampleFormatName(SampleFormat format) {
-    switch (format) {
-    case SampleFormat::pcm16: return "16-bit";
-    case SampleFormat::pcm24: return "24-bit";
-    case SampleFormat::pcm32: return "32-bit";
-    case SampleFormat::float32: return "float";
-    }
-    return "?";
-}
-
-bool dithers(SampleFormat format, Dither dither) {
-    if (format == SampleFormat::float32 || dither == Dither::none) return false;
-    return dither == Dither::tpdf || format == SampleFormat::pcm16;
-}
 
 struct AudioReader::File {
     SndfileHandle handle;
@@ -179,9 +104,27 @@ AudioReader::AudioReader(const std::string& path)
     if (info.samplerate <= 0) throw RenderError(exitInput, filePath + " has no valid sample rate");
     fileSampleRate = info.samplerate;
     channelCount = info.channels;
-    // A pipe's header may say anything (a streamed WAV says 0xFFFFFFFF bytes).
     const bool pipe = path == "-" && lseek(STDIN_FILENO, 0, SEEK_CUR) < 0;
-    declaredFrameCount = pipe ? 0 : headerFrames(soundFile->handle.get(), info);
+    if (info.frames == SF_COUNT_MAX) {
+        // A stream's "length unknown" (FLAC with no sample count), also when saved to a file.
+    } else if (!pipe) {
+        declaredFrameCount = headerFrames(soundFile->handle.get(), info);
+        lengthDeclared = true;
+        if (declaredFrameCount > info.frames)
+            throw RenderError(exitInput, filePath + " is cut short: it holds " + framesText(info.frames) + " of the " +
+                                             framesText(declaredFrameCount) + " its header declares");
+    } else if (const int64_t frameBytes = bytesPerFrame(info);
+               frameBytes > 0 && info.frames > 0 && info.frames < 0xFFFFFFFFll / frameBytes) {
+        // A stream's header states its length unless it says 0xFFFFFFFF bytes (unknown).
+        declaredFrameCount = info.frames;
+        lengthDeclared = true;
+    }
+}
+
+std::string AudioReader::framesText(int64_t frames) const {
+    char text[80];
+    std::snprintf(text, sizeof text, "%lld frames (%.2f s)", static_cast<long long>(frames), double(frames) / fileSampleRate);
+    return text;
 }
 
 AudioReader::~AudioReader() = default;
@@ -208,6 +151,10 @@ size_t AudioReader::read(double* left, double* right, size_t frames) {
         if (static_cast<size_t>(got) < want) break;
     }
     readFrameCount += static_cast<int64_t>(done);
+    if (done < frames && lengthDeclared && readFrameCount < declaredFrameCount)
+        throw RenderError(exitInput, filePath + " ended after " + framesText(readFrameCount) + " of the " +
+                                         framesText(declaredFrameCount) + " its header declares (it shrank or its "
+                                         "stream broke off while being read)");
     return done;
 }
 
@@ -224,28 +171,39 @@ struct AudioWriter::File {
 };
 
 AudioWriter::AudioWriter(AtomicOutput& output, SampleFormat format, Dither dither, double sampleRate, FileType type,
-                         int channels)
+                         int channels, int64_t frames)
     : soundFile(new File),
       targetPath(output.target()),
       sampleFormat(format),
       channelCount(channels == 1 ? 1 : 2),
       ditherOn(dithers(format, dither)) {
     SF_INFO info = outputInfo(targetPath, format, sampleRate, type, channelCount);
+    Container container = containerFor(targetPath, type, format, channelCount, frames);
     const int fd = output.releaseDescriptor();
     const bool pipe = lseek(fd, 0, SEEK_CUR) < 0 && errno == ESPIPE;
-    const int container = soundFile->container = info.format & SF_FORMAT_TYPEMASK;
-    if (pipe && container == SF_FORMAT_AIFF) {
+    const bool wav = container == Container::wav || container == Container::rf64OrWav ||
+                     (container == Container::rf64 && resolvedType(targetPath, type) == FileType::wav);
+    if (pipe && !wav && container != Container::flac) {
         ::close(fd);
-        throw RenderError(exitOutput, "cannot write AIFF to " + targetPath +
+        std::string name = fileTypeName(resolvedType(targetPath, type));
+        for (char& c : name) c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
+        throw RenderError(exitOutput, "cannot write " + name + " to " + targetPath +
                                           ", a pipe: its header needs the length first (use --format wav or flac)");
     }
+    if (pipe && wav) container = Container::wav;  // a stream's header states no length at all
+    // What the 32-bit sizes of a WAV or AIFF still take; an AIFF of unknown length is held to it.
+    dataBytesLeft = (container == Container::wav && !pipe) || container == Container::aiff ? thirtyTwoBitDataLimit : -1;
+    info.format = sndfileContainer(container) | subtypeFor(format);
+    soundFile->container = info.format & SF_FORMAT_TYPEMASK;
     errno = 0;
-    if (pipe && container == SF_FORMAT_WAV) {
+    if (pipe && wav) {
         soundFile->pipe = std::make_unique<WavPipeSink>(fd);
         soundFile->handle.reset(soundFile->pipe->open(info));
     } else {
         soundFile->handle.reset(sf_open_fd(fd, SFM_WRITE, &info, SF_TRUE));  // libsndfile streams FLAC itself
     }
+    if (soundFile->handle && container == Container::rf64OrWav)
+        sf_command(soundFile->handle.get(), SFC_RF64_AUTO_DOWNGRADE, nullptr, SF_TRUE);
     if (!soundFile->handle) {
         // libsndfile names the step that failed; the system's reason, if any, says why.
         const int error = soundFile->pipe && soundFile->pipe->error() ? soundFile->pipe->error() : errno;
@@ -283,6 +241,13 @@ double AudioWriter::nextNoise() {
 void AudioWriter::write(const double* left, const double* right, size_t frames, double* storedLeft,
                         double* storedRight) {
     if (!soundFile->handle) throw RenderError(exitOutput, "cannot write " + targetPath + ": already closed");
+    if (dataBytesLeft >= 0) {
+        const int64_t bytes = int64_t(frames) * channelCount * bytesPerSample(sampleFormat);
+        if (bytes > dataBytesLeft)
+            throw RenderError(exitOutput, "cannot write " + targetPath + ": its audio passes the 4 GiB its header can "
+                                          "state (write it as .rf64, .w64, .caf or .flac)");
+        dataBytesLeft -= bytes;
+    }
     const int bits = bitsOf(sampleFormat);
     const double scale = bits ? std::ldexp(1.0, bits - 1) : 1.0;
     const double highest = scale - 1.0, lowest = -scale;

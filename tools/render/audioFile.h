@@ -1,6 +1,8 @@
-// Reading and writing audio files (WAV, FLAC, AIFF) through libsndfile, block
-// by block, so a file of any length needs the same little memory.
+// Reading and writing audio files (WAV, RF64, W64, CAF, FLAC, AIFF) through
+// libsndfile, block by block, so a file of any length needs the same little memory.
 #pragma once
+
+#include "tools/render/fileFormats.h"
 
 #include <cstddef>
 #include <cstdint>
@@ -11,28 +13,12 @@ namespace render {
 
 class AtomicOutput;
 
-enum class SampleFormat { pcm16, pcm24, pcm32, float32 };
-// automatic: TPDF dither when writing 16 bits, none otherwise.
-enum class Dither { automatic, tpdf, none };
-
-// The container: by the file name's extension, or as named (--format).
-enum class FileType { byName, wav, flac, aiff };
-// "wav", "flac" or "aiff"; false for anything else.
-bool parseFileType(const std::string& text, FileType& type);
-// Whether the name ends in an extension of another type than type.
-bool extensionDisagrees(const std::string& path, FileType type);
-
-// "16", "24", "32" or "float"; false for anything else.
-bool parseSampleFormat(const std::string& text, SampleFormat& format);
-const char* sampleFormatName(SampleFormat format);
-// Whether writing this format dithers under that choice.
-bool dithers(SampleFormat format, Dither dither);
-
 // A mono or stereo file, read in blocks; mono is played on both channels.
 class AudioReader {
 public:
     // Opens and checks the file ("-": standard input). Throws
-    // RenderError(exitInput) with the reason.
+    // RenderError(exitInput) with the reason, also for a file that holds
+    // fewer frames than its header declares (an interrupted copy).
     explicit AudioReader(const std::string& path);
     ~AudioReader();
     AudioReader(const AudioReader&) = delete;
@@ -40,12 +26,13 @@ public:
 
     double sampleRate() const { return fileSampleRate; }
     int channels() const { return channelCount; }
-    // The length the file's header declares; more than it holds when the
-    // file was cut short; 0 (unknown) for a pipe.
+    // The length the file's header declares; 0 for a stream that does not say.
     int64_t declaredFrames() const { return declaredFrameCount; }
+    bool lengthKnown() const { return lengthDeclared; }
     int64_t framesRead() const { return readFrameCount; }
     // Up to frames frames into left and right; 0 at the end. Throws
-    // RenderError(exitInput) on a read error or a sample that is not finite.
+    // RenderError(exitInput) on a read error, a sample that is not finite, or
+    // an end before the declared length (a file that shrank, a stream cut off).
     size_t read(double* left, double* right, size_t frames);
 
 private:
@@ -55,25 +42,29 @@ private:
     double fileSampleRate = 0;
     int channelCount = 0;
     int64_t declaredFrameCount = 0;
+    bool lengthDeclared = false;
     int64_t readFrameCount = 0;
+    std::string framesText(int64_t frames) const;
 };
 
 // Checks that the file type (by default from the name's extension: .wav,
-// .flac, .aif, .aiff) can hold the sample format at this rate. Throws
-// RenderError(exitOutput).
+// .rf64, .w64, .caf, .flac, .aif, .aiff) can hold the sample format at this
+// rate. Throws RenderError(exitOutput).
 void checkOutputFormat(const std::string& path, SampleFormat format, double sampleRate,
                        FileType type = FileType::byName);
 
 // Writes mono or stereo audio into an AtomicOutput's temporary file (or into the
-// pipe it writes directly: FLAC and WAV stream, AIFF is refused). Integer formats
+// pipe it writes directly: FLAC and WAV stream, the other types are refused;
+// a WAV stream states no length, see WavPipeSink). Integer formats
 // are rounded here (with TPDF dither when asked), so the values measured are
 // those in the file: samples beyond full scale are held at it and counted.
 class AudioWriter {
 public:
-    // channels: 1 (only the left values are written) or 2.
+    // channels: 1 (only the left values are written) or 2; frames: the
+    // length to come, which picks the container (see containerFor).
     // Throws RenderError(exitOutput).
     AudioWriter(AtomicOutput& output, SampleFormat format, Dither dither, double sampleRate,
-                FileType type = FileType::byName, int channels = 2);
+                FileType type = FileType::byName, int channels = 2, int64_t frames = unknownLength);
     ~AudioWriter();
     AudioWriter(const AudioWriter&) = delete;
     AudioWriter& operator=(const AudioWriter&) = delete;
@@ -104,6 +95,7 @@ private:
     SampleFormat sampleFormat;
     int channelCount;
     bool ditherOn;
+    int64_t dataBytesLeft;  // before a 32-bit size would wrap; negative: no such limit
     uint64_t noiseState = 0x0D17BE55EEDull;  // fixed seed: the same bytes on every run
     uint64_t clipped = 0;
     uint64_t notFiniteCount = 0;

@@ -18,6 +18,10 @@ int64_t Source::declaredFrames() const {
     return reader ? reader->declaredFrames() : static_cast<int64_t>(demoSignal->totalFrames());
 }
 
+int64_t Source::expectedFrames() const {
+    return reader && !reader->lengthKnown() ? unknownLength : declaredFrames();
+}
+
 size_t Source::read(double* left, double* right, size_t frames) {
     size_t n = reader ? reader->read(left, right, frames) : demoSignal->generate(left, right, frames);
     framesSoFar += static_cast<int64_t>(n);

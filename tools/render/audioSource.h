@@ -19,6 +19,8 @@ public:
     double sampleRate() const { return sourceRate; }
     int channels() const;
     int64_t declaredFrames() const;
+    // The frames to come: the declared length, or unknownLength for a stream that does not say.
+    int64_t expectedFrames() const;
     int64_t framesRead() const { return framesSoFar; }
     // Up to frames frames; 0 at the end.
     size_t read(double* left, double* right, size_t frames);

@@ -4,8 +4,9 @@
 
 namespace render {
 
-DeltaOutput::DeltaOutput(AtomicOutput& file, int channels, double sampleRate)
-    : writer(file, SampleFormat::float32, Dither::none, sampleRate, FileType::byName, channels), meter(channels, sampleRate) {}
+DeltaOutput::DeltaOutput(AtomicOutput& file, int channels, double sampleRate, int64_t frames)
+    : writer(file, SampleFormat::float32, Dither::none, sampleRate, FileType::byName, channels, frames),
+      meter(channels, sampleRate) {}
 
 void DeltaOutput::addInput(const double* left, const double* right, size_t frames) {
     pendingLeft.insert(pendingLeft.end(), left, left + frames);

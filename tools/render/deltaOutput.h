@@ -16,8 +16,8 @@ class AtomicOutput;
 
 class DeltaOutput {
 public:
-    // channels and rate: the output's. Throws RenderError(exitOutput).
-    DeltaOutput(AtomicOutput& file, int channels, double sampleRate);
+    // channels, rate and length: the output's. Throws RenderError(exitOutput).
+    DeltaOutput(AtomicOutput& file, int channels, double sampleRate, int64_t frames = unknownLength);
 
     // The input frames in order, as read.
     void addInput(const double* left, const double* right, size_t frames);

@@ -108,19 +108,17 @@ void warn(const std::string& text) {
     std::fprintf(stderr, "orvalt-render: warning: %s\n", text.c_str());
 }
 
-std::string framesText(int64_t frames, double rate) {
-    char text[80];
-    std::snprintf(text, sizeof text, "%lld frames (%.2f s)", static_cast<long long>(frames), double(frames) / rate);
-    return text;
-}
-
-// The delta is float whatever the output's format.
-void checkDeltaFormat(const RenderOptions& options, double rate) {
+// The delta is float whatever the output's format; with the input's length
+// known, one too long for its container is refused too.
+void checkDeltaFormat(const RenderOptions& options, double rate, const Source* source = nullptr) {
     if (options.deltaPath.empty()) return;
     try {
         checkOutputFormat(options.deltaPath, SampleFormat::float32, rate);
+        if (source) containerFor(options.deltaPath, FileType::byName, SampleFormat::float32, source->channels(),
+                                 source->expectedFrames());
     } catch (const RenderError& e) {
-        throw RenderError(e.code(), std::string("--delta: ") + e.what() + " (the delta is float: use .wav or .aiff)");
+        const bool format = e.code() == exitOutput;
+        throw RenderError(e.code(), std::string("--delta: ") + e.what() + (format ? " (the delta is float: use .wav or .aiff)" : ""));
     }
 }
 
@@ -161,14 +159,17 @@ StreamResult streamAudio(const RenderOptions& options, Source& source, vsthost::
     result.latency = std::max(0, plugin.latency());
     ChunkMeasuring measuring(chunkFrames, source.channels(), rate, outputs.svg != nullptr);
     MetadataCarry metadata(options.demo ? "" : options.inputPath, options.compensateLatency ? 0 : result.latency);
+    // The output keeps the input's length, whether the latency is removed or kept.
+    const int64_t frames = source.expectedFrames();
     AudioWriter writer(*outputs.audio, options.sampleFormat, options.dither, rate, options.fileType,
-                       source.channels());
+                       source.channels(), frames);
     metadata.beforeAudio(writer, *outputs.audio);
     std::unique_ptr<AudioWriter> demoWriter;
     if (outputs.demoInput)
-        demoWriter = std::make_unique<AudioWriter>(*outputs.demoInput, SampleFormat::float32, Dither::none, rate);
+        demoWriter = std::make_unique<AudioWriter>(*outputs.demoInput, SampleFormat::float32, Dither::none, rate,
+                                                   FileType::byName, 2, frames);
     std::unique_ptr<DeltaOutput> delta;
-    if (outputs.delta) delta = std::make_unique<DeltaOutput>(*outputs.delta, source.channels(), rate);
+    if (outputs.delta) delta = std::make_unique<DeltaOutput>(*outputs.delta, source.channels(), rate, frames);
 
     RenderStream stream(plugin, engine, rate);
     stream.settle(settleSeconds);
@@ -279,13 +280,8 @@ std::string commitOutputs(const RenderOptions& options, vsthost::Plugin& plugin,
 }
 
 // Only with every file in place is there anything to report.
-void tellAfterwards(const RenderOptions& options, const Source& source, const RenderReport& report,
-                    uint64_t notFinite, const std::string& json, FILE* out) {
-    const double rate = report.sampleRate;
-    if (source.framesRead() < source.declaredFrames())
-        warn(options.inputPath + " is shorter than its header declares: rendered the " +
-             framesText(source.framesRead(), rate) + " it holds of " + framesText(source.declaredFrames(), rate) +
-             " declared");
+void tellAfterwards(const RenderOptions& options, const RenderReport& report, uint64_t notFinite,
+                    const std::string& json, FILE* out) {
     if (report.clippedByFormat > 0)
         warn("the " + std::string(sampleFormatName(options.sampleFormat)) + " format clipped " +
              std::to_string(report.clippedByFormat) + " samples at full scale in " + options.outputPath +
@@ -312,7 +308,9 @@ void runRender(const RenderOptions& options, FILE* out, RenderReport* done) {
         source = std::make_unique<Source>(options);
         rate = source->sampleRate();
         checkOutputFormat(options.outputPath, options.sampleFormat, rate, options.fileType);
-        checkDeltaFormat(options, rate);
+        containerFor(options.outputPath, options.fileType, options.sampleFormat, source->channels(),
+                     source->expectedFrames());  // an AIFF too long for its sizes is refused before the work
+        checkDeltaFormat(options, rate, source.get());
     }
     Outputs outputs = prepareOutputs(options, rendering);
 
@@ -332,7 +330,7 @@ void runRender(const RenderOptions& options, FILE* out, RenderReport* done) {
         if (outputs.svg) drawPicture(options, report, streamed, setup, engine, *outputs.svg);
     }
     const std::string json = commitOutputs(options, *plugin, report, outputs, rendering, started);
-    if (rendering) tellAfterwards(options, *source, report, streamed.notFinite, json, out);
+    if (rendering) tellAfterwards(options, report, streamed.notFinite, json, out);
     if (done) *done = report;
 }
 

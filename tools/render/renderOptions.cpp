@@ -83,7 +83,7 @@ std::string batchTarget(const RenderOptions& options, const std::string& input) 
     if (options.fileType != FileType::byName) {
         const size_t dot = name.find_last_of('.');
         if (dot != std::string::npos && dot > 0) name.resize(dot);
-        name += options.fileType == FileType::wav ? ".wav" : options.fileType == FileType::flac ? ".flac" : ".aiff";
+        name += std::string(".") + fileTypeName(options.fileType);
     }
     return options.outDir + (options.outDir.back() == '/' ? "" : "/") + name;
 }
@@ -114,8 +114,13 @@ std::string renderUsage(const std::string& defaultPlugin) {
         "       orvalt-render [OPTIONS] --save-preset FILE | --save-bank FILE\n"
         "\n"
         "Renders an audio file through a VST 2.4 plug-in and reports levels, loudness and speed.\n"
-        "INPUT and OUTPUT are WAV, FLAC or AIFF files (by extension: .wav .flac .aif .aiff),\n"
-        "at any sample rate; a mono input is played on both plug-in inputs and written as\n"
+        "INPUT and OUTPUT are WAV, RF64, W64, CAF, FLAC or AIFF files (by extension: .wav\n"
+        ".rf64 .w64 .caf .flac .aif .aiff), at any sample rate; a WAV OUTPUT whose audio\n"
+        "passes 4 GiB is written as RF64 (WAV with 64-bit sizes), an AIFF that long is\n"
+        "refused before the work (exit 2). An INPUT that holds fewer frames than its\n"
+        "header declares (an interrupted copy) or cannot be read to its end fails (exit 4)\n"
+        "and nothing is written.\n"
+        "A mono input is played on both plug-in inputs and written as\n"
         "mono (the plug-in's left output). The settings are in force from the first sample\n"
         "(the plug-in settles on 5 s of silence first), and output sample n belongs to\n"
         "input sample n: the plug-in's latency is removed and its tail played out.\n"
@@ -138,8 +143,10 @@ std::string renderUsage(const std::string& defaultPlugin) {
         "                       apply after it, in the order given\n"
         "  --save-preset FILE   write the plug-in's state as a .fxp program afterwards\n"
         "  --save-bank FILE     write the plug-in's state as a .fxb bank afterwards\n"
-        "  --format wav|flac|aiff  OUTPUT's file type when its name does not give it (OUTPUT -);\n"
-        "                       a pipe takes wav or flac\n"
+        "  --format wav|rf64|w64|caf|flac|aiff  OUTPUT's file type when its name does not\n"
+        "                       give it (OUTPUT -); a pipe takes wav or flac, and a WAV\n"
+        "                       stream states no length (ffmpeg reads it whole, libsndfile\n"
+        "                       up to 4 GiB: stream longer audio as flac)\n"
         "  --target-lufs X      find the input gain for which OUTPUT's integrated loudness is\n"
         "                       X LUFS (within 0.1 LU); not with --set input\n"
         "  --ceiling-dbtp Y     find the highest limit for which OUTPUT's true peak is at most\n"
@@ -190,7 +197,7 @@ std::string renderUsage(const std::string& defaultPlugin) {
 static void checkStandardStreams(const RenderOptions& options) {
     const bool toStandardOutput = options.outputPath == "-";
     if (toStandardOutput && options.fileType == FileType::byName)
-        throw RenderError(exitUsage, "OUTPUT - (standard output) needs --format wav, flac or aiff");
+        throw RenderError(exitUsage, "OUTPUT - (standard output) needs --format wav, rf64, w64, caf, flac or aiff");
     if (toStandardOutput && options.demo)
         throw RenderError(exitUsage, "--demo writes its input beside OUTPUT: give OUTPUT a file name, not -");
     if (toStandardOutput && options.jsonPath == "-")
@@ -256,7 +263,7 @@ RenderOptions parseRenderOptions(int argc, const char* const* argv, const std::s
         } else if (arg == "--format") {
             std::string text = value();
             if (!parseFileType(text, options.fileType))
-                throw RenderError(exitUsage, "--format takes wav, flac or aiff, not '" + text + "'");
+                throw RenderError(exitUsage, "--format takes wav, rf64, w64, caf, flac or aiff, not '" + text + "'");
         } else if (arg == "--dither") {
             std::string text = value();
             if (text != "tpdf" && text != "none")
