@@ -94,7 +94,7 @@ int main(int argc, char** argv) {
 
     std::printf("signal: %.1f s of stereo demo material at %.0f Hz, %d interleaved repetitions, median kept\n",
                 render::demoSeconds, sampleRate, repetitions);
-    for (int block : {64, 512}) {
+    for (int block : {1, 64, 512, 4096}) {
         std::vector<Contender> contenders;
         for (const Entry& c : lineup) {
             if (!exists(c.path)) {
