@@ -3,7 +3,9 @@
 // register only: all of the chain's arithmetic is SSE2 (the 32-bit build
 // compiles with -msse2 -mfpmath=sse), and reading and writing that register is
 // a few cycles, where a C library's fesetround may be far slower (on 32-bit
-// Windows it asks the processor for its features on every call).
+// Windows it asks the processor for its features on every call). A guard
+// whose mode already holds writes nothing, on entry or on exit, so a caller
+// that runs many short blocks can set the mode once around all of them.
 #pragma once
 
 #include <cfenv>
@@ -13,8 +15,12 @@ class RoundingGuard {
 public:
     // [any thread] Affects only the calling thread's SSE rounding mode; mode is
     // FE_TONEAREST, FE_DOWNWARD, FE_UPWARD or FE_TOWARDZERO.
-    explicit RoundingGuard(int mode) : saved(_mm_getcsr() & kRoundingBits) { setRounding(controlBits(mode)); }
-    ~RoundingGuard() { setRounding(saved); }
+    explicit RoundingGuard(int mode) : saved(_mm_getcsr() & kRoundingBits), changed(saved != controlBits(mode)) {
+        if (changed) setRounding(controlBits(mode));
+    }
+    ~RoundingGuard() {
+        if (changed) setRounding(saved);
+    }
     RoundingGuard(const RoundingGuard&) = delete;
     RoundingGuard& operator=(const RoundingGuard&) = delete;
 
@@ -33,4 +39,5 @@ private:
     static void setRounding(unsigned bits) { _mm_setcsr((_mm_getcsr() & ~kRoundingBits) | bits); }
 
     unsigned saved;
+    bool changed;
 };

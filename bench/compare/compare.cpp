@@ -1,7 +1,8 @@
 // orvalt-compare: cost per stereo frame of Orvalt (three settings) and of two
 // installed third-party VST 2.4 limiters, all through vsthost on the same
-// signal and block sizes. Runs are interleaved and repeated, and the median
-// is kept, so a busy machine disturbs every contender alike.
+// signal and block sizes. Runs of every contender at every block size are
+// interleaved and repeated, and the median is kept, so a busy machine disturbs
+// every contender and every block size alike.
 #include "tools/render/demoSignal.h"
 #include "tools/vsthost/vsthost.h"
 
@@ -32,6 +33,7 @@ struct Entry {
 struct Contender {
     Entry entry;
     std::unique_ptr<vsthost::Plugin> plugin;
+    int block;
     std::vector<double> nsPerFrame;  // one per repetition
 };
 
@@ -94,11 +96,14 @@ int main(int argc, char** argv) {
 
     std::printf("signal: %.1f s of stereo demo material at %.0f Hz, %d interleaved repetitions, median kept\n",
                 render::demoSeconds, sampleRate, repetitions);
-    for (int block : {64, 512}) {
-        std::vector<Contender> contenders;
+    // Every block size is timed in the same repetitions as the others, so a
+    // change of load between sizes cannot pass for a cost that grows with the block.
+    const int blocks[] = {1, 64, 512, 4096};
+    std::vector<Contender> contenders;
+    for (int block : blocks) {
         for (const Entry& c : lineup) {
             if (!exists(c.path)) {
-                std::printf("  (skipped %s: %s not installed)\n", c.label.c_str(), c.path.c_str());
+                if (block == blocks[0]) std::printf("  (skipped %s: %s not installed)\n", c.label.c_str(), c.path.c_str());
                 continue;
             }
             std::string error;
@@ -113,25 +118,28 @@ int main(int argc, char** argv) {
             plugin->configure(sampleRate, block);
             for (const auto& [index, value] : c.parameters) plugin->setParameter(index, value);
             plugin->switchOn();
-            Contender ready{c, std::move(plugin), {}};
+            Contender ready{c, std::move(plugin), block, {}};
             timePass(*ready.plugin, left, right, block);  // warm-up: caches, lazy set-up, settling gains
             contenders.push_back(std::move(ready));
         }
-        for (int r = 0; r < repetitions; ++r)
-            for (Contender& c : contenders) c.nsPerFrame.push_back(timePass(*c.plugin, left, right, block));
+    }
+    for (int r = 0; r < repetitions; ++r)
+        for (Contender& c : contenders) c.nsPerFrame.push_back(timePass(*c.plugin, left, right, c.block));
 
+    for (int block : blocks) {
         std::printf("\nblock %d:\n", block);
         for (const Contender& c : contenders)
-            std::printf("  %-28s %8.1f ns per stereo frame\n", c.entry.label.c_str(), median(c.nsPerFrame));
+            if (c.block == block)
+                std::printf("  %-28s %8.1f ns per stereo frame\n", c.entry.label.c_str(), median(c.nsPerFrame));
         for (const Contender& o : contenders) {
-            if (!o.entry.isOrvalt) continue;
+            if (!o.entry.isOrvalt || o.block != block) continue;
             for (const Contender& other : contenders) {
-                if (other.entry.isOrvalt) continue;
+                if (other.entry.isOrvalt || other.block != block) continue;
                 std::printf("  %-28s %6.2fx the cost of %s\n", o.entry.label.c_str(),
                             median(o.nsPerFrame) / median(other.nsPerFrame), other.entry.label.c_str());
             }
         }
-        for (Contender& c : contenders) c.plugin->switchOff();
     }
+    for (Contender& c : contenders) c.plugin->switchOff();
     return 0;
 }
