@@ -11,6 +11,7 @@
 #include <cmath>
 #include <csignal>
 #include <cstdio>
+#include <cstring>
 #include <dirent.h>
 #include <fcntl.h>
 #include <fstream>
@@ -367,16 +368,41 @@ TEST_F(RenderCli, FailuresExitWithTheirCodesAndLeaveNoOutput) {
     EXPECT_EQ(version.output.rfind("orvalt-render 1.", 0), 0u) << version.output;
 }
 
-// The delta file holds what the plug-in took away: input = output + delta,
-// sample by sample, at the output's length and channels; the report gives
-// its levels as measured on the file.
-TEST_F(RenderCli, DeltaIsInputMinusOutputAsWritten) {
+// The delta file holds what the processing took away: the input times the
+// settings' static gain minus the output, sample by sample, at the output's
+// length and channels (raw: input = output + delta); the report gives its
+// levels as measured on the file. A quiet signal nothing clips leaves silence
+// under every gain the settings apply (input, make-up; drive cancels itself).
+TEST_F(RenderCli, DeltaIsWhatTheProcessingTookAway) {
+    const struct {
+        const char* settings;
+        double gainDb;
+        bool silent;
+    } quiet[] = {
+        {"--set input=9", 9, true},
+        {"--set input=9 --delta-mode raw", 0, false},
+        {"--set input=3 --set limit=-6 --set makeup=on", 9, true},
+        {"--set input=3 --set limit=-6 --set makeup=on --set clip=off", 3, true},
+        {"--set input=3 --set drive=-6", 3, true},
+    };
+    writeSignal("quiet.wav", 2, 48000, 4800, [](size_t n, int c) { return (c ? 0.03 : 0.05) * std::sin(0.07 * double(n)); });
+    for (const auto& row : quiet) {
+        CommandResult run = runRender(std::string(row.settings) + " --bits float --json - --delta " + path("d.wav") + " " +
+                                      path("quiet.wav") + " " + path("q.wav"), false);
+        ASSERT_EQ(run.code, 0) << row.settings << "\n" << run.output;
+        nlohmann::json report = jsonOf(run);
+        EXPECT_EQ(report["delta"]["mode"], row.gainDb == 0 ? "raw" : "matched") << row.settings;
+        EXPECT_NEAR(report["delta"]["input_gain_db"].get<double>(), row.gainDb, 1e-4) << row.settings;
+        const double peakDb = report["delta"]["sample_peak_dbfs"].is_null() ? -400 : report["delta"]["sample_peak_dbfs"].get<double>();
+        if (row.silent) EXPECT_LT(peakDb, -140) << row.settings;
+        else EXPECT_GT(peakDb, -30) << row.settings;
+    }
     for (int channels : {2, 1}) {
         writeSignal("hot.wav", channels, 48000, 48000 * 2, [](size_t n, int c) {
             return (c ? 0.9 : 1.4) * std::sin(2 * pi * 441.0 * double(n) / 48000.0) + 0.05 * std::sin(0.3 * double(n));
         });
-        CommandResult run = runRender("--set warm=on --set limit=-2 --bits 16 --json - --delta " + path("delta.wav") + " " +
-                                      path("hot.wav") + " " + path("out.aiff"), false);
+        CommandResult run = runRender("--set warm=on --set limit=-2 --set input=1 --bits 16 --json - --delta " +
+                                      path("delta.wav") + " " + path("hot.wav") + " " + path("out.aiff"), false);
         ASSERT_EQ(run.code, 0) << run.output;
         nlohmann::json report = jsonOf(run);
         SF_INFO in, out, delta;
@@ -385,12 +411,13 @@ TEST_F(RenderCli, DeltaIsInputMinusOutputAsWritten) {
         ASSERT_EQ(delta.channels, channels);
         ASSERT_EQ(delta.frames, in.frames);
         ASSERT_EQ(d.size(), x.size());
+        const double gain = std::pow(10.0, 1.0 / 20);
         double peak = 0, worst = 0;
         for (size_t i = 0; i < x.size(); ++i) {
             peak = std::max(peak, std::fabs(double(d[i])));
-            worst = std::max(worst, std::fabs(double(x[i]) - double(y[i]) - double(d[i])));
+            worst = std::max(worst, std::fabs(double(x[i]) * gain - double(y[i]) - double(d[i])));
         }
-        EXPECT_LT(worst, 1e-7) << channels;  // float rounding of the difference only
+        EXPECT_LT(worst, 2e-7) << channels;  // float rounding of the difference only
         EXPECT_GT(peak, 0.3) << channels;     // the clipper took off more than 2 dB of 1.4
         EXPECT_NEAR(report["delta"]["sample_peak_dbfs"].get<double>(), 20 * std::log10(peak), 1e-6);
         EXPECT_EQ(report["delta"]["frames"], 96000);
@@ -398,11 +425,15 @@ TEST_F(RenderCli, DeltaIsInputMinusOutputAsWritten) {
         EXPECT_TRUE(report["delta"]["integrated_lufs"].is_number());
         EXPECT_GE(report["delta"]["true_peak_dbtp"].get<double>(), report["delta"]["sample_peak_dbfs"].get<double>());
     }
-    // Without --delta the JSON says so, and the text report has a line for it with it.
+    // Without --delta the JSON says so, and the text report has a line for it with it, naming the kind.
     writeInput("in.wav", 2, 1000);
     EXPECT_TRUE(jsonOf(runRender("--json - " + path("in.wav") + " " + path("o.wav"), false))["delta"].is_null());
-    CommandResult text = runRender(path("in.wav") + " " + path("o.wav") + " --delta " + path("d.aiff"));
-    EXPECT_NE(text.output.find("delta:            " + path("d.aiff") + " (input - output): "), std::string::npos) << text.output;
+    for (const char* mode : {"", " --delta-mode raw"}) {
+        CommandResult text = runRender("--set input=6" + std::string(mode) + " " + path("in.wav") + " " + path("o.wav") +
+                                       " --delta " + path("d.aiff"));
+        const std::string kind = *mode ? "(input - output, raw): " : "(input +6.00 dB - output, gain-matched): ";
+        EXPECT_NE(text.output.find("delta:            " + path("d.aiff") + " " + kind), std::string::npos) << text.output;
+    }
 }
 
 // A batch with one bad file among good ones: the others are rendered as a
@@ -544,16 +575,19 @@ TEST_F(RenderCli, StandardInputAndOutputCarryAudioAndAreCheckedLikeFiles) {
         EXPECT_NE(run.output.find("name the same file"), std::string::npos) << run.output;
     }
     EXPECT_EQ(bytesOf("in.wav"), inputBytes);
-    // A standard output that cannot take what is written fails the run.
-    CommandResult full = runShell(here + "'" + renderExe + "' --json - in.wav j.wav 2>&1 >/dev/full");
-    EXPECT_EQ(full.code, 5) << full.output;
-    EXPECT_NE(full.output.find("cannot write standard output: No space left on device"), std::string::npos) << full.output;
+    // A standard output that cannot take the report, full or closed, fails
+    // the run before any file is put in place.
+    for (const char* report : {"--json - in.wav j.wav 2>&1 >/dev/full", "in.wav j.wav 2>&1 >/dev/full",
+                               "--json - in.wav j.wav 2>&1 >&-"}) {
+        CommandResult failed = runShell(here + "'" + renderExe + "' " + report);
+        EXPECT_EQ(failed.code, 5) << report << "\n" << failed.output;
+        EXPECT_NE(failed.output.find(std::string("cannot write standard output: ") +
+                                     (std::strstr(report, "full") ? "No space left on device" : "Bad file descriptor")),
+                  std::string::npos) << failed.output;
+        EXPECT_EQ(files().count("j.wav"), 0u) << report;
+    }
     EXPECT_EQ(runShell(here + render + "in.wav - --format flac >/dev/full").code, 5);
-    // A closed standard output fails the run; the files written are whole.
-    CommandResult closed = runShell(here + "'" + renderExe + "' --json - in.wav j.wav 2>&1 >&-");
-    EXPECT_EQ(closed.code, 5) << closed.output;
-    EXPECT_NE(closed.output.find("cannot write standard output: Bad file descriptor"), std::string::npos) << closed.output;
-    EXPECT_EQ(readFrames("j.wav", info), expected);
+    ASSERT_EQ(runShell(here + render + "in.wav j.wav").code, 0);
     // Audio is not for a terminal, either way (script gives the command one).
     for (const char* arguments : {"in.wav - --format wav", "- out.wav"}) {
         CommandResult terminal = runShell(here + "script -qec \"" + render + arguments + "\" /dev/null");

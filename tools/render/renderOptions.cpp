@@ -7,6 +7,7 @@
 #include <cerrno>
 #include <cstdlib>
 #include <cstring>
+#include <iterator>
 
 namespace render {
 namespace {
@@ -33,21 +34,12 @@ double parseNumber(const std::string& option, const std::string& text, double lo
 const char* const longOptions[] = {
     "--help", "--version", "--demo", "--plugin", "--set", "--set-raw", "--preset", "--save-preset", "--save-bank",
     "--svg", "--json", "--block", "--rate", "--compensate", "--keep-latency", "--delta", "--no-clobber", "--quiet", "--bits", "--dither",
-    "--precision", "--format", "--target-lufs", "--ceiling-dbtp", "--out-dir"};
+    "--precision", "--format", "--target-lufs", "--ceiling-dbtp", "--out-dir", "--delta-mode"};
 
-// Edits (insert, delete, replace, swap two neighbours) from a to b.
-size_t editDistance(const std::string& a, const std::string& b) {
-    std::vector<std::vector<size_t>> d(a.size() + 1, std::vector<size_t>(b.size() + 1));
-    for (size_t i = 0; i <= a.size(); ++i) d[i][0] = i;
-    for (size_t j = 0; j <= b.size(); ++j) d[0][j] = j;
-    for (size_t i = 1; i <= a.size(); ++i) {
-        for (size_t j = 1; j <= b.size(); ++j) {
-            d[i][j] = std::min({d[i - 1][j] + 1, d[i][j - 1] + 1, d[i - 1][j - 1] + (a[i - 1] != b[j - 1])});
-            if (i > 1 && j > 1 && a[i - 1] == b[j - 2] && a[i - 2] == b[j - 1])
-                d[i][j] = std::min(d[i][j], d[i - 2][j - 2] + 1);
-        }
-    }
-    return d[a.size()][b.size()];
+bool isKnownOption(const std::string& arg) {
+    const std::string name = arg.substr(0, arg.find('='));
+    return name == "-n" || name == "-q" || name == "-h" ||
+           std::find(std::begin(longOptions), std::end(longOptions), name) != std::end(longOptions);
 }
 
 }  // namespace
@@ -56,16 +48,7 @@ std::string nearestOption(const std::string& unknown) {
     // "--bits=16" is looked up as "--bits"; "-compensate" as "--compensate".
     std::string name = unknown.substr(0, unknown.find('='));
     if (name.size() > 1 && name[1] != '-') name = "-" + name;
-    std::string best;
-    size_t bestDistance = 3;  // farther than two edits is a guess, not a typo
-    for (const char* option : longOptions) {
-        const size_t distance = editDistance(name, option);
-        if (distance < bestDistance) {
-            bestDistance = distance;
-            best = option;
-        }
-    }
-    return best;
+    return nearestName(name, std::vector<std::string>(std::begin(longOptions), std::end(longOptions)));
 }
 
 std::string demoInputPath(const std::string& outputPath) {
@@ -203,11 +186,13 @@ static void checkStandardStreams(const RenderOptions& options) {
 RenderOptions parseRenderOptions(int argc, const char* const* argv, const std::string& defaultPlugin) {
     RenderOptions options;
     std::vector<std::string> positional;
-    bool rateGiven = false, ditherGiven = false;
+    bool rateGiven = false, ditherGiven = false, optionsEnded = false, deltaModeGiven = false;
     for (int i = 1; i < argc; ++i) {
         std::string arg = argv[i];
+        // "--json --quiet" is a forgotten value, not a file named --quiet.
         auto value = [&]() -> std::string {
-            if (i + 1 >= argc) throw RenderError(exitUsage, arg + " needs a value");
+            if (i + 1 >= argc || isKnownOption(argv[i + 1]) || std::string(argv[i + 1]) == "--")
+                throw RenderError(exitUsage, arg + " needs a value");
             return argv[++i];
         };
         // An unset variable in a script gives an empty name: never "no file".
@@ -221,7 +206,9 @@ RenderOptions parseRenderOptions(int argc, const char* const* argv, const std::s
             if (!splitAssignment(text, name, v)) throw RenderError(exitUsage, arg + " needs NAME=VALUE, not '" + text + "'");
             return ParameterAssignment{name, v, raw};
         };
-        if (arg == "--help" || arg == "-h") options.help = true;
+        if (optionsEnded) positional.push_back(arg);
+        else if (arg == "--") optionsEnded = true;  // what follows is file names, whatever they start with
+        else if (arg == "--help" || arg == "-h") options.help = true;
         else if (arg == "--version") options.version = true;
         else if (arg == "--demo") options.demo = true;
         else if (arg == "--plugin") options.pluginPath = pathValue();
@@ -243,7 +230,7 @@ RenderOptions parseRenderOptions(int argc, const char* const* argv, const std::s
         } else if (arg == "--compensate") options.compensateLatency = true;  // the default; still accepted
         else if (arg == "--keep-latency") options.compensateLatency = false;
         else if (arg == "-n" || arg == "--no-clobber") options.noClobber = true;
-        else if (arg == "--quiet") options.quiet = true;
+        else if (arg == "-q" || arg == "--quiet") options.quiet = true;
         else if (arg == "--bits") {
             std::string text = value();
             if (!parseSampleFormat(text, options.sampleFormat))
@@ -258,6 +245,12 @@ RenderOptions parseRenderOptions(int argc, const char* const* argv, const std::s
                 throw RenderError(exitUsage, "--dither takes tpdf or none, not '" + text + "'");
             options.dither = text == "tpdf" ? Dither::tpdf : Dither::none;
             ditherGiven = true;
+        } else if (arg == "--delta-mode") {
+            std::string text = value();
+            if (text != "matched" && text != "raw")
+                throw RenderError(exitUsage, "--delta-mode takes matched or raw, not '" + text + "'");
+            options.deltaRaw = text == "raw";
+            deltaModeGiven = true;
         } else if (arg == "--precision") {
             std::string text = value();
             if (text != "single" && text != "double")
@@ -267,12 +260,12 @@ RenderOptions parseRenderOptions(int argc, const char* const* argv, const std::s
             const std::string near = nearestOption(arg);
             throw RenderError(exitUsage, "unknown option '" + arg + "'" +
                                              (near.empty() ? " (see --help)" : " (did you mean " + near + "?)"));
-        } else if (arg.empty()) {
-            throw RenderError(exitUsage, "an empty file name was given (an unset variable?)");
         } else {
             positional.push_back(arg);
         }
     }
+    for (const std::string& name : positional)
+        if (name.empty()) throw RenderError(exitUsage, "an empty file name was given (an unset variable?)");
     if (options.help || options.version) return options;
     const bool saving = !options.savePresetPath.empty() || !options.saveBankPath.empty();
     if (!options.outDir.empty()) {
@@ -303,6 +296,7 @@ RenderOptions parseRenderOptions(int argc, const char* const* argv, const std::s
         throw RenderError(exitUsage, "--svg needs an OUTPUT to render");
     if (options.outputPath.empty() && !options.deltaPath.empty())
         throw RenderError(exitUsage, "--delta needs an OUTPUT to render");
+    if (deltaModeGiven && options.deltaPath.empty()) throw RenderError(exitUsage, "--delta-mode needs --delta FILE");
     if (!options.deltaPath.empty() && !options.compensateLatency)
         throw RenderError(exitUsage, "--delta pairs each output sample with its input sample: leave out --keep-latency");
     const bool batch = !options.outDir.empty();
