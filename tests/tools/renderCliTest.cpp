@@ -8,6 +8,7 @@
 #include <nlohmann/json.hpp>
 #include <sndfile.h>
 
+#include <algorithm>
 #include <cmath>
 #include <csignal>
 #include <cstdio>
@@ -18,6 +19,7 @@
 #include <functional>
 #include <iterator>
 #include <set>
+#include <sys/resource.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
 #include <thread>
@@ -230,7 +232,7 @@ TEST_F(RenderCli, DemoWritesInputBesideOutputAndReportsLevels) {
 // as 8-bit grey at a quarter of the size: row by row, 325 x 122.
 TEST_F(RenderCli, PictureLooksTheSameInTwoSvgRenderers) {
     if (std::system("rsvg-convert --version >/dev/null 2>&1") != 0 || std::system("convert -version >/dev/null 2>&1") != 0)
-        GTEST_SKIP() << "rsvg-convert or ImageMagick's convert not installed";
+        SKIP_NOT_INSTALLED("rsvg-convert or ImageMagick's convert");
     ASSERT_EQ(runRender("--quiet --demo --svg " + path("demo.svg") + " " + path("demo.wav")).code, 0);
     const std::string grey = " -colorspace Gray -scale 325x122! -depth 8 gray:";
     ASSERT_EQ(std::system(("rsvg-convert " + path("demo.svg") + " -o " + path("rsvg.png") + " && convert " + path("rsvg.png") +
@@ -274,12 +276,13 @@ TEST_F(RenderCli, FailuresExitWithTheirCodesAndLeaveNoOutput) {
         {path("missing.wav") + " " + out, 4, "cannot read"},
         {path("text.fxp") + " " + out, 4, "cannot read"},  // not audio
         {"--set volume=3 " + in + " " + out, 3, "unknown parameter 'volume'"},
+        {"--set inptu=3 " + in + " " + out, 3, "unknown parameter 'inptu' (did you mean input?)"},
         {"--set limit=-30 " + in + " " + out, 3, "out of range"},
         {"--set input=25 " + in + " " + out, 3, "out of range"},
         {"--set warm=maybe " + in + " " + out, 3, "not a value of warm"},
         {"--set-raw 2=1.5 " + in + " " + out, 3, "from 0 to 1"},
         {in + " " + path("out.mp3"), 5, "unsupported output format"},
-        {"--bits float " + in + " " + path("out.flac"), 5, "cannot store float"},
+        {"--bits float " + in + " " + path("out.flac"), 5, "cannot store float samples at 48000 Hz"},
         {in + " " + path("no-folder/out.wav"), 5, "cannot write"},
         {"--preset " + path("text.fxp") + " " + in + " " + out, 6, "not a VST preset"},
         {"--preset " + path("absent.fxp") + " " + in + " " + out, 6, "cannot read preset"},
@@ -291,6 +294,12 @@ TEST_F(RenderCli, FailuresExitWithTheirCodesAndLeaveNoOutput) {
         {"--compensat " + in + " " + out, 2, "unknown option '--compensat' (did you mean --compensate?)"},
         {"-no-clobber " + in + " " + out, 2, "(did you mean --no-clobber?)"},
         {"--bits=16 " + in + " " + out, 2, "(did you mean --bits?)"},
+        {"--ceiling -1 " + in + " " + out, 2, "(did you mean --ceiling-dbtp?)"},
+        // A value-taking option never takes the next option as its value.
+        {"--json --quiet " + in + " " + out, 2, "--json needs a value"},
+        {"--svg -q " + in + " " + out, 2, "--svg needs a value"},
+        {"--delta-mode matched " + in + " " + out, 2, "--delta-mode needs --delta FILE"},
+        {"--delta-mode exact " + in + " " + out + " --delta " + path("d.wav"), 2, "--delta-mode takes matched or raw"},
         {"--format ogg " + in + " " + out, 2, "--format takes wav, flac or aiff"},
         {"--format flac " + in + " " + out, 2, "--format and the extension of " + out + " disagree"},
         {in, 2, "no OUTPUT given"},  // forgotten OUTPUT: the input is not the demo's target
@@ -319,7 +328,7 @@ TEST_F(RenderCli, FailuresExitWithTheirCodesAndLeaveNoOutput) {
         {in + " " + out + " --delta " + out, 2, "OUTPUT and --delta"},
         {in + " " + out + " --delta " + in, 2, "INPUT and --delta"},
         {in + " " + out + " --svg " + path("d.wav") + " --delta " + path("d.wav"), 2, "--svg and --delta"},
-        {in + " " + out + " --delta " + path("d.flac"), 5, "--delta: the flac format cannot store float"},
+        {in + " " + out + " --delta " + path("d.flac"), 5, "--delta: the flac format cannot store float samples at 48000 Hz"},
         {in + " " + out + " --delta " + path("no-folder/d.wav"), 5, "cannot write"},
         {"--keep-latency " + in + " " + out + " --delta " + path("d.wav"), 2, "leave out --keep-latency"},
         {"--save-preset " + path("p.fxp") + " --delta " + path("d.wav"), 2, "--delta needs an OUTPUT"},
@@ -353,6 +362,11 @@ TEST_F(RenderCli, FailuresExitWithTheirCodesAndLeaveNoOutput) {
         EXPECT_EQ(files(), (std::set<std::string>{"in.wav", "text.fxp", "p.so"})) << c.arguments;
         EXPECT_EQ(bytesOf("in.wav"), inputBytes) << c.arguments;
     }
+    // After -- every argument is a file name, and -q is --quiet.
+    CommandResult dashed = runShell("cd '" + dir + "' && '" + renderExe + "' -q -- in.wav -q.wav 2>&1");
+    EXPECT_EQ(dashed.code, 0) << dashed.output;
+    EXPECT_EQ(dashed.output, "");
+    EXPECT_EQ(files(), (std::set<std::string>{"in.wav", "text.fxp", "p.so", "-q.wav"}));
     // Without arguments: what to give, as --help says it, and a failure for scripts.
     CommandResult bare = runRender("");
     EXPECT_EQ(bare.code, 2);
@@ -468,6 +482,13 @@ TEST_F(RenderCli, BatchRendersEveryFileAndKeepsGoingPastABadOne) {
     EXPECT_NE(reports[1]["error"].get<std::string>().find("cannot read"), std::string::npos);
     EXPECT_EQ(reports[2]["output"]["channels"], 1);
     EXPECT_EQ(reports[3]["output"]["frames"], 1);
+    // --quiet hides the successes and the bar, never a failure.
+    CommandResult quiet = runRender("-q -n --out-dir " + path("out") + " " + path("in/bad.wav") + " " + path("in/d.wav"));
+    EXPECT_EQ(quiet.code, 4) << quiet.output;
+    EXPECT_NE(quiet.output.find("failed  " + path("in/bad.wav") + ": cannot read"), std::string::npos) << quiet.output;
+    EXPECT_NE(quiet.output.find("failed  " + path("in/d.wav") + ": " + path("out/d.wav") + " exists"), std::string::npos)
+        << quiet.output;
+    EXPECT_EQ(quiet.output.find("ok  "), std::string::npos) << quiet.output;
 
     // Refused before anything is written: two inputs with one name, an input
     // that is its own target, --json on a target; no folder.
@@ -522,12 +543,19 @@ TEST_F(RenderCli, InterruptedRunsLeaveNothingBehindAndKeepTheOldOutput) {
     std::ofstream(path("out.wav")) << "the previous render";
     const std::vector<uint8_t> previous = bytesOf("out.wav");
     // Every signal that ends a process unless caught: a closed terminal or
-    // ssh session, Ctrl-C and Ctrl-\, kill, a closed pipe, limits, timers.
-    for (int signal : {SIGHUP, SIGINT, SIGQUIT, SIGTERM, SIGUSR1, SIGUSR2, SIGALRM, SIGPIPE, SIGXFSZ, SIGXCPU,
-                       SIGVTALRM, SIGPROF}) {
+    // ssh session, Ctrl-C and Ctrl-\, kill, a closed pipe, limits, timers
+    // (these exit with 128 + N); then faults, abort, I/O and real-time
+    // signals, after which the process dies of the signal itself.
+    const std::vector<int> exiting = {SIGHUP,  SIGINT,  SIGQUIT, SIGTERM, SIGUSR1,   SIGUSR2,
+                                      SIGALRM, SIGPIPE, SIGXFSZ, SIGXCPU, SIGVTALRM, SIGPROF};
+    std::vector<int> signals = exiting;
+    for (int s : {SIGABRT, SIGSEGV, SIGBUS, SIGSYS, SIGTRAP, SIGIO, SIGRTMIN + 2, SIGRTMAX}) signals.push_back(s);
+    for (int signal : signals) {
         pid_t child = fork();
         ASSERT_GE(child, 0);
         if (child == 0) {
+            const rlimit noCore{0, 0};
+            setrlimit(RLIMIT_CORE, &noCore);
             execl(ORVALT_RENDER_EXE, ORVALT_RENDER_EXE, "--quiet", "--block", "1", "--svg", path("out.svg").c_str(),
                   path("long.wav").c_str(), path("out.wav").c_str(), static_cast<char*>(nullptr));
             _exit(99);
@@ -546,8 +574,13 @@ TEST_F(RenderCli, InterruptedRunsLeaveNothingBehindAndKeepTheOldOutput) {
         kill(child, signal);
         int status = 0;
         waitpid(child, &status, 0);
-        ASSERT_TRUE(WIFEXITED(status)) << strsignal(signal) << ": " << status;
-        EXPECT_EQ(WEXITSTATUS(status), 128 + signal) << strsignal(signal);
+        if (std::find(exiting.begin(), exiting.end(), signal) != exiting.end()) {
+            ASSERT_TRUE(WIFEXITED(status)) << strsignal(signal) << ": " << status;
+            EXPECT_EQ(WEXITSTATUS(status), 128 + signal) << strsignal(signal);
+        } else {
+            ASSERT_TRUE(WIFSIGNALED(status)) << strsignal(signal) << ": " << status;
+            EXPECT_EQ(WTERMSIG(status), signal) << strsignal(signal);
+        }
         EXPECT_EQ(files(), (std::set<std::string>{"long.wav", "out.wav"})) << strsignal(signal);
         EXPECT_EQ(bytesOf("out.wav"), previous) << strsignal(signal);
     }
@@ -609,7 +642,7 @@ TEST_F(RenderCli, StandardInputAndOutputCarryAudioAndAreCheckedLikeFiles) {
     EXPECT_EQ(files(), (std::set<std::string>{"in.wav", "file.wav", "j.wav", "redirected.wav", "piped.wav", "chained.wav",
                                               "report.txt"}));
 
-    if (std::system("ffmpeg -version >/dev/null 2>&1") != 0) GTEST_SKIP() << "ffmpeg not installed: the streams are not decoded";
+    if (std::system("ffmpeg -version >/dev/null 2>&1") != 0) SKIP_NOT_INSTALLED("ffmpeg: the streams are not decoded");
     // Streamed WAV and FLAC, decoded by an independent reader: every sample of the file render.
     const struct {
         const char* output;
@@ -621,6 +654,30 @@ TEST_F(RenderCli, StandardInputAndOutputCarryAudioAndAreCheckedLikeFiles) {
         ASSERT_EQ(run.code, 0) << stream.output << "\n" << run.output;
         EXPECT_EQ(readFrames(stream.decoded, info), expected) << stream.output;
     }
+}
+
+// File names are bytes: the longest a folder takes, and names that are not
+// UTF-8, are written, and the reports stay valid JSON and XML.
+TEST_F(RenderCli, AnyFileNameIsWrittenAndReportedValidly) {
+    if (std::system("rsvg-convert --version >/dev/null 2>&1") != 0) SKIP_NOT_INSTALLED("rsvg-convert");
+    writeInput("in.wav", 2, 500);
+    for (size_t length : {size_t(243), size_t(244), size_t(255)}) {
+        const std::string name = std::string(length - 4, 'n') + ".wav";
+        CommandResult run = runRender("--quiet " + path("in.wav") + " " + path(name));
+        EXPECT_EQ(run.code, 0) << length << ": " << run.output;
+        EXPECT_EQ(files(), (std::set<std::string>{"in.wav", name})) << length;
+        unlink(path(name).c_str());
+    }
+    ASSERT_EQ(rename(path("in.wav").c_str(), path("in\xff\xfe.wav").c_str()), 0);
+    const std::string names = path("in\xff\xfe.wav") + " " + path("out\xc3.wav");
+    nlohmann::json report = jsonOf(runRender("--json - --svg " + path("p.svg") + " " + names, false));
+    EXPECT_EQ(report["input"]["path"], path("in\xef\xbf\xbd\xef\xbf\xbd.wav"));
+    EXPECT_EQ(report["output"]["path"], path("out\xef\xbf\xbd.wav"));
+    EXPECT_EQ(report["note"], "a file name is not valid UTF-8: each byte that does not decode is shown as U+FFFD");
+    EXPECT_EQ(std::system(("rsvg-convert '" + path("p.svg") + "' -o " + path("p.png") + " 2>/dev/null").c_str()), 0);
+    ASSERT_EQ(mkdir(path("sub").c_str(), 0755), 0);
+    nlohmann::json batchReport = jsonOf(runRender("--json - --out-dir " + path("sub") + " " + path("in\xff\xfe.wav"), false));
+    EXPECT_EQ(batchReport[0]["input"]["path"], path("in\xef\xbf\xbd\xef\xbf\xbd.wav"));
 }
 
 // The files a run replaces: their protection, mode, owner and links are the user's.
@@ -668,41 +725,47 @@ TEST_F(RenderCli, ReplacedOutputsKeepModeOwnerAndLinks) {
     EXPECT_EQ(files(), (std::set<std::string>{"in.wav", "shared.wav", "real", "link.wav", "dangling.wav", "fresh.wav"}));
 }
 
+// A file saved meanwhile at any target of a -n run stays, and then none of
+// the run's outputs is put in place: all or nothing.
 TEST_F(RenderCli, NoClobberKeepsAFileThatAppearsDuringTheRun) {
-    // The input comes through a named pipe, so the run waits for the rest of
-    // it while someone else saves a file at OUTPUT: no race with the clock.
     writeInput("song.wav", 2, 48000);
     const std::vector<uint8_t> song = bytesOf("song.wav");
-    ASSERT_EQ(mkfifo(path("in.wav").c_str(), 0600), 0);
-    pid_t child = fork();
-    ASSERT_GE(child, 0);
-    if (child == 0) {
-        execl(ORVALT_RENDER_EXE, ORVALT_RENDER_EXE, "--quiet", "-n", path("in.wav").c_str(), path("out.wav").c_str(),
-              static_cast<char*>(nullptr));
-        _exit(99);
+    for (const char* appearing : {"out.wav", "report.json"}) {
+        // The input comes through a named pipe, so the run waits for the rest of
+        // it while someone else saves a file: no race with the clock.
+        ASSERT_EQ(mkfifo(path("in.wav").c_str(), 0600), 0);
+        pid_t child = fork();
+        ASSERT_GE(child, 0);
+        if (child == 0) {
+            execl(ORVALT_RENDER_EXE, ORVALT_RENDER_EXE, "--quiet", "-n", "--json", path("report.json").c_str(),
+                  path("in.wav").c_str(), path("out.wav").c_str(), static_cast<char*>(nullptr));
+            _exit(99);
+        }
+        auto previous = std::signal(SIGPIPE, SIG_IGN);  // a renderer that fails early only makes the write fail
+        const int pipe = open(path("in.wav").c_str(), O_WRONLY);
+        ASSERT_GE(pipe, 0);
+        const size_t first = 4096;  // the header and a little audio: never more than the pipe holds
+        EXPECT_EQ(write(pipe, song.data(), first), ssize_t(first));
+        bool started = false;
+        for (int i = 0; i < 3000 && !started; ++i) {
+            std::this_thread::sleep_for(std::chrono::milliseconds(5));
+            for (const std::string& name : files()) started = started || name.rfind(".out.wav.tmp-", 0) == 0;
+        }
+        EXPECT_TRUE(started);
+        std::ofstream(path(appearing)) << "saved by someone else meanwhile";
+        EXPECT_EQ(write(pipe, song.data() + first, song.size() - first), ssize_t(song.size() - first));
+        close(pipe);
+        std::signal(SIGPIPE, previous);
+        int status = 0;
+        waitpid(child, &status, 0);
+        ASSERT_TRUE(WIFEXITED(status)) << status;
+        EXPECT_EQ(WEXITSTATUS(status), 5) << appearing;
+        std::ifstream kept(path(appearing));
+        EXPECT_EQ(std::string((std::istreambuf_iterator<char>(kept)), {}), "saved by someone else meanwhile");
+        EXPECT_EQ(files(), (std::set<std::string>{"song.wav", "in.wav", appearing})) << appearing;
+        unlink(path("in.wav").c_str());
+        unlink(path(appearing).c_str());
     }
-    auto previous = std::signal(SIGPIPE, SIG_IGN);  // a renderer that fails early only makes the write fail
-    const int pipe = open(path("in.wav").c_str(), O_WRONLY);
-    ASSERT_GE(pipe, 0);
-    const size_t first = 4096;  // the header and a little audio: never more than the pipe holds
-    EXPECT_EQ(write(pipe, song.data(), first), ssize_t(first));
-    bool started = false;
-    for (int i = 0; i < 3000 && !started; ++i) {
-        std::this_thread::sleep_for(std::chrono::milliseconds(5));
-        for (const std::string& name : files()) started = started || name.rfind(".out.wav.tmp-", 0) == 0;
-    }
-    EXPECT_TRUE(started);
-    std::ofstream(path("out.wav")) << "saved by someone else meanwhile";
-    EXPECT_EQ(write(pipe, song.data() + first, song.size() - first), ssize_t(song.size() - first));
-    close(pipe);
-    std::signal(SIGPIPE, previous);
-    int status = 0;
-    waitpid(child, &status, 0);
-    ASSERT_TRUE(WIFEXITED(status)) << status;
-    EXPECT_EQ(WEXITSTATUS(status), 5);
-    std::ifstream kept(path("out.wav"));
-    EXPECT_EQ(std::string((std::istreambuf_iterator<char>(kept)), {}), "saved by someone else meanwhile");
-    EXPECT_EQ(files(), (std::set<std::string>{"song.wav", "in.wav", "out.wav"}));
 }
 
 TEST_F(RenderCli, WriteProtectedOutputIsRefusedForAnOrdinaryUser) {
@@ -712,7 +775,7 @@ TEST_F(RenderCli, WriteProtectedOutputIsRefusedForAnOrdinaryUser) {
     std::string as;  // an ordinary user: root may write anything, and cp and sox as root do
     if (getuid() == 0) {
         as = "setpriv --reuid=65534 --regid=65534 --clear-groups ";
-        if (std::system((as + "true 2>/dev/null").c_str()) != 0) GTEST_SKIP() << "cannot run as an ordinary user";
+        if (std::system((as + "true 2>/dev/null").c_str()) != 0) SKIP_NOT_INSTALLED("setpriv, to run as an ordinary user");
         // The user's own folder and file, only the file write-protected.
         ASSERT_EQ(chown(dir.c_str(), 65534, 65534), 0);
         ASSERT_EQ(chown(path("in.wav").c_str(), 65534, 65534), 0);
@@ -961,7 +1024,7 @@ IndependentReading ffmpegReading(const std::string& file) {
 // The loudness target and the ceiling, checked on the written file by ffmpeg;
 // the settings found are those in the report; out of reach, nothing is written.
 TEST_F(RenderCli, LoudnessTargetIsMetAsAnIndependentMeterReadsIt) {
-    if (std::system("ffmpeg -version >/dev/null 2>&1") != 0) GTEST_SKIP() << "ffmpeg not installed";
+    if (std::system("ffmpeg -version >/dev/null 2>&1") != 0) SKIP_NOT_INSTALLED("ffmpeg");
     writeSignal("music.wav", 2, 48000, 48000 * 12, [](size_t n, int c) {
         double t = double(n) / 48000.0;
         double swell = 0.03 + 0.1 * (0.5 + 0.5 * std::sin(2 * pi * t / 5.0));
