@@ -137,16 +137,21 @@ std::string renderUsage(const std::string& defaultPlugin) {
         "                       (the input's length; --compensate, the default, is accepted)\n"
         "  -n, --no-clobber     never replace an existing file\n"
         "  --svg FILE           draw input, output and the static transfer curve\n"
-        "  --delta FILE         also write input minus output (float; input = output + delta)\n"
-        "                       and report its peak and loudness\n"
+        "  --delta FILE         also write what the processing took away (float): the input\n"
+        "                       times the settings' static gain (input, and make-up with\n"
+        "                       clip on) minus the output, silence where nothing clipped\n"
+        "                       with warm off; and report its peak and loudness\n"
+        "  --delta-mode matched|raw  raw: the plain input minus output (input = output +\n"
+        "                       delta); matched, the gain-matched delta, is the default\n"
         "  --json FILE          write the report as one JSON object (- for standard output,\n"
         "                       which then holds only the JSON); for a batch, an array\n"
         "  --out-dir DIR        a batch: render each INPUT... to DIR/<its name> (the extension\n"
         "                       of --format if given), one file per core; a file that fails\n"
         "                       does not stop the others, the exit status is the first failure's\n"
-        "  --quiet              no progress bar and no report (warnings still appear)\n"
+        "  -q, --quiet          no progress bar and no report (warnings and failures still appear)\n"
         "  --version            the version\n"
         "  --help               this text (given on standard error when run without arguments)\n"
+        "  --                   the end of the options: every argument after it is a file name\n"
         "\n"
         "exit codes:\n"
         "  0 success\n"
@@ -160,7 +165,11 @@ std::string renderUsage(const std::string& defaultPlugin) {
         "  7 plug-in cannot be loaded, created or run as asked\n"
         "  8 --target-lufs or --ceiling-dbtp cannot be met inside the parameters' ranges\n"
         "  128+N ended by signal N (129 HUP, 130 INT, 131 QUIT, 141 PIPE, 143 TERM, ...); no\n"
-        "    temporary file is left behind and every existing file keeps its contents\n";
+        "    temporary file is left behind and every existing file keeps its contents (after\n"
+        "    ABRT, SEGV, BUS, IO, real-time and other signals too, which then end the process\n"
+        "    as they would have)\n"
+        "Every report is written before any file is put in place; each output reaches the\n"
+        "disk before its name does.\n";
     return text;
 }
 
