@@ -1,5 +1,6 @@
 // The orvalt-render command, run as a user runs it, on real files.
 #include "tests/tools/pluginPaths.h"
+#include "tools/render/atomicOutput.h"
 #include "tools/render/audioData.h"
 #include "tools/render/audioFile.h"
 #include "tools/render/presetFile.h"
@@ -18,6 +19,7 @@
 #include <fstream>
 #include <functional>
 #include <iterator>
+#include <memory>
 #include <set>
 #include <sys/resource.h>
 #include <sys/stat.h>
@@ -653,6 +655,35 @@ TEST_F(RenderCli, StandardInputAndOutputCarryAudioAndAreCheckedLikeFiles) {
                                      stream.decoded + " 2>&1");
         ASSERT_EQ(run.code, 0) << stream.output << "\n" << run.output;
         EXPECT_EQ(readFrames(stream.decoded, info), expected) << stream.output;
+    }
+}
+
+// Every temporary file of a run is removed on a signal however many there
+// are (a batch on many cores holds one per job and more), once room is made
+// for them; past the room an output fails instead of going unlisted.
+TEST_F(RenderCli, EveryTemporaryIsRemovedOnASignalHoweverMany) {
+    for (const int room : {0, 80}) {
+        pid_t child = fork();
+        ASSERT_GE(child, 0);
+        if (child == 0) {
+            render::removeTemporariesOnSignal();
+            if (room) render::reserveTemporaries(size_t(room));
+            std::vector<std::unique_ptr<render::AtomicOutput>> outputs;
+            try {
+                for (int i = 0; i < 70; ++i)
+                    outputs.push_back(std::make_unique<render::AtomicOutput>(path("out" + std::to_string(i) + ".wav")));
+            } catch (const std::exception&) {
+                _exit(outputs.size() == 32 ? 32 : 99);  // the 33rd refused, not dropped
+            }
+            raise(SIGTERM);
+            _exit(98);
+        }
+        int status = 0;
+        waitpid(child, &status, 0);
+        ASSERT_TRUE(WIFEXITED(status)) << status;
+        EXPECT_EQ(WEXITSTATUS(status), room ? 128 + SIGTERM : 32) << room;
+        EXPECT_EQ(files().size(), room ? 0u : 32u) << room;  // without a signal, the refused run's list stays
+        std::system(("rm -f '" + dir + "'/.out*").c_str());
     }
 }
 

@@ -243,7 +243,13 @@ AtomicOutput::AtomicOutput(const std::string& target, bool mayReplace)
         fileDescriptor = mkstemp(name.data());
         if (fileDescriptor < 0) throw RenderError(exitOutput, failure(target, errno));
         temporaryFile = name.data();
-        cleanupSlot = publish(temporaryFile);
+        try {
+            cleanupSlot = publish(temporaryFile);
+        } catch (...) {  // no destructor runs for a constructor that throws
+            close(fileDescriptor);
+            unlink(temporaryFile.c_str());
+            throw;
+        }
     }
     if (exists) {
         // The replacement keeps the old file's owner (where permitted), group and mode.
