@@ -573,6 +573,25 @@ TEST_F(RenderCli, InterruptedRunsLeaveNothingBehindAndKeepTheOldOutput) {
             }
         }
         EXPECT_TRUE(writing) << strsignal(signal);
+        // The threads the renderer starts (the meters) hold the terminating
+        // signals, so their handler runs on the main thread only.
+        int others = 0;
+        if (DIR* tasks = opendir(("/proc/" + std::to_string(child) + "/task").c_str())) {
+            while (dirent* e = readdir(tasks)) {
+                if (e->d_name[0] == '.' || std::to_string(child) == e->d_name) continue;
+                std::ifstream status("/proc/" + std::to_string(child) + "/task/" + e->d_name + "/status");
+                std::string line;
+                while (std::getline(status, line))
+                    if (line.rfind("SigBlk:", 0) == 0) {
+                        const unsigned long long blocked = std::stoull(line.substr(7), nullptr, 16);
+                        for (int held : {SIGTERM, SIGINT, SIGHUP, SIGIO, SIGRTMAX})
+                            EXPECT_TRUE(blocked >> (held - 1) & 1) << e->d_name << " " << strsignal(held);
+                        ++others;
+                    }
+            }
+            closedir(tasks);
+        }
+        EXPECT_GE(others, 1);
         kill(child, signal);
         int status = 0;
         waitpid(child, &status, 0);
