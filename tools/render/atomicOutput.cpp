@@ -67,8 +67,8 @@ static_assert(std::atomic<TemporaryList*>::is_always_lock_free, "the signal hand
 // Set by the handler before it reads a slot: from then on a path taken back
 // is left allocated, since the handler may be reading it.
 std::atomic<bool> handlerRunning{false};
-// Outputs between their rename and taking their path back: the handler waits
-// for them, or it would remove the file just put in place.
+// Groups of outputs being put in place (CommitGroup): the handler lets them
+// finish, so a run's outputs are all in place or none is.
 std::atomic<int> committing{0};
 
 int publish(const std::string& path) {
@@ -113,9 +113,8 @@ bool isClassic(int signal) {
 // raise and _exit.
 extern "C" void removeTemporariesAndExit(int signal) {
     handlerRunning.store(true);
-    // An output being put in place by another thread (which holds the
-    // signals) gets there first; bounded, in case that thread is the one
-    // that faulted.
+    // Outputs being put in place by another thread (which holds the signals)
+    // get there first; bounded, in case that thread is the one that faulted.
     for (int wait = 0; committing.load() > 0 && wait < 2000; ++wait) {
         const timespec millisecond{0, 1000000};
         nanosleep(&millisecond, nullptr);
@@ -195,6 +194,14 @@ void reserveTemporaries(size_t count) {
     auto* longer = new TemporaryList(count);
     for (size_t i = 0; i < old->count; ++i) longer->slots[i].store(old->slots[i].load());
     temporaries.store(longer);  // the old list is kept: see TemporaryList
+}
+
+CommitGroup::CommitGroup() {
+    ++committing;
+}
+
+CommitGroup::~CommitGroup() {
+    --committing;
 }
 
 TerminatingSignalsHeld::TerminatingSignalsHeld() {
@@ -309,10 +316,6 @@ void AtomicOutput::commit() {
     const bool synced = fsync(fd) == 0 || errno == EINVAL;  // a file system without fsync has nothing to flush
     const int syncError = errno;
     if (close(fd) != 0 || !synced) throw RenderError(exitOutput, failure(targetName, synced ? errno : syncError));
-    struct Committing {  // the signal handler waits while this lives
-        Committing() { ++committing; }
-        ~Committing() { --committing; }
-    } during;
     int renamed = 0;
     if (replaceAllowed) {
         renamed = std::rename(temporaryFile.c_str(), writtenPath.c_str());

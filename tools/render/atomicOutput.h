@@ -82,6 +82,16 @@ private:
     sigset_t previous;
 };
 
+// While one lives (with the terminating signals held), a signal handler
+// running on another thread waits for the outputs being put in place.
+class CommitGroup {
+public:
+    CommitGroup();
+    ~CommitGroup();
+    CommitGroup(const CommitGroup&) = delete;
+    CommitGroup& operator=(const CommitGroup&) = delete;
+};
+
 // A thread that holds the terminating signals from its first instruction, so
 // their handler runs only on the main thread.
 template <typename Function>

@@ -43,6 +43,7 @@ struct Outputs {
     // takes back the outputs already put where nothing was.
     void commitAll() {
         TerminatingSignalsHeld held;  // a signal now waits until the renames are done
+        CommitGroup together;
         std::vector<AtomicOutput*> placed;
         try {
             for (auto* o : {&audio, &demoInput, &svg, &json, &preset, &bank, &delta})
