@@ -25,6 +25,7 @@
 #include <cmath>
 #include <cstring>
 #include <memory>
+#include <stdio_ext.h>
 
 namespace render {
 namespace {
@@ -291,9 +292,12 @@ std::string finishOutputs(const RenderOptions& options, vsthost::Plugin& plugin,
 
 // A report that did not arrive fails the run before any file is put in place.
 void checkReportArrived(FILE* out) {
-    if (std::fflush(out) != 0 || std::ferror(out))
-        throw RenderError(exitOutput, std::string("cannot write standard output: ") + std::strerror(errno) +
-                                          "; nothing was written");
+    if (std::fflush(out) == 0 && !std::ferror(out)) return;
+    const int error = errno;
+    __fpurge(out);  // told once, here: what did not arrive is dropped
+    std::clearerr(out);
+    throw RenderError(exitOutput, std::string("cannot write standard output: ") + std::strerror(error) +
+                                      "; nothing was written");
 }
 
 // Everything is told before the files are put in place (see checkReportArrived).
