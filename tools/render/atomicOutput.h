@@ -10,6 +10,8 @@
 
 #include <csignal>
 #include <string>
+#include <thread>
+#include <utility>
 #include <vector>
 
 namespace render {
@@ -33,8 +35,12 @@ public:
     int releaseDescriptor();
     // Writes all bytes to the temporary file (closing it). Throws on failure.
     void writeAll(const std::vector<unsigned char>& bytes);
-    // Renames the temporary file over the target. Throws on failure.
+    // Renames the temporary file over the target, the file's bytes and then
+    // the folder synced to disk. Throws on failure.
     void commit();
+    // Takes a committed output that replaced nothing (mayReplace false) out
+    // again, when another output of the run could not be put in place.
+    void withdrawCommit();
 
 private:
     int cleanupSlot = -1;  // in the list the signal handler clears
@@ -46,14 +52,21 @@ private:
     bool committed = false;
 };
 
-// The signals that end the process unless caught: HUP, INT, QUIT, TERM, USR1,
-// USR2, ALRM, PIPE, XFSZ, XCPU, VTALRM and PROF.
+// The signals that end the process unless caught and that a thread may hold:
+// HUP, INT, QUIT, TERM, USR1, USR2, ALRM, PIPE, XFSZ, XCPU, VTALRM, PROF, IO,
+// PWR, STKFLT and the real-time signals.
 sigset_t terminatingSignals();
 
 // Installs a handler for every terminating signal not ignored at start (a
-// run under nohup keeps ignoring SIGHUP) that removes the temporary files of
-// all live AtomicOutputs and ends the process with 128 + the signal number.
+// run under nohup keeps ignoring SIGHUP), and for ABRT, SEGV, BUS, ILL, FPE,
+// SYS and TRAP, that removes the temporary files of all live AtomicOutputs.
+// The first twelve of terminatingSignals() then end the process with 128 +
+// the signal number; every other signal ends it as it would have uncaught.
 void removeTemporariesOnSignal();
+
+// Room for count temporary files at once (32 without it). [main thread,
+// before any other thread starts] A temporary beyond the room fails its output.
+void reserveTemporaries(size_t count);
 
 // While one lives, the terminating signals wait in the calling thread, so a
 // group of steps (creating and listing a temporary file, putting every
@@ -68,5 +81,23 @@ public:
 private:
     sigset_t previous;
 };
+
+// While one lives (with the terminating signals held), a signal handler
+// running on another thread waits for the outputs being put in place.
+class CommitGroup {
+public:
+    CommitGroup();
+    ~CommitGroup();
+    CommitGroup(const CommitGroup&) = delete;
+    CommitGroup& operator=(const CommitGroup&) = delete;
+};
+
+// A thread that holds the terminating signals from its first instruction, so
+// their handler runs only on the main thread.
+template <typename Function>
+std::thread threadHoldingSignals(Function&& function) {
+    TerminatingSignalsHeld held;  // the new thread inherits the mask
+    return std::thread(std::forward<Function>(function));
+}
 
 }  // namespace render

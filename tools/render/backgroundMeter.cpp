@@ -1,9 +1,11 @@
 #include "tools/render/backgroundMeter.h"
 
+#include "tools/render/atomicOutput.h"
+
 namespace render {
 
 BackgroundMeter::BackgroundMeter(int channels, double sampleRate, WaveformSummary* waveform)
-    : meter(channels, sampleRate), wave(waveform), worker([this] { measureQueued(); }) {}
+    : meter(channels, sampleRate), wave(waveform), worker(threadHoldingSignals([this] { measureQueued(); })) {}
 
 BackgroundMeter::~BackgroundMeter() {
     {

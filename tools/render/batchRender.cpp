@@ -7,6 +7,7 @@
 #include "tools/render/renderJob.h"
 #include "tools/render/renderReport.h"
 #include "tools/render/signalMeasures.h"
+#include "tools/render/utf8Text.h"
 
 #include <nlohmann/json.hpp>
 
@@ -113,13 +114,19 @@ int runBatch(const RenderOptions& options, FILE* out) {
             }
             std::lock_guard<std::mutex> lock(telling);
             bar.finish();
-            if (!options.quiet) std::fprintf(lines, "%s\n", reportLine(inputs[i], one.outputPath, o).c_str());
+            // A failure is told even with --quiet, on standard error.
+            if (!options.quiet || o.code != exitOk)
+                std::fprintf(options.quiet ? stderr : lines, "%s\n", reportLine(inputs[i], one.outputPath, o).c_str());
             advance(i, 1.0);
         }
     };
     const size_t cores = std::max(1u, std::thread::hardware_concurrency());
+    const size_t jobs = std::min(cores, inputs.size());
+    // Every job lists its temporary files for the signal handler; the room
+    // for all of them is made before any thread starts.
+    reserveTemporaries(32 + 8 * jobs);
     std::vector<std::thread> workers;
-    for (size_t w = 1; w < std::min(cores, inputs.size()); ++w) workers.emplace_back(work);
+    for (size_t w = 1; w < jobs; ++w) workers.push_back(threadHoldingSignals(work));
     work();
     for (std::thread& t : workers) t.join();
     bar.finish();
@@ -137,19 +144,21 @@ int runBatch(const RenderOptions& options, FILE* out) {
                              {"output", {{"path", batchTarget(options, inputs[i])}}},
                              {"error", o.error},
                              {"exit_code", o.code}});
+            if (!isValidUtf8(inputs[i]) || !isValidUtf8(options.outDir)) array.back()["note"] = invalidNameNote;
         } else if (!options.jsonPath.empty()) {
             array.push_back(nlohmann::json::parse(jsonReport(o.report)));
         }
     }
     const double seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - started).count();
-    if (!options.quiet) {
+    if (!options.quiet || failed) {
+        if (options.quiet) lines = stderr;
         std::fprintf(lines, "batch: %zu of %zu files rendered into %s in %.2f s", inputs.size() - failed, inputs.size(),
                      options.outDir.c_str(), seconds);
         if (failed) std::fprintf(lines, "; %zu failed (the first: %s, exit %d)", failed, firstFailure.c_str(), status);
         std::fprintf(lines, "\n");
     }
     if (!options.jsonPath.empty()) {
-        const std::string text = array.dump(2) + "\n";
+        const std::string text = array.dump(2, ' ', false, nlohmann::json::error_handler_t::replace) + "\n";
         if (jsonFile) {
             jsonFile->writeAll(std::vector<unsigned char>(text.begin(), text.end()));
             jsonFile->commit();

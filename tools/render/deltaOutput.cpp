@@ -4,9 +4,10 @@
 
 namespace render {
 
-DeltaOutput::DeltaOutput(AtomicOutput& file, int channels, double sampleRate, int64_t frames)
+DeltaOutput::DeltaOutput(AtomicOutput& file, int channels, double sampleRate, double inputGain, int64_t frames)
     : writer(file, SampleFormat::float32, Dither::none, sampleRate, FileType::byName, channels, frames),
-      meter(channels, sampleRate) {}
+      meter(channels, sampleRate),
+      gain(inputGain) {}
 
 void DeltaOutput::addInput(const double* left, const double* right, size_t frames) {
     pendingLeft.insert(pendingLeft.end(), left, left + frames);
@@ -22,8 +23,8 @@ void DeltaOutput::addOutput(const double* left, const double* right, size_t fram
     storedLeft.resize(frames);
     storedRight.resize(frames);
     for (size_t i = 0; i < frames; ++i) {
-        deltaLeft[i] = pendingLeft[i] - left[i];
-        deltaRight[i] = pendingRight[i] - right[i];
+        deltaLeft[i] = pendingLeft[i] * gain - left[i];
+        deltaRight[i] = pendingRight[i] * gain - right[i];
     }
     writer.write(deltaLeft.data(), deltaRight.data(), frames, storedLeft.data(), storedRight.data());
     meter.add(storedLeft.data(), storedRight.data(), frames);

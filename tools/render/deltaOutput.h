@@ -1,7 +1,9 @@
-// What the plug-in removed (or added): the input minus the output as written,
-// sample by sample, so that input = output + delta. Written as float (it is
-// a small signal that integer formats would round away) and measured as the
-// output is.
+// What the processing removed (or added): the input times the settings'
+// static gain (see staticGain.h) minus the output as written, sample by
+// sample, so a signal the clipper and the warm stage leave alone gives
+// silence; with a gain of 1 (--delta-mode raw) input = output + delta.
+// Written as float (it is a small signal that integer formats would round
+// away) and measured as the output is.
 #pragma once
 
 #include "tools/render/audioFile.h"
@@ -16,8 +18,10 @@ class AtomicOutput;
 
 class DeltaOutput {
 public:
-    // channels, rate and length: the output's. Throws RenderError(exitOutput).
-    DeltaOutput(AtomicOutput& file, int channels, double sampleRate, int64_t frames = unknownLength);
+    // channels, rate and length: the output's; inputGain: what the input is
+    // multiplied by. Throws RenderError(exitOutput).
+    DeltaOutput(AtomicOutput& file, int channels, double sampleRate, double inputGain,
+                int64_t frames = unknownLength);
 
     // The input frames in order, as read.
     void addInput(const double* left, const double* right, size_t frames);
@@ -31,6 +35,7 @@ public:
 private:
     AudioWriter writer;
     LevelMeter meter;
+    double gain;
     std::vector<double> pendingLeft, pendingRight;  // input frames not yet paired (the latency)
     std::vector<double> deltaLeft, deltaRight, storedLeft, storedRight;
 };

@@ -38,6 +38,26 @@ private:
     int parameterIndex;
 };
 
+// Edits (insert, delete, replace, swap two neighbours) from a to b.
+size_t editDistance(const std::string& a, const std::string& b) {
+    std::vector<std::vector<size_t>> d(a.size() + 1, std::vector<size_t>(b.size() + 1));
+    for (size_t i = 0; i <= a.size(); ++i) d[i][0] = i;
+    for (size_t j = 0; j <= b.size(); ++j) d[0][j] = j;
+    for (size_t i = 1; i <= a.size(); ++i) {
+        for (size_t j = 1; j <= b.size(); ++j) {
+            d[i][j] = std::min({d[i - 1][j] + 1, d[i][j - 1] + 1, d[i - 1][j - 1] + (a[i - 1] != b[j - 1])});
+            if (i > 1 && j > 1 && a[i - 1] == b[j - 2] && a[i - 2] == b[j - 1])
+                d[i][j] = std::min(d[i][j], d[i - 2][j - 2] + 1);
+        }
+    }
+    return d[a.size()][b.size()];
+}
+
+std::string lowerCase(std::string text) {
+    for (char& c : text) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+    return text;
+}
+
 std::string describeTexts(const PlugCore::DisplaySamples& samples) {
     std::vector<std::string> distinct;
     for (const auto& t : samples.text)
@@ -58,17 +78,33 @@ bool splitAssignment(const std::string& text, std::string& name, std::string& va
     return !name.empty() && !value.empty();
 }
 
+std::string nearestName(const std::string& unknown, const std::vector<std::string>& names) {
+    const std::string wanted = lowerCase(unknown);
+    std::string best, onlyBeginning;
+    size_t bestDistance = 3, beginning = 0;  // farther than two edits is a guess, not a typo
+    for (const std::string& name : names) {
+        const std::string candidate = lowerCase(name);
+        const size_t distance = editDistance(wanted, candidate);
+        if (distance < bestDistance) bestDistance = distance, best = name;
+        if (wanted.size() >= 3 && candidate.compare(0, wanted.size(), wanted) == 0) ++beginning, onlyBeginning = name;
+    }
+    return !best.empty() ? best : beginning == 1 ? onlyBeginning : "";
+}
+
 int findParameter(vsthost::Plugin& plugin, const std::string& name) {
-    std::string names;
+    std::vector<std::string> names;
     for (int i = 0; i < plugin.numParams(); ++i) {
-        std::string own = plugin.parameterName(i);
-        if (sameText(own, name)) return i;
-        names += (names.empty() ? "" : ", ") + own;
+        names.push_back(plugin.parameterName(i));
+        if (sameText(names.back(), name)) return i;
     }
     char* end = nullptr;
     long index = std::strtol(name.c_str(), &end, 10);
     if (!name.empty() && *end == '\0' && index >= 0 && index < plugin.numParams()) return static_cast<int>(index);
-    throw RenderError(exitParameter, "unknown parameter '" + name + "' (parameters: " + names + ")");
+    std::string list;
+    for (const std::string& own : names) list += (list.empty() ? "" : ", ") + own;
+    const std::string near = nearestName(name, names);
+    throw RenderError(exitParameter, "unknown parameter '" + name + "'" + (near.empty() ? "" : " (did you mean " + near + "?)") +
+                                         " (parameters: " + list + ")");
 }
 
 float valueForText(vsthost::Plugin& plugin, int index, const std::string& text) {

@@ -7,6 +7,7 @@
 #include "tools/vsthost/vsthost.h"
 
 #include <string>
+#include <vector>
 
 namespace render {
 
@@ -22,6 +23,10 @@ int findParameter(vsthost::Plugin& plugin, const std::string& name);
 // parameter never shows or a number outside its displayed range.
 // [UI thread] Moves the parameter while searching and leaves it at the result.
 float valueForText(vsthost::Plugin& plugin, int index, const std::string& text);
+
+// The name among names nearest to a misspelled one (within two edits, any
+// case; or the only name it begins), empty when none is near.
+std::string nearestName(const std::string& unknown, const std::vector<std::string>& names);
 
 // Parses "NAME=VALUE"; false when there is no '=' or either side is empty.
 bool splitAssignment(const std::string& text, std::string& name, std::string& value);

@@ -16,13 +16,17 @@
 #include "tools/render/renderError.h"
 #include "tools/render/renderReport.h"
 #include "tools/render/signalMeasures.h"
+#include "tools/render/staticGain.h"
 #include "tools/render/svgPlot.h"
 #include "tools/render/waveformSummary.h"
 
 #include <algorithm>
 #include <chrono>
+#include <cerrno>
 #include <cmath>
+#include <cstring>
 #include <memory>
+#include <stdio_ext.h>
 
 namespace render {
 namespace {
@@ -37,10 +41,19 @@ constexpr double rampLowDb = -36.0, rampHighDb = 6.0;  // +6 dBFS: well into any
 // Every output file of the run, held as temporaries until all are complete.
 struct Outputs {
     std::unique_ptr<AtomicOutput> audio, demoInput, svg, json, preset, bank, delta;
+    // All or none: with -n, a file that appeared meanwhile at one target
+    // takes back the outputs already put where nothing was.
     void commitAll() {
         TerminatingSignalsHeld held;  // a signal now waits until the renames are done
-        for (auto* o : {&audio, &demoInput, &svg, &json, &preset, &bank, &delta})
-            if (*o) (*o)->commit();
+        CommitGroup together;
+        std::vector<AtomicOutput*> placed;
+        try {
+            for (auto* o : {&audio, &demoInput, &svg, &json, &preset, &bank, &delta})
+                if (*o) (*o)->commit(), placed.push_back(o->get());
+        } catch (...) {
+            for (AtomicOutput* o : placed) o->withdrawCommit();
+            throw;
+        }
     }
 };
 
@@ -56,6 +69,7 @@ struct StreamResult {
     int latency = 0;
     LevelFigures input, output;        // output: the file as written
     LevelFigures delta;                // with --delta
+    double deltaGain = 1.0;            // what the delta multiplies the input by
     uint64_t pluginOverFullScale = 0;  // samples the plug-in gave at or over 0 dBFS
     uint64_t clippedByFormat = 0, notFinite = 0;
     double pluginSeconds = 0;
@@ -169,7 +183,9 @@ StreamResult streamAudio(const RenderOptions& options, Source& source, vsthost::
         demoWriter = std::make_unique<AudioWriter>(*outputs.demoInput, SampleFormat::float32, Dither::none, rate,
                                                    FileType::byName, 2, frames);
     std::unique_ptr<DeltaOutput> delta;
-    if (outputs.delta) delta = std::make_unique<DeltaOutput>(*outputs.delta, source.channels(), rate, frames);
+    result.deltaGain = options.deltaRaw ? 1.0 : staticGainOf(plugin);
+    if (outputs.delta)
+        delta = std::make_unique<DeltaOutput>(*outputs.delta, source.channels(), rate, result.deltaGain, frames);
 
     RenderStream stream(plugin, engine, rate);
     stream.settle(settleSeconds);
@@ -238,6 +254,8 @@ RenderReport reportOf(const RenderOptions& options, const Source& source, vsthos
     report.output = streamed.output;
     report.deltaPath = options.deltaPath;
     report.delta = streamed.delta;
+    report.deltaRaw = options.deltaRaw;
+    report.deltaGain = streamed.deltaGain;
     report.pluginOverFullScale = streamed.pluginOverFullScale;
     report.clippedByFormat = streamed.clippedByFormat;
     report.pluginSeconds = streamed.pluginSeconds;
@@ -264,9 +282,9 @@ void drawPicture(const RenderOptions& options, const RenderReport& report, const
     svgFile.writeAll(std::vector<unsigned char>(svg.begin(), svg.end()));
 }
 
-// Saves the presets, switches the plug-in off, writes the JSON and puts every
-// file in place. Returns the JSON text (empty without a render or --json).
-std::string commitOutputs(const RenderOptions& options, vsthost::Plugin& plugin, RenderReport& report,
+// Saves the presets, switches the plug-in off and writes the JSON file.
+// Returns the JSON text (empty without a render or --json).
+std::string finishOutputs(const RenderOptions& options, vsthost::Plugin& plugin, RenderReport& report,
                           Outputs& outputs, bool rendering, Clock::time_point started) {
     if (outputs.preset) savePreset(plugin, *outputs.preset, false);
     if (outputs.bank) savePreset(plugin, *outputs.bank, true);
@@ -275,11 +293,20 @@ std::string commitOutputs(const RenderOptions& options, vsthost::Plugin& plugin,
     report.totalSeconds = std::chrono::duration<double>(Clock::now() - started).count();
     std::string json = rendering && !options.jsonPath.empty() ? jsonReport(report) : "";
     if (outputs.json) outputs.json->writeAll(std::vector<unsigned char>(json.begin(), json.end()));
-    outputs.commitAll();
     return json;
 }
 
-// Only with every file in place is there anything to report.
+// A report that did not arrive fails the run before any file is put in place.
+void checkReportArrived(FILE* out) {
+    if (std::fflush(out) == 0 && !std::ferror(out)) return;
+    const int error = errno;
+    __fpurge(out);  // told once, here: what did not arrive is dropped
+    std::clearerr(out);
+    throw RenderError(exitOutput, std::string("cannot write standard output: ") + std::strerror(error) +
+                                      "; nothing was written");
+}
+
+// Everything is told before the files are put in place (see checkReportArrived).
 void tellAfterwards(const RenderOptions& options, const RenderReport& report, uint64_t notFinite,
                     const std::string& json, FILE* out) {
     if (report.clippedByFormat > 0)
@@ -299,15 +326,29 @@ void runRender(const RenderOptions& options, FILE* out, RenderReport* done) {
     refuseSharedFiles(filesOfRun(options));
     refuseUnusablePaths(filesOfRun(options));
     const bool rendering = !options.outputPath.empty();
-    if (rendering) checkOutputFormat(options.outputPath, options.sampleFormat, 44100.0, options.fileType);
-    checkDeltaFormat(options, 44100.0);
-
+    auto checkFormats = [&](double rate) {
+        if (rendering) checkOutputFormat(options.outputPath, options.sampleFormat, rate, options.fileType);
+        checkDeltaFormat(options, rate);
+    };
     std::unique_ptr<Source> source;
+    // An output that cannot be written fails before the input is read; its
+    // message names the input's own rate, so the input is opened to find it.
+    try {
+        checkFormats(options.demo ? options.demoRate : 44100.0);
+    } catch (const RenderError& atDefaultRate) {
+        if (!rendering || options.demo) throw;
+        const RenderError first = atDefaultRate;
+        try {
+            source = std::make_unique<Source>(options);
+        } catch (const RenderError&) {
+            throw first;  // the output's fault is told first, as always
+        }
+    }
     double rate = options.demoRate;
     if (rendering) {
-        source = std::make_unique<Source>(options);
+        if (!source) source = std::make_unique<Source>(options);
         rate = source->sampleRate();
-        checkOutputFormat(options.outputPath, options.sampleFormat, rate, options.fileType);
+        checkFormats(rate);
         containerFor(options.outputPath, options.fileType, options.sampleFormat, source->channels(),
                      source->expectedFrames());  // an AIFF too long for its sizes is refused before the work
         checkDeltaFormat(options, rate, source.get());
@@ -329,8 +370,10 @@ void runRender(const RenderOptions& options, FILE* out, RenderReport* done) {
         if (search.asked()) checkTargetsMet(search, report.output);
         if (outputs.svg) drawPicture(options, report, streamed, setup, engine, *outputs.svg);
     }
-    const std::string json = commitOutputs(options, *plugin, report, outputs, rendering, started);
+    const std::string json = finishOutputs(options, *plugin, report, outputs, rendering, started);
     if (rendering) tellAfterwards(options, report, streamed.notFinite, json, out);
+    checkReportArrived(out);
+    outputs.commitAll();
     if (done) *done = report;
 }
 

@@ -7,6 +7,7 @@
 #include <cerrno>
 #include <cstdlib>
 #include <cstring>
+#include <iterator>
 
 namespace render {
 namespace {
@@ -33,21 +34,12 @@ double parseNumber(const std::string& option, const std::string& text, double lo
 const char* const longOptions[] = {
     "--help", "--version", "--demo", "--plugin", "--set", "--set-raw", "--preset", "--save-preset", "--save-bank",
     "--svg", "--json", "--block", "--rate", "--compensate", "--keep-latency", "--delta", "--no-clobber", "--quiet", "--bits", "--dither",
-    "--precision", "--format", "--target-lufs", "--ceiling-dbtp", "--out-dir"};
+    "--precision", "--format", "--target-lufs", "--ceiling-dbtp", "--out-dir", "--delta-mode"};
 
-// Edits (insert, delete, replace, swap two neighbours) from a to b.
-size_t editDistance(const std::string& a, const std::string& b) {
-    std::vector<std::vector<size_t>> d(a.size() + 1, std::vector<size_t>(b.size() + 1));
-    for (size_t i = 0; i <= a.size(); ++i) d[i][0] = i;
-    for (size_t j = 0; j <= b.size(); ++j) d[0][j] = j;
-    for (size_t i = 1; i <= a.size(); ++i) {
-        for (size_t j = 1; j <= b.size(); ++j) {
-            d[i][j] = std::min({d[i - 1][j] + 1, d[i][j - 1] + 1, d[i - 1][j - 1] + (a[i - 1] != b[j - 1])});
-            if (i > 1 && j > 1 && a[i - 1] == b[j - 2] && a[i - 2] == b[j - 1])
-                d[i][j] = std::min(d[i][j], d[i - 2][j - 2] + 1);
-        }
-    }
-    return d[a.size()][b.size()];
+bool isKnownOption(const std::string& arg) {
+    const std::string name = arg.substr(0, arg.find('='));
+    return name == "-n" || name == "-q" || name == "-h" ||
+           std::find(std::begin(longOptions), std::end(longOptions), name) != std::end(longOptions);
 }
 
 }  // namespace
@@ -56,16 +48,7 @@ std::string nearestOption(const std::string& unknown) {
     // "--bits=16" is looked up as "--bits"; "-compensate" as "--compensate".
     std::string name = unknown.substr(0, unknown.find('='));
     if (name.size() > 1 && name[1] != '-') name = "-" + name;
-    std::string best;
-    size_t bestDistance = 3;  // farther than two edits is a guess, not a typo
-    for (const char* option : longOptions) {
-        const size_t distance = editDistance(name, option);
-        if (distance < bestDistance) {
-            bestDistance = distance;
-            best = option;
-        }
-    }
-    return best;
+    return nearestName(name, std::vector<std::string>(std::begin(longOptions), std::end(longOptions)));
 }
 
 std::string demoInputPath(const std::string& outputPath) {
@@ -161,16 +144,21 @@ std::string renderUsage(const std::string& defaultPlugin) {
         "                       (the input's length; --compensate, the default, is accepted)\n"
         "  -n, --no-clobber     never replace an existing file\n"
         "  --svg FILE           draw input, output and the static transfer curve\n"
-        "  --delta FILE         also write input minus output (float; input = output + delta)\n"
-        "                       and report its peak and loudness\n"
+        "  --delta FILE         also write what the processing took away (float): the input\n"
+        "                       times the settings' static gain (input, and make-up with\n"
+        "                       clip on) minus the output, silence where nothing clipped\n"
+        "                       with warm off; and report its peak and loudness\n"
+        "  --delta-mode matched|raw  raw: the plain input minus output (input = output +\n"
+        "                       delta); matched, the gain-matched delta, is the default\n"
         "  --json FILE          write the report as one JSON object (- for standard output,\n"
         "                       which then holds only the JSON); for a batch, an array\n"
         "  --out-dir DIR        a batch: render each INPUT... to DIR/<its name> (the extension\n"
         "                       of --format if given), one file per core; a file that fails\n"
         "                       does not stop the others, the exit status is the first failure's\n"
-        "  --quiet              no progress bar and no report (warnings still appear)\n"
+        "  -q, --quiet          no progress bar and no report (warnings and failures still appear)\n"
         "  --version            the version\n"
         "  --help               this text (given on standard error when run without arguments)\n"
+        "  --                   the end of the options: every argument after it is a file name\n"
         "\n"
         "metadata: a WAV input's bext (with its time reference and coding history), INFO tags,\n"
         "  cue points with labels and iXML go into WAV output, the bext with the loudness of\n"
@@ -189,7 +177,11 @@ std::string renderUsage(const std::string& defaultPlugin) {
         "  7 plug-in cannot be loaded, created or run as asked\n"
         "  8 --target-lufs or --ceiling-dbtp cannot be met inside the parameters' ranges\n"
         "  128+N ended by signal N (129 HUP, 130 INT, 131 QUIT, 141 PIPE, 143 TERM, ...); no\n"
-        "    temporary file is left behind and every existing file keeps its contents\n";
+        "    temporary file is left behind and every existing file keeps its contents (after\n"
+        "    ABRT, SEGV, BUS, IO, real-time and other signals too, which then end the process\n"
+        "    as they would have)\n"
+        "Every report is written before any file is put in place; each output reaches the\n"
+        "disk before its name does.\n";
     return text;
 }
 
@@ -215,11 +207,13 @@ static void checkStandardStreams(const RenderOptions& options) {
 RenderOptions parseRenderOptions(int argc, const char* const* argv, const std::string& defaultPlugin) {
     RenderOptions options;
     std::vector<std::string> positional;
-    bool rateGiven = false, ditherGiven = false;
+    bool rateGiven = false, ditherGiven = false, optionsEnded = false, deltaModeGiven = false;
     for (int i = 1; i < argc; ++i) {
         std::string arg = argv[i];
+        // "--json --quiet" is a forgotten value, not a file named --quiet.
         auto value = [&]() -> std::string {
-            if (i + 1 >= argc) throw RenderError(exitUsage, arg + " needs a value");
+            if (i + 1 >= argc || isKnownOption(argv[i + 1]) || std::string(argv[i + 1]) == "--")
+                throw RenderError(exitUsage, arg + " needs a value");
             return argv[++i];
         };
         // An unset variable in a script gives an empty name: never "no file".
@@ -233,7 +227,9 @@ RenderOptions parseRenderOptions(int argc, const char* const* argv, const std::s
             if (!splitAssignment(text, name, v)) throw RenderError(exitUsage, arg + " needs NAME=VALUE, not '" + text + "'");
             return ParameterAssignment{name, v, raw};
         };
-        if (arg == "--help" || arg == "-h") options.help = true;
+        if (optionsEnded) positional.push_back(arg);
+        else if (arg == "--") optionsEnded = true;  // what follows is file names, whatever they start with
+        else if (arg == "--help" || arg == "-h") options.help = true;
         else if (arg == "--version") options.version = true;
         else if (arg == "--demo") options.demo = true;
         else if (arg == "--plugin") options.pluginPath = pathValue();
@@ -255,7 +251,7 @@ RenderOptions parseRenderOptions(int argc, const char* const* argv, const std::s
         } else if (arg == "--compensate") options.compensateLatency = true;  // the default; still accepted
         else if (arg == "--keep-latency") options.compensateLatency = false;
         else if (arg == "-n" || arg == "--no-clobber") options.noClobber = true;
-        else if (arg == "--quiet") options.quiet = true;
+        else if (arg == "-q" || arg == "--quiet") options.quiet = true;
         else if (arg == "--bits") {
             std::string text = value();
             if (!parseSampleFormat(text, options.sampleFormat))
@@ -270,6 +266,12 @@ RenderOptions parseRenderOptions(int argc, const char* const* argv, const std::s
                 throw RenderError(exitUsage, "--dither takes tpdf or none, not '" + text + "'");
             options.dither = text == "tpdf" ? Dither::tpdf : Dither::none;
             ditherGiven = true;
+        } else if (arg == "--delta-mode") {
+            std::string text = value();
+            if (text != "matched" && text != "raw")
+                throw RenderError(exitUsage, "--delta-mode takes matched or raw, not '" + text + "'");
+            options.deltaRaw = text == "raw";
+            deltaModeGiven = true;
         } else if (arg == "--precision") {
             std::string text = value();
             if (text != "single" && text != "double")
@@ -279,12 +281,12 @@ RenderOptions parseRenderOptions(int argc, const char* const* argv, const std::s
             const std::string near = nearestOption(arg);
             throw RenderError(exitUsage, "unknown option '" + arg + "'" +
                                              (near.empty() ? " (see --help)" : " (did you mean " + near + "?)"));
-        } else if (arg.empty()) {
-            throw RenderError(exitUsage, "an empty file name was given (an unset variable?)");
         } else {
             positional.push_back(arg);
         }
     }
+    for (const std::string& name : positional)
+        if (name.empty()) throw RenderError(exitUsage, "an empty file name was given (an unset variable?)");
     if (options.help || options.version) return options;
     const bool saving = !options.savePresetPath.empty() || !options.saveBankPath.empty();
     if (!options.outDir.empty()) {
@@ -315,6 +317,7 @@ RenderOptions parseRenderOptions(int argc, const char* const* argv, const std::s
         throw RenderError(exitUsage, "--svg needs an OUTPUT to render");
     if (options.outputPath.empty() && !options.deltaPath.empty())
         throw RenderError(exitUsage, "--delta needs an OUTPUT to render");
+    if (deltaModeGiven && options.deltaPath.empty()) throw RenderError(exitUsage, "--delta-mode needs --delta FILE");
     if (!options.deltaPath.empty() && !options.compensateLatency)
         throw RenderError(exitUsage, "--delta pairs each output sample with its input sample: leave out --keep-latency");
     const bool batch = !options.outDir.empty();

@@ -30,7 +30,8 @@ struct RenderOptions {
     std::string saveBankPath;
     std::string svgPath;
     std::string jsonPath;  // "-" for standard output
-    std::string deltaPath;  // --delta: input minus output
+    std::string deltaPath;  // --delta: what the processing changed
+    bool deltaRaw = false;  // --delta-mode raw: input minus output, without the settings' static gain
     std::string outDir;                    // --out-dir: a batch, each input into this folder
     std::vector<std::string> batchInputs;  // the batch's inputs
     std::function<void(double)> progress;  // a batch's file: how far it is (0..1), for the batch's one bar
@@ -43,7 +44,7 @@ struct RenderOptions {
     double demoRate = 44100.0;
     bool compensateLatency = true;  // false with --keep-latency: the plug-in's raw output
     bool noClobber = false;  // -n: an existing output file is never replaced
-    bool quiet = false;
+    bool quiet = false;  // -q
     bool help = false;
     bool version = false;
 };

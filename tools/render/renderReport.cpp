@@ -1,6 +1,7 @@
 #include "tools/render/renderReport.h"
 
 #include "tools/render/signalMeasures.h"
+#include "tools/render/utf8Text.h"
 
 #include <nlohmann/json.hpp>
 
@@ -48,6 +49,12 @@ nlohmann::json levelsJson(const LevelFigures& f) {
     };
 }
 
+// "input x +9.00 dB - output, gain-matched" or "input - output, raw".
+std::string deltaFormula(const RenderReport& r) {
+    if (r.deltaRaw) return "input - output, raw";
+    return "input " + numberText("%+.2f dB", 20.0 * std::log10(r.deltaGain)) + " - output, gain-matched";
+}
+
 }  // namespace
 
 std::string settingsText(const std::vector<SettingText>& settings) {
@@ -83,9 +90,9 @@ void printReport(FILE* out, const RenderReport& r) {
     std::fprintf(out, "output loudness:  %s integrated, %.1f LU range\n", loudness(r.output.integratedLufs).c_str(),
                  r.output.loudnessRange);
     if (!r.deltaPath.empty())
-        std::fprintf(out, "delta:            %s (input - output): %s sample, %s true, %s\n", r.deltaPath.c_str(),
-                     level(r.delta.samplePeak, "dBFS").c_str(), level(r.delta.truePeak, "dBTP").c_str(),
-                     loudness(r.delta.integratedLufs).c_str());
+        std::fprintf(out, "delta:            %s (%s): %s sample, %s true, %s\n", r.deltaPath.c_str(),
+                     deltaFormula(r).c_str(), level(r.delta.samplePeak, "dBFS").c_str(),
+                     level(r.delta.truePeak, "dBTP").c_str(), loudness(r.delta.integratedLufs).c_str());
     std::fprintf(out, "at/over 0 dBFS:   input %llu samples, plug-in output %llu samples\n",
                  static_cast<unsigned long long>(r.input.overFullScale),
                  static_cast<unsigned long long>(r.pluginOverFullScale));
@@ -118,6 +125,8 @@ std::string jsonReport(const RenderReport& r) {
     if (!r.deltaPath.empty()) {
         delta = levelsJson(r.delta);
         delta["path"] = r.deltaPath;
+        delta["mode"] = r.deltaRaw ? "raw" : "matched";
+        delta["input_gain_db"] = number(20.0 * std::log10(r.deltaGain));
     }
     nlohmann::json search = nullptr;
     if (r.search.asked()) {
@@ -140,7 +149,9 @@ std::string jsonReport(const RenderReport& r) {
         {"precision", r.doublePrecision ? "double" : "single"},
         {"block_size", r.blockSize},
     };
-    return report.dump(2) + "\n";
+    for (const std::string* path : {&r.inputPath, &r.outputPath, &r.deltaPath, &r.pluginPath})
+        if (!isValidUtf8(*path)) report["note"] = invalidNameNote;
+    return report.dump(2, ' ', false, nlohmann::json::error_handler_t::replace) + "\n";
 }
 
 }  // namespace render

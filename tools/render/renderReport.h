@@ -34,7 +34,9 @@ struct RenderReport {
     LevelFigures input, output;       // output: the file as written
     TargetSearch search;              // --target-lufs, --ceiling-dbtp
     std::string deltaPath;            // empty: no --delta
-    LevelFigures delta;               // input minus output, as written
+    LevelFigures delta;               // input times deltaGain minus output, as written
+    bool deltaRaw = false;            // --delta-mode raw: deltaGain is 1
+    double deltaGain = 1.0;           // the settings' static gain (matched), or 1 (raw)
     uint64_t pluginOverFullScale = 0; // samples the plug-in gave at or over 0 dBFS
     uint64_t clippedByFormat = 0;     // of those, held at full scale by an integer format
     double totalSeconds = 0, pluginSeconds = 0;
@@ -49,7 +51,11 @@ std::string settingsText(const std::vector<SettingText>& settings);
 
 void printReport(FILE* out, const RenderReport& report);
 
-// One JSON object; minus infinity (silence) is null.
+// One JSON object; minus infinity (silence) is null. A file name that is
+// not valid UTF-8 is shown with U+FFFD for its invalid bytes, and the object
+// then holds "note": invalidNameNote.
+constexpr const char* invalidNameNote =
+    "a file name is not valid UTF-8: each byte that does not decode is shown as U+FFFD";
 std::string jsonReport(const RenderReport& report);
 
 }  // namespace render

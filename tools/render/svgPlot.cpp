@@ -1,5 +1,7 @@
 #include "tools/render/svgPlot.h"
 
+#include "tools/render/utf8Text.h"
+
 #include <algorithm>
 #include <cmath>
 #include <cstdio>
@@ -21,10 +23,12 @@ std::string number(double v) {
     return text;
 }
 
+// Valid XML whatever the bytes: file names may hold any of them.
 std::string escaped(const std::string& text) {
     std::string out;
-    for (char c : text) {
-        if (c == '&') out += "&amp;";
+    for (char c : validUtf8(text)) {
+        if (static_cast<unsigned char>(c) < 0x20 && c != '\t' && c != '\n' && c != '\r') out += "\xEF\xBF\xBD";
+        else if (c == '&') out += "&amp;";
         else if (c == '<') out += "&lt;";
         else if (c == '>') out += "&gt;";
         else if (c == '"') out += "&quot;";
