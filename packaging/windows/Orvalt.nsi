@@ -5,7 +5,8 @@
 ; 32-bit system only the 32-bit ones. The user's defaults file is never touched.
 ;
 ; Command line (all optional; /S runs silently):
-;   /VST2DIR=<folder>    the 64-bit VST 2 folder (default C:\Program Files\VSTPlugins)
+;   /VST2DIR=<folder>    the 64-bit VST 2 folder (default C:\Program Files\VSTPlugins);
+;                        a folder with spaces in quotes: /VST2DIR="D:\My Plugins"
 ;   /VST2DIR32=<folder>  the 32-bit VST 2 folder (default C:\Program Files (x86)\VSTPlugins)
 ;   /WITH32              also install the 32-bit plug-ins on a 64-bit system
 ; Built by scripts/buildInstaller.sh: makensis -DVERSION=... -DSTAGE=... -DOUTFILE=...
@@ -18,6 +19,7 @@ RequestExecutionLevel admin
 !include "MUI2.nsh"
 !include "x64.nsh"
 !include "FileFunc.nsh"
+!include "WordFunc.nsh"
 !include "LogicLib.nsh"
 
 !define PRODUCT "Orvalt"
@@ -85,17 +87,25 @@ Section "-uninstaller"
   WriteRegDWORD HKLM "${UNINSTALL_KEY}" "NoRepair" 1
 SectionEnd
 
+; Reads a folder option into $R1 (errors set when absent): /NAME=folder,
+; /NAME="folder with spaces" as typed in cmd, or "/NAME=folder with spaces" as
+; programs that quote whole arguments (and Wine) pass it.
+; ($R0 holds the parameters without their quotes: a value runs to the next " /".)
+!macro FolderOption NAME
+  ClearErrors
+  ${GetOptions} $R0 "/${NAME}=" $R1
+!macroend
+
 Function .onInit
   ${GetParameters} $R0
+  ${WordReplace} $R0 '"' '' "+" $R0
   StrCpy $Vst2Dir "$PROGRAMFILES64\VSTPlugins"
   StrCpy $Vst2Dir32 "$PROGRAMFILES32\VSTPlugins"
-  ClearErrors
-  ${GetOptions} $R0 "/VST2DIR=" $R1
+  !insertmacro FolderOption VST2DIR
   ${IfNot} ${Errors}
     StrCpy $Vst2Dir $R1
   ${EndIf}
-  ClearErrors
-  ${GetOptions} $R0 "/VST2DIR32=" $R1
+  !insertmacro FolderOption VST2DIR32
   ${IfNot} ${Errors}
     StrCpy $Vst2Dir32 $R1
   ${EndIf}
