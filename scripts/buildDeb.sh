@@ -32,11 +32,15 @@ tools=(render/orvalt-render vstinfo/orvalt-info validator/vstvalidate)
 for t in "${tools[@]}"; do install -m 755 "$build/tools/$t" "$stage/usr/bin/"; done
 find "$stage/usr" -type f \( -name '*.so' -o -name '*.clap' -o -perm -u+x \) -exec strip --strip-unneeded --remove-section=.comment {} +
 
-# A manual page per tool, made from the tool's own --help and --version.
+# A manual page per tool, made from the tool's own --help (read through
+# packaging/man/helpText.sh, copied under the tool's name for the page's title).
+help_text=$build/deb-help
+mkdir -p "$help_text"
 for t in "${tools[@]}"; do
   name=${t#*/}
-  help2man --no-info --section=1 --include="$root/packaging/man/$name.h2m" \
-    --version-string="$version" "$stage/usr/bin/$name" >"$stage/usr/share/man/man1/$name.1"
+  install -m 755 "$root/packaging/man/helpText.sh" "$help_text/$name"
+  TOOL=$stage/usr/bin/$name help2man --no-info --section=1 --include="$root/packaging/man/$name.h2m" \
+    --version-string="$version" "$help_text/$name" >"$stage/usr/share/man/man1/$name.1"
   gzip -9 -n "$stage/usr/share/man/man1/$name.1"
 done
 install -m 644 "$root/packaging/bash-completion/orvalt-render" "$stage/usr/share/bash-completion/completions/"
