@@ -12,7 +12,7 @@ root=$(cd "$(dirname "$0")/.." && pwd)
 build=$(cd "$1" && pwd)
 out=$2
 version=$(head -n 1 "$root/VERSION")
-: "${SOURCE_DATE_EPOCH:?set SOURCE_DATE_EPOCH to the release's time}"
+: "${SOURCE_DATE_EPOCH:?set SOURCE_DATE_EPOCH to the time of the release}"
 
 changelog_version=$(dpkg-parsechangelog -l "$root/packaging/debian/changelog" -S Version)
 [ "$changelog_version" = "$version" ] || {

@@ -10,7 +10,7 @@ win32=$(cd "$1" && pwd)
 win64=$(cd "$2" && pwd)
 out=$(mkdir -p "$3" && cd "$3" && pwd)
 version=$(head -n 1 "$root/VERSION")
-: "${SOURCE_DATE_EPOCH:?set SOURCE_DATE_EPOCH to the release's time}"
+: "${SOURCE_DATE_EPOCH:?set SOURCE_DATE_EPOCH to the time of the release}"
 
 stage=$(dirname "$win64")/installer-staging
 rm -rf "$stage"

@@ -18,7 +18,7 @@ rm -rf "$scratch" && mkdir -p "$scratch" && scratch=$(cd "$scratch" && pwd)
 [ "$(id -u)" -eq 0 ] || { echo "FAIL checkDeb.sh must run as root"; exit 1; }
 
 no_lintian_errors() {
-  lintian --fail-on error --no-tag-display-limit "$deb" >"$scratch/lintian.log" 2>&1
+  lintian --fail-on error --tag-display-limit 0 "$deb" >"$scratch/lintian.log" 2>&1
   local rc=$?
   sed 's/^/     /' "$scratch/lintian.log" | head -n 20
   [ $rc -eq 0 ] && ! grep -q '^E:' "$scratch/lintian.log"
