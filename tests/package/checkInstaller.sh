@@ -30,6 +30,7 @@ mkdir -p "$(dirname "$defaults")" && echo "the user's own defaults" >"$defaults"
 run() { wine "$@" >>"$scratch/wine.log" 2>&1; local rc=$?; wineserver -w; return $rc; }
 uninstall_key='HKLM\Software\Microsoft\Windows\CurrentVersion\Uninstall\Quillmarsh Orvalt'
 registered() { wine reg query "$uninstall_key" /v UninstallString /reg:64 2>/dev/null | grep -q 'Uninstall.exe'; }
+unregistered() { ! registered; }
 loads() {  # loads <arch> <windows path of the DLL>
   local info
   info=$(wine "$root/build/package/$1/tools/vstinfo/orvalt-info.exe" "$2" 2>/dev/null | tr -d '\r')
@@ -60,7 +61,7 @@ check "the uninstaller is in the program list" registered
 check "the installed 64-bit DLL loads in our Windows host" loads win64 'C:\Program Files\VSTPlugins\Orvalt.dll'
 check "silent uninstall" uninstall
 check "every installed file is gone" none_there "${first[@]}" "$c/Program Files/Quillmarsh/Orvalt" "$c/Program Files/VSTPlugins"
-check "the uninstaller left the program list" bash -c "! $(declare -f registered); registered"
+check "the uninstaller left the program list" unregistered
 check "the user's defaults file is kept" grep -qx "the user's own defaults" "$defaults"
 
 # 2. Silent, with the documented options.
