@@ -1,7 +1,9 @@
 #!/usr/bin/env bash
-# Builds the release archives into dist/:
+# Builds the release archives, the Debian package and the Windows installer into dist/:
 #   Orvalt-<version>-windows.zip          32-bit/Orvalt.dll, 64-bit/Orvalt.dll, INSTALL.txt
 #   Orvalt-<version>-linux-x86_64.tar.gz  Orvalt.so, Orvalt.lv2/ (description, DSP and editor binaries), orvalt-render, orvalt-info, vstvalidate, INSTALL.txt
+#   orvalt_<version>_amd64.deb            the same for Debian and Ubuntu (scripts/buildDeb.sh)
+#   Orvalt-<version>-setup.exe            the Windows installer for both architectures (scripts/buildInstaller.sh)
 # The version comes from the file VERSION. The same commit gives the same bytes:
 # release builds keep no build paths and no link time stamps, and every archive
 # entry has the commit's time (SOURCE_DATE_EPOCH), fixed permissions, no owner
@@ -68,6 +70,9 @@ rm -f "dist/$zip_name" "dist/$tar_name"
   tar --create --format=gnu --sort=name --no-recursion --files-from=- --owner=0 --group=0 --numeric-owner \
       --mtime="@$SOURCE_DATE_EPOCH" | gzip -9 -n >"$root/dist/$tar_name")
 
-for f in "$zip_name" "$tar_name"; do
+deb_name=$(basename "$(bash scripts/buildDeb.sh build/package/linux dist)")
+setup_name=$(basename "$(bash scripts/buildInstaller.sh build/package/win32 build/package/win64 dist)")
+
+for f in "$zip_name" "$tar_name" "$deb_name" "$setup_name"; do
   echo "dist/$f $(stat -c %s "dist/$f") bytes sha256 $(sha256sum "dist/$f" | cut -d' ' -f1)"
 done

@@ -127,6 +127,19 @@ package_stage() {
     failed=$((failed + 1)); failures+=("package: archive check (see $logs/package-check.log)")
   fi
   sed 's/^/   /' "$logs/package-check.log" | tail -n 20
+  # The Debian package installed on this machine and removed again; the
+  # Windows installer under Wine.
+  local check
+  for check in checkDeb:orvalt_*_amd64.deb checkInstaller:Orvalt-*-setup.exe; do
+    local script=${check%%:*} file
+    file=$(ls dist/${check#*:} 2>/dev/null | head -n 1)
+    if [ -n "$file" ] && bash "tests/package/$script.sh" "$file" "$root/build/package-$script" >"$logs/$script.log" 2>&1; then
+      passed=$((passed + 1))
+    else
+      failed=$((failed + 1)); failures+=("package: $script (see $logs/$script.log)")
+    fi
+    sed 's/^/   /' "$logs/$script.log" | tail -n 25
+  done
   stop_xvfb
 }
 

@@ -24,6 +24,7 @@ namespace render {
 namespace {
 
 struct Outcome {
+    bool skipped = false;  // --skip-existing found its output already there
     int code = exitOk;
     std::string error;
     RenderReport report;
@@ -58,6 +59,7 @@ std::string levelText(double lufs, double truePeak) {
 }
 
 std::string reportLine(const std::string& input, const std::string& target, const Outcome& o) {
+    if (o.skipped) return "skipped " + input + " -> " + target + ": already there";
     if (o.code != exitOk) return "failed  " + input + ": " + o.error + " (exit " + std::to_string(o.code) + ")";
     char seconds[48];
     std::snprintf(seconds, sizeof seconds, "%.2f s in %.2f s", o.report.seconds(), o.report.totalSeconds);
@@ -103,8 +105,11 @@ int runBatch(const RenderOptions& options, FILE* out) {
                 advance(i, fraction);
             };
             Outcome& o = outcomes[i];
+            // Outputs appear under their names only when complete, so one there is done.
+            struct stat there;
+            o.skipped = options.skipExisting && stat(one.outputPath.c_str(), &there) == 0 && S_ISREG(there.st_mode);
             try {
-                runRender(one, out, &o.report);
+                if (!o.skipped) runRender(one, out, &o.report);
             } catch (const RenderError& e) {
                 o.code = e.code(), o.error = e.what();
             } catch (const std::bad_alloc&) {
@@ -132,12 +137,17 @@ int runBatch(const RenderOptions& options, FILE* out) {
     bar.finish();
 
     int status = exitOk;
-    size_t failed = 0;
+    size_t failed = 0, skipped = 0;
     std::string firstFailure;
     nlohmann::json array = nlohmann::json::array();
     for (size_t i = 0; i < inputs.size(); ++i) {
         const Outcome& o = outcomes[i];
-        if (o.code != exitOk) {
+        if (o.skipped) {
+            ++skipped;
+            array.push_back({{"input", {{"path", inputs[i]}}},
+                             {"output", {{"path", batchTarget(options, inputs[i])}}},
+                             {"skipped", "already there"}});
+        } else if (o.code != exitOk) {
             ++failed;
             if (status == exitOk) status = o.code, firstFailure = inputs[i];
             array.push_back({{"input", {{"path", inputs[i]}}},
@@ -152,8 +162,9 @@ int runBatch(const RenderOptions& options, FILE* out) {
     const double seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - started).count();
     if (!options.quiet || failed) {
         if (options.quiet) lines = stderr;
-        std::fprintf(lines, "batch: %zu of %zu files rendered into %s in %.2f s", inputs.size() - failed, inputs.size(),
-                     options.outDir.c_str(), seconds);
+        std::fprintf(lines, "batch: %zu of %zu files rendered into %s in %.2f s", inputs.size() - failed - skipped,
+                     inputs.size(), options.outDir.c_str(), seconds);
+        if (skipped) std::fprintf(lines, "; %zu skipped, already there", skipped);
         if (failed) std::fprintf(lines, "; %zu failed (the first: %s, exit %d)", failed, firstFailure.c_str(), status);
         std::fprintf(lines, "\n");
     }

@@ -1,5 +1,6 @@
 #include "tools/render/renderOptions.h"
 
+#include "tools/render/batchList.h"
 #include "tools/render/parameterValues.h"
 #include "tools/render/renderError.h"
 
@@ -34,11 +35,12 @@ double parseNumber(const std::string& option, const std::string& text, double lo
 const char* const longOptions[] = {
     "--help", "--version", "--demo", "--plugin", "--set", "--set-raw", "--preset", "--save-preset", "--save-bank",
     "--svg", "--json", "--block", "--rate", "--compensate", "--keep-latency", "--delta", "--no-clobber", "--quiet", "--bits", "--dither",
-    "--precision", "--format", "--target-lufs", "--ceiling-dbtp", "--out-dir", "--delta-mode"};
+    "--precision", "--format", "--target-lufs", "--ceiling-dbtp", "--out-dir", "--delta-mode", "--files-from", "--shard",
+    "--skip-existing"};
 
 bool isKnownOption(const std::string& arg) {
     const std::string name = arg.substr(0, arg.find('='));
-    return name == "-n" || name == "-q" || name == "-h" ||
+    return name == "-n" || name == "-q" || name == "-h" || name == "-0" ||
            std::find(std::begin(longOptions), std::end(longOptions), name) != std::end(longOptions);
 }
 
@@ -155,6 +157,13 @@ std::string renderUsage(const std::string& defaultPlugin) {
         "  --out-dir DIR        a batch: render each INPUT... to DIR/<its name> (the extension\n"
         "                       of --format if given), one file per core; a file that fails\n"
         "                       does not stop the others, the exit status is the first failure's\n"
+        "  --files-from FILE    a batch's INPUT... also from FILE (- for standard input), one\n"
+        "                       name per line\n"
+        "  -0                   the names in --files-from end with NUL (find -print0), not a newline\n"
+        "  --shard K/N          render only this machine's share K of N of the batch's inputs:\n"
+        "                       a file's share follows from its name, the same in every run\n"
+        "  --skip-existing      an output already in DIR is kept and its input skipped (a\n"
+        "                       batch resumed; outputs appear only complete)\n"
         "  -q, --quiet          no progress bar and no report (warnings and failures still appear)\n"
         "  --version            the version\n"
         "  --help               this text (given on standard error when run without arguments)\n"
@@ -242,6 +251,10 @@ RenderOptions parseRenderOptions(int argc, const char* const* argv, const std::s
         else if (arg == "--json") options.jsonPath = pathValue();
         else if (arg == "--delta") options.deltaPath = pathValue();
         else if (arg == "--out-dir") options.outDir = pathValue();
+        else if (arg == "--files-from") options.filesFrom = value();
+        else if (arg == "-0") options.nulSeparated = true;
+        else if (arg == "--shard") options.shard = value();
+        else if (arg == "--skip-existing") options.skipExisting = true;
         else if (arg == "--target-lufs") options.targetLufs = parseNumber(arg, value(), -70, 0);
         else if (arg == "--ceiling-dbtp") options.ceilingDbtp = parseNumber(arg, value(), -30, 6);
         else if (arg == "--block") options.blockSize = static_cast<int>(parseInteger(arg, value(), 1, 65536));
@@ -288,15 +301,32 @@ RenderOptions parseRenderOptions(int argc, const char* const* argv, const std::s
     for (const std::string& name : positional)
         if (name.empty()) throw RenderError(exitUsage, "an empty file name was given (an unset variable?)");
     if (options.help || options.version) return options;
+    if (options.outDir.empty() && (!options.filesFrom.empty() || !options.shard.empty() || options.skipExisting))
+        throw RenderError(exitUsage, "--files-from, --shard and --skip-existing are for a batch: give --out-dir DIR");
+    if (options.nulSeparated && options.filesFrom.empty()) throw RenderError(exitUsage, "-0 describes --files-from: give one");
     const bool saving = !options.savePresetPath.empty() || !options.saveBankPath.empty();
     if (!options.outDir.empty()) {
         if (options.demo || !options.svgPath.empty() || !options.deltaPath.empty() || saving)
             throw RenderError(exitUsage, "--demo, --svg, --delta, --save-preset and --save-bank name one file each: "
                                          "not for a batch (--out-dir)");
-        if (positional.empty()) throw RenderError(exitUsage, "no INPUT given: orvalt-render [OPTIONS] --out-dir DIR INPUT...");
+        if (positional.empty() && options.filesFrom.empty())
+            throw RenderError(exitUsage, "no INPUT given: orvalt-render [OPTIONS] --out-dir DIR INPUT...");
         for (const std::string& input : positional)
             if (input == "-") throw RenderError(exitUsage, "- (standard input) cannot be part of a batch (--out-dir)");
         options.batchInputs = positional;
+        if (!options.filesFrom.empty()) {
+            for (std::string& input : readFileList(options.filesFrom, options.nulSeparated)) {
+                if (input == "-") throw RenderError(exitUsage, "- (standard input) cannot be part of a batch (--out-dir)");
+                options.batchInputs.push_back(std::move(input));
+            }
+        }
+        if (!options.shard.empty()) {
+            const Shard share = parseShard(options.shard);
+            std::vector<std::string> mine;
+            for (std::string& input : options.batchInputs)
+                if (inShard(input, share)) mine.push_back(std::move(input));
+            options.batchInputs = std::move(mine);
+        }
     } else if (options.demo) {
         if (positional.size() > 1)
             throw RenderError(exitUsage, "--demo renders the built-in signal: give only OUTPUT, not an INPUT");

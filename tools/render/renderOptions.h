@@ -33,7 +33,11 @@ struct RenderOptions {
     std::string deltaPath;  // --delta: what the processing changed
     bool deltaRaw = false;  // --delta-mode raw: input minus output, without the settings' static gain
     std::string outDir;                    // --out-dir: a batch, each input into this folder
-    std::vector<std::string> batchInputs;  // the batch's inputs
+    std::vector<std::string> batchInputs;  // the batch's inputs (this machine's share of them)
+    std::string filesFrom;                 // --files-from: a list of inputs ("-": standard input)
+    bool nulSeparated = false;             // -0: the list's names end with NUL, not a newline
+    std::string shard;                     // --shard K/N: render only share K of N
+    bool skipExisting = false;             // --skip-existing: an output already there is kept, its input skipped
     std::function<void(double)> progress;  // a batch's file: how far it is (0..1), for the batch's one bar
     double targetLufs = NAN;   // --target-lufs: NaN when not asked
     double ceilingDbtp = NAN;  // --ceiling-dbtp
