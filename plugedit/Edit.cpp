@@ -68,6 +68,8 @@ void Edit::idle() {
     if (view) view->idle();
 }
 
+int Edit::eventDescriptor() const { return view ? view->eventDescriptor() : -1; }
+
 void Edit::viewDestroyed() {
     const bool takeLock = !uiHoldsLock;
     if (takeLock) spinLock();

@@ -45,6 +45,8 @@ public:
     bool isOpen() const override { return openFlag.load(std::memory_order_relaxed); }
     // [UI thread] Hands the host's idle call to the window layer.
     void idle() override;
+    // [UI thread] The open window's event descriptor (EditView::eventDescriptor); -1 when closed or none.
+    int eventDescriptor() const;
     // [UI thread] The editor window while it exists, else null.
     EditView* editorView() const { return view; }
 

@@ -25,6 +25,10 @@ public:
     // [UI thread] The host's idle call: a layer without its own event loop
     // handles its events and its timer here. Never blocks.
     virtual void idle() {}
+    // [UI thread] A descriptor that becomes readable when the window system has
+    // events for the view, for hosts that pump by watching it and calling idle;
+    // -1 when the layer has none (Win32: the host's message loop pumps it).
+    virtual int eventDescriptor() const { return -1; }
 };
 
 // [UI thread] Creates the editor window of the linked window-system layer

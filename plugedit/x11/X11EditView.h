@@ -37,6 +37,7 @@ public:
     void learnCompleted(int32_t index) override;
     void destroy() override;
     void idle() override;
+    int eventDescriptor() const override { return ConnectionNumber(display); }
 
     // --- ControlSink [UI thread] ---
     void addKnob(int32_t index, WidgetPlace place, const char* caption) override;
