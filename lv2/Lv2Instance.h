@@ -1,11 +1,10 @@
-// One LV2 instance: owns a product instance (PlugCore::Plug) and drives it
-// through its own interface: port values become parameter values by the
-// display search every format shares, audio and MIDI go through the VST
-// processing frame unchanged, state is the bank chunk, and the clip lamps are
-// read from the shared block the chain already hands to an editor.
+// One LV2 instance: the LV2 ports and atoms around a composed product
+// (FormatCore::ComposedPlug), which does the work: port values are parameter
+// values in their display units, the MIDI port's events and the editor's learn
+// requests go to the product, the enabled port is the bypass, state is the
+// bank chunk, and the lamps and latency are written to their ports.
 #pragma once
 
-#include <atomic>
 #include <climits>
 #include <memory>
 #include <vector>
@@ -15,8 +14,8 @@
 #include <lv2/state/state.h>
 #include <lv2/urid/urid.h>
 
+#include "formatcore/ComposedPlug.h"
 #include "lv2/lv2Description.h"
-#include "plugcore/SharedBlock.h"
 
 namespace Lv2Format {
 
@@ -39,33 +38,18 @@ public:
     // [UI thread] Refuses a damaged or foreign chunk before anything is applied.
     LV2_State_Status restore(LV2_State_Retrieve_Function retrieve, LV2_State_Handle handle);
 
-    // Frames per call of the product's process function.
-    static constexpr uint32_t kPieceFrames = 1024;
-    // MIDI events taken per run; later ones in the same run are dropped.
-    static constexpr int kMaxEvents = 512;
-    // Seconds of silence the chain plays at activation to settle on its settings.
-    static constexpr double kSettleSeconds = 5.0;
-
 private:
     Lv2Instance() = default;
-    bool applyPorts();
-    void takeMidi(uint32_t frames);
-    void runPiece(uint32_t offset, uint32_t frames, bool lastPiece);
-    void mixBypass(uint32_t offset, uint32_t frames);
-    void readLamps();
+    void applyPorts();
+    void takeMidi();
     bool takeRequest(uint32_t type, const void* body, uint32_t size);
     void writeNotify();
 
-    std::unique_ptr<PlugCore::Plug> plug;
-    PlugCore::SharedBlock* lampBlock = nullptr;  // the editor's, or one attached for the lamps
+    std::unique_ptr<FormatCore::ComposedPlug> core;
     LV2_URID_Map* map = nullptr;
     LV2_URID midiEventType = 0, chunkType = 0, chunkProperty = 0, sequenceType = 0;
     LV2_URID learnType = 0, unlearnType = 0, helloType = 0, bindingType = 0, learnTargetType = 0;
-    double rate = 44100.0;
-    uint32_t latency = 0;
 
-    std::vector<ControlPort> controls;
-    std::vector<PlugCore::DisplaySamples> displays;
     std::vector<const float*> controlPorts;
     std::vector<float> appliedPort;  // the port value last turned into a parameter value, per parameter
     std::vector<float*> lampPorts;
@@ -76,26 +60,6 @@ private:
     const float* enabledPort = nullptr;
     const LV2_Atom_Sequence* midiPort = nullptr;
     LV2_Atom_Sequence* notifyPort = nullptr;
-    // What the editor was last told: each parameter's key and the learn target
-    // (INT32_MIN: not yet, so the next run tells it).
-    std::vector<int32_t> toldKeys;
-    int32_t toldLearnTarget = INT32_MIN;
-
-    // The dry signal delayed by the latency, for the host's bypass: per channel
-    // `latency` frames of history, then the current piece.
-    std::vector<float> dry[2];
-    float bypassMix = 1.0f;  // 1 processed, 0 dry
-    float bypassStep = 1.0f;
-
-    struct EventList {
-        VstInt32 numEvents;
-        VstIntPtr reserved;
-        VstEvent* events[kMaxEvents];
-    };
-    VstMidiEvent midiEvents[kMaxEvents] = {};
-    uint32_t midiFrames[kMaxEvents] = {};  // positions in the run
-    int midiCount = 0;
-    EventList pieceEvents{};
 };
 
 }  // namespace Lv2Format

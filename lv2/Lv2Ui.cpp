@@ -52,9 +52,9 @@ Lv2Ui* Lv2Ui::create(LV2UI_Write_Function write, LV2UI_Controller controller, LV
         const int32_t count = model.getAeffect()->numParams;
         self->displays.resize(static_cast<size_t>(count));
         for (int32_t i = 0; i < count; ++i) {
-            PlugDisplay display(model, i);
+            FormatCore::PlugDisplay display(model, i);
             PlugCore::sampleDisplay(display, self->displays[static_cast<size_t>(i)]);
-            self->controls.push_back(describeParameter(model, i, self->displays[static_cast<size_t>(i)], model.getParameter(i)));
+            self->controls.push_back(FormatCore::describeParameter(model, i, self->displays[static_cast<size_t>(i)], model.getParameter(i)));
         }
         self->pendingEchoes.resize(static_cast<size_t>(count));
         self->knownKeys.resize(static_cast<size_t>(count));
@@ -69,7 +69,7 @@ Lv2Ui* Lv2Ui::create(LV2UI_Write_Function write, LV2UI_Controller controller, LV
             self->learnTargetType = map->map(map->handle, uris.learnTarget.c_str());
             self->sendRequest(self->helloType, 0);  // the DSP answers with every binding
         }
-        self->lamps.assign(lampCount(model.productInfo()), 0.0f);
+        self->lamps.assign(FormatCore::lampCount(model.productInfo()), 0.0f);
         model.getAeffect()->user = self.get();
         *widget = nullptr;
         if (parent) {
@@ -93,7 +93,7 @@ Lv2Ui::~Lv2Ui() {
 
 void Lv2Ui::writePort(int32_t index, float normalized) {
     if (index < 0 || static_cast<size_t>(index) >= controls.size()) return;
-    const float v = portValueFor(*model, index, controls[static_cast<size_t>(index)], normalized);
+    const float v = FormatCore::displayValueFor(*model, index, controls[static_cast<size_t>(index)], normalized);
     std::vector<float>& pending = pendingEchoes[static_cast<size_t>(index)];
     if (pending.size() == 256) pending.erase(pending.begin());  // a host that never echoes
     pending.push_back(v);
@@ -124,7 +124,7 @@ void Lv2Ui::portEvent(uint32_t port, uint32_t size, uint32_t format, const void*
             return;
         }
         float normalized;
-        if (normalizedFor(*model, index, controls[port], displays[port], v, normalized))
+        if (FormatCore::normalizedFor(*model, index, controls[port], displays[port], v, normalized))
             model->setParameter(index, normalized);
     } else if (port >= layout.lamp(0) && port < layout.count()) {
         lamps[port - layout.lamp(0)] = v;

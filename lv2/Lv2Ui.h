@@ -54,7 +54,7 @@ private:
     LV2UI_Write_Function write = nullptr;
     LV2UI_Controller controller = nullptr;
     const LV2UI_Touch* touchFeature = nullptr;
-    std::vector<ControlPort> controls;
+    std::vector<FormatCore::ParameterUnits> controls;
     std::vector<PlugCore::DisplaySamples> displays;
     // Per parameter, the values written and not yet heard back, oldest first: a
     // host may echo every write, late, and an echo must not move the editor

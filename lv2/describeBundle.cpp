@@ -69,7 +69,7 @@ std::string presetUri(const std::string& plugin, int k) { return plugin + "/pres
 struct Bundle {
     PlugCore::Plug& plug;
     std::string uri;
-    std::vector<ControlPort> controls;
+    std::vector<FormatCore::ParameterUnits> controls;
     uint32_t lamps;
     std::string uiBinary;  // empty: no editor in this build
 };
@@ -88,17 +88,17 @@ std::string manifest(const Bundle& b, const std::string& binary, const std::stri
     return out.str();
 }
 
-std::string controlPort(const ControlPort& c, uint32_t index) {
+std::string controlPort(const FormatCore::ParameterUnits& c, uint32_t index) {
     std::ostringstream out;
     out << "[\n        a lv2:InputPort , lv2:ControlPort ;\n        lv2:index " << index << " ;\n        lv2:symbol "
         << quoted(c.symbol) << " ;\n        lv2:name " << quoted(c.name) << " ;\n        lv2:default "
         << number(c.defaultValue) << " ;\n        lv2:minimum " << number(c.minimum) << " ;\n        lv2:maximum "
         << number(c.maximum);
-    if (c.kind == ControlPort::toggle)
+    if (c.kind == FormatCore::ParameterUnits::toggle)
         out << " ;\n        lv2:portProperty lv2:toggled ;\n        lv2:scalePoint [ rdfs:label " << quoted(c.offText)
             << " ; rdf:value 0.0 ] , [ rdfs:label " << quoted(c.onText) << " ; rdf:value 1.0 ]";
     const std::string unit = unitOf(c.label);
-    if (c.kind == ControlPort::number && !unit.empty()) out << " ;\n        units:unit " << unit;
+    if (c.kind == FormatCore::ParameterUnits::number && !unit.empty()) out << " ;\n        units:unit " << unit;
     out << "\n    ]";
     return out.str();
 }
@@ -161,7 +161,7 @@ std::string pluginFile(const Bundle& b, int minor, int micro) {
             << "    lv2:extensionData ui:idleInterface , ui:showInterface ;\n"
             << "    ui:portNotification ";
         std::vector<std::string> symbols;
-        for (const ControlPort& c : b.controls) symbols.push_back(c.symbol);
+        for (const FormatCore::ParameterUnits& c : b.controls) symbols.push_back(c.symbol);
         for (uint32_t k = 0; k < b.lamps; ++k) symbols.push_back(lampSymbol(k, b.lamps));
         for (size_t k = 0; k < symbols.size(); ++k)
             out << (k ? " , " : "") << "[\n        ui:plugin <" << b.uri << "> ;\n        lv2:symbol " << quoted(symbols[k])
@@ -181,7 +181,7 @@ std::string presets(const Bundle& b) {
         out << "<" << presetUri(b.uri, k) << ">\n    a pset:Preset ;\n    lv2:appliesTo <" << b.uri
             << "> ;\n    rdfs:label " << quoted(program.name) << " ;\n    lv2:port ";
         for (size_t i = 0; i < b.controls.size(); ++i) {
-            const float v = portValueFor(b.plug, static_cast<int32_t>(i), b.controls[i], program.values[i]);
+            const float v = FormatCore::displayValueFor(b.plug, static_cast<int32_t>(i), b.controls[i], program.values[i]);
             out << (i ? " , " : "") << "[\n        lv2:symbol " << quoted(b.controls[i].symbol) << " ;\n        pset:value "
                 << number(v) << "\n    ]";
         }
@@ -212,13 +212,13 @@ int main(int argc, char** argv) {
         return 2;
     }
     std::unique_ptr<PlugCore::Plug> plug(PlugCore::createPlug(nullptr));
-    Bundle bundle{*plug, pluginUri(plug->productInfo()), {}, lampCount(plug->productInfo()), argc == 5 ? argv[4] : ""};
+    Bundle bundle{*plug, pluginUri(plug->productInfo()), {}, FormatCore::lampCount(plug->productInfo()), argc == 5 ? argv[4] : ""};
     const int32_t count = plug->getAeffect()->numParams;
     for (int32_t i = 0; i < count; ++i) {
         auto samples = std::make_unique<PlugCore::DisplaySamples>();
-        PlugDisplay display(*plug, i);
+        FormatCore::PlugDisplay display(*plug, i);
         PlugCore::sampleDisplay(display, *samples);
-        bundle.controls.push_back(describeParameter(*plug, i, *samples, plug->getParameter(i)));
+        bundle.controls.push_back(FormatCore::describeParameter(*plug, i, *samples, plug->getParameter(i)));
     }
     const std::string ownFile = std::string(plug->productInfo().name) + ".ttl";
     const bool ok = write(folder + "/manifest.ttl", manifest(bundle, binary, ownFile)) &&

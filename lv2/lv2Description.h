@@ -1,15 +1,14 @@
 // The LV2 face of a product built on PlugCore::Plug, read from the product
 // itself: the plug-in URI from its record, the port layout from its counts,
-// and each control port from its parameter's name, label and display (range,
-// default, toggle texts). The build's description generator and the DSP
-// wrapper both read it here, so nothing about the ports is written twice.
+// and each control port's units from the format core (FormatCore::ParameterUnits).
+// The build's description generator and the DSP wrapper both read it here, so
+// nothing about the ports is written twice.
 #pragma once
 
 #include <cstdint>
 #include <string>
 
-#include "plugcore/Plug.h"
-#include "plugcore/valueText.h"
+#include "formatcore/ComposedPlug.h"
 
 namespace Lv2Format {
 
@@ -44,43 +43,5 @@ struct LearnUris {
     std::string learn, unlearn, hello, binding, learnTarget;
 };
 LearnUris learnUris(const PlugCore::ProductInfo& product);
-
-// The number of lamp levels a product hands to its editor: its shared block read as floats.
-uint32_t lampCount(const PlugCore::ProductInfo& product);
-
-// One parameter as a control port, in the units its display shows.
-struct ControlPort {
-    enum Kind { number, toggle, normalized } kind = normalized;
-    std::string symbol;   // the parameter's name
-    std::string name;     // the same, capitalized
-    std::string label;    // the parameter's unit label
-    float minimum = 0.0f, maximum = 1.0f, defaultValue = 0.0f;
-    std::string offText, onText;  // a toggle's display at 0 and 1
-};
-
-// A parameter's display, asked without moving the parameter.
-class PlugDisplay final : public PlugCore::ParameterDisplay {
-public:
-    PlugDisplay(PlugCore::Plug& plug, int32_t index) : plug(plug), index(index) {}
-    void text(float value, char* out, size_t size) override;
-
-private:
-    PlugCore::Plug& plug;
-    int32_t index;
-};
-
-// [UI thread] Reads the port of parameter index from its display; `current`
-// is the normalized value whose display gives the port's default.
-ControlPort describeParameter(PlugCore::Plug& plug, int32_t index, const PlugCore::DisplaySamples& samples,
-                              float current);
-
-// [UI thread] The port value that shows the same as normalized value v.
-float portValueFor(PlugCore::Plug& plug, int32_t index, const ControlPort& port, float v);
-
-// [any thread] The normalized value of a port value: the one `--set
-// symbol=value` finds (a toggle by its texts, a number by its shortest
-// decimal text), clamped to the port's range; false for NaN (no change).
-bool normalizedFor(PlugCore::Plug& plug, int32_t index, const ControlPort& port,
-                   const PlugCore::DisplaySamples& samples, float portValue, float& normalized);
 
 }  // namespace Lv2Format

@@ -18,16 +18,16 @@ struct Product {
         setenv("XDG_CONFIG_HOME", "/nonexistent-orvalt-bench", 1);  // no user defaults
         plug.reset(PlugCore::createPlug(nullptr));
         samples = std::make_unique<PlugCore::DisplaySamples>();
-        Lv2Format::PlugDisplay display(*plug, 0);
+        FormatCore::PlugDisplay display(*plug, 0);
         PlugCore::sampleDisplay(display, *samples);
-        port = Lv2Format::describeParameter(*plug, 0, *samples, 0.0f);
+        port = FormatCore::describeParameter(*plug, 0, *samples, 0.0f);
         plug->setSampleRate(48000.0f);
         plug->setBlockSize(512);
         plug->resume();
     }
     std::unique_ptr<PlugCore::Plug> plug;
     std::unique_ptr<PlugCore::DisplaySamples> samples;
-    Lv2Format::ControlPort port;
+    FormatCore::ParameterUnits port;
 };
 
 Product& product() {
@@ -41,7 +41,7 @@ void BM_PortChange(benchmark::State& state) {
     float v = 0.0f, normalized = 0.0f;
     for (auto _ : state) {
         v = v >= 19.9f ? 0.0f : v + 0.037f;
-        Lv2Format::normalizedFor(*p.plug, 0, p.port, *p.samples, v, normalized);
+        FormatCore::normalizedFor(*p.plug, 0, p.port, *p.samples, v, normalized);
         benchmark::DoNotOptimize(normalized);
     }
 }

@@ -67,10 +67,10 @@ TEST(Lv2Ports, GiveTheRenderersFloatForEveryValue) {
     for (const Case& c : cases) {
         const int index = render::findParameter(*hosted, c.name);
         auto samples = std::make_unique<PlugCore::DisplaySamples>();
-        Lv2Format::PlugDisplay display(*plug, index);
+        FormatCore::PlugDisplay display(*plug, index);
         PlugCore::sampleDisplay(display, *samples);
-        const Lv2Format::ControlPort port = Lv2Format::describeParameter(*plug, index, *samples, 0.0f);
-        ASSERT_EQ(port.kind, Lv2Format::ControlPort::number) << c.name;
+        const FormatCore::ParameterUnits port = FormatCore::describeParameter(*plug, index, *samples, 0.0f);
+        ASSERT_EQ(port.kind, FormatCore::ParameterUnits::number) << c.name;
         std::vector<std::string> typed(c.typed.begin(), c.typed.end());
         std::uniform_real_distribution<float> anywhere(port.minimum, port.maximum);
         for (int k = 0; k < 40; ++k) {  // any float a host may send, as its shortest text
@@ -81,27 +81,27 @@ TEST(Lv2Ports, GiveTheRenderersFloatForEveryValue) {
         for (const std::string& text : typed) {
             const float rendered = render::valueForText(*hosted, index, text);
             float fromPort = -1.0f;
-            ASSERT_TRUE(Lv2Format::normalizedFor(*plug, index, port, *samples, std::strtof(text.c_str(), nullptr), fromPort));
+            ASSERT_TRUE(FormatCore::normalizedFor(*plug, index, port, *samples, std::strtof(text.c_str(), nullptr), fromPort));
             EXPECT_EQ(std::memcmp(&rendered, &fromPort, sizeof(float)), 0)
                 << c.name << "=" << text << ": renderer " << rendered << ", port " << fromPort;
             ++compared;
         }
         // Out of range clamps to the ends; NaN changes nothing.
         float v = -1.0f;
-        ASSERT_TRUE(Lv2Format::normalizedFor(*plug, index, port, *samples, port.maximum + 100.0f, v));
+        ASSERT_TRUE(FormatCore::normalizedFor(*plug, index, port, *samples, port.maximum + 100.0f, v));
         EXPECT_EQ(v, render::valueForText(*hosted, index, port.maximum == 0.0f ? "0" : std::to_string(port.maximum)));
-        EXPECT_FALSE(Lv2Format::normalizedFor(*plug, index, port, *samples, NAN, v));
+        EXPECT_FALSE(FormatCore::normalizedFor(*plug, index, port, *samples, NAN, v));
     }
     for (const char* name : {"warm", "clip", "makeup"}) {
         const int index = render::findParameter(*hosted, name);
         auto samples = std::make_unique<PlugCore::DisplaySamples>();
-        Lv2Format::PlugDisplay display(*plug, index);
+        FormatCore::PlugDisplay display(*plug, index);
         PlugCore::sampleDisplay(display, *samples);
-        const Lv2Format::ControlPort port = Lv2Format::describeParameter(*plug, index, *samples, 0.0f);
-        ASSERT_EQ(port.kind, Lv2Format::ControlPort::toggle) << name;
+        const FormatCore::ParameterUnits port = FormatCore::describeParameter(*plug, index, *samples, 0.0f);
+        ASSERT_EQ(port.kind, FormatCore::ParameterUnits::toggle) << name;
         for (auto [portValue, text] : {std::pair{1.0f, "on"}, {0.0f, "off"}, {0.5f, "on"}, {-1.0f, "off"}}) {
             float v = -1.0f;
-            ASSERT_TRUE(Lv2Format::normalizedFor(*plug, index, port, *samples, portValue, v));
+            ASSERT_TRUE(FormatCore::normalizedFor(*plug, index, port, *samples, portValue, v));
             EXPECT_EQ(v, render::valueForText(*hosted, index, text)) << name << " port " << portValue;
         }
     }

@@ -1,0 +1,271 @@
+// The product instance composed into a format: settle, pieces, MIDI, bypass, lamps, state, values.
+#include "formatcore/ComposedPlug.h"
+
+#include <algorithm>
+#include <cmath>
+#include <cstring>
+
+#include "plugcore/ChunkFormat.h"
+#include "plugcore/productEntry.h"
+
+namespace FormatCore {
+namespace {
+
+// [any thread] The few host calls a product makes: the version it expects
+// to hear; automation, edits and time go through the format, not through the
+// product's host (no time is given: the frame's defaults apply).
+VstIntPtr VSTCALLBACK answerHost(AEffect*, VstInt32 opcode, VstInt32, VstIntPtr, void*, float) {
+    return opcode == audioMasterVersion ? 2400 : 0;
+}
+
+// The lamp levels for a product whose build has no editor object: the chain
+// hands its levels to whatever editor the instance holds, so the format gives
+// it one that is never opened and only carries the block.
+class LampBlock final : public AEffEditor, public PlugCore::SharedBlock {
+public:
+    explicit LampBlock(uint32_t size) : SharedBlock(size) {}
+};
+
+}  // namespace
+
+std::unique_ptr<ComposedPlug> ComposedPlug::create(double rate) {
+    try {
+        std::unique_ptr<ComposedPlug> self(new ComposedPlug(rate));
+        self->plug.reset(PlugCore::createPlug(answerHost));
+        PlugCore::Plug& plug = *self->plug;
+
+        const int32_t count = plug.getAeffect()->numParams;
+        self->displays.resize(static_cast<size_t>(count));
+        for (int32_t i = 0; i < count; ++i) {
+            PlugDisplay display(plug, i);
+            PlugCore::sampleDisplay(display, self->displays[static_cast<size_t>(i)]);
+            self->units.push_back(
+                describeParameter(plug, i, self->displays[static_cast<size_t>(i)], plug.getParameter(i)));
+        }
+        self->toldKeys.assign(static_cast<size_t>(count), INT32_MIN);
+
+        const uint32_t lamps = FormatCore::lampCount(plug.productInfo());
+        self->lampLevels.assign(lamps, 0.0f);
+        self->lampBlock = dynamic_cast<PlugCore::SharedBlock*>(plug.getEditor());
+        if (!self->lampBlock && lamps > 0 && !plug.getEditor()) {
+            auto* block = new LampBlock(plug.productInfo().editor.sharedSize);
+            plug.setEditor(block);
+            self->lampBlock = block;
+            self->ownLampBlock = true;
+        }
+
+        self->latencySamples = static_cast<uint32_t>(std::max<VstInt32>(0, plug.getLatency()));
+        for (auto& channel : self->dry) channel.assign(self->latencySamples + kPieceFrames, 0.0);
+        plug.setSampleRate(static_cast<float>(rate));
+        plug.setBlockSize(static_cast<VstInt32>(kPieceFrames));
+        // About 5 ms from processed to dry and back: short enough to follow the
+        // switch, long enough not to click.
+        self->bypassStep = 1.0f / static_cast<float>(std::max(1.0, std::round(0.005 * rate)));
+        return self;
+    } catch (...) {
+        return nullptr;
+    }
+}
+
+ComposedPlug::~ComposedPlug() = default;
+
+void ComposedPlug::activate() {
+    plug->resume();
+    // The chain starts as if long running with these settings: its smoothers
+    // reach their targets on silence, the same settling the renderer does.
+    float silence[kPieceFrames] = {};
+    float scratch[2][kPieceFrames];
+    float* in[2] = {silence, silence};
+    float* out[2] = {scratch[0], scratch[1]};
+    const auto total = static_cast<uint64_t>(std::ceil(kSettleSeconds * rate));
+    for (uint64_t done = 0; done < total; done += kPieceFrames)
+        plug->processReplacing(in, out, static_cast<VstInt32>(std::min<uint64_t>(kPieceFrames, total - done)));
+    for (auto& channel : dry) std::fill(channel.begin(), channel.end(), 0.0);
+    bypassMix = bypassTarget;
+    if (lampBlock) lampBlock->sharedTaken.store(true, std::memory_order_release);  // ready for the first levels
+    std::fill(lampLevels.begin(), lampLevels.end(), 0.0f);
+}
+
+void ComposedPlug::deactivate() { plug->suspend(); }
+
+bool ComposedPlug::addMidi(int64_t at, const uint8_t* bytes, uint32_t size) {
+    if (size == 0 || size > 3 || !bytes || midiCount == kMaxEvents) return false;
+    VstMidiEvent& e = midiEvents[midiCount];
+    e = VstMidiEvent{};
+    e.type = kVstMidiType;
+    e.byteSize = sizeof(VstMidiEvent);
+    std::memcpy(e.midiData, bytes, size);
+    midiTimes[midiCount++] = at;
+    return true;
+}
+
+void ComposedPlug::process(const float* const in[2], float* const out[2], uint32_t frames) {
+    processBlock(in, out, frames);
+}
+
+void ComposedPlug::process(const double* const in[2], double* const out[2], uint32_t frames) {
+    processBlock(in, out, frames);
+}
+
+template <typename T>
+void ComposedPlug::processBlock(const T* const in[2], T* const out[2], uint32_t frames) {
+    // Out-of-order or out-of-range times are held inside the block, in order.
+    for (int k = 0; k < midiCount; ++k) {
+        const int64_t earliest = k > 0 ? midiFrames[k - 1] : 0;
+        midiFrames[k] = static_cast<uint32_t>(std::clamp<int64_t>(midiTimes[k], earliest, frames));
+    }
+    if (frames == 0) {
+        runPiece(in, out, 0, 0, true);  // events still act
+    } else {
+        for (uint32_t offset = 0; offset < frames; offset += kPieceFrames) {
+            const uint32_t n = std::min(kPieceFrames, frames - offset);
+            runPiece(in, out, offset, n, offset + n == frames);
+        }
+    }
+    midiCount = 0;
+}
+
+// The events of this piece, positions relative to it; the last piece also
+// takes those at the very end of the block, which act after its audio.
+void ComposedPlug::queueEvents(uint32_t offset, uint32_t frames, bool lastPiece) {
+    pieceEvents.numEvents = 0;
+    for (int k = 0; k < midiCount; ++k) {
+        const uint32_t at = midiFrames[k];
+        if (at < offset || at > offset + frames || (at == offset + frames && !lastPiece)) continue;
+        midiEvents[k].deltaFrames = static_cast<VstInt32>(at - offset);
+        pieceEvents.events[pieceEvents.numEvents++] = reinterpret_cast<VstEvent*>(&midiEvents[k]);
+    }
+    plug->processEvents(reinterpret_cast<VstEvents*>(&pieceEvents));
+}
+
+template <typename T>
+void ComposedPlug::runPiece(const T* const in[2], T* const out[2], uint32_t offset, uint32_t frames,
+                            bool lastPiece) {
+    queueEvents(offset, frames, lastPiece);
+    const bool audio = in && out && in[0] && in[1] && out[0] && out[1];
+    if (!audio) {
+        plug->processReplacing(nullptr, nullptr, 0);  // events only
+        return;
+    }
+    // Copied before the product runs, so the dry signal survives in-place buffers.
+    for (int c = 0; c < 2; ++c) std::copy(in[c] + offset, in[c] + offset + frames, dry[c].begin() + latencySamples);
+    T* pieceIn[2] = {const_cast<T*>(in[0] + offset), const_cast<T*>(in[1] + offset)};
+    T* pieceOut[2] = {out[0] + offset, out[1] + offset};
+    if constexpr (std::is_same_v<T, float>)
+        plug->processReplacing(pieceIn, pieceOut, static_cast<VstInt32>(frames));
+    else
+        plug->processDoubleReplacing(pieceIn, pieceOut, static_cast<VstInt32>(frames));
+    mixBypass(out, offset, frames);
+    for (auto& channel : dry)
+        std::copy(channel.begin() + frames, channel.begin() + frames + latencySamples, channel.begin());
+}
+
+template <typename T>
+void ComposedPlug::mixBypass(T* const out[2], uint32_t offset, uint32_t frames) {
+    const float target = bypassTarget;
+    if (bypassMix == 1.0f && target == 1.0f) return;  // processed, untouched
+    for (uint32_t i = 0; i < frames; ++i) {
+        bypassMix = target > bypassMix ? std::min(target, bypassMix + bypassStep) : std::max(target, bypassMix - bypassStep);
+        for (int c = 0; c < 2; ++c) {
+            const auto d = static_cast<T>(dry[c][i]);
+            T& o = out[c][offset + i];
+            o = bypassMix == 0.0f ? d : bypassMix == 1.0f ? o : d + static_cast<T>(bypassMix) * (o - d);
+        }
+    }
+}
+
+void ComposedPlug::readLamps(float* levels) {
+    if (lampBlock && lampBlock->tryLock()) {
+        if (!lampBlock->sharedTaken.load(std::memory_order_acquire)) {
+            const size_t bytes = std::min<size_t>(lampBlock->sharedSize, lampLevels.size() * sizeof(float));
+            if (lampBlock->shared) std::memcpy(lampLevels.data(), lampBlock->shared, bytes);
+            lampBlock->sharedTaken.store(true, std::memory_order_release);
+        }
+        lampBlock->unlock();
+    }
+    std::copy(lampLevels.begin(), lampLevels.end(), levels);
+}
+
+void ComposedPlug::setNormalized(int32_t index, float value) {
+    if (index >= 0 && index < parameterCount()) plug->setParameter(index, value);
+}
+
+float ComposedPlug::normalized(int32_t index) const {
+    return index >= 0 && index < parameterCount() ? plug->getParameter(index) : 0.0f;
+}
+
+bool ComposedPlug::setDisplayValue(int32_t index, float displayValue) {
+    float value;
+    if (!normalizedForDisplay(index, displayValue, value)) return false;
+    plug->setParameter(index, value);
+    return true;
+}
+
+bool ComposedPlug::normalizedForDisplay(int32_t index, float displayValue, float& value) const {
+    if (index < 0 || index >= parameterCount()) return false;
+    const auto i = static_cast<size_t>(index);
+    return normalizedFor(*plug, index, units[i], displays[i], displayValue, value);
+}
+
+float ComposedPlug::displayForNormalized(int32_t index, float value) const {
+    if (index < 0 || index >= parameterCount()) return 0.0f;
+    return displayValueFor(*plug, index, units[static_cast<size_t>(index)], value);
+}
+
+void ComposedPlug::text(int32_t index, float value, char* out, size_t size) const {
+    if (!out || size == 0) return;
+    out[0] = 0;
+    if (index >= 0 && index < parameterCount()) PlugDisplay(*plug, index).text(value, out, size);
+}
+
+bool ComposedPlug::parseText(int32_t index, const char* typed, float& value) const {
+    if (index < 0 || index >= parameterCount() || !typed) return false;
+    const auto i = static_cast<size_t>(index);
+    PlugDisplay display(*plug, index);
+    return PlugCore::valueForText(display, displays[i], typed, units[i].label.c_str(), value) ==
+           PlugCore::ValueTextStatus::ok;
+}
+
+bool ComposedPlug::saveState(std::vector<uint8_t>& out) {
+    void* data = nullptr;
+    const VstInt32 size = plug->getChunk(&data, false);
+    if (size <= 0 || !data) return false;
+    const auto* bytes = static_cast<const uint8_t*>(data);
+    out.assign(bytes, bytes + size);
+    return true;
+}
+
+bool ComposedPlug::restoreState(const void* data, size_t size) {
+    if (!data || size > 0x7FFFFFFF ||
+        PlugCore::chunk::check(static_cast<const uint8_t*>(data), size, plug->getPluginName()) !=
+            PlugCore::chunk::Verdict::whole)
+        return false;
+    plug->setChunk(const_cast<void*>(data), static_cast<VstInt32>(size), false);
+    return true;
+}
+
+void ComposedPlug::requestLearn(int32_t index) {
+    if (index >= 0 && index < parameterCount())
+        plug->startLearn(index);
+    else
+        plug->cancelLearn();
+}
+
+void ComposedPlug::requestUnlearn(int32_t index) {
+    if (index >= 0 && index < parameterCount()) plug->unlearn(index);
+}
+
+int32_t ComposedPlug::midiKey(int32_t index) const {
+    return index >= 0 && index < parameterCount() ? plug->getMidiKey(index) : -1;
+}
+
+int32_t ComposedPlug::learnTarget() const { return plug->getLearnTarget(); }
+
+void ComposedPlug::retellBindings() {
+    std::fill(toldKeys.begin(), toldKeys.end(), INT32_MIN);
+    toldLearnTarget = INT32_MIN;
+}
+
+AEffEditor* ComposedPlug::editor() { return ownLampBlock ? nullptr : plug->getEditor(); }
+
+}  // namespace FormatCore
