@@ -12,10 +12,17 @@ namespace FormatCore {
 namespace {
 
 // [any thread] The few host calls a product makes: the version it expects
-// to hear; automation, edits and time go through the format, not through the
-// product's host (no time is given: the frame's defaults apply).
-VstIntPtr VSTCALLBACK answerHost(AEffect*, VstInt32 opcode, VstInt32, VstIntPtr, void*, float) {
-    return opcode == audioMasterVersion ? 2400 : 0;
+// to hear, and its editor's edits for the format's listener (the record's
+// user field; null while a state is restored, whose values the format reads
+// back itself). No time is given: the frame's defaults apply.
+VstIntPtr VSTCALLBACK answerHost(AEffect* effect, VstInt32 opcode, VstInt32 index, VstIntPtr, void*, float opt) {
+    if (opcode == audioMasterVersion) return 2400;
+    auto* edits = effect ? static_cast<EditListener*>(effect->user) : nullptr;
+    if (!edits) return 0;
+    if (opcode == audioMasterBeginEdit) edits->editBegun(index);
+    if (opcode == audioMasterAutomate) edits->valueEdited(index, opt);
+    if (opcode == audioMasterEndEdit) edits->editEnded(index);
+    return 0;
 }
 
 // The lamp levels for a product whose build has no editor object: the chain
@@ -28,11 +35,12 @@ public:
 
 }  // namespace
 
-std::unique_ptr<ComposedPlug> ComposedPlug::create(double rate) {
+std::unique_ptr<ComposedPlug> ComposedPlug::create(double rate, EditListener* edits) {
     try {
         std::unique_ptr<ComposedPlug> self(new ComposedPlug(rate));
         self->plug.reset(PlugCore::createPlug(answerHost));
         PlugCore::Plug& plug = *self->plug;
+        plug.getAeffect()->user = edits;
 
         const int32_t count = plug.getAeffect()->numParams;
         self->displays.resize(static_cast<size_t>(count));
@@ -56,11 +64,8 @@ std::unique_ptr<ComposedPlug> ComposedPlug::create(double rate) {
 
         self->latencySamples = static_cast<uint32_t>(std::max<VstInt32>(0, plug.getLatency()));
         for (auto& channel : self->dry) channel.assign(self->latencySamples + kPieceFrames, 0.0);
-        plug.setSampleRate(static_cast<float>(rate));
         plug.setBlockSize(static_cast<VstInt32>(kPieceFrames));
-        // About 5 ms from processed to dry and back: short enough to follow the
-        // switch, long enough not to click.
-        self->bypassStep = 1.0f / static_cast<float>(std::max(1.0, std::round(0.005 * rate)));
+        self->setSampleRate(rate);
         return self;
     } catch (...) {
         return nullptr;
@@ -68,6 +73,14 @@ std::unique_ptr<ComposedPlug> ComposedPlug::create(double rate) {
 }
 
 ComposedPlug::~ComposedPlug() = default;
+
+void ComposedPlug::setSampleRate(double newRate) {
+    rate = newRate;
+    plug->setSampleRate(static_cast<float>(rate));
+    // About 5 ms from processed to dry and back: short enough to follow the
+    // switch, long enough not to click.
+    bypassStep = 1.0f / static_cast<float>(std::max(1.0, std::round(0.005 * rate)));
+}
 
 void ComposedPlug::activate() {
     plug->resume();
@@ -240,7 +253,11 @@ bool ComposedPlug::restoreState(const void* data, size_t size) {
         PlugCore::chunk::check(static_cast<const uint8_t*>(data), size, plug->getPluginName()) !=
             PlugCore::chunk::Verdict::whole)
         return false;
+    AEffect* record = plug->getAeffect();
+    void* edits = record->user;
+    record->user = nullptr;  // a restore is not an edit
     plug->setChunk(const_cast<void*>(data), static_cast<VstInt32>(size), false);
+    record->user = edits;
     return true;
 }
 

@@ -24,6 +24,18 @@ inline uint32_t lampCount(const PlugCore::ProductInfo& product) {
     return static_cast<uint32_t>(product.editor.sharedSize / sizeof(float));
 }
 
+// The edits the product's own editor makes, for a format that opens the
+// editor in-process and tells its host of them. [UI thread]
+class EditListener {
+public:
+    virtual void editBegun(int32_t index) = 0;
+    virtual void valueEdited(int32_t index, float normalized) = 0;
+    virtual void editEnded(int32_t index) = 0;
+
+protected:
+    ~EditListener() = default;
+};
+
 class ComposedPlug {
 public:
     // Frames per call of the product's process function.
@@ -34,7 +46,8 @@ public:
     static constexpr double kSettleSeconds = 5.0;
 
     // [UI thread] Null when the product cannot be built.
-    static std::unique_ptr<ComposedPlug> create(double rate);
+    // `edits` (may be null) hears the editor's edits; it outlives the instance.
+    static std::unique_ptr<ComposedPlug> create(double rate, EditListener* edits = nullptr);
     ~ComposedPlug();
     ComposedPlug(const ComposedPlug&) = delete;
     ComposedPlug& operator=(const ComposedPlug&) = delete;
@@ -43,6 +56,8 @@ public:
     // values; the bypass stands where setBypass put it, without a fade.
     void activate();
     void deactivate();
+    // [UI thread, deactivated] A host that names the rate only at activation.
+    void setSampleRate(double newRate);
 
     // [audio thread] One block: the events added since the last call act at
     // their frames, the audio runs in pieces of at most kPieceFrames. Null
