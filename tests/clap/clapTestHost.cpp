@@ -1,9 +1,11 @@
 #include "tests/clap/clapTestHost.h"
 
 #include <dlfcn.h>
+#include <poll.h>
 
 #include <algorithm>
 #include <cmath>
+#include <chrono>
 #include <cstring>
 
 namespace claptest {
@@ -91,7 +93,58 @@ const void* Instance::hostExtension(const clap_host_t*, const char* id) {
     static const clap_host_params_t hostParams{[](const clap_host_t*, clap_param_rescan_flags) {},
                                                [](const clap_host_t*, clap_id, clap_param_clear_flags) {},
                                                requestFlush};
-    return std::strcmp(id, CLAP_EXT_PARAMS) == 0 ? &hostParams : nullptr;
+    static const clap_host_timer_support_t timerSupport{
+        [](const clap_host_t* h, uint32_t, clap_id* id) {
+            static clap_id next = 1;
+            of(h).timers.push_back(*id = next++);
+            return true;
+        },
+        [](const clap_host_t* h, clap_id id) {
+            auto& t = of(h).timers;
+            const auto found = std::find(t.begin(), t.end(), id);
+            if (found == t.end()) return false;
+            t.erase(found);
+            return true;
+        }};
+    static const clap_host_posix_fd_support_t fdSupport{
+        [](const clap_host_t* h, int fd, clap_posix_fd_flags_t) {
+            of(h).descriptors.push_back(fd);
+            return true;
+        },
+        [](const clap_host_t*, int, clap_posix_fd_flags_t) { return true; },
+        [](const clap_host_t* h, int fd) {
+            auto& d = of(h).descriptors;
+            const auto found = std::find(d.begin(), d.end(), fd);
+            if (found == d.end()) return false;
+            d.erase(found);
+            return true;
+        }};
+    if (std::strcmp(id, CLAP_EXT_PARAMS) == 0) return &hostParams;
+    if (std::strcmp(id, CLAP_EXT_TIMER_SUPPORT) == 0) return &timerSupport;
+    if (std::strcmp(id, CLAP_EXT_POSIX_FD_SUPPORT) == 0) return &fdSupport;
+    return nullptr;
+}
+
+void Instance::pump(int ms) {
+    const auto* onTimer = extension<clap_plugin_timer_support_t>(CLAP_EXT_TIMER_SUPPORT);
+    const auto* onFd = extension<clap_plugin_posix_fd_support_t>(CLAP_EXT_POSIX_FD_SUPPORT);
+    using Clock = std::chrono::steady_clock;
+    const auto end = Clock::now() + std::chrono::milliseconds(ms);
+    auto nextTick = Clock::now();
+    while (Clock::now() < end) {
+        if (Clock::now() >= nextTick) {
+            for (clap_id id : std::vector<clap_id>(timers)) onTimer->on_timer(plugin, id);
+            nextTick += std::chrono::milliseconds(10);
+        }
+        std::vector<pollfd> watched;
+        for (int fd : descriptors) watched.push_back({fd, POLLIN, 0});
+        if (watched.empty() || poll(watched.data(), watched.size(), 2) <= 0) {
+            if (watched.empty()) poll(nullptr, 0, 2);
+            continue;
+        }
+        for (const pollfd& w : watched)
+            if (w.revents) onFd->on_fd(plugin, w.fd, CLAP_POSIX_FD_READ);
+    }
 }
 
 void Instance::requestFlush(const clap_host_t* host) { ++static_cast<Instance*>(host->host_data)->flushRequests; }

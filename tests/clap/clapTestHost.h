@@ -75,12 +75,19 @@ public:
     bool save(std::vector<uint8_t>& bytes, size_t step = SIZE_MAX) const;
     bool load(const std::vector<uint8_t>& bytes, size_t step = SIZE_MAX, size_t failAfter = SIZE_MAX) const;
 
-    // The host side: how often the plug-in asked for a flush.
+    // The host side: how often the plug-in asked for a flush, and the timers
+    // and descriptors it registered (and has not unregistered).
     int flushRequests = 0;
+    std::vector<clap_id> timers;
+    std::vector<int> descriptors;
+    // [UI thread] The host's loop for ms milliseconds: a watched descriptor
+    // that becomes readable is handed back at once, timers every 10 ms.
+    void pump(int ms);
 
 private:
     static const void* hostExtension(const clap_host_t* host, const char* id);
     static void requestFlush(const clap_host_t* host);
+    static Instance& of(const clap_host_t* host) { return *static_cast<Instance*>(host->host_data); }
     clap_host_t host{};
     bool active = false;
 };
