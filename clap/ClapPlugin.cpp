@@ -60,7 +60,12 @@ bool ClapPlugin::startProcessing() { return active; }
 void ClapPlugin::stopProcessing() {}
 
 void ClapPlugin::reset() {
-    if (active) composed->activate();
+    // The product's own all-sound-off clears its signal state without a wait.
+    static const uint8_t allSoundOff[3] = {0xB0, 120, 0};
+    if (!active || !composed->addMidi(0, allSoundOff, 3)) return;
+    const float* none[2] = {nullptr, nullptr};
+    float* noOut[2] = {nullptr, nullptr};
+    composed->process(none, noOut, 0);
 }
 
 clap_process_status ClapPlugin::process(const clap_process_t& block) {

@@ -214,6 +214,15 @@ TEST(ClapProcess, SplitsTheBlockAtEachParameterEventAndTakesMidiInPlace) {
     const auto split = run({{300, 0}, {800, 1}, {400, 2}}, nullptr);
     EXPECT_EQ(run({}, &twoChanges), split);
     EXPECT_NE(run({{1, 0}, {299, 1}, {800, 0}, {400, 2}}, nullptr), split);  // a change one block early shows
+
+    // reset forgets the signal: the sample held back by the latency is gone.
+    Instance o;
+    o.activate(48000.0);
+    Stereo loud = noise(64, 3), silence(64);
+    o.process(loud.pointers, loud.pointers, 64, EventList());
+    o.plugin->reset(o.plugin);
+    o.process(silence.pointers, silence.pointers, 64, EventList());
+    EXPECT_EQ(silence.channel[0][0], 0.0f);
 }
 
 // The state is the VST 2 bank chunk, through streams that move as little as
