@@ -19,6 +19,7 @@ constexpr const char* kWindowApi = CLAP_WINDOW_API_X11;
 // The editor's tick: meters, value poll, repaint.
 constexpr uint32_t kTickMs = 10;
 
+// Every call here is [UI thread].
 ClapPlugin* self(const clap_plugin_t* p) { return ClapPlugin::from(p); }
 ClapEditor* window(const clap_plugin_t* p) { return self(p) ? self(p)->editorSlot().get() : nullptr; }
 
@@ -65,9 +66,11 @@ bool hide(const clap_plugin_t* p) { return window(p) != nullptr; }
 void onTimer(const clap_plugin_t* p, clap_id) {
     if (window(p)) window(p)->pump();
 }
+#ifndef _WIN32
 void onFd(const clap_plugin_t* p, int, clap_posix_fd_flags_t) {
     if (window(p)) window(p)->pump();
 }
+#endif
 
 }  // namespace
 

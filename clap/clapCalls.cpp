@@ -13,6 +13,8 @@ namespace {
 ClapPlugin* self(const clap_plugin_t* plugin) { return ClapPlugin::from(plugin); }
 
 // --- the plug-in record ---
+// [UI thread] init, activate, deactivate, on_main_thread; [audio thread]
+// start_processing, stop_processing, reset, process; [any thread] get_extension.
 bool init(const clap_plugin_t* p) { return self(p) && self(p)->init(); }
 bool activate(const clap_plugin_t* p, double rate, uint32_t, uint32_t) { return self(p) && self(p)->activate(rate); }
 void deactivate(const clap_plugin_t* p) {
@@ -31,7 +33,7 @@ clap_process_status process(const clap_plugin_t* p, const clap_process_t* block)
 const void* getExtension(const clap_plugin_t* p, const char* id) { return self(p) ? self(p)->extension(id) : nullptr; }
 void onMainThread(const clap_plugin_t*) {}
 
-// --- clap.params ---
+// --- clap.params: [any thread], get_info [UI thread], flush as ClapPlugin::flush ---
 uint32_t paramCount(const clap_plugin_t* p) { return self(p) ? self(p)->parameterCount() : 0; }
 bool paramInfo(const clap_plugin_t* p, uint32_t index, clap_param_info_t* info) {
     return self(p) && info && self(p)->parameterInfo(index, *info);
@@ -50,7 +52,7 @@ void flush(const clap_plugin_t* p, const clap_input_events_t* in, const clap_out
 }
 const clap_plugin_params_t params{paramCount, paramInfo, paramValue, valueToText, textToValue, flush};
 
-// --- clap.state ---
+// --- clap.state [UI thread] ---
 bool saveState(const clap_plugin_t* p, const clap_ostream_t* stream) {
     return self(p) && stream && stream->write && self(p)->saveState(stream);
 }
@@ -59,7 +61,7 @@ bool loadState(const clap_plugin_t* p, const clap_istream_t* stream) {
 }
 const clap_plugin_state_t state{saveState, loadState};
 
-// --- clap.latency, clap.tail, clap.render ---
+// --- clap.latency, clap.tail, clap.render [UI thread] ---
 uint32_t latency(const clap_plugin_t* p) { return self(p) ? self(p)->latency() : 0; }
 const clap_plugin_latency_t latencyTable{latency};
 // No tail: one sample of look-ahead is all the chain holds back.
@@ -72,7 +74,7 @@ bool setRender(const clap_plugin_t*, clap_plugin_render_mode mode) {
 }
 const clap_plugin_render_t render{hardRealtime, setRender};
 
-// --- clap.audio-ports: one stereo pair in, one out, processed in place ---
+// --- clap.audio-ports [UI thread]: one stereo pair in, one out, processed in place ---
 uint32_t audioPortCount(const clap_plugin_t* p, bool) { return self(p) ? 1 : 0; }
 bool audioPort(const clap_plugin_t* p, uint32_t index, bool isInput, clap_audio_port_info_t* info) {
     if (!self(p) || !info || index != 0) return false;
@@ -87,7 +89,7 @@ bool audioPort(const clap_plugin_t* p, uint32_t index, bool isInput, clap_audio_
 }
 const clap_plugin_audio_ports_t audioPorts{audioPortCount, audioPort};
 
-// --- clap.note-ports: MIDI in, for the controllers and learning ---
+// --- clap.note-ports [UI thread]: MIDI in, for the controllers and learning ---
 uint32_t notePortCount(const clap_plugin_t* p, bool isInput) { return self(p) && isInput ? 1 : 0; }
 bool notePort(const clap_plugin_t* p, uint32_t index, bool isInput, clap_note_port_info_t* info) {
     if (!self(p) || !info || index != 0 || !isInput) return false;

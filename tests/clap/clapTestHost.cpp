@@ -1,7 +1,11 @@
 #include "tests/clap/clapTestHost.h"
 
+#ifdef _WIN32
+#include <windows.h>
+#else
 #include <dlfcn.h>
 #include <poll.h>
+#endif
 
 #include <algorithm>
 #include <cmath>
@@ -9,16 +13,34 @@
 #include <cstring>
 
 namespace claptest {
+namespace {
+
+// The library's clap_entry by the system's loader; null with the reason.
+const void* loadEntry(std::string& failure) {
+#ifdef _WIN32
+    HMODULE library = LoadLibraryA(ORVALT_CLAP_BINARY);
+    if (!library) {
+        failure = "LoadLibraryA failed with error " + std::to_string(GetLastError());
+        return nullptr;
+    }
+    return reinterpret_cast<const void*>(GetProcAddress(library, "clap_entry"));
+#else
+    void* library = dlopen(ORVALT_CLAP_BINARY, RTLD_NOW | RTLD_LOCAL);
+    if (!library) {
+        failure = dlerror();
+        return nullptr;
+    }
+    return dlsym(library, "clap_entry");
+#endif
+}
+
+}  // namespace
 
 const clap_plugin_entry_t* entry(std::string* error) {
     static std::string failure;
     static const clap_plugin_entry_t* loaded = [] () -> const clap_plugin_entry_t* {
-        void* library = dlopen(ORVALT_CLAP_BINARY, RTLD_NOW | RTLD_LOCAL);
-        if (!library) {
-            failure = dlerror();
-            return nullptr;
-        }
-        auto* e = static_cast<const clap_plugin_entry_t*>(dlsym(library, "clap_entry"));
+        auto* e = static_cast<const clap_plugin_entry_t*>(loadEntry(failure));
+        if (!failure.empty()) return nullptr;
         if (!e || !e->init || !e->init(ORVALT_CLAP_BINARY)) {
             failure = "no clap_entry, or its init refused";
             return nullptr;
@@ -125,6 +147,7 @@ const void* Instance::hostExtension(const clap_host_t*, const char* id) {
     return nullptr;
 }
 
+#ifndef _WIN32
 void Instance::pump(int ms) {
     const auto* onTimer = extension<clap_plugin_timer_support_t>(CLAP_EXT_TIMER_SUPPORT);
     const auto* onFd = extension<clap_plugin_posix_fd_support_t>(CLAP_EXT_POSIX_FD_SUPPORT);
@@ -146,6 +169,7 @@ void Instance::pump(int ms) {
             if (w.revents) onFd->on_fd(plugin, w.fd, CLAP_POSIX_FD_READ);
     }
 }
+#endif
 
 void Instance::requestFlush(const clap_host_t* host) { ++static_cast<Instance*>(host->host_data)->flushRequests; }
 
