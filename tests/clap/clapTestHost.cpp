@@ -253,7 +253,7 @@ bool Instance::load(const std::vector<uint8_t>& bytes, size_t step, size_t failA
         auto& s = *static_cast<Stream*>(i->ctx);
         if (s.at >= s.failAfter) return -1;
         const size_t n = std::min<uint64_t>({size, s.step, s.bytes->size() - s.at});
-        std::memcpy(buffer, s.bytes->data() + s.at, n);
+        if (n > 0) std::memcpy(buffer, s.bytes->data() + s.at, n);
         s.at += n;
         return static_cast<int64_t>(n);
     }};
