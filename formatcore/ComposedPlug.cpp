@@ -160,14 +160,28 @@ void ComposedPlug::runPiece(const T* const in[2], T* const out[2], uint32_t offs
         plug->processReplacing(nullptr, nullptr, 0);  // events only
         return;
     }
-    // Copied before the product runs, so the dry signal survives in-place buffers.
-    for (int c = 0; c < 2; ++c) std::copy(in[c] + offset, in[c] + offset + frames, dry[c].begin() + latencySamples);
+    // Copied before the product runs, so the dry signal survives in-place
+    // buffers. While the bypass rests on the processed signal only the last
+    // `latency` frames are kept, the history a fade would start from.
+    const bool mixing = bypassMix != 1.0f || bypassTarget != 1.0f;
+    for (int c = 0; c < 2; ++c) {
+        auto& d = dry[c];
+        if (mixing) {
+            std::copy(in[c] + offset, in[c] + offset + frames, d.begin() + latencySamples);
+        } else if (frames >= latencySamples) {
+            std::copy(in[c] + offset + frames - latencySamples, in[c] + offset + frames, d.begin());
+        } else {
+            std::copy(d.begin() + frames, d.begin() + latencySamples, d.begin());
+            std::copy(in[c] + offset, in[c] + offset + frames, d.begin() + (latencySamples - frames));
+        }
+    }
     T* pieceIn[2] = {const_cast<T*>(in[0] + offset), const_cast<T*>(in[1] + offset)};
     T* pieceOut[2] = {out[0] + offset, out[1] + offset};
     if constexpr (std::is_same_v<T, float>)
         plug->processReplacing(pieceIn, pieceOut, static_cast<VstInt32>(frames));
     else
         plug->processDoubleReplacing(pieceIn, pieceOut, static_cast<VstInt32>(frames));
+    if (!mixing) return;
     mixBypass(out, offset, frames);
     for (auto& channel : dry)
         std::copy(channel.begin() + frames, channel.begin() + frames + latencySamples, channel.begin());
