@@ -12,10 +12,17 @@ namespace FormatCore {
 namespace {
 
 // [any thread] The few host calls a product makes: the version it expects
-// to hear; automation, edits and time go through the format, not through the
-// product's host (no time is given: the frame's defaults apply).
-VstIntPtr VSTCALLBACK answerHost(AEffect*, VstInt32 opcode, VstInt32, VstIntPtr, void*, float) {
-    return opcode == audioMasterVersion ? 2400 : 0;
+// to hear, and its editor's edits for the format's listener (the record's
+// user field; null while a state is restored, whose values the format reads
+// back itself). No time is given: the frame's defaults apply.
+VstIntPtr VSTCALLBACK answerHost(AEffect* effect, VstInt32 opcode, VstInt32 index, VstIntPtr, void*, float opt) {
+    if (opcode == audioMasterVersion) return 2400;
+    auto* edits = effect ? static_cast<EditListener*>(effect->user) : nullptr;
+    if (!edits) return 0;
+    if (opcode == audioMasterBeginEdit) edits->editBegun(index);
+    if (opcode == audioMasterAutomate) edits->valueEdited(index, opt);
+    if (opcode == audioMasterEndEdit) edits->editEnded(index);
+    return 0;
 }
 
 // The lamp levels for a product whose build has no editor object: the chain
@@ -28,7 +35,15 @@ public:
 
 }  // namespace
 
+std::unique_ptr<ComposedPlug> ComposedPlug::create(double rate, EditListener* edits) {
+    return make(rate, nullptr, edits);
+}
+
 std::unique_ptr<ComposedPlug> ComposedPlug::create(double rate, audioMasterCallback host) {
+    return make(rate, host, nullptr);
+}
+
+std::unique_ptr<ComposedPlug> ComposedPlug::make(double rate, audioMasterCallback host, EditListener* edits) {
     // A rate the chain is not designed for would also make the settle endless
     // (NaN or negative) or take minutes.
     if (!(rate >= kMinimumRate && rate <= kMaximumRate)) return nullptr;
@@ -36,6 +51,7 @@ std::unique_ptr<ComposedPlug> ComposedPlug::create(double rate, audioMasterCallb
         std::unique_ptr<ComposedPlug> self(new ComposedPlug(rate));
         self->plug.reset(PlugCore::createPlug(host ? host : answerHost));
         PlugCore::Plug& plug = *self->plug;
+        plug.getAeffect()->user = edits;
 
         const int32_t count = plug.getAeffect()->numParams;
         self->displays.resize(static_cast<size_t>(count));
@@ -67,11 +83,8 @@ std::unique_ptr<ComposedPlug> ComposedPlug::create(double rate, audioMasterCallb
 
         self->latencySamples = static_cast<uint32_t>(std::max<VstInt32>(0, plug.getLatency()));
         for (auto& channel : self->dry) channel.assign(self->latencySamples + kPieceFrames, 0.0);
-        plug.setSampleRate(static_cast<float>(rate));
         plug.setBlockSize(static_cast<VstInt32>(kPieceFrames));
-        // About 5 ms from processed to dry and back: short enough to follow the
-        // switch, long enough not to click.
-        self->bypassStep = 1.0f / static_cast<float>(std::max(1.0, std::round(0.005 * rate)));
+        self->setSampleRate(rate);
         return self;
     } catch (...) {
         return nullptr;
@@ -79,6 +92,14 @@ std::unique_ptr<ComposedPlug> ComposedPlug::create(double rate, audioMasterCallb
 }
 
 ComposedPlug::~ComposedPlug() = default;
+
+void ComposedPlug::setSampleRate(double newRate) {
+    rate = newRate;
+    plug->setSampleRate(static_cast<float>(rate));
+    // About 5 ms from processed to dry and back: short enough to follow the
+    // switch, long enough not to click.
+    bypassStep = 1.0f / static_cast<float>(std::max(1.0, std::round(0.005 * rate)));
+}
 
 void ComposedPlug::activate() {
     plug->switchOn();  // settled on the current values, as a host's switch on
@@ -149,14 +170,28 @@ void ComposedPlug::runPiece(const T* const in[2], T* const out[2], uint32_t offs
         plug->processReplacing(nullptr, nullptr, 0);  // events only
         return;
     }
-    // Copied before the product runs, so the dry signal survives in-place buffers.
-    for (int c = 0; c < 2; ++c) std::copy(in[c] + offset, in[c] + offset + frames, dry[c].begin() + latencySamples);
+    // Copied before the product runs, so the dry signal survives in-place
+    // buffers. While the bypass rests on the processed signal only the last
+    // `latency` frames are kept, the history a fade would start from.
+    const bool mixing = bypassMix != 1.0f || bypassTarget != 1.0f;
+    for (int c = 0; c < 2; ++c) {
+        auto& d = dry[c];
+        if (mixing) {
+            std::copy(in[c] + offset, in[c] + offset + frames, d.begin() + latencySamples);
+        } else if (frames >= latencySamples) {
+            std::copy(in[c] + offset + frames - latencySamples, in[c] + offset + frames, d.begin());
+        } else {
+            std::copy(d.begin() + frames, d.begin() + latencySamples, d.begin());
+            std::copy(in[c] + offset, in[c] + offset + frames, d.begin() + (latencySamples - frames));
+        }
+    }
     T* pieceIn[2] = {const_cast<T*>(in[0] + offset), const_cast<T*>(in[1] + offset)};
     T* pieceOut[2] = {out[0] + offset, out[1] + offset};
     if constexpr (std::is_same_v<T, float>)
         plug->processReplacing(pieceIn, pieceOut, static_cast<VstInt32>(frames));
     else
         plug->processDoubleReplacing(pieceIn, pieceOut, static_cast<VstInt32>(frames));
+    if (!mixing) return;
     mixBypass(out, offset, frames);
     for (auto& channel : dry)
         std::copy(channel.begin() + frames, channel.begin() + frames + latencySamples, channel.begin());
@@ -244,7 +279,11 @@ bool ComposedPlug::restoreState(const void* data, size_t size) {
         !PlugCore::chunk::completeBank(bytes, size, static_cast<uint32_t>(effect.numParams),
                                        static_cast<uint32_t>(effect.numPrograms)))
         return false;
+    AEffect* record = plug->getAeffect();
+    void* edits = record->user;
+    record->user = nullptr;  // a restore is not an edit
     plug->setChunk(const_cast<void*>(data), static_cast<VstInt32>(size), false);
+    record->user = edits;
     return true;
 }
 

@@ -25,6 +25,18 @@ inline uint32_t lampCount(const PlugCore::ProductInfo& product) {
     return static_cast<uint32_t>(product.editor.sharedSize / sizeof(float));
 }
 
+// The edits the product's own editor makes, for a format that opens the
+// editor in-process and tells its host of them. [UI thread]
+class EditListener {
+public:
+    virtual void editBegun(int32_t index) = 0;
+    virtual void valueEdited(int32_t index, float normalized) = 0;
+    virtual void editEnded(int32_t index) = 0;
+
+protected:
+    ~EditListener() = default;
+};
+
 class ComposedPlug {
 public:
     // Frames per call of the product's process function.
@@ -36,11 +48,13 @@ public:
     static constexpr double kMinimumRate = 1000.0;
     static constexpr double kMaximumRate = 1.0e7;
 
-    // [UI thread] Null when the product cannot be built or the rate is
-    // refused. The product's host calls go to `host` when given (a format whose
-    // editor reports edits through them; it answers audioMasterVersion too),
-    // else they are answered here.
-    static std::unique_ptr<ComposedPlug> create(double rate, audioMasterCallback host = nullptr);
+    // [UI thread] Null when the product cannot be built or the rate is refused.
+    // `edits` (may be null) hears the editor's edits; it outlives the instance.
+    static std::unique_ptr<ComposedPlug> create(double rate, EditListener* edits = nullptr);
+    // [UI thread] The same, with the product's host calls going to `host` (a
+    // format whose editor reports edits through them; it answers
+    // audioMasterVersion too).
+    static std::unique_ptr<ComposedPlug> create(double rate, audioMasterCallback host);
     ~ComposedPlug();
     ComposedPlug(const ComposedPlug&) = delete;
     ComposedPlug& operator=(const ComposedPlug&) = delete;
@@ -49,6 +63,8 @@ public:
     // (PlugCore::Plug::switchOn); the bypass stands where setBypass put it, without a fade.
     void activate();
     void deactivate();
+    // [UI thread, deactivated] A host that names the rate only at activation.
+    void setSampleRate(double newRate);
 
     // [audio thread] One block: the events added since the last call act at
     // their frames, the audio runs in pieces of at most kPieceFrames. Null
@@ -119,6 +135,7 @@ public:
     AEffEditor* editor();
 
 private:
+    static std::unique_ptr<ComposedPlug> make(double rate, audioMasterCallback host, EditListener* edits);
     explicit ComposedPlug(double rate) : rate(rate) {}
     template <typename T>
     void processBlock(const T* const in[2], T* const out[2], uint32_t frames);

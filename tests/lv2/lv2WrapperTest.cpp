@@ -226,6 +226,19 @@ TEST(Lv2Instance, GivesTheSameSamplesInPlaceAndForAnyBlockLengths) {
         at += n;
     }
     EXPECT_EQ(at, total);
+
+    // A bypass fade starts from the same dry history whatever the blocks before it.
+    fillSignal(whole, 64, 0.5, 6);
+    for (Instance* o : {&apart, &shared})
+        for (uint32_t c = 0; c < 2; ++c) std::copy(whole.in[c].begin(), whole.in[c].begin() + 64, o->in[c].begin());
+    for (Instance* o : {&apart, &shared, &whole}) o->enabled = 0.0f;
+    whole.run(64);
+    apart.run(64);
+    shared.run(64, {}, true);
+    for (uint32_t c = 0; c < 2; ++c) {
+        EXPECT_EQ(std::memcmp(apart.out[c].data(), whole.out[c].data(), 64 * sizeof(float)), 0);
+        EXPECT_EQ(std::memcmp(shared.out[c].data(), whole.out[c].data(), 64 * sizeof(float)), 0);
+    }
 }
 
 // The host's bypass: the dry signal one sample late (the latency stays), reached

@@ -2,6 +2,7 @@
 // sleeps: proven by running every check of the validator on Orvalt with the
 // audio-thread watch around each process call. The detector is proven first,
 // on deliberate calls in this test and inside a dlopen'ed plug-in.
+#include "tests/clap/clapTestHost.h"
 #include "tests/lv2/lv2TestSupport.h"
 #include "tools/vst3host/vst3host.h"
 #include "vst3/parameterIds.h"
@@ -208,6 +209,31 @@ TEST(OrvaltAudioThread, Vst3ProcessNeverAllocatesLocksOrTouchesFiles) {
             }
             rtwatch::leaveSection();
         }
+    }
+    EXPECT_EQ(rtwatch::counts().total(), 0u) << rtwatch::counts().describe();
+}
+
+// The CLAP edition's process: parameter events splitting the blocks, MIDI,
+// in-place buffers, blocks with and without audio, all inside the watch.
+TEST(OrvaltAudioThread, ClapProcessNeverAllocatesLocksOrTouchesFiles) {
+    claptest::Instance o;
+    ASSERT_TRUE(o.initialised);
+    ASSERT_TRUE(o.activate(48000.0, 2048));
+    std::vector<float> left(2048), right(2048);
+    float* io[2] = {left.data(), right.data()};
+    std::vector<claptest::EventList> lists(200);
+    for (int k = 0; k < 200; ++k) {
+        lists[k].param(3, 0, 0.007 * (k % 140));
+        lists[k].midi(5, 0xB0, 7, static_cast<uint8_t>(k % 128));
+        lists[k].param(17, 2, 1.0 - 0.004 * k);
+        lists[k].midi(30, 0xB3, 123, 0);
+    }
+    Armed armed;
+    for (int k = 0; k < 200; ++k) {
+        for (size_t i = 0; i < left.size(); ++i) left[i] = right[i] = 0.9f * std::sin(0.01f * static_cast<float>(i + k));
+        rtwatch::enterSection();
+        o.process(io, io, k % 7 == 0 ? 0 : static_cast<uint32_t>(40 + 9 * k), lists[k]);
+        rtwatch::leaveSection();
     }
     EXPECT_EQ(rtwatch::counts().total(), 0u) << rtwatch::counts().describe();
 }
