@@ -100,13 +100,13 @@ protected:
             return c == 0 ? 0.4f * std::sin(0.01f * n) : -0.3f + 0.0005f * static_cast<float>(n % 1000);
         });
     }
-    // A WAV of any signal, value(frame, channel).
+    // A WAV of any signal, value(frame, channel); subtype may name another file type.
     void writeSignal(const std::string& name, int channels, int rate, size_t frames,
                      const std::function<double(size_t, int)>& value, int subtype = SF_FORMAT_FLOAT) {
         SF_INFO info{};
         info.samplerate = rate;
         info.channels = channels;
-        info.format = SF_FORMAT_WAV | subtype;
+        info.format = subtype & SF_FORMAT_TYPEMASK ? subtype : SF_FORMAT_WAV | subtype;
         SNDFILE* f = sf_open(path(name).c_str(), SFM_WRITE, &info);
         ASSERT_TRUE(f);
         std::vector<double> data;
@@ -463,6 +463,56 @@ TEST_F(RenderCli, BatchRendersEveryFileAndKeepsGoingPastABadOne) {
     std::set<std::string> after = files();
     EXPECT_EQ(after, before);
     EXPECT_FALSE(std::ifstream(path("out/a.wav")).good());
+}
+
+// A rate outside what the meters serve, however the header states it, fails
+// that file alone with its reason; nothing is left behind, and in a batch
+// the good file beside it still renders.
+TEST_F(RenderCli, RatesOutsideWhatTheMetersServeAreRefusedFileByFile) {
+    auto tone = [](size_t n, int) { return 0.5 * std::sin(0.05 * double(n)); };
+    auto patch = [&](const std::string& name, const std::string& chunk, size_t offset, const std::vector<uint8_t>& bytes) {
+        std::vector<uint8_t> file = bytesOf(name);
+        auto at = std::search(file.begin(), file.end(), chunk.begin(), chunk.end());
+        ASSERT_NE(at, file.end()) << name;
+        std::copy(bytes.begin(), bytes.end(), at + long(offset));
+        std::ofstream(path(name), std::ios::binary).write(reinterpret_cast<const char*>(file.data()), long(file.size()));
+    };
+    struct Case {
+        std::string name;
+        int rate;                        // as written; 0: patched in afterwards
+        std::vector<uint8_t> patchBytes;  // over the rate field
+        std::string message;
+    } cases[] = {
+        {"r16.wav", 16, {}, "r16.wav is at 16 Hz; orvalt-render renders rates from 1000 to 2822400 Hz"},
+        {"r17.wav", 17, {}, "is at 17 Hz"},
+        {"r999.wav", 999, {}, "is at 999 Hz"},
+        {"r2822401.wav", 2822401, {}, "is at 2822401 Hz"},
+        {"zero.wav", 0, {0, 0, 0, 0}, "zero.wav states a sample rate of 0 Hz or no channels"},
+        // An 80-bit float far beyond any rate.
+        {"garbage.aiff", 0, {0x7f, 0xfe, 0xff, 0xff, 0xff, 0xff, 0xff, 0xff, 0xff, 0xff}, "garbage.aiff"},
+    };
+    std::string batch;
+    for (const Case& c : cases) {
+        const bool aiff = c.name.find(".aiff") != std::string::npos;
+        writeSignal(c.name, 2, c.rate ? c.rate : 44100, 2000, tone, aiff ? SF_FORMAT_AIFF | SF_FORMAT_PCM_16 : SF_FORMAT_FLOAT);
+        if (!c.patchBytes.empty()) patch(c.name, aiff ? "COMM" : "fmt ", aiff ? 18 : 12, c.patchBytes);
+        batch += " " + path(c.name);
+    }
+    writeSignal("good.wav", 2, 1000, 2000, tone);
+    const std::set<std::string> before = files();
+    for (const Case& c : cases) {
+        CommandResult run = runRender(path(c.name) + " " + path("out.wav"));
+        EXPECT_EQ(run.code, 4) << c.name << "\n" << run.output;
+        EXPECT_NE(run.output.find(c.message), std::string::npos) << run.output;
+        EXPECT_EQ(files(), before) << c.name;  // no temporary stays
+    }
+    ASSERT_EQ(mkdir(path("out").c_str(), 0755), 0);
+    CommandResult run = runRender("--out-dir " + path("out") + batch + " " + path("good.wav"));
+    EXPECT_EQ(run.code, 4) << run.output;
+    EXPECT_NE(run.output.find("batch: 1 of 7 files rendered"), std::string::npos) << run.output;
+    SF_INFO info;
+    EXPECT_EQ(readFrames("out/good.wav", info).size(), 4000u);
+    EXPECT_EQ(info.samplerate, 1000);
 }
 
 TEST_F(RenderCli, LinksToTheInputAreRefusedAndTheInputKeepsItsBytes) {
