@@ -1,4 +1,5 @@
 // The orvalt-render command, run as a user runs it, on real files.
+#include "tests/tools/bandLimitedPeak.h"
 #include "tests/tools/pluginPaths.h"
 #include "tools/render/audioData.h"
 #include "tools/render/audioFile.h"
@@ -1026,6 +1027,42 @@ TEST_F(RenderCli, LoudnessTargetIsMetAsAnIndependentMeterReadsIt) {
         EXPECT_NE(run.output.find("nothing written"), std::string::npos) << run.output;
     }
     EXPECT_EQ(files(), (std::set<std::string>{"music.wav", "out.wav"}));
+}
+
+// The true peak reported of Orvalt's own output, hard-clipped with energy up
+// to half the rate, against the band-limited signal computed from the
+// written samples; a ceiling met by the report is met by that signal too.
+TEST_F(RenderCli, TruePeakOfClippedOutputIsTheBandLimitedSignals) {
+    struct Case {
+        int rate;
+        const char* options;
+        double ceiling;  // NAN: none asked
+    } cases[] = {
+        {44100, "--set input=20", NAN},
+        {48000, "--set input=12 --set warm=on", NAN},
+        {96000, "--set input=20 --set limit=-3", NAN},
+        {192000, "--set input=9 --set clip=off --set warm=on", NAN},
+        {8000, "--set input=20", NAN},
+        {48000, "--target-lufs -8 --ceiling-dbtp -1", -1.0},
+    };
+    const Reconstruction reference;
+    for (const Case& c : cases) {
+        const double rate = c.rate;
+        writeSignal("mix.wav", 1, c.rate, 24000, [&](size_t n, int) {
+            const double t = double(n) / rate;
+            return 0.25 * std::sin(2 * pi * 82.0 * t) + 0.15 * std::sin(2 * pi * 1234.5 * t) +
+                   0.1 * std::sin(2 * pi * 0.31 * rate * t) + 0.1 * std::sin(2 * pi * 0.47 * rate * t + 1.0);
+        });
+        CommandResult run = runRender(std::string(c.options) + " --bits float --json - " + path("mix.wav") + " " + path("out.wav"), false);
+        ASSERT_EQ(run.code, 0) << c.options << "\n" << run.output;
+        const double reported = jsonOf(run)["output"]["true_peak_dbtp"].get<double>();
+        SF_INFO info;
+        std::vector<float> written = readFrames("out.wav", info);
+        const double truth = 20.0 * std::log10(reference.peakOfFile(std::vector<double>(written.begin(), written.end())));
+        std::printf("%6d Hz  %-40s reported %+7.3f dBTP  reference %+7.3f\n", c.rate, c.options, reported, truth);
+        EXPECT_NEAR(reported, truth, 0.1) << c.rate << " " << c.options;
+        if (!std::isnan(c.ceiling)) EXPECT_LE(truth, c.ceiling) << c.options;
+    }
 }
 
 TEST_F(RenderCli, LoudnessAgreesWithAnIndependentMeter) {
