@@ -19,6 +19,7 @@
 #include <cstdlib>
 #include <limits>
 #include <random>
+#include <string>
 #include <unistd.h>
 
 namespace {
@@ -55,6 +56,21 @@ double libebur128TruePeak(const std::vector<double>& x, double rate) {
     ebur128_true_peak(state, 0, &peak);
     ebur128_destroy(&state);
     return peak;
+}
+
+// One channel's true peak, fed in blocks of 999 samples.
+double meterPeak(const std::vector<double>& x, render::TruePeakMeter::Scan scan) {
+    render::TruePeakMeter meter(scan);
+    for (size_t start = 0; start < x.size(); start += 999) meter.add(x.data() + start, std::min<size_t>(999, x.size() - start));
+    return meter.peak();
+}
+
+// Passing over stretches too quiet to matter gives the very figure of
+// computing every point.
+void expectSkippingChangesNothing(const std::vector<double>& x, const std::string& what) {
+    const double skipping = meterPeak(x, render::TruePeakMeter::Scan::skipQuiet);
+    const double every = meterPeak(x, render::TruePeakMeter::Scan::everyPoint);
+    EXPECT_TRUE(skipping == every || (std::isnan(skipping) && std::isnan(every))) << what << ": " << skipping << " vs " << every;
 }
 
 TEST(LevelMeter, TruePeakMatchesTheBandLimitedSignalAtEveryRate) {
@@ -124,6 +140,7 @@ TEST(LevelMeter, TruePeakMatchesTheBandLimitedSignalAtEveryRate) {
             const double ref = render::toDecibels(steady ? reference.peak(a.channel[0], middle - 16, middle + 16)
                                                          : reference.peakOfFile(a.channel[0]));
             const double ours = render::toDecibels(measure(a, 999).truePeak);
+            expectSkippingChangesNothing(a.channel[0], std::to_string(rate) + " Hz " + s.name);
             std::printf("%8.0f  %-10s %6.3f  %14.3f  %8.3f  %11.3f\n", rate, s.name, s.kind == square || s.kind == clippedNoise ? s.shape : s.phase,
                         ref, ours, render::toDecibels(libebur128TruePeak(a.channel[0], rate)));
             // The reference finds the crest the signal was made with.
@@ -131,6 +148,28 @@ TEST(LevelMeter, TruePeakMatchesTheBandLimitedSignalAtEveryRate) {
             EXPECT_NEAR(ours, ref, s.within) << rate << " Hz " << s.name << " " << s.shape << " " << s.phase;
         }
     }
+    // Music-like: notes of random pitch and level, struck and decaying, each
+    // crest a little above or below the last; noise at a steady level, and
+    // noise that swells to a late burst; a NaN among quiet samples.
+    std::uniform_real_distribution<double> uniform(0.0, 1.0);
+    std::vector<double> notes(48000 * 4, 0.0), steadyNoise(100000), swelling(100000);
+    for (size_t start = 0; start + 12000 <= notes.size(); start += 3000) {
+        const double level = 0.1 + 0.8 * uniform(random), pitch = 0.002 + 0.2 * uniform(random);
+        for (size_t n = 0; n < 12000; ++n)
+            notes[start + n] += level * std::exp(-double(n) / 2000.0) *
+                                (std::sin(2 * pi * pitch * n) + 0.3 * std::sin(2 * pi * 2.01 * pitch * n));
+    }
+    for (size_t n = 0; n < steadyNoise.size(); ++n) {
+        steadyNoise[n] = 0.2 * gauss(random);
+        swelling[n] = (n > 90000 && n < 90100 ? 1.0 : double(n) / 100000.0) * 0.1 * gauss(random);
+    }
+    std::vector<double> withNaN = swelling;
+    withNaN[50000] = NAN;
+    expectSkippingChangesNothing(notes, "notes");
+    expectSkippingChangesNothing(steadyNoise, "steady noise");
+    expectSkippingChangesNothing(swelling, "swelling noise");
+    expectSkippingChangesNothing(withNaN, "NaN");
+
     // A low tone hardly differs between the two peaks.
     render::LevelFigures low = measure(sine(100.0, 0.3, 0.5, 44100));
     EXPECT_NEAR(low.truePeak, 0.5, 0.005);

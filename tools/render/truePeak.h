@@ -16,7 +16,11 @@ namespace render {
 
 class TruePeakMeter {
 public:
-    TruePeakMeter();
+    // Whether stretches of samples too quiet to reach the peak found so far
+    // are passed over; the figure is the same either way (every point is
+    // computed only to check that).
+    enum class Scan { skipQuiet, everyPoint };
+    explicit TruePeakMeter(Scan scan = Scan::skipQuiet);
 
     // Feeds count more samples of the channel. [any thread], one thread at a
     // time per meter.
@@ -32,6 +36,7 @@ private:
     std::vector<float> half;  // the points half-way between samples, per block
     float highest = 0.0f;  // largest interpolated value
     float lowest = 0.0f;   // most negative one
+    bool skipQuiet;
 };
 
 }  // namespace render
