@@ -238,13 +238,26 @@ constexpr size_t stretch = 512;
 // the largest magnitude the filters read, times their largest gain, is below
 // it. A NaN sample is never skipped.
 bool belowPeak(const float* x, size_t count, float peak) {
-    float largest = 0.0f;
-    bool nan = false;
-    for (size_t i = 0; i < before + count + after; ++i) {
-        largest = std::max(largest, std::fabs(x[i]));
-        nan |= x[i] != x[i];
+    // Four at a time, or this look would cost a tenth of the filtering it saves.
+    typedef int Flags __attribute__((vector_size(sizeof(Narrow))));
+    const size_t total = before + count + after;
+    Narrow top{};
+    Flags nan{};
+    size_t i = 0;
+    for (; i + 4 <= total; i += 4) {
+        Narrow v;
+        load(v, x + i);
+        v = v < 0.0f ? -v : v;
+        top = top > v ? top : v;
+        nan |= v != v;
     }
-    return !nan && largest * filter().gain < peak;
+    float largest = std::max(std::max(top[0], top[1]), std::max(top[2], top[3]));
+    bool anyNan = nan[0] | nan[1] | nan[2] | nan[3];
+    for (; i < total; ++i) {
+        largest = std::max(largest, std::fabs(x[i]));
+        anyNan |= x[i] != x[i];
+    }
+    return !anyNan && largest * filter().gain < peak;
 }
 
 // Measures every whole pass of positions the window holds the neighbours of,
