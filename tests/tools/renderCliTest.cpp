@@ -1,4 +1,5 @@
 // The orvalt-render command, run as a user runs it, on real files.
+#include "tests/tools/bandLimitedPeak.h"
 #include "tests/tools/pluginPaths.h"
 #include "tools/render/atomicOutput.h"
 #include "tools/render/audioData.h"
@@ -108,13 +109,13 @@ protected:
             return c == 0 ? 0.4f * std::sin(0.01f * n) : -0.3f + 0.0005f * static_cast<float>(n % 1000);
         });
     }
-    // A WAV of any signal, value(frame, channel).
+    // A WAV of any signal, value(frame, channel); subtype may name another file type.
     void writeSignal(const std::string& name, int channels, int rate, size_t frames,
                      const std::function<double(size_t, int)>& value, int subtype = SF_FORMAT_FLOAT) {
         SF_INFO info{};
         info.samplerate = rate;
         info.channels = channels;
-        info.format = SF_FORMAT_WAV | subtype;
+        info.format = subtype & SF_FORMAT_TYPEMASK ? subtype : SF_FORMAT_WAV | subtype;
         SNDFILE* f = sf_open(path(name).c_str(), SFM_WRITE, &info);
         ASSERT_TRUE(f);
         std::vector<double> data;
@@ -606,6 +607,56 @@ TEST_F(RenderCli, BatchRendersEveryFileAndKeepsGoingPastABadOne) {
     std::set<std::string> after = files();
     EXPECT_EQ(after, before);
     EXPECT_FALSE(std::ifstream(path("out/a.wav")).good());
+}
+
+// A rate outside what the meters serve, however the header states it, fails
+// that file alone with its reason; nothing is left behind, and in a batch
+// the good file beside it still renders.
+TEST_F(RenderCli, RatesOutsideWhatTheMetersServeAreRefusedFileByFile) {
+    auto tone = [](size_t n, int) { return 0.5 * std::sin(0.05 * double(n)); };
+    auto patch = [&](const std::string& name, const std::string& chunk, size_t offset, const std::vector<uint8_t>& bytes) {
+        std::vector<uint8_t> file = bytesOf(name);
+        auto at = std::search(file.begin(), file.end(), chunk.begin(), chunk.end());
+        ASSERT_NE(at, file.end()) << name;
+        std::copy(bytes.begin(), bytes.end(), at + long(offset));
+        std::ofstream(path(name), std::ios::binary).write(reinterpret_cast<const char*>(file.data()), long(file.size()));
+    };
+    struct Case {
+        std::string name;
+        int rate;                        // as written; 0: patched in afterwards
+        std::vector<uint8_t> patchBytes;  // over the rate field
+        std::string message;
+    } cases[] = {
+        {"r16.wav", 16, {}, "r16.wav is at 16 Hz; orvalt-render renders rates from 1000 to 2822400 Hz"},
+        {"r17.wav", 17, {}, "is at 17 Hz"},
+        {"r999.wav", 999, {}, "is at 999 Hz"},
+        {"r2822401.wav", 2822401, {}, "is at 2822401 Hz"},
+        {"zero.wav", 0, {0, 0, 0, 0}, "zero.wav states a sample rate of 0 Hz or no channels"},
+        // An 80-bit float far beyond any rate.
+        {"garbage.aiff", 0, {0x7f, 0xfe, 0xff, 0xff, 0xff, 0xff, 0xff, 0xff, 0xff, 0xff}, "garbage.aiff"},
+    };
+    std::string batch;
+    for (const Case& c : cases) {
+        const bool aiff = c.name.find(".aiff") != std::string::npos;
+        writeSignal(c.name, 2, c.rate ? c.rate : 44100, 2000, tone, aiff ? SF_FORMAT_AIFF | SF_FORMAT_PCM_16 : SF_FORMAT_FLOAT);
+        if (!c.patchBytes.empty()) patch(c.name, aiff ? "COMM" : "fmt ", aiff ? 18 : 12, c.patchBytes);
+        batch += " " + path(c.name);
+    }
+    writeSignal("good.wav", 2, 1000, 2000, tone);
+    const std::set<std::string> before = files();
+    for (const Case& c : cases) {
+        CommandResult run = runRender(path(c.name) + " " + path("out.wav"));
+        EXPECT_EQ(run.code, 4) << c.name << "\n" << run.output;
+        EXPECT_NE(run.output.find(c.message), std::string::npos) << run.output;
+        EXPECT_EQ(files(), before) << c.name;  // no temporary stays
+    }
+    ASSERT_EQ(mkdir(path("out").c_str(), 0755), 0);
+    CommandResult run = runRender("--out-dir " + path("out") + batch + " " + path("good.wav"));
+    EXPECT_EQ(run.code, 4) << run.output;
+    EXPECT_NE(run.output.find("batch: 1 of 7 files rendered"), std::string::npos) << run.output;
+    SF_INFO info;
+    EXPECT_EQ(readFrames("out/good.wav", info).size(), 4000u);
+    EXPECT_EQ(info.samplerate, 1000);
 }
 
 TEST_F(RenderCli, LinksToTheInputAreRefusedAndTheInputKeepsItsBytes) {
@@ -1257,6 +1308,42 @@ TEST_F(RenderCli, LoudnessTargetIsMetAsAnIndependentMeterReadsIt) {
         EXPECT_NE(run.output.find("nothing written"), std::string::npos) << run.output;
     }
     EXPECT_EQ(files(), (std::set<std::string>{"music.wav", "out.wav"}));
+}
+
+// The true peak reported of Orvalt's own output, hard-clipped with energy up
+// to half the rate, against the band-limited signal computed from the
+// written samples; a ceiling met by the report is met by that signal too.
+TEST_F(RenderCli, TruePeakOfClippedOutputIsTheBandLimitedSignals) {
+    struct Case {
+        int rate;
+        const char* options;
+        double ceiling;  // NAN: none asked
+    } cases[] = {
+        {44100, "--set input=20", NAN},
+        {48000, "--set input=12 --set warm=on", NAN},
+        {96000, "--set input=20 --set limit=-3", NAN},
+        {192000, "--set input=9 --set clip=off --set warm=on", NAN},
+        {8000, "--set input=20", NAN},
+        {48000, "--target-lufs -8 --ceiling-dbtp -1", -1.0},
+    };
+    const Reconstruction reference;
+    for (const Case& c : cases) {
+        const double rate = c.rate;
+        writeSignal("mix.wav", 1, c.rate, 24000, [&](size_t n, int) {
+            const double t = double(n) / rate;
+            return 0.25 * std::sin(2 * pi * 82.0 * t) + 0.15 * std::sin(2 * pi * 1234.5 * t) +
+                   0.1 * std::sin(2 * pi * 0.31 * rate * t) + 0.1 * std::sin(2 * pi * 0.47 * rate * t + 1.0);
+        });
+        CommandResult run = runRender(std::string(c.options) + " --bits float --json - " + path("mix.wav") + " " + path("out.wav"), false);
+        ASSERT_EQ(run.code, 0) << c.options << "\n" << run.output;
+        const double reported = jsonOf(run)["output"]["true_peak_dbtp"].get<double>();
+        SF_INFO info;
+        std::vector<float> written = readFrames("out.wav", info);
+        const double truth = 20.0 * std::log10(reference.peakOfFile(std::vector<double>(written.begin(), written.end())));
+        std::printf("%6d Hz  %-40s reported %+7.3f dBTP  reference %+7.3f\n", c.rate, c.options, reported, truth);
+        EXPECT_NEAR(reported, truth, 0.1) << c.rate << " " << c.options;
+        if (!std::isnan(c.ceiling)) EXPECT_LE(truth, c.ceiling) << c.options;
+    }
 }
 
 TEST_F(RenderCli, LoudnessAgreesWithAnIndependentMeter) {

@@ -97,7 +97,13 @@ AudioReader::AudioReader(const std::string& path)
     SF_INFO info{};
     // libsndfile reads "-" as standard input.
     soundFile->handle.reset(sf_open(path.c_str(), SFM_READ, &info));
-    if (!soundFile->handle) throw RenderError(exitInput, "cannot read " + filePath + ": " + sf_strerror(nullptr));
+    if (!soundFile->handle) {
+        const std::string why = sf_strerror(nullptr);
+        // libsndfile's words for a header it parsed whose rate or channel count is 0.
+        if (why.find("SF_INFO struct incomplete") != std::string::npos)
+            throw RenderError(exitInput, filePath + " states a sample rate of 0 Hz or no channels: its header is damaged");
+        throw RenderError(exitInput, "cannot read " + filePath + ": " + why);
+    }
     if (info.channels < 1 || info.channels > 2)
         throw RenderError(exitInput, filePath + " has " + std::to_string(info.channels) +
                                          " channels; only mono and stereo files can be rendered");

@@ -1,5 +1,10 @@
 #include "tools/render/audioSource.h"
 
+#include "tools/render/renderError.h"
+
+#include <cmath>
+#include <string>
+
 namespace render {
 
 Source::Source(const RenderOptions& options) {
@@ -9,6 +14,13 @@ Source::Source(const RenderOptions& options) {
     } else {
         reader = std::make_unique<AudioReader>(options.inputPath);
         sourceRate = reader->sampleRate();
+        // Below a kilohertz there is no audio to speak of (the loudness
+        // meter's 100 ms hold under 100 samples; at 17 Hz and less it fails);
+        // libebur128 takes nothing above 64 times 44.1 kHz.
+        if (sourceRate < lowestRate || sourceRate > highestRate)
+            throw RenderError(exitInput, (options.inputPath == "-" ? std::string("standard input") : options.inputPath) + " is at " + std::to_string(std::lround(sourceRate)) +
+                                             " Hz; orvalt-render renders rates from " + std::to_string(lowestRate) +
+                                             " to " + std::to_string(highestRate) + " Hz");
     }
 }
 

@@ -12,9 +12,13 @@
 
 namespace render {
 
+// The sample rates the meters and the plug-in serve.
+constexpr int lowestRate = 1000, highestRate = 2822400;
+
 class Source {
 public:
-    // Opens the input (throws RenderError(exitInput)) or starts the demo signal.
+    // Opens the input (throws RenderError(exitInput), also for a rate outside
+    // lowestRate..highestRate) or starts the demo signal.
     explicit Source(const RenderOptions& options);
     double sampleRate() const { return sourceRate; }
     int channels() const;

@@ -12,7 +12,9 @@ namespace render {
 
 struct LevelMeter::Loudness {
     ebur128_state* state = nullptr;
-    ~Loudness() { ebur128_destroy(&state); }
+    ~Loudness() {
+        if (state) ebur128_destroy(&state);
+    }
 };
 
 namespace {

@@ -25,8 +25,11 @@ constexpr size_t passChunkFrames = 32768;
 constexpr int maximumProbes = 14;  // per parameter; a monotonic search needs far fewer
 // Where the search aims inside what the written file must meet: its rounding
 // to the output format moves loudness and true peak by far less than these.
+// The top of the ceiling's window stays further under it than the true-peak
+// meter ever reads low on clipped material (0.03 dB), so the signal itself
+// stays under the ceiling too.
 constexpr double loudnessAim = 0.05;                       // LU either side of the target
-constexpr double ceilingLow = 0.1, ceilingHigh = 0.01;     // dB under the ceiling
+constexpr double ceilingLow = 0.1, ceilingHigh = 0.04;     // dB under the ceiling
 
 struct PassFigures {
     double lufs = 0, truePeakDb = 0;
@@ -224,21 +227,57 @@ RenderOptions searchTargets(const RenderOptions& options, TargetSearch& search) 
         return pass;
     };
     std::map<std::pair<float, float>, PassFigures> passes;
-    auto measure = [&](double in, double lim) {
+    int passCount = 0;
+    // peak: the true peak is wanted too. A pass that measured loudness alone
+    // is run again when its true peak turns out to be needed.
+    auto measure = [&](double in, double lim, bool peak) {
         const auto key = std::make_pair(float(in), float(lim));
         auto found = passes.find(key);
-        if (found == passes.end()) found = passes.emplace(key, analysePass(withSettings(in, lim), search.ceiling)).first;
+        if (found == passes.end() || (peak && std::isnan(found->second.truePeakDb))) {
+            ++passCount;
+            passes[key] = analysePass(withSettings(in, lim), peak);
+            found = passes.find(key);
+        }
         return found->second;
     };
     const double x = options.targetLufs, y = options.ceilingDbtp;
     bool loudnessMet = true, ceilingMet = true;
+    // What the limits tried so far taught: the input gain each needed, and
+    // how steeply loudness rose with input gain near it. A clipper driven
+    // harder rises far less than the gain's own span, so each search at a
+    // new limit starts from the line through the last two answers with the
+    // last slope seen, and mostly needs a pass or two.
+    std::vector<std::pair<double, double>> answers;  // (limit, input)
+    double inputSlope = std::max(1.0, inputSpan);
+    auto learnSlope = [&](double lim, double in) {
+        // The two probes at this limit nearest the answer.
+        std::vector<Probe> probes;
+        for (const auto& p : passes)
+            if (p.first.second == float(lim)) probes.push_back(Probe{p.first.first, p.second.lufs, true});
+        std::sort(probes.begin(), probes.end(),
+                  [&](const Probe& a, const Probe& b) { return std::fabs(a.x - in) < std::fabs(b.x - in); });
+        if (probes.size() < 2 || std::fabs(probes[1].x - probes[0].x) < 1e-6) return;
+        const double slope = (probes[1].y - probes[0].y) / (probes[1].x - probes[0].x);
+        if (std::isfinite(slope) && slope > 0.05) inputSlope = slope;
+    };
     // The input gain for the target at one limit; sets inputValue.
     auto loudnessAt = [&](double lim) {
-        if (!search.loudness) return measure(inputValue, lim);
-        Probe p = solveRising([&](double in) { return measure(in, lim).lufs; }, inputValue, x - loudnessAim, x + loudnessAim,
-                              false, std::max(1.0, inputSpan), NAN, loudnessMet);
+        if (!search.loudness) return measure(inputValue, lim, search.ceiling);
+        double start = inputValue;
+        if (answers.size() >= 2) {
+            const auto& [l1, i1] = answers[answers.size() - 2];
+            const auto& [l2, i2] = answers.back();
+            if (std::fabs(l2 - l1) > 1e-6) start = std::clamp(i2 + (lim - l2) * (i2 - i1) / (l2 - l1), 0.0, 1.0);
+        }
+        // The very first setting tried is seldom the answer: its true peak
+        // would go unused, and measuring it costs more than the loudness.
+        Probe p = solveRising([&](double in) { return measure(in, lim, search.ceiling && !passes.empty()).lufs; }, start,
+                              x - loudnessAim, x + loudnessAim,
+                              false, inputSlope, NAN, loudnessMet);
         inputValue = p.x;
-        return measure(inputValue, lim);
+        learnSlope(lim, inputValue);
+        answers.emplace_back(lim, inputValue);
+        return measure(inputValue, lim, search.ceiling);
     };
     if (search.ceiling) {
         // A true peak over the ceiling: next try the limit that shows the ceiling itself.
@@ -248,7 +287,7 @@ RenderOptions searchTargets(const RenderOptions& options, TargetSearch& search) 
         limitValue = p.x;
     }
     const PassFigures reached = loudnessAt(limitValue);
-    search.passes = static_cast<int>(passes.size());
+    search.passes = passCount;
 
     RenderOptions found = withSettings(inputValue, limitValue);
     {
