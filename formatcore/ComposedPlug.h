@@ -26,9 +26,10 @@ inline uint32_t lampCount(const PlugCore::ProductInfo& product) {
 }
 
 // The edits the product's own editor makes, for a format that opens the
-// editor in-process and tells its host of them. [UI thread]
+// editor in-process and tells its host of them.
 class EditListener {
 public:
+    // [UI thread] A gesture's start, each value it sets, its end.
     virtual void editBegun(int32_t index) = 0;
     virtual void valueEdited(int32_t index, float normalized) = 0;
     virtual void editEnded(int32_t index) = 0;
