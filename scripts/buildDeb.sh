@@ -27,7 +27,7 @@ install -m 644 "$build/product/Orvalt.so" "$stage/usr/lib/vst/"
 install -m 644 "$build"/Orvalt.lv2/*.ttl "$build"/Orvalt.lv2/*.so "$stage/usr/lib/lv2/Orvalt.lv2/"
 # The newer formats' bundles, as the build made them.
 [ -d "$build/Orvalt.vst3" ] && mkdir -p "$stage/usr/lib/vst3" && cp -r "$build/Orvalt.vst3" "$stage/usr/lib/vst3/"
-[ -e "$build/Orvalt.clap" ] && mkdir -p "$stage/usr/lib/clap" && install -m 644 "$build/Orvalt.clap" "$stage/usr/lib/clap/"
+[ -e "$build/clap/Orvalt.clap" ] && mkdir -p "$stage/usr/lib/clap" && install -m 644 "$build/clap/Orvalt.clap" "$stage/usr/lib/clap/"
 tools=(render/orvalt-render vstinfo/orvalt-info validator/vstvalidate)
 for t in "${tools[@]}"; do install -m 755 "$build/tools/$t" "$stage/usr/bin/"; done
 find "$stage/usr" -type f \( -name '*.so' -o -name '*.clap' -o -perm -u+x \) -exec strip --strip-unneeded --remove-section=.comment {} +

@@ -22,7 +22,7 @@ for arch in win32 win64; do
   cp "$build/product/Orvalt.dll" "$stage/$arch/"
   inner=$(find "$build/Orvalt.vst3/Contents" -name Orvalt.vst3 -type f 2>/dev/null | head -n 1)
   if [ -n "$inner" ]; then cp "$inner" "$stage/$arch/"; else vst3=0; fi
-  if [ -f "$build/Orvalt.clap" ]; then cp "$build/Orvalt.clap" "$stage/$arch/"; else clap=0; fi
+  if [ -f "$build/clap/Orvalt.clap" ]; then cp "$build/clap/Orvalt.clap" "$stage/$arch/"; else clap=0; fi
 done
 [ $vst3 = 1 ] && defines+=(-DHAVE_VST3)
 [ $clap = 1 ] && defines+=(-DHAVE_CLAP)

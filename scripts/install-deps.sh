@@ -13,9 +13,10 @@ test_packages=("${demo_packages[@]}" libgtest-dev googletest libbenchmark-dev li
   time  # /usr/bin/time -v: the render benchmarks' peak memory
   sordi lilv-utils jalv jackd2 ardour lsp-plugins-lv2 x42-plugins  # real LV2 hosts, the schema checker and LV2 peers
   x11-utils imagemagick)  # window trees and screenshots of an editor in a host (xwininfo, import)
-test_packages+=(librsvg2-bin fonts-dejavu-core)
+test_packages+=(librsvg2-bin fonts-dejavu-core)  # a second independent SVG renderer (and a font) for the renderer's picture
 test_packages+=(help2man lintian nsis man-db bash-completion)  # the Debian package and the Windows installer, and their checks
-test_packages+=(parallel)  # a batch spread over hosts the way users spread it  # a second independent SVG renderer (and a font) for the renderer's picture
+test_packages+=(parallel)  # a batch spread over hosts the way users spread it
+test_packages+=(qtractor)  # a real CLAP host (its headless plug-in scan)
 
 packages=("${test_packages[@]}")
 [ "${1:-}" = "--demo" ] && packages=("${demo_packages[@]}")

@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # Builds the release archives, the Debian package and the Windows installer into dist/:
-#   Orvalt-<version>-windows.zip          32-bit/Orvalt.dll, 64-bit/Orvalt.dll, INSTALL.txt
-#   Orvalt-<version>-linux-x86_64.tar.gz  Orvalt.so, Orvalt.lv2/ (description, DSP and editor binaries), orvalt-render, orvalt-info, vstvalidate, INSTALL.txt
+#   Orvalt-<version>-windows.zip          {32,64}-bit/Orvalt.dll and Orvalt.clap, Orvalt.vst3/ (both widths), INSTALL.txt
+#   Orvalt-<version>-linux-x86_64.tar.gz  Orvalt.so, Orvalt.lv2/ (description, DSP and editor binaries), Orvalt.vst3/,
+#                                         Orvalt.clap, orvalt-render, orvalt-info, vstvalidate, INSTALL.txt
 #   orvalt_<version>_amd64.deb            the same for Debian and Ubuntu (scripts/buildDeb.sh)
 #   Orvalt-<version>-setup.exe            the Windows installer for both architectures (scripts/buildInstaller.sh)
 # The version comes from the file VERSION. The same commit gives the same bytes:
@@ -37,21 +38,27 @@ release() {
   cmake --build "$dir" -j"$jobs" --target "$@" >"$logs/$preset-build.log" 2>&1 \
     || { grep -E 'error|Error' "$logs/$preset-build.log" | head -n 30; exit 1; }
 }
-release native linux Orvalt Orvalt.lv2 orvalt-render orvalt-info vstvalidate
-release win32 win32 Orvalt orvalt-info
-release win64 win64 Orvalt orvalt-info
+release native linux Orvalt Orvalt.lv2 Orvalt.vst3 OrvaltClap orvalt-render orvalt-info vstvalidate
+release win32 win32 Orvalt Orvalt.vst3 OrvaltClap orvalt-info
+release win64 win64 Orvalt Orvalt.vst3 OrvaltClap orvalt-info
 
 # Archive contents with fixed permissions and times: umask and build time leave no trace.
 staging=build/package/staging
 rm -rf "$staging"
 mkdir -p "$staging/windows/32-bit" "$staging/windows/64-bit" "$staging/linux"
-cp build/package/win32/product/Orvalt.dll "$staging/windows/32-bit/"
-cp build/package/win64/product/Orvalt.dll "$staging/windows/64-bit/"
+# One VST 3 bundle holds both Windows builds; VST 2 and CLAP come once per width.
+for arch in win32 win64; do
+  bits=${arch#win}-bit
+  cp build/package/$arch/product/Orvalt.dll build/package/$arch/clap/Orvalt.clap "$staging/windows/$bits/"
+  cp -r build/package/$arch/Orvalt.vst3 "$staging/windows/"
+done
 sed "s/@VERSION@/$version/" packaging/INSTALL-windows.txt | sed 's/$/\r/' >"$staging/windows/INSTALL.txt"
 cp build/package/linux/product/Orvalt.so build/package/linux/tools/render/orvalt-render \
    build/package/linux/tools/vstinfo/orvalt-info build/package/linux/tools/validator/vstvalidate "$staging/linux/"
 mkdir -p "$staging/linux/Orvalt.lv2"
 cp build/package/linux/Orvalt.lv2/*.ttl build/package/linux/Orvalt.lv2/*.so "$staging/linux/Orvalt.lv2/"
+cp -r build/package/linux/Orvalt.vst3 "$staging/linux/"
+cp build/package/linux/clap/Orvalt.clap "$staging/linux/"
 sed "s/@VERSION@/$version/" packaging/INSTALL-linux.txt >"$staging/linux/INSTALL.txt"
 find "$staging" -type d -exec chmod 755 {} +
 find "$staging" -type f -exec chmod 644 {} +

@@ -23,9 +23,10 @@ check() {  # check <description> <command...>
 }
 same() { [ "$1" = "$2" ] || { echo "     got:      $1"; echo "     expected: $2"; return 1; }; }
 
-check "zip entries" same "$(unzip -Z1 "$zip" | tr '\n' ' ')" "32-bit/Orvalt.dll 64-bit/Orvalt.dll INSTALL.txt "
+check "zip entries" same "$(unzip -Z1 "$zip" | tr '\n' ' ')" \
+  "32-bit/Orvalt.clap 32-bit/Orvalt.dll 64-bit/Orvalt.clap 64-bit/Orvalt.dll INSTALL.txt Orvalt.vst3/Contents/x86-win/Orvalt.vst3 Orvalt.vst3/Contents/x86_64-win/Orvalt.vst3 "
 check "tar entries" same "$(tar -tzf "$tgz" | tr '\n' ' ')" \
-  "INSTALL.txt Orvalt.lv2/Orvalt.ttl Orvalt.lv2/OrvaltDsp.so Orvalt.lv2/OrvaltUi.so Orvalt.lv2/manifest.ttl Orvalt.lv2/presets.ttl Orvalt.so orvalt-info orvalt-render vstvalidate "
+  "INSTALL.txt Orvalt.clap Orvalt.lv2/Orvalt.ttl Orvalt.lv2/OrvaltDsp.so Orvalt.lv2/OrvaltUi.so Orvalt.lv2/manifest.ttl Orvalt.lv2/presets.ttl Orvalt.so Orvalt.vst3/Contents/x86_64-linux/Orvalt.so orvalt-info orvalt-render vstvalidate "
 # Owner 0/0, one time stamp for every entry, programs executable and texts not.
 check "tar owners, modes and times" same \
   "$(tar -tvzf "$tgz" --numeric-owner --full-time | awk '{print $1, $2, $4, $5}' | sort -u | tr '\n' ';')" \

@@ -42,7 +42,7 @@ expect() {  # expect <vst2 folder> <arch>
   [ "$2" = win32 ] && sub=x86-win common="$c/Program Files (x86)/Common Files"
   echo "$1/Orvalt.dll"
   [ -f "$root/build/package/$2/Orvalt.vst3/Contents/$sub/Orvalt.vst3" ] && echo "$common/VST3/Orvalt.vst3/Contents/$sub/Orvalt.vst3"
-  [ -f "$root/build/package/$2/Orvalt.clap" ] && echo "$common/CLAP/Orvalt.clap"
+  [ -f "$root/build/package/$2/clap/Orvalt.clap" ] && echo "$common/CLAP/Orvalt.clap"
 }
 all_there() { local f ok=0; for f in "$@"; do [ -f "$f" ] || { echo "     missing: $f"; ok=1; }; done; return $ok; }
 none_there() { local f ok=0; for f in "$@"; do [ -e "$f" ] && { echo "     left: $f"; ok=1; }; done; return $ok; }
