@@ -11,16 +11,9 @@
 set -euo pipefail
 here=$(cd "$(dirname "$0")/../.." && pwd)
 minutes=10 rate=48000 before=()
-while (($#)); do
-  case "$1" in
-    --minutes) minutes=$2; shift 2 ;;
-    --rate) rate=$2; shift 2 ;;
-    --before) before=("$2" "$3"); shift 3 ;;
-    *) echo "usage: $0 [--minutes N] [--rate HZ] [--before RENDERER PLUGIN]" >&2; exit 2 ;;
-  esac
-done
 # shellcheck source=noiseInput.sh
 source "$here/bench/render/noiseInput.sh"
+readBenchArguments "$@"
 makeNoiseInput loudness_search "$here" "$minutes" "$rate"
 noise=$input
 music="$work/music-${minutes}min-${rate}.wav"

@@ -1,5 +1,21 @@
 # The input of the render benchmarks, sourced by them: stereo 24-bit pink noise
-# made by ffmpeg, kept in build/bench-render/ for later runs.
+# made by ffmpeg, kept in build/bench-render/ for later runs; and their common
+# command line.
+#
+#   readBenchArguments "$@"
+#
+# takes [--minutes N] [--rate HZ] [--before RENDERER PLUGIN] into minutes, rate
+# and before (set their defaults first).
+readBenchArguments() {
+  while (($#)); do
+    case "$1" in
+      --minutes) minutes=$2; shift 2 ;;
+      --rate) rate=$2; shift 2 ;;
+      --before) before=("$2" "$3"); shift 3 ;;
+      *) echo "usage: $0 [--minutes N] [--rate HZ] [--before RENDERER PLUGIN]" >&2; exit 2 ;;
+    esac
+  done
+}
 #
 #   makeNoiseInput NAME ROOT MINUTES RATE
 #

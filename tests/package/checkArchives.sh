@@ -16,12 +16,8 @@ scratch=$2
 version=$(head -n 1 "$root/VERSION")
 zip=$dist/Orvalt-$version-windows.zip
 tgz=$dist/Orvalt-$version-linux-x86_64.tar.gz
-failures=0
-check() {  # check <description> <command...>
-  local what=$1; shift
-  if "$@"; then echo "ok   $what"; else echo "FAIL $what"; failures=$((failures + 1)); fi
-}
-same() { [ "$1" = "$2" ] || { echo "     got:      $1"; echo "     expected: $2"; return 1; }; }
+# shellcheck source=checkSupport.sh
+source "$(dirname "$0")/checkSupport.sh"
 
 check "zip entries" same "$(unzip -Z1 "$zip" | tr '\n' ' ')" \
   "32-bit/Orvalt.clap 32-bit/Orvalt.dll 64-bit/Orvalt.clap 64-bit/Orvalt.dll INSTALL.txt Orvalt.vst3/Contents/x86-win/Orvalt.vst3 Orvalt.vst3/Contents/x86_64-win/Orvalt.vst3 "
@@ -100,5 +96,4 @@ done
 check "both DLLs say the same" same "$(sed 1d <<<"$info_win32")" "$(sed 1d <<<"$info_win64")"
 check "INSTALL.txt (Windows) names this version" grep -q "Orvalt $version " "$scratch/windows/INSTALL.txt"
 
-echo "$failures failed"
-[ "$failures" -eq 0 ]
+finishChecks

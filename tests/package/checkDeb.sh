@@ -9,11 +9,8 @@
 set -u
 deb=$(readlink -f "$1")
 scratch=$2
-failures=0
-check() {  # check <description> <command...>
-  local what=$1; shift
-  if "$@"; then echo "ok   $what"; else echo "FAIL $what"; failures=$((failures + 1)); fi
-}
+# shellcheck source=checkSupport.sh
+source "$(dirname "$0")/checkSupport.sh"
 rm -rf "$scratch" && mkdir -p "$scratch" && scratch=$(cd "$scratch" && pwd)
 [ "$(id -u)" -eq 0 ] || { echo "FAIL checkDeb.sh must run as root"; exit 1; }
 
@@ -73,5 +70,4 @@ left_behind() {
 check "nothing of the package is left" left_behind
 check "the package list says it is gone" bash -c '! dpkg-query -W -f="\${Status}" orvalt 2>/dev/null | grep -q installed'
 
-echo "$failures failed"
-[ "$failures" -eq 0 ]
+finishChecks

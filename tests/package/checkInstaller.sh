@@ -13,11 +13,8 @@ set -u
 root=$(cd "$(dirname "$0")/../.." && pwd)
 setup=$(readlink -f "$1")
 scratch=$2
-failures=0
-check() {  # check <description> <command...>
-  local what=$1; shift
-  if "$@"; then echo "ok   $what"; else echo "FAIL $what"; failures=$((failures + 1)); fi
-}
+# shellcheck source=checkSupport.sh
+source "$(dirname "$0")/checkSupport.sh"
 rm -rf "$scratch" && mkdir -p "$scratch" && scratch=$(cd "$scratch" && pwd)
 export WINEARCH=win64 WINEPREFIX=$scratch/wineprefix WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml="
 wineboot -i >"$scratch/wineboot.log" 2>&1
@@ -76,5 +73,4 @@ check "every installed file is gone (options)" none_there "${second[@]}" "$c/Aud
 check "the user's defaults file is still kept" grep -qx "the user's own defaults" "$defaults"
 
 wineserver -k 2>/dev/null
-echo "$failures failed"
-[ "$failures" -eq 0 ]
+finishChecks
