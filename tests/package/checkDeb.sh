@@ -47,7 +47,8 @@ check "orvalt-render(1) lists --ceiling-dbtp" bash -c 'man -P cat orvalt-render 
 check "each tool has its manual page" bash -c 'for t in orvalt-render orvalt-info vstvalidate; do [ -f /usr/share/man/man1/$t.1.gz ] || exit 1; done'
 check "bash completes orvalt-render's options" bash -c \
   '. /usr/share/bash-completion/bash_completion; . /usr/share/bash-completion/completions/orvalt-render;
-   COMP_WORDS=(orvalt-render --ceil); COMP_CWORD=1; _orvalt_render orvalt-render --ceil orvalt-render;
+   COMP_LINE="orvalt-render --ceil"; COMP_POINT=${#COMP_LINE}; COMP_WORDS=(orvalt-render --ceil); COMP_CWORD=1;
+   _orvalt_render orvalt-render --ceil orvalt-render;
    [ "${COMPREPLY[*]}" = "--ceiling-dbtp" ]'
 check "the licence and changelog are in /usr/share/doc/orvalt" \
   test -f /usr/share/doc/orvalt/copyright -a -f /usr/share/doc/orvalt/changelog.gz
