@@ -17,6 +17,8 @@ scratch=$2
 source "$(dirname "$0")/checkSupport.sh"
 rm -rf "$scratch" && mkdir -p "$scratch" && scratch=$(cd "$scratch" && pwd)
 export WINEARCH=win64 WINEPREFIX=$scratch/wineprefix WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml="
+# Silent installs show nothing; without a display nothing can wait on a window.
+unset DISPLAY
 wineboot -i >"$scratch/wineboot.log" 2>&1
 c=$WINEPREFIX/drive_c
 user_dir=$(ls -d "$c/users/"*/AppData/Roaming 2>/dev/null | grep -v '/Public/' | head -n 1)
@@ -24,13 +26,13 @@ user_dir=$(ls -d "$c/users/"*/AppData/Roaming 2>/dev/null | grep -v '/Public/' |
 defaults=$user_dir/Quillmarsh/Orvalt.defaults
 mkdir -p "$(dirname "$defaults")" && echo "the user's own defaults" >"$defaults"
 
-run() { wine "$@" >>"$scratch/wine.log" 2>&1; local rc=$?; wineserver -w; return $rc; }
+run() { timeout 300 wine "$@" >>"$scratch/wine.log" 2>&1; local rc=$?; wineserver -w; return $rc; }
 uninstall_key='HKLM\Software\Microsoft\Windows\CurrentVersion\Uninstall\Quillmarsh Orvalt'
 registered() { wine reg query "$uninstall_key" /v UninstallString /reg:64 2>/dev/null | grep -q 'Uninstall.exe'; }
 unregistered() { ! registered; }
 loads() {  # loads <arch> <windows path of the DLL>
   local info
-  info=$(wine "$root/build/package/$1/tools/vstinfo/orvalt-info.exe" "$2" 2>/dev/null | tr -d '\r')
+  info=$(timeout 120 wine "$root/build/package/$1/tools/vstinfo/orvalt-info.exe" "$2" 2>/dev/null </dev/null | tr -d '\r')
   grep -q '^name: *Orvalt$' <<<"$info" || { echo "     orvalt-info said: $(head -n 3 <<<"$info")"; false; }
 }
 # Every file the staged builds would give, per architecture (VST 3 and CLAP when built).
