@@ -36,20 +36,12 @@ public:
 }  // namespace
 
 std::unique_ptr<ComposedPlug> ComposedPlug::create(double rate, EditListener* edits) {
-    return make(rate, nullptr, edits);
-}
-
-std::unique_ptr<ComposedPlug> ComposedPlug::create(double rate, audioMasterCallback host) {
-    return make(rate, host, nullptr);
-}
-
-std::unique_ptr<ComposedPlug> ComposedPlug::make(double rate, audioMasterCallback host, EditListener* edits) {
     // A rate the chain is not designed for would also make the settle endless
     // (NaN or negative) or take minutes.
     if (!(rate >= kMinimumRate && rate <= kMaximumRate)) return nullptr;
     try {
         std::unique_ptr<ComposedPlug> self(new ComposedPlug(rate));
-        self->plug.reset(PlugCore::createPlug(host ? host : answerHost));
+        self->plug.reset(PlugCore::createPlug(answerHost));
         PlugCore::Plug& plug = *self->plug;
         plug.getAeffect()->user = edits;
 

@@ -52,10 +52,6 @@ public:
     // [UI thread] Null when the product cannot be built or the rate is refused.
     // `edits` (may be null) hears the editor's edits; it outlives the instance.
     static std::unique_ptr<ComposedPlug> create(double rate, EditListener* edits = nullptr);
-    // [UI thread] The same, with the product's host calls going to `host` (a
-    // format whose editor reports edits through them; it answers
-    // audioMasterVersion too).
-    static std::unique_ptr<ComposedPlug> create(double rate, audioMasterCallback host);
     ~ComposedPlug();
     ComposedPlug(const ComposedPlug&) = delete;
     ComposedPlug& operator=(const ComposedPlug&) = delete;
@@ -136,7 +132,6 @@ public:
     AEffEditor* editor();
 
 private:
-    static std::unique_ptr<ComposedPlug> make(double rate, audioMasterCallback host, EditListener* edits);
     explicit ComposedPlug(double rate) : rate(rate) {}
     template <typename T>
     void processBlock(const T* const in[2], T* const out[2], uint32_t frames);

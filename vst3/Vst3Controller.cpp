@@ -37,8 +37,7 @@ Vst3Controller* Vst3Controller::create() {
     Vst3Controller* self = new (std::nothrow) Vst3Controller;
     if (!self) return nullptr;
     try {
-        self->core = FormatCore::ComposedPlug::create(44100.0, answerModel);
-        if (self->core) self->core->product().getAeffect()->user = self;
+        self->core = FormatCore::ComposedPlug::create(44100.0, self);
         for (Vst3::int32 i = 0; self->core && i < self->productCount(); ++i)
             self->defaults.push_back(self->core->normalized(i));
     } catch (...) {
@@ -52,20 +51,21 @@ Vst3Controller* Vst3Controller::create() {
     return self;
 }
 
-VstIntPtr VSTCALLBACK Vst3Controller::answerModel(AEffect* effect, VstInt32 opcode, VstInt32 index, VstIntPtr,
-                                                  void*, float opt) {
-    if (opcode == audioMasterVersion) return 2400;
-    auto* self = effect ? static_cast<Vst3Controller*>(effect->user) : nullptr;
-    Vst3::IComponentHandler* handler = self ? self->componentHandler : nullptr;
-    if (!handler || !self->relayEdits || index < 0 || index >= self->productCount()) return 0;
-    const auto id = static_cast<Vst3::ParamID>(index);
-    switch (opcode) {
-        case audioMasterAutomate: handler->performEdit(id, opt); break;
-        case audioMasterBeginEdit: handler->beginEdit(id); break;
-        case audioMasterEndEdit: handler->endEdit(id); break;
-        default: break;
-    }
-    return 0;
+Vst3::IComponentHandler* Vst3Controller::editHandler(int32_t index) const {
+    return relayEdits && index >= 0 && index < productCount() ? componentHandler : nullptr;
+}
+
+void Vst3Controller::editBegun(int32_t index) {
+    if (Vst3::IComponentHandler* handler = editHandler(index)) handler->beginEdit(static_cast<Vst3::ParamID>(index));
+}
+
+void Vst3Controller::valueEdited(int32_t index, float normalized) {
+    if (Vst3::IComponentHandler* handler = editHandler(index))
+        handler->performEdit(static_cast<Vst3::ParamID>(index), normalized);
+}
+
+void Vst3Controller::editEnded(int32_t index) {
+    if (Vst3::IComponentHandler* handler = editHandler(index)) handler->endEdit(static_cast<Vst3::ParamID>(index));
 }
 
 Vst3Controller::~Vst3Controller() {
@@ -101,7 +101,6 @@ Vst3::tresult Vst3Controller::setComponentState(Vst3::IBStream* state) {
     std::vector<uint8_t> bytes;
     if (!readAll(state, bytes)) return Vst3::kInvalidArgument;
     double bypassed = 0.0;
-    Quiet quiet(relayEdits);
     if (!core->restoreState(bytes.data(), bytes.size())) {
         if (!takeBypassMark(bytes) || !core->restoreState(bytes.data(), bytes.size())) return Vst3::kResultFalse;
         bypassed = 1.0;

@@ -23,7 +23,8 @@ class Vst3Controller final : public Vst3::IEditController,
                              public Vst3::IConnectionPoint,
                              public Vst3::IUnitInfo,
                              public Vst3::IMidiMapping,
-                             public Vst3::IMidiLearn {
+                             public Vst3::IMidiLearn,
+                             public FormatCore::EditListener {
 public:
     // [UI thread] Null when the product cannot be built.
     static Vst3Controller* create();
@@ -101,9 +102,12 @@ private:
     // A program's name, held by the product (at most 23 characters).
     const char* programName(Vst3::int32 program) const { return core->product().program(program).name; }
     void dropLink();
-    // [UI thread] The model's host calls: the editor's edits go to the host's handler.
-    static VstIntPtr VSTCALLBACK answerModel(AEffect* effect, VstInt32 opcode, VstInt32 index, VstIntPtr value,
-                                             void* ptr, float opt);
+    // [UI thread] The editor's edits, for the host's handler.
+    void editBegun(int32_t index) override;
+    void valueEdited(int32_t index, float normalized) override;
+    void editEnded(int32_t index) override;
+    // The host's handler when an edit of index is to be told, else null.
+    Vst3::IComponentHandler* editHandler(int32_t index) const;
 
     RefCount refs;
     std::unique_ptr<FormatCore::ComposedPlug> core;
