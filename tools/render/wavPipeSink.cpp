@@ -1,5 +1,7 @@
 #include "tools/render/wavPipeSink.h"
 
+#include "tools/render/wavChunks.h"
+
 #include <algorithm>
 #include <cerrno>
 #include <cstring>
@@ -15,8 +17,7 @@ void markLengthUnknown(std::vector<unsigned char>& header) {
     if (header.size() < 12 || std::memcmp(header.data(), "RIFF", 4) != 0) return;
     std::fill(header.begin() + 4, header.begin() + 8, 0xFF);
     for (size_t at = 12; at + 8 <= header.size();) {
-        const uint32_t size = uint32_t(header[at + 4]) | uint32_t(header[at + 5]) << 8 |
-                              uint32_t(header[at + 6]) << 16 | uint32_t(header[at + 7]) << 24;
+        const uint32_t size = readLe32(&header[at + 4]);
         if (std::memcmp(&header[at], "data", 4) == 0) {
             std::fill(header.begin() + long(at) + 4, header.begin() + long(at) + 8, 0xFF);
             return;
