@@ -51,14 +51,15 @@ std::string followLinks(const std::string& path) {
 // strdup, published after the file exists and taken back after the file is
 // renamed or removed, so the handler never touches a finished output. The
 // list is replaced by a longer one only while no other thread runs
-// (reserveTemporaries); the old list stays allocated, since a handler may
-// still be walking it.
+// (reserveTemporaries); the old list stays allocated, held by the new one,
+// since a handler may still be walking it.
 struct TemporaryList {
     explicit TemporaryList(size_t n) : count(n), slots(new std::atomic<char*>[n]) {
         for (size_t i = 0; i < n; ++i) slots[i].store(nullptr);
     }
     size_t count;
     std::atomic<char*>* slots;
+    TemporaryList* retired = nullptr;  // the list this one replaced
 };
 std::atomic<TemporaryList*> temporaries{new TemporaryList(32)};
 static_assert(std::atomic<char*>::is_always_lock_free, "the signal handler reads the list");
@@ -90,23 +91,28 @@ void withdraw(int slot) {
     if (!handlerRunning.load()) free(path);
 }
 
-// The signals that end the process and may be held: the twelve classic ones,
-// then I/O, power failure and the real-time signals.
+// The twelve classic signals that end the process: they exit with 128 + N.
+constexpr int classicSignals[] = {SIGHUP,  SIGINT,  SIGQUIT, SIGTERM, SIGUSR1,   SIGUSR2,
+                                  SIGALRM, SIGPIPE, SIGXFSZ, SIGXCPU, SIGVTALRM, SIGPROF};
+
+// The signals that end the process and may be held: the classic ones, then
+// I/O, power failure and the real-time signals.
 std::vector<int> heldSignals() {
-    std::vector<int> set = {SIGHUP,  SIGINT,  SIGQUIT, SIGTERM, SIGUSR1,   SIGUSR2,
-                            SIGALRM, SIGPIPE, SIGXFSZ, SIGXCPU, SIGVTALRM, SIGPROF};
+    std::vector<int> set(std::begin(classicSignals), std::end(classicSignals));
     for (int s : {SIGIO, SIGPWR, SIGSTKFLT}) set.push_back(s);
     for (int s = SIGRTMIN; s <= SIGRTMAX; ++s) set.push_back(s);
     return set;
 }
-constexpr int classicSignals = 12;  // the first ones of heldSignals: they exit with 128 + N
 
 // Raised by a fault or by abort() in the thread that caused it: never held.
 constexpr int faultSignals[] = {SIGABRT, SIGSEGV, SIGBUS, SIGILL, SIGFPE, SIGSYS, SIGTRAP};
 
+// [signal handler] A plain loop over a constant: no static to build or find
+// destroyed (a handler may run during exit, after static destructors).
 bool isClassic(int signal) {
-    static const std::vector<int> all = heldSignals();  // built before any handler is installed
-    return std::find(all.begin(), all.begin() + classicSignals, signal) != all.begin() + classicSignals;
+    for (int classic : classicSignals)
+        if (classic == signal) return true;
+    return false;
 }
 
 // Only async-signal-safe calls: unlink, nanosleep, sigaction, sigprocmask,
@@ -192,6 +198,7 @@ void reserveTemporaries(size_t count) {
     TemporaryList* old = temporaries.load();
     if (count <= old->count) return;
     auto* longer = new TemporaryList(count);
+    longer->retired = old;
     for (size_t i = 0; i < old->count; ++i) longer->slots[i].store(old->slots[i].load());
     temporaries.store(longer);  // the old list is kept: see TemporaryList
 }
